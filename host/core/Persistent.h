@@ -1,0 +1,74 @@
+#pragma once
+// TObject, TPersistent and TComponent: the roots of the host's object model.
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "host/core/Sets.h"
+
+class TFiler;
+
+class TObject {
+public:
+    virtual ~TObject() = default;
+    // The class name as the host spells it ("TFont"), taken from the dynamic type.
+    std::string ClassName() const;
+};
+
+// A handler of a plain notification, such as a font's change.
+using TNotifyEvent = std::function<void(TObject* Sender)>;
+
+class TPersistent : public TObject {
+public:
+    // Copies Source into this object. The base asks Source to copy itself (AssignTo);
+    // a pair of classes that cannot copy raises EConvertError naming both classes.
+    virtual void Assign(TPersistent* Source);
+    // Extra, non-published data a class writes to and reads from a form file.
+    virtual void DefineProperties(TFiler* Filer);
+
+protected:
+    virtual void AssignTo(TPersistent* Dest);
+    [[noreturn]] void AssignError(TPersistent* Source);
+};
+
+enum TComponentStateItem : unsigned char {
+    csLoading, csReading, csWriting, csDestroying, csDesigning, csAncestor, csUpdating, csFixups
+};
+using TComponentState = TSet<TComponentStateItem, unsigned short>;
+
+enum TOperation : unsigned char { opInsert, opRemove };
+
+class TComponent : public TPersistent {
+public:
+    explicit TComponent(TComponent* AOwner);
+    ~TComponent() override;
+    TComponent(const TComponent&) = delete;
+    TComponent& operator=(const TComponent&) = delete;
+
+    TComponent* Owner() const { return FOwner; }
+    int ComponentCount() const { return static_cast<int>(FComponents.size()); }
+    TComponent* Components(int Index) const;
+    // Finds an owned component by name (case-insensitive), or nullptr.
+    TComponent* FindComponent(const std::string& AName) const;
+    void InsertComponent(TComponent* AComponent);
+    void RemoveComponent(TComponent* AComponent);
+
+    const std::string& Name() const { return FName; }
+    virtual void SetName(const std::string& NewName);
+
+    TComponentState ComponentState;
+    // Marks the component as being loaded from a form; Loaded ends it.
+    void BeginLoading() { ComponentState.Include(csLoading).Include(csReading); }
+    virtual void Loaded();
+    // Marks this component and everything it owns as being designed (or not).
+    void SetDesigning(bool Value);
+
+
+protected:
+    virtual void Notification(TComponent* AComponent, TOperation Operation);
+
+private:
+    TComponent* FOwner = nullptr;
+    std::vector<TComponent*> FComponents;
+    std::string FName;
+};
