@@ -47,3 +47,6 @@ constexpr TRect UnionRect(const TRect& A, const TRect& B)
     if (B.IsEmpty()) return A;
     return {std::min(A.Left, B.Left), std::min(A.Top, B.Top), std::max(A.Right, B.Right), std::max(A.Bottom, B.Bottom)};
 }
+
+// Horizontal text alignment, one byte as the host stores and streams it.
+enum TAlignment : unsigned char { taLeftJustify, taRightJustify, taCenter };
