@@ -1,0 +1,151 @@
+#include "zelgrid/ColumnCollections.h"
+
+#include "host/core/Exceptions.h"
+#include "zelgrid/CustomZelGrid.h"
+
+TZelGridColumns::TZelGridColumns(TCustomZelGrid* Grid, TZelColLayout* Layout, TCollectionItemClass ItemClass)
+    : TCollection(ItemClass), FOwnerGrid(Grid), FLayout(Layout)
+{
+}
+
+TZelColumn* TZelGridColumns::Add()
+{
+    TCollectionItem* item = TCollection::Add();
+    auto* column = dynamic_cast<TZelColumn*>(item);
+    if (!column) {
+        const std::string name = item->ClassName();
+        delete item;
+        throw EInvalidCast("A column collection cannot hold a " + name);
+    }
+    return column;
+}
+
+TZelColumn* TZelGridColumns::GeTZelColumn(int Index) const
+{
+    TCollectionItem* item = GetItem(Index);
+    auto* column = dynamic_cast<TZelColumn*>(item);
+    if (!column) throw EInvalidCast("Item " + std::to_string(Index) + " of a column collection is a " + item->ClassName());
+    return column;
+}
+
+void TZelGridColumns::SeTZelColumn(int Index, TZelColumn* Value)
+{
+    GeTZelColumn(Index)->Assign(Value);
+}
+
+TZelGridColumnsState TZelGridColumns::GetState() const
+{
+    if (Count() == 0 || dynamic_cast<TPassthroughColumn*>(GetItem(0))) return csDefault;
+    return csCustomized;
+}
+
+void TZelGridColumns::SetState(TZelGridColumnsState Value)
+{
+    if (Value == GetState()) return;
+    if (Value == csDefault) Clear();
+    else RebuildColumns();
+}
+
+TZelColumn* TZelGridColumns::GeTZelColumnOnOrdPosition(int Position) const
+{
+    TZelColumn* found = nullptr;
+    for (int i = 0; i < Count(); ++i)
+        if (GeTZelColumn(i)->OrdPosition() == Position) found = GeTZelColumn(i);
+    return found;
+}
+
+void TZelGridColumns::RestoreDefaults()
+{
+    TCollectionUpdateGuard update(this);
+    for (int i = 0; i < Count(); ++i) GeTZelColumn(i)->RestoreDefaults();
+}
+
+void TZelGridColumns::RebuildColumns()
+{
+    Clear();
+}
+
+void TZelGridColumns::Update(TCollectionItem* Item)
+{
+    if (!FOwnerGrid || FOwnerGrid->ComponentState.Contains(csLoading)) return;
+    if (!Item) {
+        FOwnerGrid->LayoutChanged();
+        return;
+    }
+    auto* column = dynamic_cast<TZelColumn*>(Item);
+    if (!column) return;
+    const int raw = FOwnerGrid->DataToRawColumn(column->Index());
+    FOwnerGrid->InvalidateCol(raw);
+    FOwnerGrid->SetColWidths(raw, column->GetWidth());
+}
+
+TZelLayoutItem::TZelLayoutItem(TCollection* Collection) : TCollectionItem(Collection)
+{
+    FColumns.reset(CreateColumns());
+}
+
+TZelLayoutItem::~TZelLayoutItem()
+{
+    FColumns.reset();
+}
+
+TZelGridColumns* TZelLayoutItem::CreateColumns()
+{
+    TCollection* collection = Collection();
+    if (!collection) return nullptr;
+    auto* layouts = dynamic_cast<TZelColLayout*>(collection);
+    return new TZelGridColumns(layouts ? layouts->OwnerGrid() : nullptr, layouts, ItemClassOf<TZelColumn>);
+}
+
+void TZelLayoutItem::SeTZelColumns(TZelGridColumns* Value)
+{
+    if (!Value || Value == FColumns.get()) return;
+    if (!FColumns) FColumns = std::make_unique<TZelGridColumns>(nullptr, nullptr, ItemClassOf<TZelColumn>);
+    TCollectionUpdateGuard update(FColumns.get());
+    FColumns->Clear();
+    for (int i = 0; i < Value->Count(); ++i) FColumns->Add()->AssignExactly(Value->GeTZelColumn(i));
+}
+
+void TZelLayoutItem::Assign(TPersistent* Source)
+{
+    auto* source = dynamic_cast<TZelLayoutItem*>(Source);
+    if (!source) {
+        TPersistent::Assign(Source);
+        return;
+    }
+    TCollectionUpdateGuard update(Collection());
+    SeTZelColumns(source->GeTZelColumns());
+}
+
+TZelColLayout::TZelColLayout(TCustomZelGrid* Grid, TCollectionItemClass ItemClass)
+    : TCollection(ItemClass), FOwnerGrid(Grid)
+{
+    Add();
+}
+
+TZelLayoutItem* TZelColLayout::Add()
+{
+    TCollectionItem* item = TCollection::Add();
+    auto* layout = dynamic_cast<TZelLayoutItem*>(item);
+    if (!layout) {
+        const std::string name = item->ClassName();
+        delete item;
+        throw EInvalidCast("A layout collection cannot hold a " + name);
+    }
+    return layout;
+}
+
+TZelLayoutItem* TZelColLayout::GetItem(int Index) const
+{
+    if (Index > Count() - 1) return nullptr;
+    TCollectionItem* item = TCollection::GetItem(Index);
+    auto* layout = dynamic_cast<TZelLayoutItem*>(item);
+    if (!layout) throw EInvalidCast("Item " + std::to_string(Index) + " of a layout collection is a " + item->ClassName());
+    return layout;
+}
+
+void TZelColLayout::SetItem(int Index, TZelLayoutItem* Value)
+{
+    if (Index > Count() - 1) throw EInvalidGridOperation("Cannot Assign Columns to this index");
+    GetItem(Index)->Assign(Value);
+}

@@ -1,0 +1,53 @@
+#pragma once
+// TZelColumnRec: a flat, self-contained copy of every setting of one column and its title,
+// with no grid, no collection and no assigned-value bookkeeping. The layout editor keeps one
+// per column and copies between records and columns with the three operations below.
+#include <memory>
+#include <string>
+
+#include "host/core/Persistent.h"
+#include "host/core/Types.h"
+#include "host/graphics/Color.h"
+#include "host/graphics/Font.h"
+#include "zelgrid/ColumnTypes.h"
+
+class TZelColumn;
+
+class TZelColumnRec : public TPersistent {
+public:
+    TZelColumnRec();
+    ~TZelColumnRec() override;
+    TZelColumnRec(const TZelColumnRec&) = delete;
+    TZelColumnRec& operator=(const TZelColumnRec&) = delete;
+
+    // From a column into the record: the column's effective values. Does nothing when
+    // Source is not a TZelColumn.
+    void Assign(TPersistent* Source) override;
+    // From the record into a column. Does nothing when Dest is not a TZelColumn.
+    void AssignToColumn(TPersistent* Dest) const;
+    // From another record into this one. Does nothing when Source is not a TZelColumnRec.
+    void AssignFromRec(TPersistent* Source);
+
+    // The pick list text standing for an empty pick list: one character of code 0.
+    static std::string EmptyPickListText() { return std::string(1, '\0'); }
+
+    std::string TitleCaption;
+    const std::unique_ptr<TFont> Titlefont;
+    TColor TitleColor = clTeal;
+    TAlignment TitleAlignment = taLeftJustify;
+    bool ColumnSumEnable = false;
+    TColor Color = 0;
+    int Width = 60;
+    const std::unique_ptr<TFont> Font;
+    // Lines each ended by CR LF; EmptyPickListText() empties a column's pick list; an empty
+    // string carries no pick list at all.
+    std::string PickListText = EmptyPickListText();
+    int DropDownRows = 7;
+    TZelColumnButtonStyle ButtonStyle = cbsAuto;
+    TAlignment Alignment = taLeftJustify;
+    bool Visible = true;
+    bool ReadOnly = false;
+    std::string Format;
+    bool WordWrap = false;
+    TZelColumnType aType = tctText;
+};
