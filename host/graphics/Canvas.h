@@ -24,6 +24,7 @@
 
 class TBitmap;
 class TFaceSize;
+struct TGlyph;
 
 // DrawText format flags (values of the window system's API).
 constexpr unsigned DT_TOP = 0x0, DT_LEFT = 0x0, DT_CENTER = 0x1, DT_RIGHT = 0x2, DT_VCENTER = 0x4,
@@ -149,8 +150,6 @@ public:
     // Draws a bitmap with its top-left at (X, Y), skipping its transparent colour when
     // the bitmap is Transparent.
     void Draw(int X, int Y, const TBitmap& Bitmap);
-    // Blends an 8-bit coverage mask (Width x Height, Pitch bytes apart) in Color at (X, Y).
-    void BlendMask(int X, int Y, const unsigned char* Mask, int Width, int Height, int Pitch, TColor Color);
 
 private:
     void ResetClip();
@@ -161,10 +160,10 @@ private:
     TRect ToSurface(const TRect& R) const { return R.Offset(FOrigin.X, FOrigin.Y); }
     void FillSurfaceRect(const TRect& SurfaceRect, TPixel Pixel);
     void FillLogicalRect(const TRect& R, TColor Color);
-    void DrawPenPixel(int X, int Y, TPixel Pixel, int Step);
-    void DrawTextLine(int X, int Y, std::u32string_view Text, const TRegion& Clip, int TabWidth,
-                      int UnderlineIndex);
-    int MeasureLine(std::u32string_view Text, int TabWidth);
+    int RunWidth(std::u32string_view Text, int TabWidth);
+    // Draws one line of text with its top-left at logical (X, Y), inside SurfaceBound.
+    void DrawRun(int X, int Y, std::u32string_view Text, const TRect& SurfaceBound, int TabWidth, int Underline);
+    void BlendGlyph(int SX, int SY, const TGlyph& Glyph, TPixel Color, const TRect& Bound);
 
     TPixel* FBits = nullptr;
     int FWidth = 0;
@@ -184,6 +183,7 @@ private:
     TColor FBkColor = clWhite;
     TColor FTextColor = clWindowText;
     TFaceSize* FFace = nullptr;
+    std::u32string FText; // decoding buffer, kept to spare an allocation per call
 };
 
 struct TCanvasState {

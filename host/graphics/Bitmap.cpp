@@ -1,0 +1,117 @@
+#include "host/graphics/Bitmap.h"
+
+#include <algorithm>
+#include <cassert>
+#include <fstream>
+#include <iterator>
+
+#include "host/graphics/BmpReader.h"
+#include "host/graphics/Canvas.h"
+#include "host/graphics/Png.h"
+
+namespace {
+
+constexpr TPixel White = 0xFFFFFFFFu;
+
+} // namespace
+
+TBitmap::TBitmap() = default;
+
+TBitmap::TBitmap(int AWidth, int AHeight)
+{
+    SetSize(AWidth, AHeight);
+}
+
+TBitmap::~TBitmap() = default;
+
+void TBitmap::SetSize(int AWidth, int AHeight)
+{
+    if (AWidth < 0 || AHeight < 0)
+        throw EInvalidGraphic("Invalid bitmap size " + std::to_string(AWidth) + " x " + std::to_string(AHeight));
+    if (AWidth == FWidth && AHeight == FHeight) return;
+    std::vector<TPixel> pixels(static_cast<std::size_t>(AWidth) * AHeight, White);
+    const int w = std::min(AWidth, FWidth), h = std::min(AHeight, FHeight);
+    for (int y = 0; y < h; ++y)
+        std::copy_n(FPixels.data() + static_cast<std::size_t>(y) * FWidth, w, pixels.data() + static_cast<std::size_t>(y) * AWidth);
+    FPixels = std::move(pixels);
+    FWidth = AWidth;
+    FHeight = AHeight;
+    if (FCanvas) FCanvas->SetSurface(FPixels.data(), FWidth, FHeight, FWidth);
+}
+
+TPixel* TBitmap::ScanLine(int Y)
+{
+    assert(Y >= 0 && Y < FHeight && "scan line out of range");
+    return FPixels.data() + static_cast<std::size_t>(Y) * FWidth;
+}
+
+const TPixel* TBitmap::ScanLine(int Y) const
+{
+    assert(Y >= 0 && Y < FHeight && "scan line out of range");
+    return FPixels.data() + static_cast<std::size_t>(Y) * FWidth;
+}
+
+TPixel TBitmap::Pixel(int X, int Y) const
+{
+    if (X < 0 || Y < 0 || X >= FWidth || Y >= FHeight) return 0;
+    return FPixels[static_cast<std::size_t>(Y) * FWidth + X];
+}
+
+void TBitmap::SetPixel(int X, int Y, TPixel Value)
+{
+    if (X < 0 || Y < 0 || X >= FWidth || Y >= FHeight) return;
+    FPixels[static_cast<std::size_t>(Y) * FWidth + X] = Value;
+}
+
+TCanvas* TBitmap::Canvas()
+{
+    if (!FCanvas) FCanvas = std::make_unique<TCanvas>(FPixels.data(), FWidth, FHeight, FWidth);
+    return FCanvas.get();
+}
+
+TColor TBitmap::TransparentColor() const
+{
+    if (FTransparentMode == tmFixed && FTransparentColor != clDefault) return FTransparentColor;
+    if (Empty()) return clWhite;
+    return PixelToColor(Pixel(0, FHeight - 1));
+}
+
+void TBitmap::SetTransparentColor(TColor Value)
+{
+    FTransparentColor = Value;
+    FTransparentMode = Value == clDefault ? tmAuto : tmFixed;
+}
+
+void TBitmap::Assign(const TBitmap& Source)
+{
+    if (&Source == this) return;
+    FPixels = Source.FPixels;
+    FWidth = Source.FWidth;
+    FHeight = Source.FHeight;
+    FTransparent = Source.FTransparent;
+    FTransparentColor = Source.FTransparentColor;
+    FTransparentMode = Source.FTransparentMode;
+    if (FCanvas) FCanvas->SetSurface(FPixels.data(), FWidth, FHeight, FWidth);
+}
+
+void TBitmap::LoadFromBMP(const std::uint8_t* Data, std::size_t Size)
+{
+    TDecodedBitmap decoded = DecodeBMP(Data, Size);
+    FPixels = std::move(decoded.Pixels);
+    FWidth = decoded.Width;
+    FHeight = decoded.Height;
+    if (FCanvas) FCanvas->SetSurface(FPixels.data(), FWidth, FHeight, FWidth);
+}
+
+void TBitmap::LoadFromFile(const std::string& FileName)
+{
+    std::ifstream in(FileName, std::ios::binary);
+    if (!in) throw EInvalidGraphic("Cannot open bitmap file " + FileName);
+    const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    LoadFromBMP(bytes.data(), bytes.size());
+}
+
+void TBitmap::SaveToPNG(const std::string& FileName) const
+{
+    SaveSurfaceToPNG(FileName, FPixels.data(), FWidth, FHeight, FWidth);
+}

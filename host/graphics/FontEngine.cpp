@@ -1,0 +1,234 @@
+#include "host/graphics/FontEngine.h"
+
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include FT_SYNTHESIS_H
+#include FT_TRUETYPE_TABLES_H
+#include <fontconfig/fontconfig.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <map>
+
+#include "host/core/Exceptions.h"
+
+namespace {
+
+std::string Lower(std::string S)
+{
+    std::transform(S.begin(), S.end(), S.begin(), [](unsigned char C) { return static_cast<char>(std::tolower(C)); });
+    return S;
+}
+
+// Classic names with no installed face fall back by kind; every other unknown name is sans.
+const char* FallbackFamily(const std::string& LowerName, bool FixedPitch)
+{
+    static const char* const Mono[] = {"courier", "courier new", "fixedsys", "terminal", "lucida console", "consolas", "monospace"};
+    static const char* const Serif[] = {"ms serif", "times", "times new roman", "georgia", "roman", "serif", "bookman old style", "garamond"};
+    if (FixedPitch || std::find(std::begin(Mono), std::end(Mono), LowerName) != std::end(Mono)) return "DejaVu Sans Mono";
+    if (std::find(std::begin(Serif), std::end(Serif), LowerName) != std::end(Serif)) return "DejaVu Serif";
+    return "DejaVu Sans";
+}
+
+struct TMatch {
+    std::string Family;
+    std::string File;
+    int Index = 0;
+    bool Embolden = false;
+    bool Oblique = false;
+};
+
+// Frees a fontconfig pattern on leaving the scope.
+struct TPatternGuard {
+    FcPattern* Pattern;
+    ~TPatternGuard() { if (Pattern) FcPatternDestroy(Pattern); }
+};
+
+bool HasFamily(FcPattern* Pattern, const std::string& LowerName)
+{
+    FcChar8* family = nullptr;
+    for (int i = 0; FcPatternGetString(Pattern, FC_FAMILY, i, &family) == FcResultMatch; ++i)
+        if (Lower(reinterpret_cast<const char*>(family)) == LowerName) return true;
+    return false;
+}
+
+// The best installed face for a family, weight and slant; null when fontconfig has none.
+FcPattern* MatchPattern(const std::string& Family, bool Bold, bool Italic)
+{
+    TPatternGuard pattern{FcPatternCreate()};
+    if (!pattern.Pattern) return nullptr;
+    FcPatternAddString(pattern.Pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(Family.c_str()));
+    FcPatternAddInteger(pattern.Pattern, FC_WEIGHT, Bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+    FcPatternAddInteger(pattern.Pattern, FC_SLANT, Italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+    FcPatternAddBool(pattern.Pattern, FC_SCALABLE, FcTrue);
+    FcConfigSubstitute(nullptr, pattern.Pattern, FcMatchPattern);
+    FcDefaultSubstitute(pattern.Pattern);
+    FcResult result;
+    return FcFontMatch(nullptr, pattern.Pattern, &result);
+}
+
+class TFontEngine {
+public:
+    TFontEngine()
+    {
+        FcInit();
+        if (FT_Init_FreeType(&FLibrary) != 0) throw EOutOfResources("Cannot start the font rasteriser");
+    }
+    ~TFontEngine()
+    {
+        FFaces.clear();
+        FT_Done_FreeType(FLibrary);
+        FcFini();
+    }
+    TFontEngine(const TFontEngine&) = delete;
+    TFontEngine& operator=(const TFontEngine&) = delete;
+
+    TFaceSize& Face(const TFont& Font)
+    {
+        const HFONT handle = Font.Handle();
+        if (auto it = FByHandle.find(handle); it != FByHandle.end()) return *it->second;
+        const TMatch& match = Match(Font);
+        TFaceSize::TKey key{match.File, match.Index, 0, match.Embolden, match.Oblique};
+        key.PixelSize = PixelSize(match, Font.Height());
+        TFaceSize* face = nullptr;
+        for (auto& f : FFaces)
+            if (f->Key() == key) face = f.get();
+        if (!face) face = FFaces.emplace_back(std::make_unique<TFaceSize>(FLibrary, key)).get();
+        FByHandle.emplace(handle, face);
+        return *face;
+    }
+
+    const TMatch& Match(const TFont& Font)
+    {
+        const bool bold = Font.Style().Contains(fsBold), italic = Font.Style().Contains(fsItalic);
+        const std::string name = Lower(Font.Name());
+        const std::string cacheKey = name + (bold ? "|b" : "|") + (italic ? "i" : "") + (Font.Pitch() == fpFixed ? "f" : "");
+        if (auto it = FMatches.find(cacheKey); it != FMatches.end()) return it->second;
+
+        TPatternGuard match{MatchPattern(Font.Name(), bold, italic)};
+        if (!match.Pattern || !HasFamily(match.Pattern, name)) {
+            if (match.Pattern) FcPatternDestroy(match.Pattern);
+            match.Pattern = MatchPattern(FallbackFamily(name, Font.Pitch() == fpFixed), bold, italic);
+        }
+        FcChar8* file = nullptr;
+        if (!match.Pattern || FcPatternGetString(match.Pattern, FC_FILE, 0, &file) != FcResultMatch)
+            throw EOutOfResources("No font face is installed for \"" + Font.Name() + "\"");
+        TMatch m;
+        m.File = reinterpret_cast<const char*>(file);
+        FcPatternGetInteger(match.Pattern, FC_INDEX, 0, &m.Index);
+        FcChar8* family = nullptr;
+        if (FcPatternGetString(match.Pattern, FC_FAMILY, 0, &family) == FcResultMatch)
+            m.Family = reinterpret_cast<const char*>(family);
+        int weight = FC_WEIGHT_REGULAR, slant = FC_SLANT_ROMAN;
+        FcPatternGetInteger(match.Pattern, FC_WEIGHT, 0, &weight);
+        FcPatternGetInteger(match.Pattern, FC_SLANT, 0, &slant);
+        m.Embolden = bold && weight < FC_WEIGHT_DEMIBOLD;
+        m.Oblique = italic && slant == FC_SLANT_ROMAN;
+        return FMatches.emplace(cacheKey, std::move(m)).first->second;
+    }
+
+private:
+    // A negative height is the character (em) height; a positive one the cell height,
+    // ascent plus descent, converted through the face's design metrics.
+    int PixelSize(const TMatch& Match, int Height)
+    {
+        if (Height < 0) return -Height;
+        if (Height == 0) return 11;
+        FT_Face face = nullptr;
+        if (FT_New_Face(FLibrary, Match.File.c_str(), Match.Index, &face) != 0) return Height;
+        int cell = face->ascender - face->descender;
+        if (auto* os2 = static_cast<TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2)); os2 && os2->usWinAscent + os2->usWinDescent > 0)
+            cell = os2->usWinAscent + os2->usWinDescent;
+        const int em = cell > 0 ? static_cast<int>(std::lround(static_cast<double>(Height) * face->units_per_EM / cell)) : Height;
+        FT_Done_Face(face);
+        return std::max(1, em);
+    }
+
+    FT_Library FLibrary = nullptr;
+    std::map<std::string, TMatch> FMatches;
+    std::vector<std::unique_ptr<TFaceSize>> FFaces;
+    std::map<HFONT, TFaceSize*> FByHandle;
+};
+
+TFontEngine& Engine()
+{
+    static TFontEngine engine;
+    return engine;
+}
+
+int Round26(FT_Pos Value) { return static_cast<int>((Value + 32) >> 6); }
+
+} // namespace
+
+TFaceSize::TFaceSize(void* Library, const TKey& Key) : FKey(Key)
+{
+    FT_Face face = nullptr;
+    if (FT_New_Face(static_cast<FT_Library>(Library), Key.File.c_str(), Key.Index, &face) != 0)
+        throw EOutOfResources("Cannot open the font file " + Key.File);
+    FFace = face;
+    FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(Key.PixelSize));
+    if (face->family_name) FFamily = face->family_name;
+    const FT_Fixed yScale = face->size->metrics.y_scale;
+    FAscent = static_cast<int>((face->size->metrics.ascender + 63) >> 6);
+    FDescent = static_cast<int>((-face->size->metrics.descender + 63) >> 6);
+    auto* os2 = static_cast<TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
+    if (os2 && os2->usWinAscent + os2->usWinDescent > 0) {
+        FAscent = static_cast<int>(std::ceil(static_cast<double>(os2->usWinAscent) * Key.PixelSize / face->units_per_EM));
+        FDescent = static_cast<int>(std::ceil(static_cast<double>(os2->usWinDescent) * Key.PixelSize / face->units_per_EM));
+    }
+    FUnderlinePosition = std::max(1, Round26(-FT_MulFix(face->underline_position, yScale)));
+    FLineThickness = std::max(1, Round26(FT_MulFix(face->underline_thickness, yScale)));
+    FStrikeOutPosition = std::max(1, FAscent * 3 / 10);
+    if (os2 && os2->yStrikeoutPosition > 0) FStrikeOutPosition = std::max(1, Round26(FT_MulFix(os2->yStrikeoutPosition, yScale)));
+    if (os2 && os2->xAvgCharWidth > 0)
+        FAveCharWidth = std::max(1, Round26(FT_MulFix(os2->xAvgCharWidth, face->size->metrics.x_scale)));
+    if (Key.Oblique) {
+        FT_Matrix shear{0x10000, 0x3333, 0, 0x10000}; // a slant of 0.2, as synthetic italics use
+        FT_Set_Transform(face, &shear, nullptr);
+    }
+    if (FAveCharWidth == 0) FAveCharWidth = std::max(1, Advance(U'x'));
+}
+
+TFaceSize::~TFaceSize()
+{
+    FT_Done_Face(static_cast<FT_Face>(FFace));
+}
+
+int TFaceSize::GlyphCount() const
+{
+    return static_cast<int>(std::count_if(FAscii.begin(), FAscii.end(), [](const auto& G) { return G != nullptr; }) + FOthers.size());
+}
+
+std::unique_ptr<TGlyph> TFaceSize::Render(char32_t C)
+{
+    auto glyph = std::make_unique<TGlyph>();
+    auto face = static_cast<FT_Face>(FFace);
+    const FT_UInt index = FT_Get_Char_Index(face, C);
+    if (FT_Load_Glyph(face, index, FT_LOAD_DEFAULT | FT_LOAD_NO_BITMAP) != 0) return glyph;
+    FT_GlyphSlot slot = face->glyph;
+    if (FKey.Embolden) FT_GlyphSlot_Embolden(slot);
+    glyph->Advance = Round26(slot->advance.x);
+    if (FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL) != 0) return glyph;
+    const FT_Bitmap& bitmap = slot->bitmap;
+    glyph->Left = slot->bitmap_left;
+    glyph->Top = slot->bitmap_top;
+    glyph->Width = static_cast<int>(bitmap.width);
+    glyph->Height = static_cast<int>(bitmap.rows);
+    glyph->Coverage.resize(static_cast<std::size_t>(glyph->Width) * glyph->Height);
+    for (int y = 0; y < glyph->Height; ++y) {
+        const unsigned char* src = bitmap.buffer + static_cast<std::ptrdiff_t>(y) * bitmap.pitch;
+        std::copy_n(src, glyph->Width, glyph->Coverage.data() + static_cast<std::size_t>(y) * glyph->Width);
+    }
+    return glyph;
+}
+
+TFaceSize& FaceForFont(const TFont& Font)
+{
+    return Engine().Face(Font);
+}
+
+std::string ResolvedFamily(const TFont& Font)
+{
+    return Engine().Match(Font).Family;
+}

@@ -1,0 +1,86 @@
+#pragma once
+// Text faces: fonts resolved through fontconfig to FreeType faces of a pixel size, and the
+// glyph cache. One engine serves the process (the GUI thread); faces and glyphs live until exit.
+#include <array>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "host/graphics/Font.h"
+
+// One rendered glyph: an 8-bit coverage mask placed relative to the pen on the baseline.
+struct TGlyph {
+    int Left = 0;    // from the pen position to the mask's left column
+    int Top = 0;     // from the baseline up to the mask's top row
+    int Width = 0;
+    int Height = 0;
+    int Advance = 0; // pixels the pen moves on
+    std::vector<unsigned char> Coverage;
+};
+
+// A face at one pixel size with its metrics and the glyphs rendered so far.
+class TFaceSize {
+public:
+    struct TKey {
+        std::string File;
+        int Index;
+        int PixelSize;
+        bool Embolden;
+        bool Oblique;
+        bool operator==(const TKey&) const = default;
+    };
+
+    TFaceSize(void* Library, const TKey& Key);
+    ~TFaceSize();
+    TFaceSize(const TFaceSize&) = delete;
+    TFaceSize& operator=(const TFaceSize&) = delete;
+
+    const TKey& Key() const { return FKey; }
+    const std::string& FamilyName() const { return FFamily; }
+    int Ascent() const { return FAscent; }
+    int Descent() const { return FDescent; }
+    int Height() const { return FAscent + FDescent; }
+    int AveCharWidth() const { return FAveCharWidth; }
+    // Offset below the baseline and thickness of underline; offset above it of strike-out.
+    int UnderlinePosition() const { return FUnderlinePosition; }
+    int LineThickness() const { return FLineThickness; }
+    int StrikeOutPosition() const { return FStrikeOutPosition; }
+
+    // The glyph of a character, rendered on first use. A character the face lacks gives the
+    // face's missing-glyph shape.
+    const TGlyph& Glyph(char32_t C)
+    {
+        if (C < FAscii.size()) {
+            if (!FAscii[C]) FAscii[C] = Render(C);
+            return *FAscii[C];
+        }
+        auto it = FOthers.find(C);
+        if (it == FOthers.end()) it = FOthers.emplace(C, Render(C)).first;
+        return *it->second;
+    }
+    int Advance(char32_t C) { return Glyph(C).Advance; }
+    int GlyphCount() const;
+
+private:
+    std::unique_ptr<TGlyph> Render(char32_t C);
+
+    TKey FKey;
+    void* FFace = nullptr; // FT_Face
+    std::string FFamily;
+    int FAscent = 0;
+    int FDescent = 0;
+    int FAveCharWidth = 0;
+    int FUnderlinePosition = 1;
+    int FLineThickness = 1;
+    int FStrikeOutPosition = 3;
+    std::array<std::unique_ptr<TGlyph>, 256> FAscii;
+    std::unordered_map<char32_t, std::unique_ptr<TGlyph>> FOthers;
+};
+
+// The face of a font (name, height, style, pitch). "MS Sans Serif" and other names that no
+// installed face carries map to DejaVu Sans (Sans Mono for fixed-pitch and typewriter names,
+// Serif for the classic serif names) at the same size. EOutOfResources when no face is found.
+TFaceSize& FaceForFont(const TFont& Font);
+// The family name a font name is looked up under (the mapping above), for tests and reports.
+std::string ResolvedFamily(const TFont& Font);
