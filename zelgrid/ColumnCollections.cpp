@@ -101,6 +101,8 @@ void TZelLayoutItem::SeTZelColumns(TZelGridColumns* Value)
 {
     if (!Value || Value == FColumns.get()) return;
     if (!FColumns) FColumns = std::make_unique<TZelGridColumns>(nullptr, nullptr, ItemClassOf<TZelColumn>);
+    // One layout pass for the whole copy, not one per new column.
+    TLayoutGuard layout(FColumns->OwnerGrid());
     TCollectionUpdateGuard update(FColumns.get());
     FColumns->Clear();
     for (int i = 0; i < Value->Count(); ++i) FColumns->Add()->AssignExactly(Value->GeTZelColumn(i));
