@@ -5,7 +5,11 @@
 
 Currency Currency::FromDouble(double d)
 {
-    return FromRaw(static_cast<std::int64_t>(std::llround(d * Scale)));
+    const double scaled = std::round(d * Scale);
+    // 2^63 is exact in a double; anything from there up (and NaN) has no currency value.
+    if (!(scaled >= -9223372036854775808.0 && scaled < 9223372036854775808.0))
+        throw EOverflow("Currency value out of range");
+    return FromRaw(static_cast<std::int64_t>(scaled));
 }
 
 std::string Currency::ToString() const

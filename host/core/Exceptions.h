@@ -25,6 +25,7 @@ ZEL_DECLARE_EXCEPTION(EInvalidCast, Exception)
 ZEL_DECLARE_EXCEPTION(EInvalidOperation, Exception)
 ZEL_DECLARE_EXCEPTION(EOutOfResources, Exception)
 ZEL_DECLARE_EXCEPTION(EResNotFound, Exception)
+ZEL_DECLARE_EXCEPTION(EOverflow, Exception)
 
 #undef ZEL_DECLARE_EXCEPTION
 
