@@ -21,7 +21,7 @@ public:
     TZelColumnRec& operator=(const TZelColumnRec&) = delete;
 
     // From a column into the record: the column's effective values. Does nothing when
-    // Source is not a TZelColumn.
+    // Source is not a TZelColumn, also when called through a plain TPersistent.
     void Assign(TPersistent* Source) override;
     // From the record into a column. Does nothing when Dest is not a TZelColumn.
     void AssignToColumn(TPersistent* Dest) const;
