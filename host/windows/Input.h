@@ -1,5 +1,7 @@
 #pragma once
 // Keyboard focus, mouse capture, the active window and the state of keys and buttons.
+#include <string>
+
 #include "host/core/Types.h"
 #include "host/windows/Window.h"
 
@@ -24,3 +26,7 @@ bool GetCursorPos(TPoint& Point);
 
 // The window under the mouse, as CM_MOUSEENTER and CM_MOUSELEAVE last reported it.
 HWND GetMouseWindow();
+
+// Text on the back end's clipboard.
+void SetClipboardText(const std::string& Text);
+std::string GetClipboardText();

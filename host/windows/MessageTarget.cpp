@@ -1,8 +1,13 @@
 #include "host/windows/Window.h"
 
+#include "host/windows/WindowManager.h"
+
+// The window loses its target before it is destroyed: no message reaches a half-destroyed object.
 TMessageTarget::~TMessageTarget()
 {
-    if (FWindowHandle) DestroyWindow(FWindowHandle);
+    if (!FWindowHandle) return;
+    if (TWindowSystem* system = TWindowSystem::CurrentOrNull()) system->Manager().TargetDestroyed(this);
+    FWindowHandle = nullptr;
 }
 
 void TMessageTarget::WndProc(TMessage& Message)

@@ -56,7 +56,14 @@ struct TWMMouse : TWMBase {
     int XPos() const { return GET_X_LPARAM(Message.LParam); }
     int YPos() const { return GET_Y_LPARAM(Message.LParam); }
     TPoint Pos() const { return {XPos(), YPos()}; }
-    TShiftState Shift() const { return KeysToShiftState(Message.WParam); }
+    // The buttons and modifiers, with ssDouble for the double-click messages.
+    TShiftState Shift() const
+    {
+        TShiftState s = KeysToShiftState(Message.WParam);
+        if (Message.Msg == WM_LBUTTONDBLCLK || Message.Msg == WM_RBUTTONDBLCLK || Message.Msg == WM_MBUTTONDBLCLK)
+            s.Include(ssDouble);
+        return s;
+    }
 };
 
 // WM_MOUSEWHEEL: the wheel distance (multiples of WHEEL_DELTA, positive away from the user) and the
@@ -246,7 +253,7 @@ protected:
     virtual void CMWantSpecialKey(TWMKey& Message) { DefaultHandler(Message.Message); }
 
 private:
-    friend class TWindowSystem;
+    friend class TWindowManager;
     HWND FWindowHandle = nullptr;
 };
 

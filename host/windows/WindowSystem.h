@@ -30,6 +30,8 @@ public:
     TWindowSystem& operator=(const TWindowSystem&) = delete;
 
     static TWindowSystem& Current();
+    // The current window system, or null when none exists (nothing is created).
+    static TWindowSystem* CurrentOrNull();
 
     TWindowBackend& Backend() { return *FBackend; }
     TWindowManager& Manager() { return *FManager; }

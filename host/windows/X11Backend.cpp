@@ -1,0 +1,436 @@
+// The X11 back end. Each top-level window is an X window of the same size; its back buffer is
+// shown with XPutImage straight from the buffer's pixels (0xAARRGGBB, which a 24-bit TrueColor
+// visual with the usual masks reads as is; other visuals get a converted copy).
+#include "host/windows/X11Backend.h"
+
+#include <poll.h>
+
+#include <cstring>
+#include <deque>
+#include <map>
+#include <vector>
+
+#include <X11/XKBlib.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/keysym.h>
+
+#include "host/graphics/Bitmap.h"
+#include "host/windows/Messages.h"
+
+namespace {
+
+struct TX11Surface {
+    Window Win = 0;
+    GC Gc = nullptr;
+    TRect Bounds;
+    bool Mapped = false;
+    bool WantFocus = false;
+};
+
+// The virtual-key code of an X key symbol; 0 when it has none.
+int KeySymToVK(KeySym S)
+{
+    if (S >= XK_a && S <= XK_z) return static_cast<int>('A' + (S - XK_a));
+    if (S >= XK_A && S <= XK_Z) return static_cast<int>('A' + (S - XK_A));
+    if (S >= XK_0 && S <= XK_9) return static_cast<int>('0' + (S - XK_0));
+    if (S >= XK_F1 && S <= XK_F12) return static_cast<int>(VK_F1 + (S - XK_F1));
+    if (S >= XK_KP_0 && S <= XK_KP_9) return static_cast<int>(VK_NUMPAD0 + (S - XK_KP_0));
+    switch (S) {
+    case XK_BackSpace: return VK_BACK;
+    case XK_Tab:
+    case XK_ISO_Left_Tab: return VK_TAB;
+    case XK_Return:
+    case XK_KP_Enter: return VK_RETURN;
+    case XK_Escape: return VK_ESCAPE;
+    case XK_space: return VK_SPACE;
+    case XK_Delete:
+    case XK_KP_Delete: return VK_DELETE;
+    case XK_Insert:
+    case XK_KP_Insert: return VK_INSERT;
+    case XK_Home:
+    case XK_KP_Home: return VK_HOME;
+    case XK_End:
+    case XK_KP_End: return VK_END;
+    case XK_Prior:
+    case XK_KP_Prior: return VK_PRIOR;
+    case XK_Next:
+    case XK_KP_Next: return VK_NEXT;
+    case XK_Left:
+    case XK_KP_Left: return VK_LEFT;
+    case XK_Right:
+    case XK_KP_Right: return VK_RIGHT;
+    case XK_Up:
+    case XK_KP_Up: return VK_UP;
+    case XK_Down:
+    case XK_KP_Down: return VK_DOWN;
+    case XK_Shift_L:
+    case XK_Shift_R: return VK_SHIFT;
+    case XK_Control_L:
+    case XK_Control_R: return VK_CONTROL;
+    case XK_Alt_L:
+    case XK_Alt_R:
+    case XK_Meta_L:
+    case XK_Meta_R: return VK_MENU;
+    case XK_Caps_Lock: return VK_CAPITAL;
+    case XK_Num_Lock: return VK_NUMLOCK;
+    case XK_Scroll_Lock: return VK_SCROLL;
+    case XK_Pause: return VK_PAUSE;
+    case XK_Menu: return VK_APPS;
+    case XK_KP_Multiply: return VK_MULTIPLY;
+    case XK_KP_Add: return VK_ADD;
+    case XK_KP_Subtract: return VK_SUBTRACT;
+    case XK_KP_Decimal: return VK_DECIMAL;
+    case XK_KP_Divide: return VK_DIVIDE;
+    case XK_semicolon:
+    case XK_colon: return VK_OEM_1;
+    case XK_equal:
+    case XK_plus: return VK_OEM_PLUS;
+    case XK_comma:
+    case XK_less: return VK_OEM_COMMA;
+    case XK_minus:
+    case XK_underscore: return VK_OEM_MINUS;
+    case XK_period:
+    case XK_greater: return VK_OEM_PERIOD;
+    case XK_slash:
+    case XK_question: return VK_OEM_2;
+    case XK_grave:
+    case XK_asciitilde: return VK_OEM_3;
+    case XK_bracketleft:
+    case XK_braceleft: return VK_OEM_4;
+    case XK_backslash:
+    case XK_bar: return VK_OEM_5;
+    case XK_bracketright:
+    case XK_braceright: return VK_OEM_6;
+    case XK_apostrophe:
+    case XK_quotedbl: return VK_OEM_7;
+    default: break;
+    }
+    return 0;
+}
+
+class TX11Backend : public TWindowBackend {
+public:
+    explicit TX11Backend(Display* D) : FDisplay(D), FScreen(DefaultScreen(D))
+    {
+        FVisual = DefaultVisual(D, FScreen);
+        FDepth = DefaultDepth(D, FScreen);
+        FDirectFormat = FVisual->c_class == TrueColor && FVisual->red_mask == 0xFF0000 &&
+                        FVisual->green_mask == 0x00FF00 && FVisual->blue_mask == 0x0000FF && (FDepth == 24 || FDepth == 32);
+        FDeleteWindow = XInternAtom(D, "WM_DELETE_WINDOW", False);
+        Bool supported = False;
+        XkbSetDetectableAutoRepeat(D, True, &supported);
+    }
+
+    ~TX11Backend() override
+    {
+        for (auto& [id, s] : FSurfaces) {
+            XFreeGC(FDisplay, s.Gc);
+            XDestroyWindow(FDisplay, s.Win);
+        }
+        XCloseDisplay(FDisplay);
+    }
+
+    const char* Name() const override { return "x11"; }
+
+    TSurfaceId CreateSurface(const TSurfaceParams& Params) override
+    {
+        XSetWindowAttributes a{};
+        a.override_redirect = Params.OverrideRedirect ? True : False;
+        a.background_pixmap = None;
+        a.event_mask = ExposureMask | KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask |
+                       PointerMotionMask | EnterWindowMask | LeaveWindowMask | StructureNotifyMask | FocusChangeMask;
+        const TRect& b = Params.Bounds;
+        Window win = XCreateWindow(FDisplay, RootWindow(FDisplay, FScreen), b.Left, b.Top,
+                                   static_cast<unsigned>(std::max(b.Width(), 1)), static_cast<unsigned>(std::max(b.Height(), 1)),
+                                   0, CopyFromParent, InputOutput, CopyFromParent,
+                                   CWOverrideRedirect | CWBackPixmap | CWEventMask, &a);
+        XStoreName(FDisplay, win, Params.Title.c_str());
+        XSetWMProtocols(FDisplay, win, &FDeleteWindow, 1);
+        XSizeHints hints{};
+        hints.flags = USPosition | USSize;
+        hints.x = b.Left;
+        hints.y = b.Top;
+        hints.width = b.Width();
+        hints.height = b.Height();
+        XSetWMNormalHints(FDisplay, win, &hints);
+        if (auto owner = FSurfaces.find(Params.Owner); owner != FSurfaces.end())
+            XSetTransientForHint(FDisplay, win, owner->second.Win);
+        TX11Surface s;
+        s.Win = win;
+        s.Gc = XCreateGC(FDisplay, win, 0, nullptr);
+        s.Bounds = b;
+        const TSurfaceId id = ++FLastId;
+        FSurfaces[id] = s;
+        FByWindow[win] = id;
+        return id;
+    }
+
+    void DestroySurface(TSurfaceId Surface) override
+    {
+        auto it = FSurfaces.find(Surface);
+        if (it == FSurfaces.end()) return;
+        FByWindow.erase(it->second.Win);
+        XFreeGC(FDisplay, it->second.Gc);
+        XDestroyWindow(FDisplay, it->second.Win);
+        FSurfaces.erase(it);
+        XFlush(FDisplay);
+    }
+
+    void ShowSurface(TSurfaceId Surface, bool Visible) override
+    {
+        TX11Surface* s = Get(Surface);
+        if (!s) return;
+        if (Visible) {
+            XMapRaised(FDisplay, s->Win);
+        } else {
+            XUnmapWindow(FDisplay, s->Win);
+            s->Mapped = false;
+        }
+        XFlush(FDisplay);
+    }
+
+    void SetSurfaceBounds(TSurfaceId Surface, const TRect& Bounds) override
+    {
+        TX11Surface* s = Get(Surface);
+        if (!s) return;
+        s->Bounds = Bounds;
+        XMoveResizeWindow(FDisplay, s->Win, Bounds.Left, Bounds.Top, static_cast<unsigned>(std::max(Bounds.Width(), 1)),
+                          static_cast<unsigned>(std::max(Bounds.Height(), 1)));
+    }
+
+    void SetSurfaceTitle(TSurfaceId Surface, const std::string& Title) override
+    {
+        if (TX11Surface* s = Get(Surface)) XStoreName(FDisplay, s->Win, Title.c_str());
+    }
+
+    void RaiseSurface(TSurfaceId Surface) override
+    {
+        if (TX11Surface* s = Get(Surface)) XRaiseWindow(FDisplay, s->Win);
+    }
+
+    void FocusSurface(TSurfaceId Surface) override
+    {
+        TX11Surface* s = Get(Surface);
+        if (!s) return;
+        if (s->Mapped) {
+            XSetInputFocus(FDisplay, s->Win, RevertToParent, CurrentTime);
+        } else {
+            s->WantFocus = true;
+        }
+    }
+
+    void Present(TSurfaceId Surface, const TBitmap& Buffer, const TRect& Area) override
+    {
+        TX11Surface* s = Get(Surface);
+        if (!s || Buffer.Empty() || Area.IsEmpty()) return;
+        const TRect a = IntersectRect(Area, {0, 0, Buffer.Width(), Buffer.Height()});
+        if (a.IsEmpty()) return;
+        if (FDirectFormat) {
+            XImage* img = XCreateImage(FDisplay, FVisual, static_cast<unsigned>(FDepth), ZPixmap, 0,
+                                       reinterpret_cast<char*>(const_cast<TPixel*>(Buffer.Bits())),
+                                       static_cast<unsigned>(Buffer.Width()), static_cast<unsigned>(Buffer.Height()), 32,
+                                       Buffer.Stride() * 4);
+            if (!img) return;
+            img->byte_order = LSBFirst;
+            XPutImage(FDisplay, s->Win, s->Gc, img, a.Left, a.Top, a.Left, a.Top, static_cast<unsigned>(a.Width()),
+                      static_cast<unsigned>(a.Height()));
+            img->data = nullptr;
+            XDestroyImage(img);
+            return;
+        }
+        // Other visuals: convert the area pixel by pixel.
+        XImage* img = XCreateImage(FDisplay, FVisual, static_cast<unsigned>(FDepth), ZPixmap, 0, nullptr,
+                                   static_cast<unsigned>(a.Width()), static_cast<unsigned>(a.Height()), 32, 0);
+        if (!img) return;
+        std::vector<char> data(static_cast<std::size_t>(img->bytes_per_line) * static_cast<std::size_t>(a.Height()));
+        img->data = data.data();
+        for (int y = 0; y < a.Height(); ++y)
+            for (int x = 0; x < a.Width(); ++x) {
+                const TPixel p = Buffer.Pixel(a.Left + x, a.Top + y);
+                const unsigned long r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;
+                XPutPixel(img, x, y, Scale(r, FVisual->red_mask) | Scale(g, FVisual->green_mask) | Scale(b, FVisual->blue_mask));
+            }
+        XPutImage(FDisplay, s->Win, s->Gc, img, 0, 0, a.Left, a.Top, static_cast<unsigned>(a.Width()),
+                  static_cast<unsigned>(a.Height()));
+        img->data = nullptr;
+        XDestroyImage(img);
+    }
+
+    void Flush() override { XFlush(FDisplay); }
+
+    bool PollInput(TInputEvent& Event) override
+    {
+        while (FPending.empty() && XPending(FDisplay) > 0) {
+            XEvent e;
+            XNextEvent(FDisplay, &e);
+            Translate(e);
+        }
+        if (FPending.empty()) return false;
+        Event = FPending.front();
+        FPending.pop_front();
+        return true;
+    }
+
+    bool WaitForInput(int TimeoutMs) override
+    {
+        if (!FPending.empty() || XPending(FDisplay) > 0) return true;
+        pollfd p{ConnectionNumber(FDisplay), POLLIN, 0};
+        ::poll(&p, 1, TimeoutMs);
+        return true;
+    }
+
+    TSize ScreenSize() override { return {DisplayWidth(FDisplay, FScreen), DisplayHeight(FDisplay, FScreen)}; }
+
+private:
+    static unsigned long Scale(unsigned long V, unsigned long Mask)
+    {
+        if (!Mask) return 0;
+        int shift = 0;
+        while (!((Mask >> shift) & 1)) ++shift;
+        int bits = 0;
+        while ((Mask >> (shift + bits)) & 1) ++bits;
+        return ((bits >= 8 ? V << (bits - 8) : V >> (8 - bits)) << shift) & Mask;
+    }
+
+    TX11Surface* Get(TSurfaceId Id)
+    {
+        auto it = FSurfaces.find(Id);
+        return it == FSurfaces.end() ? nullptr : &it->second;
+    }
+
+    TSurfaceId IdOf(Window W) const
+    {
+        auto it = FByWindow.find(W);
+        return it == FByWindow.end() ? 0 : it->second;
+    }
+
+    void Push(TInputEvent E) { FPending.push_back(E); }
+
+    void Translate(XEvent& E)
+    {
+        const TSurfaceId id = IdOf(E.xany.window);
+        if (!id) return;
+        TInputEvent ev;
+        ev.Surface = id;
+        switch (E.type) {
+        case MotionNotify:
+            ev.Kind = ieMouseMove;
+            ev.Pos = {E.xmotion.x, E.xmotion.y};
+            Push(ev);
+            break;
+        case EnterNotify:
+            ev.Kind = ieMouseMove;
+            ev.Pos = {E.xcrossing.x, E.xcrossing.y};
+            Push(ev);
+            break;
+        case LeaveNotify:
+            if (E.xcrossing.mode != NotifyNormal) break;
+            ev.Kind = ieMouseLeave;
+            Push(ev);
+            break;
+        case ButtonPress:
+        case ButtonRelease: {
+            ev.Pos = {E.xbutton.x, E.xbutton.y};
+            const unsigned b = E.xbutton.button;
+            if (b == Button4 || b == Button5) {
+                if (E.type == ButtonRelease) break;
+                ev.Kind = ieWheel;
+                ev.WheelDelta = b == Button4 ? WHEEL_DELTA : -WHEEL_DELTA;
+                Push(ev);
+                break;
+            }
+            if (b != Button1 && b != Button2 && b != Button3) break;
+            ev.Kind = E.type == ButtonPress ? ieButtonDown : ieButtonUp;
+            ev.Button = b == Button1 ? mbLeft : b == Button2 ? mbMiddle : mbRight;
+            Push(ev);
+            break;
+        }
+        case KeyPress:
+        case KeyRelease: {
+            char text[8] = {};
+            KeySym sym = 0;
+            const int n = XLookupString(&E.xkey, text, sizeof text, &sym, nullptr);
+            ev.Kind = E.type == KeyPress ? ieKeyDown : ieKeyUp;
+            ev.Key = KeySymToVK(sym);
+            if (E.type == KeyPress && n == 1) ev.Char = static_cast<unsigned char>(text[0]);
+            if (E.type == KeyPress && sym == XK_Return) ev.Char = '\r';
+            const unsigned code = E.xkey.keycode;
+            if (E.type == KeyPress) {
+                ev.Repeat = FDown[code & 0xFF];
+                FDown[code & 0xFF] = true;
+            } else {
+                FDown[code & 0xFF] = false;
+            }
+            if (ev.Key || ev.Char) Push(ev);
+            break;
+        }
+        case FocusIn:
+        case FocusOut:
+            if (E.xfocus.detail == NotifyPointer || E.xfocus.mode == NotifyGrab || E.xfocus.mode == NotifyUngrab) break;
+            ev.Kind = E.type == FocusIn ? ieFocusIn : ieFocusOut;
+            Push(ev);
+            break;
+        case Expose:
+            ev.Kind = ieExpose;
+            ev.Area = {E.xexpose.x, E.xexpose.y, E.xexpose.x + E.xexpose.width, E.xexpose.y + E.xexpose.height};
+            Push(ev);
+            break;
+        case MapNotify:
+            if (TX11Surface* s = Get(id)) {
+                s->Mapped = true;
+                if (s->WantFocus) {
+                    s->WantFocus = false;
+                    XSetInputFocus(FDisplay, s->Win, RevertToParent, CurrentTime);
+                }
+            }
+            break;
+        case UnmapNotify:
+            if (TX11Surface* s = Get(id)) s->Mapped = false;
+            break;
+        case ConfigureNotify: {
+            // The position on the root window, whatever frame a window manager put around it.
+            int x = 0, y = 0;
+            Window child = 0;
+            XTranslateCoordinates(FDisplay, E.xconfigure.window, RootWindow(FDisplay, FScreen), 0, 0, &x, &y, &child);
+            ev.Kind = ieConfigure;
+            ev.Area = {x, y, x + E.xconfigure.width, y + E.xconfigure.height};
+            if (TX11Surface* s = Get(id)) {
+                if (s->Bounds == ev.Area) break;
+                s->Bounds = ev.Area;
+            }
+            Push(ev);
+            break;
+        }
+        case ClientMessage:
+            if (static_cast<Atom>(E.xclient.data.l[0]) == FDeleteWindow) {
+                ev.Kind = ieClose;
+                Push(ev);
+            }
+            break;
+        default:
+            break;
+        }
+    }
+
+    Display* FDisplay;
+    int FScreen;
+    Visual* FVisual = nullptr;
+    int FDepth = 24;
+    bool FDirectFormat = false;
+    Atom FDeleteWindow = 0;
+    std::map<TSurfaceId, TX11Surface> FSurfaces;
+    std::map<Window, TSurfaceId> FByWindow;
+    std::deque<TInputEvent> FPending;
+    TSurfaceId FLastId = 0;
+    bool FDown[256] = {};
+};
+
+}
+
+std::unique_ptr<TWindowBackend> CreateX11Backend(const char* DisplayName)
+{
+    Display* d = XOpenDisplay(DisplayName);
+    if (!d) return nullptr;
+    return std::make_unique<TX11Backend>(d);
+}
