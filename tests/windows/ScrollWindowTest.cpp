@@ -1,0 +1,172 @@
+#include <gtest/gtest.h>
+
+#include "TestWindow.h"
+#include "host/graphics/Bitmap.h"
+
+namespace {
+
+// A window showing a tall document of one-pixel lines, line n in the colour RGB(n, 255 - n, 7),
+// scrolled so that line FirstLine is at the top. Paints only what it is asked for.
+class ScrollWindowTest : public ::testing::Test {
+protected:
+    THeadlessSession Session;
+    TMessageLog Log;
+    TTestWindow Top{Log};
+    TTestWindow Doc{Log};
+    HWND TopWnd = nullptr, DocWnd = nullptr;
+    int FirstLine = 0;
+    std::vector<TRect> Painted;
+
+    static TColor LineColor(int N) { return RGB(N & 0xFF, 255 - (N & 0xFF), 7); }
+
+    void SetUp() override
+    {
+        TopWnd = CreateTopLevel(Top, 300, 300);
+        Doc.OnPaint = [this](TCanvas& C, const TRect& R) {
+            Painted.push_back(R);
+            for (int y = R.Top; y < R.Bottom; ++y) Fill(C, {0, y, 200, y + 1}, LineColor(y + FirstLine));
+        };
+        DocWnd = Doc.Create(TopWnd, {10, 10, 210, 110});
+        ProcessMessages();
+        Painted.clear();
+        Log.clear();
+    }
+
+    // Lines of the window that do not show the document as FirstLine says.
+    int WrongLines()
+    {
+        auto bmp = CaptureWindow(DocWnd);
+        int wrong = 0;
+        for (int y = 0; y < bmp->Height(); ++y)
+            if (bmp->Pixel(5, y) != ColorToPixel(LineColor(y + FirstLine)) ||
+                bmp->Pixel(195, y) != ColorToPixel(LineColor(y + FirstLine)))
+                ++wrong;
+        return wrong;
+    }
+
+    void ScrollLines(int N)
+    {
+        FirstLine += N;
+        ScrollWindowEx(DocWnd, 0, -N, nullptr, nullptr, nullptr, nullptr, SW_INVALIDATE);
+    }
+};
+
+TEST_F(ScrollWindowTest, ScrollMovesThePixelsAndPaintsOnlyWhatIsUncovered)
+{
+    TRegion uncovered;
+    TRect bounds;
+    FirstLine = 10;
+    EXPECT_EQ(ScrollWindowEx(DocWnd, 0, -10, nullptr, nullptr, &uncovered, &bounds, SW_INVALIDATE), SIMPLEREGION);
+    EXPECT_EQ(bounds, (TRect{0, 90, 200, 100}));
+    TRect update;
+    ASSERT_TRUE(GetUpdateRect(DocWnd, &update));
+    EXPECT_EQ(update, bounds);
+    UpdateWindow(DocWnd);
+    ASSERT_EQ(Painted.size(), 1u);
+    EXPECT_EQ(Painted[0], (TRect{0, 90, 200, 100}));
+    EXPECT_EQ(WrongLines(), 0);
+}
+
+TEST_F(ScrollWindowTest, ScrollingBackUncoversTheTop)
+{
+    ScrollLines(30);
+    UpdateWindow(DocWnd);
+    Painted.clear();
+    ScrollLines(-12);
+    UpdateWindow(DocWnd);
+    ASSERT_EQ(Painted.size(), 1u);
+    EXPECT_EQ(Painted[0], (TRect{0, 0, 200, 12}));
+    EXPECT_EQ(WrongLines(), 0);
+}
+
+TEST_F(ScrollWindowTest, WithoutInvalidateTheUncoveredPartIsOnlyReported)
+{
+    TRegion uncovered;
+    ScrollWindowEx(DocWnd, 0, -5, nullptr, nullptr, &uncovered, nullptr, 0);
+    EXPECT_EQ(uncovered.Bounds(), (TRect{0, 95, 200, 100}));
+    TRect update;
+    EXPECT_FALSE(GetUpdateRect(DocWnd, &update));
+}
+
+TEST_F(ScrollWindowTest, OnlyTheScrollAreaInsideTheClipChanges)
+{
+    // Scroll the part below a fixed 20-pixel header, as a grid under its title row.
+    const TRect area{0, 20, 200, 100};
+    FirstLine = 0;
+    TRect bounds;
+    ScrollWindowEx(DocWnd, 0, -8, &area, &area, nullptr, &bounds, SW_INVALIDATE);
+    EXPECT_EQ(bounds, (TRect{0, 92, 200, 100}));
+    ValidateRect(DocWnd, nullptr);
+    auto bmp = CaptureWindow(DocWnd);
+    for (int y = 0; y < 20; ++y) EXPECT_EQ(bmp->Pixel(5, y), ColorToPixel(LineColor(y))) << y;
+    for (int y = 20; y < 92; ++y) EXPECT_EQ(bmp->Pixel(5, y), ColorToPixel(LineColor(y + 8))) << y;
+}
+
+TEST_F(ScrollWindowTest, PendingUpdateMovesWithThePixels)
+{
+    const TRect stale{0, 40, 200, 45};
+    InvalidateRect(DocWnd, &stale);
+    ScrollLines(10);
+    TRegion update;
+    EXPECT_EQ(GetUpdateRgn(DocWnd, update), COMPLEXREGION);
+    TRegion expected(TRect{0, 30, 200, 35});
+    expected.Union(TRect{0, 90, 200, 100});
+    EXPECT_EQ(update, expected);
+    UpdateWindow(DocWnd);
+    EXPECT_EQ(WrongLines(), 0);
+}
+
+TEST_F(ScrollWindowTest, PixelsUnderACoveringChildAreRepaintedNotMoved)
+{
+    TTestWindow cover(Log);
+    cover.OnPaint = [](TCanvas& C, const TRect& R) { Fill(C, R, clBlack); };
+    HWND c = cover.Create(DocWnd, {0, 50, 200, 60});
+    ProcessMessages();
+    ScrollLines(20);
+    TRegion update;
+    GetUpdateRgn(DocWnd, update);
+    // The covered lines 50..59 would land at 30..39: they cannot be moved, so they are painted.
+    EXPECT_TRUE(update.Contains(5, 30));
+    EXPECT_TRUE(update.Contains(5, 39));
+    EXPECT_FALSE(update.Contains(5, 29));
+    EXPECT_TRUE(update.Contains(5, 85));
+    ShowWindow(c, SW_HIDE);
+    EXPECT_EQ(WrongLines(), 0);
+}
+
+TEST_F(ScrollWindowTest, ScrollChildrenMovesThemToo)
+{
+    TTestWindow child(Log);
+    HWND c = child.Create(DocWnd, {10, 50, 30, 60});
+    ScrollWindowEx(DocWnd, 0, -20, nullptr, nullptr, nullptr, nullptr, SW_INVALIDATE | SW_SCROLLCHILDREN);
+    TRect r;
+    GetWindowRect(c, r);
+    TPoint p{10, 30};
+    ClientToScreen(DocWnd, p);
+    EXPECT_EQ(r.Left, p.X);
+    EXPECT_EQ(r.Top, p.Y);
+}
+
+TEST_F(ScrollWindowTest, ScrollingAHiddenWindowInvalidatesTheWholeArea)
+{
+    ShowWindow(DocWnd, SW_HIDE);
+    TRect bounds;
+    EXPECT_EQ(ScrollWindowEx(DocWnd, 0, -10, nullptr, nullptr, nullptr, &bounds, SW_INVALIDATE), SIMPLEREGION);
+    EXPECT_EQ(bounds, (TRect{0, 0, 200, 100}));
+}
+
+TEST_F(ScrollWindowTest, PresentsOnlyTheMovedAndRepaintedPixels)
+{
+    ProcessMessages();
+    Session.Backend().TakePresented(1);
+    // A horizontal scroll of the left half.
+    const TRect half{0, 0, 100, 100};
+    ScrollWindowEx(DocWnd, -10, 0, &half, &half, nullptr, nullptr, SW_INVALIDATE);
+    ProcessMessages();
+    const TRegion presented = Session.Backend().TakePresented(1);
+    TPoint o{0, 0};
+    MapWindowPoints(DocWnd, TopWnd, &o, 1);
+    EXPECT_EQ(presented.Bounds(), half.Offset(o.X, o.Y));
+}
+
+}
