@@ -1,0 +1,354 @@
+#include "host/controls/Control.h"
+
+#include "host/controls/DragDrop.h"
+#include "host/core/Exceptions.h"
+#include "host/controls/WinControl.h"
+#include "host/windows/Input.h"
+#include "host/windows/Paint.h"
+
+TControl::TControl(TComponent* AOwner) : TComponent(AOwner), FFont(std::make_unique<TFont>())
+{
+    ControlStyle = {csCaptureMouse, csClickEvents, csDoubleClicks};
+    FFont->OnChange = [this](TObject*) { FontChanged(); };
+}
+
+TControl::~TControl()
+{
+    ComponentState.Include(csDestroying);
+    FDrag.reset();
+    if (FParent) FParent->RemoveControl(this);
+    FFont->OnChange = nullptr;
+}
+
+void TControl::SetParent(TWinControl* AParent)
+{
+    if (AParent == FParent) return;
+    if (AParent == this) throw EInvalidOperation("A control cannot have itself as its parent");
+    if (FParent) FParent->RemoveControl(this);
+    if (AParent) AParent->InsertControl(this);
+}
+
+void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight)
+{
+    if (AWidth < 0) AWidth = 0;
+    if (AHeight < 0) AHeight = 0;
+    if (ALeft == FLeft && ATop == FTop && AWidth == FWidth && AHeight == FHeight) return;
+    const TRect old = BoundsRect();
+    FLeft = ALeft;
+    FTop = ATop;
+    FWidth = AWidth;
+    FHeight = AHeight;
+    // A control without a window of its own paints on its parent: repaint both places.
+    if (FParent && FParent->HandleAllocated() && !dynamic_cast<TWinControl*>(this)) {
+        const TRect now = BoundsRect();
+        InvalidateRect(FParent->Handle(), &old, true);
+        InvalidateRect(FParent->Handle(), &now, true);
+    }
+    BoundsChanged();
+    RequestAlign();
+}
+
+TPoint TControl::ClientToScreen(TPoint P) const
+{
+    if (const auto* win = dynamic_cast<const TWinControl*>(this); win && win->HandleAllocated()) {
+        ::ClientToScreen(win->WindowHandle(), P);
+        return P;
+    }
+    P = {P.X + FLeft, P.Y + FTop};
+    return FParent ? FParent->ClientToScreen(P) : P;
+}
+
+TPoint TControl::ScreenToClient(TPoint P) const
+{
+    if (const auto* win = dynamic_cast<const TWinControl*>(this); win && win->HandleAllocated()) {
+        ::ScreenToClient(win->WindowHandle(), P);
+        return P;
+    }
+    if (FParent) P = FParent->ScreenToClient(P);
+    return {P.X - FLeft, P.Y - FTop};
+}
+
+void TControl::SetAlign(TAlign Value)
+{
+    if (Value == FAlign) return;
+    FAlign = Value;
+    RequestAlign();
+}
+
+void TControl::RequestAlign()
+{
+    if (FParent && FAlign != alNone) FParent->Realign();
+}
+
+void TControl::SetColor(TColor Value)
+{
+    if (Value == FColor) return;
+    FColor = Value;
+    FParentColor = false;
+    Perform(CM_COLORCHANGED);
+}
+
+void TControl::SetParentColor(bool Value)
+{
+    if (Value == FParentColor) return;
+    FParentColor = Value;
+    if (Value && FParent) Perform(CM_PARENTCOLORCHANGED);
+}
+
+void TControl::SetParentFont(bool Value)
+{
+    if (Value == FParentFont) return;
+    FParentFont = Value;
+    if (Value && FParent) Perform(CM_PARENTFONTCHANGED);
+}
+
+void TControl::FontChanged()
+{
+    if (!FFontFromParent) FParentFont = false;
+    Perform(CM_FONTCHANGED);
+}
+
+void TControl::SetCtl3D(bool Value)
+{
+    if (Value == FCtl3D) return;
+    FCtl3D = Value;
+    FParentCtl3D = false;
+    Perform(CM_CTL3DCHANGED);
+}
+
+void TControl::SetParentCtl3D(bool Value)
+{
+    if (Value == FParentCtl3D) return;
+    FParentCtl3D = Value;
+    if (Value && FParent) Perform(CM_PARENTCTL3DCHANGED);
+}
+
+void TControl::SetShowHint(bool Value)
+{
+    FShowHint = Value;
+    FParentShowHint = false;
+    if (auto* win = dynamic_cast<TWinControl*>(this)) win->NotifyControls(CM_PARENTSHOWHINTCHANGED);
+}
+
+void TControl::SetParentShowHint(bool Value)
+{
+    if (Value == FParentShowHint) return;
+    FParentShowHint = Value;
+    if (Value && FParent) Perform(CM_PARENTSHOWHINTCHANGED);
+}
+
+void TControl::SetCaption(const std::string& Value)
+{
+    if (Value == FCaption) return;
+    FCaption = Value;
+    Perform(CM_TEXTCHANGED);
+}
+
+void TControl::SetEnabled(bool Value)
+{
+    if (Value == FEnabled) return;
+    FEnabled = Value;
+    Perform(CM_ENABLEDCHANGED);
+}
+
+void TControl::SetVisible(bool Value)
+{
+    if (Value == FVisible) return;
+    FVisible = Value;
+    Perform(CM_VISIBLECHANGED, Value ? 1 : 0);
+    RequestAlign();
+}
+
+bool TControl::Showing() const
+{
+    for (const TControl* c = this; c; c = c->FParent)
+        if (!c->FVisible) return false;
+    return true;
+}
+
+void TControl::Invalidate()
+{
+    if (!FParent || !FParent->HandleAllocated()) return;
+    const TRect r = BoundsRect();
+    InvalidateRect(FParent->WindowHandle(), &r, !ControlStyle.Contains(csOpaque));
+}
+
+void TControl::Update()
+{
+    if (FParent) FParent->Update();
+}
+
+void TControl::BringToFront()
+{
+    if (!FParent) return;
+    auto& list = FParent->FControls;
+    std::erase(list, this);
+    list.push_back(this);
+    if (auto* win = dynamic_cast<TWinControl*>(this); win && win->HandleAllocated())
+        SetWindowPos(win->WindowHandle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    Invalidate();
+}
+
+void TControl::Click()
+{
+    if (OnClick) OnClick(this);
+}
+
+void TControl::DblClick()
+{
+    if (OnDblClick) OnDblClick(this);
+}
+
+void TControl::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
+{
+    if (OnMouseDown) OnMouseDown(this, Button, Shift, X, Y);
+}
+
+void TControl::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
+{
+    if (OnMouseUp) OnMouseUp(this, Button, Shift, X, Y);
+}
+
+void TControl::MouseMove(TShiftState Shift, int X, int Y)
+{
+    if (OnMouseMove) OnMouseMove(this, Shift, X, Y);
+}
+
+void TControl::DoMouseDown(TWMMouse& Message, TMouseButton Button, TShiftState Shift)
+{
+    if (ControlStyle.Contains(csNoStdEvents)) return;
+    MouseDown(Button, Message.Shift() + Shift, Message.XPos(), Message.YPos());
+}
+
+void TControl::DoMouseUp(TWMMouse& Message, TMouseButton Button)
+{
+    if (ControlStyle.Contains(csNoStdEvents)) return;
+    MouseUp(Button, Message.Shift(), Message.XPos(), Message.YPos());
+}
+
+// The window that mouse messages of this control arrive at.
+static HWND MouseWindow(TControl* Control)
+{
+    if (Control->WindowHandle()) return Control->WindowHandle();
+    return Control->Parent() ? Control->Parent()->WindowHandle() : nullptr;
+}
+
+void TControl::WMLButtonDown(TWMMouse& Message)
+{
+    if (ControlStyle.Contains(csCaptureMouse)) SetCapture(MouseWindow(this));
+    if (ControlStyle.Contains(csClickEvents)) FClicked = true;
+    if (FDragMode == dmAutomatic) {
+        BeginDrag(false);
+        return;
+    }
+    DoMouseDown(Message, mbLeft, {});
+}
+
+void TControl::WMLButtonDblClk(TWMMouse& Message)
+{
+    if (ControlStyle.Contains(csCaptureMouse)) SetCapture(MouseWindow(this));
+    if (ControlStyle.Contains(csClickEvents)) DblClick();
+    DoMouseDown(Message, mbLeft, {ssDouble});
+}
+
+void TControl::WMLButtonUp(TWMMouse& Message)
+{
+    if (ControlStyle.Contains(csCaptureMouse) && GetCapture() == MouseWindow(this)) ReleaseCapture();
+    const bool clicked = FClicked;
+    FClicked = false;
+    // The click counts only when released over the control.
+    if (clicked && ClientRect().Contains(Message.Pos())) Click();
+    DoMouseUp(Message, mbLeft);
+}
+
+void TControl::WMRButtonDown(TWMMouse& Message)
+{
+    DoMouseDown(Message, mbRight, {});
+}
+
+void TControl::WMRButtonUp(TWMMouse& Message)
+{
+    DoMouseUp(Message, mbRight);
+}
+
+void TControl::WMMouseMove(TWMMouse& Message)
+{
+    if (!ControlStyle.Contains(csNoStdEvents)) MouseMove(Message.Shift(), Message.XPos(), Message.YPos());
+}
+
+void TControl::CMEnabledChanged(TMessage&)
+{
+    Invalidate();
+}
+
+void TControl::CMVisibleChanged(TMessage&)
+{
+    // A control without a window shows and hides by repainting its part of the parent.
+    if (FParent && FParent->HandleAllocated()) {
+        const TRect r = BoundsRect();
+        InvalidateRect(FParent->WindowHandle(), &r, true);
+    }
+}
+
+void TControl::CMFontChanged(TMessage&)
+{
+    Invalidate();
+}
+
+void TControl::CMParentFontChanged(TMessage&)
+{
+    if (!FParentFont || !FParent) return;
+    FFontFromParent = true;
+    struct TReset {
+        bool& Flag;
+        ~TReset() { Flag = false; }
+    } reset{FFontFromParent};
+    FFont->Assign(FParent->Font());
+}
+
+void TControl::CMColorChanged(TMessage&)
+{
+    Invalidate();
+}
+
+void TControl::CMParentColorChanged(TMessage&)
+{
+    if (!FParentColor || !FParent) return;
+    SetColor(FParent->Color());
+    FParentColor = true;
+}
+
+void TControl::CMCtl3DChanged(TMessage&)
+{
+    Invalidate();
+}
+
+void TControl::CMParentCtl3DChanged(TMessage&)
+{
+    if (!FParentCtl3D || !FParent) return;
+    SetCtl3D(FParent->Ctl3D());
+    FParentCtl3D = true;
+}
+
+void TControl::CMParentShowHintChanged(TMessage&)
+{
+    if (!FParentShowHint || !FParent) return;
+    SetShowHint(FParent->ShowHint());
+    FParentShowHint = true;
+}
+
+void TControl::Dispatch(TMessage& Message)
+{
+    switch (Message.Msg) {
+    case CM_PARENTCTL3DCHANGED: CMParentCtl3DChanged(Message); return;
+    case CM_PARENTSHOWHINTCHANGED: CMParentShowHintChanged(Message); return;
+    default: TMessageTarget::Dispatch(Message); return;
+    }
+}
+
+void TControl::WndProc(TMessage& Message)
+{
+    // While this control is the source of a drag, the mouse drives the drag.
+    if (FDrag && FDrag->HandleMessage(Message)) return;
+    Dispatch(Message);
+}

@@ -1,0 +1,266 @@
+#include "host/controls/Forms.h"
+
+#include <vector>
+
+#include "host/controls/Application.h"
+#include "host/core/Exceptions.h"
+#include "host/windows/Input.h"
+#include "host/windows/MessageQueue.h"
+
+TCustomForm::TCustomForm(TComponent* AOwner) : TWinControl(AOwner)
+{
+    FVisible = false;
+    FParentColor = false;
+    FParentFont = false;
+    FParentCtl3D = false;
+    FColor = clBtnFace;
+    ControlStyle.Include(csAcceptsControls);
+    SetBounds(100, 100, 320, 240);
+}
+
+TCustomForm::~TCustomForm()
+{
+    ComponentState.Include(csDestroying);
+    FActiveControl = nullptr;
+    FFocusedControl = nullptr;
+    if (Application().MainForm() == this) Application().SetMainForm(nullptr);
+}
+
+void TCustomForm::CreateParams(TCreateParams& Params)
+{
+    TWinControl::CreateParams(Params);
+    Params.Style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+    Params.ExStyle = 0;
+    Params.Parent = nullptr;
+    Params.Background = Color();
+}
+
+bool TCustomForm::Active() const
+{
+    return HandleAllocated() && GetActiveWindow() == WindowHandle();
+}
+
+// ----- active control -----------------------------------------------------------------------
+
+void TCustomForm::SetActiveControl(TWinControl* Control)
+{
+    if (Control == FActiveControl) return;
+    if (Control && (Control == this || GetParentForm(Control) != this ||
+                    (!ComponentState.Contains(csLoading) && !Control->CanFocus())))
+        throw EInvalidOperation("Cannot focus a disabled or invisible window");
+    FActiveControl = Control;
+    if (Control && Active()) ::SetFocus(Control->Handle());
+}
+
+void TCustomForm::FocusControl(TWinControl* Control)
+{
+    const bool wasActive = FActiveControl == Control;
+    SetActiveControl(Control);
+    // Asked again for the same control: the form may have lost the focus in between.
+    if (wasActive && Control && Active() && !Control->Focused()) ::SetFocus(Control->Handle());
+}
+
+void TCustomForm::SetFocusedControl(TWinControl* Control)
+{
+    if (Control == this) return;
+    FActiveControl = Control;
+    if (Control == FFocusedControl) return;
+    TWinControl* old = FFocusedControl;
+    FFocusedControl = Control;
+    // The handlers may move the focus again or free controls: look at the state afresh.
+    if (old && !old->ComponentState.Contains(csDestroying) && ContainsControl(old)) old->Perform(CM_EXIT);
+    if (FFocusedControl == Control && Control && ContainsControl(Control)) Control->Perform(CM_ENTER);
+}
+
+void TCustomForm::ControlRemoved(TControl* Control)
+{
+    auto* win = dynamic_cast<TWinControl*>(Control);
+    if (!win) return;
+    if (FActiveControl && win->ContainsControl(FActiveControl)) FActiveControl = nullptr;
+    if (FFocusedControl && win->ContainsControl(FFocusedControl)) FFocusedControl = nullptr;
+}
+
+void TCustomForm::FocusActiveControl()
+{
+    if (!HandleAllocated()) return;
+    TWinControl* target = FActiveControl;
+    if (!target || !target->CanFocus()) target = FindNextControl(nullptr, true, true);
+    if (target) ::SetFocus(target->Handle());
+    else ::SetFocus(WindowHandle());
+}
+
+void TCustomForm::WMActivate(TWMActivate& Message)
+{
+    DefaultHandler(Message.Message);
+    if (Message.Active() != WA_INACTIVE) FocusActiveControl();
+}
+
+void TCustomForm::WMSetFocus(TWMSetFocus& Message)
+{
+    DefaultHandler(Message.Message);
+    // The form itself never keeps the focus while one of its controls can take it.
+    if (FActiveControl && FActiveControl->CanFocus()) ::SetFocus(FActiveControl->Handle());
+}
+
+void TCustomForm::CMDialogKey(TCMDialogKey& Message)
+{
+    const WORD key = Message.CharCode();
+    const TShiftState shift = Message.Shift();
+    if (key == VK_TAB && !shift.Contains(ssCtrl) && !shift.Contains(ssAlt)) {
+        SelectNext(FActiveControl, !shift.Contains(ssShift), true);
+        Message.SetResult(1);
+        return;
+    }
+    DefaultHandler(Message.Message);
+}
+
+void TCustomForm::Dispatch(TMessage& Message)
+{
+    if (Message.Msg == CM_RELEASE) {
+        delete this;
+        return;
+    }
+    TWinControl::Dispatch(Message);
+}
+
+// ----- showing and closing ------------------------------------------------------------------
+
+void TCustomForm::CMVisibleChanged(TMessage&)
+{
+    if (Visible()) {
+        HandleNeeded();
+        ShowWindow(WindowHandle(), SW_SHOW);
+        SetActiveWindow(WindowHandle());
+        FocusActiveControl();
+        DoShow();
+        return;
+    }
+    if (!HandleAllocated()) return;
+    DoHide();
+    if (HandleAllocated()) ShowWindow(WindowHandle(), SW_HIDE);
+}
+
+void TCustomForm::DoShow()
+{
+    if (OnShow) OnShow(this);
+}
+
+void TCustomForm::DoHide()
+{
+    if (OnHide) OnHide(this);
+}
+
+void TCustomForm::DoClose(TCloseAction& Action)
+{
+    if (OnClose) OnClose(this, Action);
+}
+
+bool TCustomForm::CloseQuery()
+{
+    bool canClose = true;
+    if (OnCloseQuery) OnCloseQuery(this, canClose);
+    return canClose;
+}
+
+void TCustomForm::WMClose(TMessage&)
+{
+    Close();
+}
+
+void TCustomForm::Close()
+{
+    if (FModal) {
+        FModalResult = mrCancel;
+        return;
+    }
+    if (!CloseQuery()) return;
+    TCloseAction action = caHide;
+    DoClose(action);
+    if (action == caNone) return;
+    if (Application().MainForm() == this) Application().Terminate();
+    if (action == caFree) {
+        // Freed from the message loop, once the code that asked to close has returned.
+        if (HandleAllocated()) PostMessage(WindowHandle(), CM_RELEASE);
+        Hide();
+        return;
+    }
+    Hide();
+}
+
+void TCustomForm::CloseModal()
+{
+    if (!CloseQuery()) {
+        FModalResult = mrNone;
+        return;
+    }
+    TCloseAction action = caHide;
+    DoClose(action);
+    if (action == caNone) FModalResult = mrNone;
+}
+
+namespace {
+
+// Disables every other enabled, visible top-level window for the length of a modal loop and
+// enables them again on leaving, also when an exception passes.
+class TModalWindowsGuard {
+public:
+    TModalWindowsGuard(TCustomForm* Form) : FForm(Form)
+    {
+        HWND own = Form->HandleAllocated() ? Form->WindowHandle() : nullptr;
+        for (HWND wnd : GetTopLevelWindows()) {
+            if (wnd == own || !IsWindowVisible(wnd) || !IsWindowEnabled(wnd)) continue;
+            EnableWindow(wnd, false);
+            FDisabled.push_back(wnd);
+        }
+        FActiveBefore = GetActiveWindow();
+    }
+    ~TModalWindowsGuard()
+    {
+        for (HWND wnd : FDisabled)
+            if (IsWindow(wnd)) EnableWindow(wnd, true);
+        if (FActiveBefore && IsWindow(FActiveBefore) && IsWindowVisible(FActiveBefore)) SetActiveWindow(FActiveBefore);
+    }
+    TModalWindowsGuard(const TModalWindowsGuard&) = delete;
+    TModalWindowsGuard& operator=(const TModalWindowsGuard&) = delete;
+
+private:
+    TCustomForm* FForm;
+    std::vector<HWND> FDisabled;
+    HWND FActiveBefore = nullptr;
+};
+
+} // namespace
+
+TModalResult TCustomForm::ShowModal()
+{
+    if (Visible() || !Enabled() || FModal) throw EInvalidOperation("Cannot make a visible window modal");
+    HandleNeeded();
+    TModalWindowsGuard windows(this);
+    FModal = true;
+    FModalResult = mrNone;
+    struct TModalEnd {
+        TCustomForm* Form;
+        ~TModalEnd()
+        {
+            Form->FModal = false;
+            Application().ModalFinished(Form);
+            // An OnHide handler that raises here cannot be reported while another exception
+            // may be passing; the form is hidden either way.
+            try {
+                Form->Hide();
+            } catch (...) {
+            }
+        }
+    } end{this};
+    Show();
+    Application().ModalStarted(this);
+    for (;;) {
+        if (Application().Terminated()) FModalResult = mrCancel;
+        if (FModalResult != mrNone) {
+            CloseModal();
+            if (FModalResult != mrNone) break;
+        }
+        Application().HandleMessage();
+    }
+    return FModalResult;
+}

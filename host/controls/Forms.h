@@ -1,0 +1,79 @@
+#pragma once
+// TCustomForm and TForm: a top-level window holding controls. The form knows its active control
+// and moves the focus with Tab in tab order; Show opens it, ShowModal runs a nested message loop
+// that ends when ModalResult is set (the application's modal hook may answer it, for tests).
+#include <functional>
+
+#include "host/controls/WinControl.h"
+
+enum TCloseAction : unsigned char { caNone, caHide, caFree, caMinimize };
+using TCloseEvent = std::function<void(TObject* Sender, TCloseAction& Action)>;
+using TCloseQueryEvent = std::function<void(TObject* Sender, bool& CanClose)>;
+
+class TCustomForm : public TWinControl {
+public:
+    explicit TCustomForm(TComponent* AOwner);
+    ~TCustomForm() override;
+
+    // The control that has (or gets, when the form is activated) the focus.
+    TWinControl* ActiveControl() const { return FActiveControl; }
+    // EInvalidOperation for a control that is not on this form or cannot take the focus.
+    void SetActiveControl(TWinControl* Control);
+    // Makes Control the active control and gives it the focus when the form is active.
+    void FocusControl(TWinControl* Control);
+    // The form's window is the active window.
+    bool Active() const;
+
+    // Asks OnCloseQuery, then OnClose; hides (or frees) the form as the handler says. A modal
+    // form only gets ModalResult mrCancel, which ends its loop.
+    void Close();
+    virtual bool CloseQuery();
+
+    // Shows the form modally: every other top-level window is disabled until the loop ends,
+    // which happens once ModalResult is not mrNone (and the close is not refused).
+    // EInvalidOperation for a form that is already visible or disabled.
+    TModalResult ShowModal();
+    TModalResult ModalResult() const { return FModalResult; }
+    void SetModalResult(TModalResult Value) { FModalResult = Value; }
+    bool Modal() const { return FModal; }
+
+    TNotifyEvent OnShow;
+    TNotifyEvent OnHide;
+    TCloseEvent OnClose;
+    TCloseQueryEvent OnCloseQuery;
+
+protected:
+    friend class TWinControl;
+
+    void CreateParams(TCreateParams& Params) override;
+    virtual void DoShow();
+    virtual void DoHide();
+    virtual void DoClose(TCloseAction& Action);
+
+    void WMClose(TMessage& Message) override;
+    void WMActivate(TWMActivate& Message) override;
+    void WMSetFocus(TWMSetFocus& Message) override;
+    void CMVisibleChanged(TMessage& Message) override;
+    void CMDialogKey(TCMDialogKey& Message) override;
+    void Dispatch(TMessage& Message) override;
+
+private:
+    // A control of the form got the focus: it becomes the active control; the control that had
+    // it is told it was left (CM_EXIT), the new one that it was entered (CM_ENTER).
+    void SetFocusedControl(TWinControl* Control);
+    // A control leaves the form (or is freed): forget it as the active control.
+    void ControlRemoved(TControl* Control);
+    void CloseModal();
+    // Gives the focus to the active control, or to the first control in tab order.
+    void FocusActiveControl();
+
+    TWinControl* FActiveControl = nullptr;
+    TWinControl* FFocusedControl = nullptr;
+    TModalResult FModalResult = mrNone;
+    bool FModal = false;
+};
+
+class TForm : public TCustomForm {
+public:
+    explicit TForm(TComponent* AOwner) : TCustomForm(AOwner) {}
+};
