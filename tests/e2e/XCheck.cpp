@@ -1,0 +1,132 @@
+// e2e-xcheck: compares what an X window shows with the headless rendering of the demo window
+// after the same input.
+//
+//   e2e-xcheck --window ID --out DIR [--script STEPS]
+//
+// Captures the window with XGetImage, renders the demo headless with the script replayed, and
+// compares the two pixel by pixel (retrying for a while, as the X window may still be painting).
+// Writes DIR/x11.png and DIR/headless.png, and DIR/diff.png when they differ. Exit code 0 when
+// identical, 1 when not, 2 on bad arguments or no display.
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include "examples/windows-demo/DemoWindow.h"
+#include "host/graphics/Bitmap.h"
+#include "host/windows/MessageQueue.h"
+#include "host/windows/Paint.h"
+
+namespace {
+
+unsigned Channel(unsigned long Pixel, unsigned long Mask)
+{
+    if (!Mask) return 0;
+    int shift = 0;
+    while (!((Mask >> shift) & 1)) ++shift;
+    const unsigned long max = Mask >> shift;
+    return static_cast<unsigned>(((Pixel & Mask) >> shift) * 255 / max);
+}
+
+std::unique_ptr<TBitmap> CaptureX(Display* D, Window W)
+{
+    XWindowAttributes a;
+    if (!XGetWindowAttributes(D, W, &a)) return nullptr;
+    XImage* img = XGetImage(D, W, 0, 0, static_cast<unsigned>(a.width), static_cast<unsigned>(a.height), AllPlanes, ZPixmap);
+    if (!img) return nullptr;
+    auto bmp = std::make_unique<TBitmap>(a.width, a.height);
+    for (int y = 0; y < a.height; ++y)
+        for (int x = 0; x < a.width; ++x) {
+            const unsigned long p = XGetPixel(img, x, y);
+            bmp->SetPixel(x, y, 0xFF000000u | Channel(p, img->red_mask) << 16 | Channel(p, img->green_mask) << 8 |
+                                    Channel(p, img->blue_mask));
+        }
+    XDestroyImage(img);
+    return bmp;
+}
+
+std::unique_ptr<TBitmap> RenderHeadless(const std::string& Script)
+{
+    THeadlessSession session;
+    TDemoWindow demo;
+    HWND h = demo.Create();
+    ProcessMessages();
+    RunDemoScript(session.Input, h, Script);
+    return CaptureWindow(h);
+}
+
+long CountDifferences(const TBitmap& A, const TBitmap& B, TBitmap* Diff)
+{
+    if (A.Width() != B.Width() || A.Height() != B.Height()) return -1;
+    long n = 0;
+    if (Diff) Diff->SetSize(A.Width(), A.Height());
+    for (int y = 0; y < A.Height(); ++y)
+        for (int x = 0; x < A.Width(); ++x) {
+            const bool same = (A.Pixel(x, y) & 0xFFFFFF) == (B.Pixel(x, y) & 0xFFFFFF);
+            if (!same) ++n;
+            if (Diff) Diff->SetPixel(x, y, same ? (0xFF000000u | ((A.Pixel(x, y) & 0xFEFEFE) >> 1)) : 0xFFFF0000u);
+        }
+    return n;
+}
+
+}
+
+int main(int argc, char** argv)
+{
+    std::string window, out, script;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        if (!std::strcmp(argv[i], "--window")) window = argv[i + 1];
+        else if (!std::strcmp(argv[i], "--out")) out = argv[i + 1];
+        else if (!std::strcmp(argv[i], "--script")) script = argv[i + 1];
+    }
+    if (window.empty() || out.empty()) {
+        std::cerr << "usage: e2e-xcheck --window ID --out DIR [--script STEPS]\n";
+        return 2;
+    }
+    Display* d = XOpenDisplay(nullptr);
+    if (!d) {
+        std::cerr << "e2e-xcheck: cannot open the display\n";
+        return 2;
+    }
+    const Window w = std::strtoul(window.c_str(), nullptr, 0);
+    std::filesystem::create_directories(out);
+    auto expected = RenderHeadless(script);
+    expected->SaveToPNG(out + "/headless.png");
+
+    long differences = -1;
+    std::unique_ptr<TBitmap> shown;
+    for (int attempt = 0; attempt < 25; ++attempt) {
+        shown = CaptureX(d, w);
+        if (!shown) break;
+        differences = CountDifferences(*shown, *expected, nullptr);
+        if (differences == 0) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    }
+    XCloseDisplay(d);
+    if (!shown) {
+        std::cerr << "e2e-xcheck: cannot capture window " << window << "\n";
+        return 1;
+    }
+    shown->SaveToPNG(out + "/x11.png");
+    if (differences == 0) {
+        std::cout << "identical: " << shown->Width() << " x " << shown->Height() << " pixels\n";
+        return 0;
+    }
+    if (differences < 0) {
+        std::cerr << "sizes differ: X window " << shown->Width() << " x " << shown->Height() << ", headless "
+                  << expected->Width() << " x " << expected->Height() << "\n";
+        return 1;
+    }
+    TBitmap diff;
+    CountDifferences(*shown, *expected, &diff);
+    diff.SaveToPNG(out + "/diff.png");
+    std::cerr << differences << " pixels differ; see " << out << "/diff.png\n";
+    return 1;
+}

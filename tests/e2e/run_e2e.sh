@@ -1,0 +1,89 @@
+#!/usr/bin/env bash
+# End-to-end test of the X11 back end: starts Xvfb on a free display, opens the demo in a real X
+# window, drives it with xdotool, checks that the messages arrived, and compares screenshots
+# with the headless rendering of the same window after the same input.
+#
+#   run_e2e.sh DEMO XCHECK
+set -euo pipefail
+demo=$1
+xcheck=$2
+for tool in Xvfb xdotool; do
+  command -v "$tool" >/dev/null || { echo "e2e: $tool is missing (scripts/setup installs it)" >&2; exit 1; }
+done
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/zel-e2e.XXXXXX")
+xvfb_pid=""
+demo_pid=""
+cleanup() {
+  local status=$?
+  [ -n "$demo_pid" ] && kill "$demo_pid" 2>/dev/null || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  wait 2>/dev/null || true
+  if [ $status -eq 0 ]; then rm -rf "$work"; else echo "e2e: files kept in $work" >&2; fi
+}
+trap cleanup EXIT
+
+fail() {
+  echo "e2e: $*" >&2
+  echo "--- demo log:" >&2
+  cat "$work/log.txt" >&2 2>/dev/null || true
+  exit 1
+}
+
+# A display nobody uses.
+display=""
+for n in $(seq 90 250); do
+  if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display=$n; break; fi
+done
+[ -n "$display" ] || fail "no free display number"
+Xvfb ":$display" -screen 0 800x600x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+export DISPLAY=":$display"
+for _ in $(seq 100); do
+  xdotool getmouselocation >/dev/null 2>&1 && break
+  kill -0 "$xvfb_pid" 2>/dev/null || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+  sleep 0.1
+done
+xdotool getmouselocation >/dev/null 2>&1 || fail "Xvfb on $DISPLAY does not answer"
+
+touch "$work/log.txt"
+"$demo" --log "$work/log.txt" >"$work/demo.out" 2>&1 &
+demo_pid=$!
+
+wait_for() {
+  for _ in $(seq 100); do
+    grep -qx -- "$1" "$work/log.txt" && return 0
+    kill -0 "$demo_pid" 2>/dev/null || fail "the demo ended early: $(cat "$work/demo.out")"
+    sleep 0.1
+  done
+  fail "message did not arrive: $1"
+}
+
+wid=$(timeout 20 xdotool search --sync --onlyvisible --name '^Zel window demo$' | head -n1) || true
+[ -n "$wid" ] || fail "the demo window did not appear"
+wait_for "WM_PAINT"
+
+echo "e2e: window $wid on $DISPLAY painted; comparing with the headless rendering"
+"$xcheck" --window "$wid" --out "$work/before" || fail "the window before input differs from the headless rendering"
+
+xdotool windowfocus --sync "$wid" 2>/dev/null || true
+xdotool mousemove --window "$wid" 150 250 click 1
+wait_for "WM_LBUTTONDOWN x=150 y=250"
+xdotool type --delay 20 "Hello"
+for key in 72 69 76 79; do wait_for "WM_KEYDOWN key=$key"; done
+for ch in 72 101 108 111; do wait_for "WM_CHAR char=$ch"; done
+# The down arrow of the list's own scroll bar.
+xdotool mousemove --window "$wid" 460 290 click 1
+wait_for "WM_VSCROLL code=1 pos=0"
+wait_for "WM_VSCROLL code=8 pos=0"
+
+"$xcheck" --window "$wid" --out "$work/after" --script "click:150,250|type:Hello|click:460,290" ||
+  fail "the window after input differs from the headless rendering of the same input"
+
+xdotool key Escape
+wait_for "WM_DESTROY"
+for _ in $(seq 50); do kill -0 "$demo_pid" 2>/dev/null || break; sleep 0.1; done
+if kill -0 "$demo_pid" 2>/dev/null; then fail "the demo did not end after Escape"; fi
+wait "$demo_pid" || fail "the demo ended with an error: $(cat "$work/demo.out")"
+demo_pid=""
+echo "e2e: messages arrived and both screenshots match the headless rendering"
