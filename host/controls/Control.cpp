@@ -83,8 +83,8 @@ void TControl::RequestAlign()
 void TControl::SetColor(TColor Value)
 {
     if (Value == FColor) return;
-    FColor = Value;
     FParentColor = false;
+    FColor = Value;
     Perform(CM_COLORCHANGED);
 }
 

@@ -1,0 +1,142 @@
+// The grid's in-place editor. Edit mode (EditorMode) and the editor window are separate: the
+// mode survives a loss of focus, which only hides the window; UpdateEdit brings it back, loaded
+// with the current cell's text when the cell changed. The text is handed back (SetEditText)
+// when the editor leaves a cell.
+#include "host/controls/Grids.h"
+#include "host/controls/InplaceEdit.h"
+#include "host/windows/MessageQueue.h"
+#include "host/windows/Paint.h"
+
+bool TCustomGrid::CanEditAcceptKey(char)
+{
+    return true;
+}
+
+bool TCustomGrid::CanEditModify()
+{
+    return true;
+}
+
+bool TCustomGrid::CanEditShow()
+{
+    return FOptions.Contains(goEditing) && !FOptions.Contains(goRowSelect) && FEditorMode &&
+           !ComponentState.Contains(csDesigning) && HandleAllocated() &&
+           (FOptions.Contains(goAlwaysShowEditor) || IsActiveControl());
+}
+
+std::string TCustomGrid::GetEditText(int, int)
+{
+    return {};
+}
+
+void TCustomGrid::SetEditText(int, int, const std::string&) {}
+
+TInplaceEdit* TCustomGrid::CreateEditor()
+{
+    return new TInplaceEdit(this);
+}
+
+void TCustomGrid::SetEditorMode(bool Value)
+{
+    if (!Value) {
+        HideEditor();
+        return;
+    }
+    ShowEditor();
+    if (FInplaceEdit) FInplaceEdit->Deselect();
+}
+
+void TCustomGrid::ShowEditor()
+{
+    FEditorMode = true;
+    UpdateEdit();
+}
+
+void TCustomGrid::HideEditor()
+{
+    FEditorMode = false;
+    HideEdit();
+}
+
+void TCustomGrid::ShowEditorChar(WORD Ch)
+{
+    ShowEditor();
+    // Posted, so that the editor takes it after it loaded the cell's text.
+    if (FInplaceEdit && FInplaceEdit->HandleAllocated()) PostMessage(FInplaceEdit->WindowHandle(), WM_CHAR, Ch, 0);
+}
+
+void TCustomGrid::InvalidateEditor()
+{
+    FInplaceCol = -1;
+    FInplaceRow = -1;
+    UpdateEdit();
+}
+
+void TCustomGrid::UpdateText()
+{
+    if (FInplaceCol != -1 && FInplaceRow != -1 && FInplaceEdit) SetEditText(FInplaceCol, FInplaceRow, FInplaceEdit->Text());
+}
+
+void TCustomGrid::UpdateEdit()
+{
+    if (!CanEditShow()) return;
+    auto load = [this] {
+        FInplaceCol = FCurrent.X;
+        FInplaceRow = FCurrent.Y;
+        FInplaceEdit->UpdateContents();
+        FInplaceEdit->SelectAll();
+    };
+    if (!FInplaceEdit) {
+        FInplaceEdit = CreateEditor();
+        FInplaceEdit->SetGrid(this);
+        FInplaceEdit->SetFont(Font());
+        FInplaceEdit->SetParent(this);
+        load();
+    } else if (FCurrent.X != FInplaceCol || FCurrent.Y != FInplaceRow) {
+        HideEdit();
+        load();
+    }
+    if (CanEditShow()) FInplaceEdit->Move(CellRect(FCurrent.X, FCurrent.Y));
+}
+
+void TCustomGrid::HideEdit()
+{
+    if (!FInplaceEdit) return;
+    struct TForget {
+        TCustomGrid* Grid;
+        ~TForget()
+        {
+            Grid->FInplaceCol = -1;
+            Grid->FInplaceRow = -1;
+            if (Grid->FInplaceEdit) Grid->FInplaceEdit->Hide();
+        }
+    } forget{this};
+    UpdateText();
+}
+
+void TCustomGrid::WMSetFocus(TWMSetFocus& Message)
+{
+    TCustomControl::WMSetFocus(Message);
+    if (FInplaceEdit && Message.FocusedWnd() == FInplaceEdit->WindowHandle()) return;
+    const TGridRect sel = Selection();
+    const TRect box = BoxRect(sel.Left, sel.Top, sel.Right, sel.Bottom);
+    if (HandleAllocated()) InvalidateRect(WindowHandle(), &box, false);
+    InvalidateCell(FCurrent.X, FCurrent.Y);
+    UpdateEdit();
+}
+
+void TCustomGrid::WMKillFocus(TWMKillFocus& Message)
+{
+    TCustomControl::WMKillFocus(Message);
+    const TGridRect sel = Selection();
+    const TRect box = BoxRect(sel.Left, sel.Top, sel.Right, sel.Bottom);
+    if (HandleAllocated()) InvalidateRect(WindowHandle(), &box, false);
+    InvalidateCell(FCurrent.X, FCurrent.Y);
+    if (FInplaceEdit && Message.FocusedWnd() != FInplaceEdit->WindowHandle()) FInplaceEdit->Hide();
+}
+
+void TCustomGrid::CMFontChanged(TMessage& Message)
+{
+    if (FInplaceEdit) FInplaceEdit->SetFont(Font());
+    TCustomControl::CMFontChanged(Message);
+}

@@ -1,0 +1,222 @@
+// The paint loop. Only the cells inside the canvas's clip are visited: the first row and column
+// come from hit testing the clip's top-left corner, so a partial repaint of a huge grid costs
+// what a repaint of a small one does, and nothing is allocated per cell.
+#include <algorithm>
+
+#include "host/controls/Grids.h"
+#include "host/windows/Paint.h"
+
+namespace {
+
+// Calls Visit(index, start, end) for every visible cell of one band of an axis: the cells
+// From..To (shown from pixel Origin on) that lie inside [ClipLo, ClipHi).
+template <class TVisit>
+void ForEachCell(const TGridAxis& Axis, int From, int To, int Origin, std::int64_t OriginPos, int ClipLo, int ClipHi,
+                 TVisit&& Visit)
+{
+    for (int i = Axis.NextVisible(From); i >= 0 && i <= To; i = Axis.NextVisible(i + 1)) {
+        const std::int64_t start = Origin + (Axis.Position(i) - OriginPos);
+        if (start >= ClipHi) break;
+        const int size = Axis.Size(i);
+        if (start + size + Axis.LineWidth() <= ClipLo) continue;
+        Visit(i, static_cast<int>(start), static_cast<int>(start) + size);
+    }
+}
+
+} // namespace
+
+void TCustomGrid::Paint()
+{
+    TCanvas& canvas = *Canvas();
+    const TRect client = ClientRect();
+    const TRect clip = IntersectRect(canvas.ClipRect(), client);
+    const TGridAxisView h = Horz(), v = Vert();
+    const int fixedRight = h.FixedBoundary(), fixedBottom = v.FixedBoundary();
+    const bool focused = IsActiveControl();
+    const TGridRect selection = Selection();
+    const bool lines3D = FOptions.Contains(goFixedVertLine) && FOptions.Contains(goFixedHorzLine);
+
+    // The first scrolled row and column the clip reaches.
+    const int firstRow = clip.Top > fixedBottom ? std::max(FTopLeft.Y, v.CoordAt(clip.Top)) : FTopLeft.Y;
+    const int firstCol = clip.Left > fixedRight ? std::max(FTopLeft.X, h.CoordAt(clip.Left)) : FTopLeft.X;
+    const std::int64_t topPos = FRows.Position(FTopLeft.Y), leftPos = FCols.Position(FTopLeft.X);
+
+    auto paintCell = [&](int ACol, int ARow, int Left, int Right, int Top, int Bottom) {
+        const TRect where{Left, Top, Right, Bottom};
+        TGridDrawState state;
+        const bool fixed = ACol < FFixedCols || ARow < FFixedRows;
+        if (fixed) {
+            state.Include(gdFixed);
+        } else {
+            if (focused && ACol == FCurrent.X && ARow == FCurrent.Y) state.Include(gdFocused);
+            if (selection.Contains(ACol, ARow)) state.Include(gdSelected);
+        }
+        if (FDefaultDrawing) {
+            const bool highlight = state.Contains(gdSelected) &&
+                                   (!state.Contains(gdFocused) || FOptions.Contains(goDrawFocusSelected) ||
+                                    FOptions.Contains(goRowSelect));
+            if (fixed) {
+                canvas.Brush()->SetColor(FFixedColor);
+            } else if (highlight) {
+                canvas.Brush()->SetColor(clHighlight);
+                canvas.Font()->SetColor(clHighlightText);
+            } else {
+                canvas.Brush()->SetColor(Color());
+                canvas.Font()->SetColor(Font()->Color());
+            }
+            canvas.FillRect(where);
+        }
+        DrawCell(ACol, ARow, where, state);
+        if (FDefaultDrawing && fixed && Ctl3D() && lines3D) {
+            TRect edge = where;
+            canvas.DrawEdge(edge, BDR_RAISEDINNER, BF_BOTTOMRIGHT);
+            canvas.DrawEdge(edge, BDR_RAISEDINNER, BF_TOPLEFT);
+        }
+        if (FDefaultDrawing && state.Contains(gdFocused) && !FOptions.Contains(goRowSelect)) {
+            canvas.Brush()->SetColor(clWindowFrame);
+            canvas.FrameRect(where);
+        }
+    };
+    auto paintRow = [&](int ARow, int Top, int Bottom) {
+        ForEachCell(FCols, 0, FFixedCols - 1, 0, 0, clip.Left, std::min(clip.Right, fixedRight),
+                    [&](int c, int l, int r) { paintCell(c, ARow, l, r, Top, Bottom); });
+        ForEachCell(FCols, firstCol, ColCount() - 1, fixedRight, leftPos, std::max(clip.Left, fixedRight), clip.Right,
+                    [&](int c, int l, int r) { paintCell(c, ARow, l, r, Top, Bottom); });
+    };
+    ForEachCell(FRows, 0, FFixedRows - 1, 0, 0, clip.Top, std::min(clip.Bottom, fixedBottom),
+                [&](int r, int t, int b) { paintRow(r, t, b); });
+    ForEachCell(FRows, firstRow, RowCount() - 1, fixedBottom, topPos, std::max(clip.Top, fixedBottom), clip.Bottom,
+                [&](int r, int t, int b) { paintRow(r, t, b); });
+
+    DrawGridLines(canvas, clip);
+
+    // What lies beyond the last column and below the last row.
+    const int lastCol = h.LastVisible(), lastRow = v.LastVisible();
+    const int gridRight =
+        std::min<std::int64_t>(client.Right, lastCol >= FTopLeft.X ? fixedRight + FCols.Position(lastCol + 1) - leftPos : fixedRight);
+    const int gridBottom =
+        std::min<std::int64_t>(client.Bottom, lastRow >= FTopLeft.Y ? fixedBottom + FRows.Position(lastRow + 1) - topPos : fixedBottom);
+    canvas.Brush()->SetColor(Color());
+    if (gridRight < client.Right) canvas.FillRect({gridRight, client.Top, client.Right, client.Bottom});
+    if (gridBottom < client.Bottom) canvas.FillRect({client.Left, gridBottom, gridRight, client.Bottom});
+
+    if (FGridState == gsColSizing) DrawSizingLine(canvas);
+    if (FGridState == gsColMoving) DrawMoveMark(canvas);
+}
+
+// The lines in the gap after each visible cell: fixed lines in the fixed area, the others in the
+// scrolled area; each only where cells are.
+void TCustomGrid::DrawGridLines(TCanvas& Canvas, const TRect& Clip)
+{
+    const int vline = FCols.LineWidth(), hline = FRows.LineWidth();
+    if (vline <= 0 && hline <= 0) return;
+    const TRect client = ClientRect();
+    const TGridAxisView h = Horz(), v = Vert();
+    const int fixedRight = h.FixedBoundary(), fixedBottom = v.FixedBoundary();
+    const std::int64_t topPos = FRows.Position(FTopLeft.Y), leftPos = FCols.Position(FTopLeft.X);
+    const int lastCol = h.LastVisible(), lastRow = v.LastVisible();
+    const int gridRight =
+        std::min<std::int64_t>(client.Right, lastCol >= FTopLeft.X ? fixedRight + FCols.Position(lastCol + 1) - leftPos : fixedRight);
+    const int gridBottom =
+        std::min<std::int64_t>(client.Bottom, lastRow >= FTopLeft.Y ? fixedBottom + FRows.Position(lastRow + 1) - topPos : fixedBottom);
+    const TColor fixedColor = clBlack;
+    const TColor lineColor = ColorToRGB(Color()) == clSilver ? clGray : clSilver;
+    const bool fixedV = FOptions.Contains(goFixedVertLine), scrolledV = FOptions.Contains(goVertLine);
+    const bool fixedH = FOptions.Contains(goFixedHorzLine), scrolledH = FOptions.Contains(goHorzLine);
+
+    auto fill = [&](TColor Color, TRect R) {
+        R = IntersectRect(R, Clip);
+        if (R.IsEmpty()) return;
+        Canvas.Brush()->SetColor(Color);
+        Canvas.FillRect(R);
+    };
+    auto verticalLine = [&](int Col, int X) {
+        const bool fixedCol = Col < FFixedCols;
+        if (fixedV) fill(fixedColor, {X, 0, X + vline, fixedBottom});
+        if (fixedCol ? fixedV : scrolledV) fill(fixedCol ? fixedColor : lineColor, {X, fixedBottom, X + vline, gridBottom});
+    };
+    auto horizontalLine = [&](int Row, int Y) {
+        const bool fixedRow = Row < FFixedRows;
+        if (fixedH) fill(fixedColor, {0, Y, fixedRight, Y + hline});
+        if (fixedRow ? fixedH : scrolledH) fill(fixedRow ? fixedColor : lineColor, {fixedRight, Y, gridRight, Y + hline});
+    };
+    if (vline > 0) {
+        ForEachCell(FCols, 0, FFixedCols - 1, 0, 0, Clip.Left - vline, fixedRight,
+                    [&](int c, int, int r) { verticalLine(c, r); });
+        ForEachCell(FCols, FTopLeft.X, ColCount() - 1, fixedRight, leftPos, std::max(Clip.Left - vline, fixedRight),
+                    Clip.Right, [&](int c, int, int r) { verticalLine(c, r); });
+    }
+    if (hline > 0) {
+        ForEachCell(FRows, 0, FFixedRows - 1, 0, 0, Clip.Top - hline, fixedBottom,
+                    [&](int r, int, int b) { horizontalLine(r, b); });
+        ForEachCell(FRows, FTopLeft.Y, RowCount() - 1, fixedBottom, topPos, std::max(Clip.Top - hline, fixedBottom),
+                    Clip.Bottom, [&](int r, int, int b) { horizontalLine(r, b); });
+    }
+}
+
+void TCustomGrid::DrawSizingLine(TCanvas& Canvas)
+{
+    Canvas.Brush()->SetColor(clBlack);
+    Canvas.FillRect({FSizingPos - 1, 0, FSizingPos + 1, ClientHeight()});
+}
+
+// Where a moved column would land: a bar on the near edge of the target column.
+static TRect MoveMarkRect(const TGridAxisView& H, const TGridAxis& Cols, int MoveIndex, int MovePos, int Height)
+{
+    if (MovePos < 0 || !H.IsVisible(MovePos)) return {};
+    const int start = H.Start(MovePos);
+    const int x = MovePos > MoveIndex ? start + Cols.Size(MovePos) : start;
+    return {x - 2, 0, x + 2, Height};
+}
+
+void TCustomGrid::DrawMoveMark(TCanvas& Canvas)
+{
+    if (FMovePos == FMoveIndex) return;
+    const TRect mark = MoveMarkRect(Horz(), FCols, FMoveIndex, FMovePos, Vert().FixedBoundary());
+    if (mark.IsEmpty()) return;
+    Canvas.Brush()->SetColor(clBlack);
+    Canvas.FillRect(mark);
+}
+
+void TCustomGrid::InvalidateSizingLine()
+{
+    if (!HandleAllocated()) return;
+    if (FGridState == gsColSizing) {
+        const TRect line{FSizingPos - 1, 0, FSizingPos + 1, ClientHeight()};
+        InvalidateRect(WindowHandle(), &line, false);
+    } else if (FGridState == gsColMoving) {
+        const TRect mark = MoveMarkRect(Horz(), FCols, FMoveIndex, FMovePos, Vert().FixedBoundary());
+        InvalidateRect(WindowHandle(), &mark, false);
+    }
+}
+
+// ----- invalidation -------------------------------------------------------------------------
+
+void TCustomGrid::InvalidateCell(int ACol, int ARow)
+{
+    if (!HandleAllocated()) return;
+    TRect r = CellRect(ACol, ARow);
+    if (r.IsEmpty()) return;
+    // The grid line after the cell belongs to its picture (the focus frame touches it).
+    r.Right += FCols.LineWidth();
+    r.Bottom += FRows.LineWidth();
+    InvalidateRect(WindowHandle(), &r, false);
+}
+
+void TCustomGrid::InvalidateCol(int ACol)
+{
+    if (!HandleAllocated()) return;
+    TRect r = BoxRect(ACol, 0, ACol, RowCount() - 1);
+    if (r.IsEmpty()) return;
+    r.Right += FCols.LineWidth();
+    InvalidateRect(WindowHandle(), &r, false);
+}
+
+void TCustomGrid::InvalidateRow(int ARow)
+{
+    if (!HandleAllocated()) return;
+    TRect r = BoxRect(0, ARow, ColCount() - 1, ARow);
+    if (r.IsEmpty()) return;
+    r.Bottom += FRows.LineWidth();
+    InvalidateRect(WindowHandle(), &r, false);
+}
