@@ -151,7 +151,9 @@ void TDemoWindow::WMPaint(TWMPaint& Message)
 
 void TDemoWindow::Paint(TCanvas& C)
 {
-    Fill(C, {0, 0, Width, Height}, clBtnFace);
+    TRect client;
+    GetClientRect(WindowHandle(), client);
+    Fill(C, client, clBtnFace);
     C.Brush()->SetStyle(bsClear);
 
     // Title.
@@ -254,6 +256,12 @@ void TDemoWindow::WMLButtonDown(TWMMouse& Message)
     InvalidateRect(WindowHandle(), nullptr, false);
 }
 
+void TDemoWindow::WMSize(TWMSize& Message)
+{
+    Log("WM_SIZE w=" + std::to_string(Message.Width()) + " h=" + std::to_string(Message.Height()));
+    DefaultHandler(Message.Message);
+}
+
 void TDemoWindow::WMDestroy(TMessage& Message)
 {
     Log("WM_DESTROY");
@@ -272,12 +280,19 @@ void RunDemoScript(THeadlessInput& Input, HWND Window, const std::string& Script
         const std::string arg = colon == std::string::npos ? "" : step.substr(colon + 1);
         if (kind == "type") {
             Input.TypeText(arg);
-        } else if (kind == "click") {
+        } else if (kind == "click" || kind == "size") {
             int x = 0, y = 0;
             char comma = 0;
             std::istringstream p(arg);
-            if (!(p >> x >> comma >> y) || comma != ',') throw Exception("Bad click step: \"" + step + "\"");
-            Input.Click(Window, {x, y});
+            if (!(p >> x >> comma >> y) || comma != ',') throw Exception("Bad " + kind + " step: \"" + step + "\"");
+            if (kind == "click") {
+                Input.Click(Window, {x, y});
+            } else {
+                TRect r;
+                GetWindowRect(Window, r);
+                MoveWindow(Window, r.Left, r.Top, x, y);
+                ProcessMessages();
+            }
         } else if (kind == "key") {
             static const std::pair<const char*, WORD> Names[] = {
                 {"RIGHT", VK_RIGHT}, {"LEFT", VK_LEFT}, {"UP", VK_UP},     {"DOWN", VK_DOWN},

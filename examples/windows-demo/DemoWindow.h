@@ -38,6 +38,7 @@ protected:
     void WMKeyDown(TWMKey& Message) override;
     void WMChar(TWMKey& Message) override;
     void WMLButtonDown(TWMMouse& Message) override;
+    void WMSize(TWMSize& Message) override;
     void WMDestroy(TMessage& Message) override;
 
 private:
@@ -54,5 +55,6 @@ private:
 
 // Replays input on the demo through the headless back end. Steps are separated by '|':
 // "type:TEXT", "click:X,Y" (client coordinates of the top-level window), "key:NAME" (a letter,
-// digit, or RIGHT, LEFT, UP, DOWN, RETURN, TAB, F2). Raises Exception for a step it cannot read.
+// digit, or RIGHT, LEFT, UP, DOWN, RETURN, TAB, F2), "size:W,H" (resizes the window).
+// Raises Exception for a step it cannot read.
 void RunDemoScript(THeadlessInput& Input, HWND Window, const std::string& Script);

@@ -30,20 +30,16 @@ fail() {
   exit 1
 }
 
-# A display nobody uses.
-display=""
-for n in $(seq 90 250); do
-  if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display=$n; break; fi
-done
-[ -n "$display" ] || fail "no free display number"
-Xvfb ":$display" -screen 0 800x600x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+# Xvfb picks a display nobody uses and tells its number (so parallel runs never collide).
+Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
 xvfb_pid=$!
-export DISPLAY=":$display"
 for _ in $(seq 100); do
-  xdotool getmouselocation >/dev/null 2>&1 && break
+  [ -s "$work/display" ] && break
   kill -0 "$xvfb_pid" 2>/dev/null || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
   sleep 0.1
 done
+[ -s "$work/display" ] || fail "Xvfb did not report its display"
+export DISPLAY=":$(head -n1 "$work/display")"
 xdotool getmouselocation >/dev/null 2>&1 || fail "Xvfb on $DISPLAY does not answer"
 
 touch "$work/log.txt"
@@ -80,6 +76,21 @@ wait_for "WM_VSCROLL code=8 pos=0"
 "$xcheck" --window "$wid" --out "$work/after" --script "click:150,250|type:Hello|click:460,290" ||
   fail "the window after input differs from the headless rendering of the same input"
 
+# Resized by the display: the window follows and paints the new area.
+xdotool windowsize "$wid" 520 340
+wait_for "WM_SIZE w=520 h=340"
+script="click:150,250|type:Hello|click:460,290|size:520,340"
+"$xcheck" --window "$wid" --out "$work/resized" --script "$script" ||
+  fail "the resized window differs from the headless rendering"
+# Unmapped and mapped again: the display asks for the contents (expose), which come from the
+# back buffer.
+xdotool windowunmap --sync "$wid"
+xdotool windowmap --sync "$wid"
+"$xcheck" --window "$wid" --out "$work/exposed" --script "$script" ||
+  fail "the window shown again differs from the headless rendering"
+
+# Unmapping took the keyboard focus away; give it back as a user would.
+xdotool windowfocus --sync "$wid"
 xdotool key Escape
 wait_for "WM_DESTROY"
 for _ in $(seq 50); do kill -0 "$demo_pid" 2>/dev/null || break; sleep 0.1; done
