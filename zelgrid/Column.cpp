@@ -325,7 +325,11 @@ void TZelColumn::AssignExactly(const TZelColumn* Source)
     Changed(true);
 }
 
-TPassthroughColumn::TPassthroughColumn(TCollection* Collection) : TZelColumn(Collection, MakePassthroughColumnTitle) {}
+TPassthroughColumn::TPassthroughColumn(TCollection* Collection)
+    : TSubclassConstructionBracket(Collection), TZelColumn(Collection, MakePassthroughColumnTitle)
+{
+    CloseSubclassBracket();
+}
 
 void TPassthroughColumn::SetIndex(int Value)
 {

@@ -141,9 +141,20 @@ private:
     bool FWordWrap = false;
 };
 
+namespace ZelColumnDetail {
+// The layout bracket of a subclass's construction: it encloses the column's own, so that the
+// pass sees the column only once it is complete (a pass inside a base constructor would see a
+// plain TZelColumn).
+class TSubclassConstructionBracket : private TConstructionLayoutBracket {
+protected:
+    explicit TSubclassConstructionBracket(TCollection* Collection) : TConstructionLayoutBracket(Collection) {}
+    void CloseSubclassBracket() { CloseLayoutBracket(); }
+};
+} // namespace ZelColumnDetail
+
 // A marker column: a column collection whose first column is one reports csDefault. It
 // behaves exactly as TZelColumn and makes a TPassthroughColumnTitle.
-class TPassthroughColumn : public TZelColumn {
+class TPassthroughColumn : private ZelColumnDetail::TSubclassConstructionBracket, public TZelColumn {
 public:
     explicit TPassthroughColumn(TCollection* Collection);
     void SetIndex(int Value) override;

@@ -1,74 +1,204 @@
 #pragma once
-// TCustomZelGrid: the grid control. For now only what the column model calls on it; this class
-// grows into the full grid on the base grid TCustomGrid.
-#include <functional>
+// TCustomZelGrid: the data grid on the base grid TCustomGrid. The grid owns no data: it asks the
+// application for its rows and cells through events, and owns only presentation state: the
+// column layouts (one of them shown), the title font, the indicator glyphs and the options.
+//
+// The class is split by concern:
+//   GridObject.cpp    construction, properties, options, fonts, the shared cell-text bitmap
+//   LayoutEngine.cpp  layout brackets, the layout pass, column mapping, layout switching
+//   DataEvents.cpp    dispatch methods, the row count, the vertical scroll bar, row moves
 #include <memory>
-#include <vector>
+#include <string>
 
-#include "host/core/Currency.h"
-#include "host/core/Persistent.h"
-#include "host/graphics/Color.h"
+#include "host/controls/Grids.h"
+#include "host/graphics/Bitmap.h"
+#include "host/graphics/Canvas.h"
 #include "host/graphics/Font.h"
+#include "host/graphics/ImageList.h"
+#include "zelgrid/ColumnCollections.h"
+#include "zelgrid/GridTypes.h"
 
-// Asks the application for the summary of data column Acol; Sender is the column.
-using TGetSummaryEvent = std::function<void(TObject* Sender, int Acol, Currency& aSummary)>;
-
-class TCustomZelGrid : public TComponent {
+class TCustomZelGrid : public TCustomGrid {
 public:
     explicit TCustomZelGrid(TComponent* AOwner);
     ~TCustomZelGrid() override;
 
-    // The grid's own font: the default font of every column.
-    TFont* Font() const { return FFont.get(); }
-    void SetFont(TFont* Value);
-    // The font of the title row: the default font of every column title.
+    // ----- properties (GridObject.cpp) -----
+    TZelGridOptions Options() const { return FOptions; }
+    void SetOptions(TZelGridOptions Value);
     TFont* TitleFont() const { return FTitleFont.get(); }
     void SetTitleFont(TFont* Value);
-    TColor Color() const { return FColor; }
-    void SetColor(TColor Value);
-    TColor FixedColor() const { return FFixedColor; }
-    void SetFixedColor(TColor Value);
-    int DefaultColWidth() const { return FDefaultColWidth; }
-    void SetDefaultColWidth(int Value);
-
-    // The whole grid is read-only: every column then reads as read-only.
+    TZelColLayout* Layout() const { return FLayout; }
+    // Replaces the layout collection by Value (no copy, no pass); the grid owns Value from then
+    // on and frees the collection it held.
+    void SeTZelColLayout(TZelColLayout* Value);
+    TColor BlindedColor() const { return FBlindedColor; }
+    void SetBlindedColor(TColor Value);
+    bool Blinded() const { return FBlinded; }
+    void SetBlinded(bool Value);
+    TColor SelectedColor() const { return FSelectedColor; }
+    void SetSelColor(TColor Value);
+    bool Flat() const { return FFlat; }
+    void SetFlat(bool Value);
+    int DataRowHeight() const { return FDataRowHeight; }
+    void SetDefRowHeight(int Value);
+    int TitleHeight() const { return FTitleHeight; }
+    void SetTitleHeight(int Value);
+    // The published switch; painting does not consult it.
+    bool DefaultDrawing = true;
     bool ReadOnly = false;
+    bool StopOnNonVisibleCol = false;
 
-    // Layout brackets: a burst of changes inside nested brackets gives one layout pass, when
-    // the outermost bracket closes.
+    // Gives the grid the focus when it may take it. Always answers true.
+    bool AcquireFocus();
+    // Whether the shown layout's columns are customised (and so stored).
+    bool StoreColumns() const;
+
+    // ----- layout engine (LayoutEngine.cpp) -----
+    int LayoutIndex() const { return FLayoutIndex; }
+    void SetLayoutIndex(int Value);
+    // The columns of the shown layout, or nullptr.
+    TZelGridColumns* GeTZelColumns() const;
+    TZelGridColumns* Columns() const { return GeTZelColumns(); }
+    // Makes the shown layout's columns a copy of Value.
+    void SeTZelColumns(TZelGridColumns* Value);
+    TZelColLayout* CreateLayout();
+
+    int RawToDataColumn(int ACol) const { return ACol - FIndicatorCols; }
+    int DataToRawColumn(int ACol) const { return ACol + FIndicatorCols; }
+
+    void BeginUpdate();
+    void EndUpdate();
     void BeginLayout();
     void EndLayout();
-    // Asks for a layout pass now, or nothing while a bracket is open.
+    void CancelLayout();
+    bool AcquireLayoutLock();
     virtual void LayoutChanged();
-    int DataToRawColumn(int DataCol) const { return DataCol + FIndicatorCols; }
+    void DeferLayout();
+    virtual void SeTZelColumnAttributes();
 
-    // Hands a summary request to OnGetSummary when it is assigned.
-    virtual void GetSummary(TObject* Sender, int ACol, Currency& Summary);
+    // ----- data events and rows (DataEvents.cpp) -----
+    virtual void GetRowCount(int& ARowCount);
+    virtual void GetDataCell(int ACol, int ARow, std::string& AValue);
+    virtual void ValidateDataCell(int ACol, int ARow, const std::string& NewVal, bool& ACancel);
+    virtual void GetSummary(TObject* Sender, int Acol, Currency& aSummary);
+    virtual void MoveToRow(int ARow);
+    virtual void DeleteRecord(int ARow);
+    virtual void AppendRecord(TObject* Sender);
+    virtual void CopyCell(int ACol, int ARow);
+    virtual void PasteCell(int ACol, int ARow);
+    virtual void CopyRecord(int ARow);
+    virtual void PasteRecord(int ARow);
+    virtual void SetDefaultValue(int ACol);
+    virtual void PrintGrid(TObject* Sender);
+    virtual void ColSized(int ACol);
+    // The text of the current cell, asked of OnGetDataCell directly.
+    std::string FGetDataCell();
+
+    int GetTopRow() const { return TopRow(); }
+    void SetTopRow(int Value) { TCustomGrid::SetTopRow(Value); }
+    int GetCurrentRow() const { return Row(); }
+    void SetCurrentRow(int Value);
+    void AMoveColRow(int ACol, int ARow, bool MoveAnchor, bool Show);
+    void UpdateRowCount();
+    void UpdateScrollBar();
+    void UpdateActive();
+    // Scrolls the data area by Distance rows.
+    virtual void Scroll(int Distance);
+
+    // ----- editing hooks filled in by the editing code -----
+    void ShowEditor();
+    void HideEditor();
+    void InvalidateEditor();
+
+    // ----- state read by tests, descendants and later concerns -----
+    int TitleRows() const { return FTitleRows; }
+    int IndicatorCols() const { return FIndicatorCols; }
+    int UpdateLock() const { return FUpdateLock; }
+    int LayoutLock() const { return FLayoutLock; }
+    TImageList* IndicatorImages() const { return FIndicatorImages.get(); }
+    bool EditorActive() const { return FEditorActive; }
+
+    // ----- events -----
+    TNotifyEvent OnColEnter;
+    TNotifyEvent OnColExit;
+    TDrawDataCellEvent OnDrawDataCell;
+    TDrawColumnCellEvent OnDrawColumnCell;
+    TLayoutChangeEvent OnLayoutChange;
+    TGetDataCellEvent OnGetDataCell;
+    TValidateDataEvent OnValidateData;
+    TCopyCellEvent OnCopyCell;
+    TPasteCellEvent OnPasteCell;
+    TCopyRecordEvent OnCopyRecord;
+    TPasteRecordEvent OnPasteRecord;
+    TAppendRecordEvent OnAppendRecord;
+    TDeleteRecordEvent OnDeleteRecord;
+    TGetRowCountEvent OnGetRowCount;
+    TSetDefaultValueEvent OnSetDefaultValue;
     TGetSummaryEvent OnGetSummary;
+    TMoveToRowEvent OnMoveToRow;
+    TMouseCellEvent OnMouseLeave;
+    TMouseCellEvent OnMouseEnter;
+    TColSizingEvent OnColSized;
+    TNotifyEvent OnEditButtonClick;
+    TNotifyEvent OnPrintGrid;
 
-    // Base grid services the column model uses.
-    virtual void InvalidateCol(int ACol);
-    int ColCount() const { return static_cast<int>(FColWidths.size()); }
-    void SetColCount(int Value);
-    int ColWidths(int ACol) const;
-    // Sets the width of raw column ACol; the host's list index error outside 0..ColCount-1.
-    virtual void SetColWidths(int ACol, int Width);
+    void Loaded() override;
 
 protected:
-    // The layout pass; runs only from the outermost EndLayout. Exceptions it raises are dropped.
+    // The layout pass; runs only from the outermost EndLayout.
     virtual void InternalLayout();
+    void CreateWnd() override;
+    void ColumnMoved(int FromIndex, int ToIndex) override;
+    void ColWidthsChanged() override;
 
-    unsigned char FLayoutLock = 0;
-    unsigned char FUpdateLock = 0;
+    void Dispatch(TMessage& Message) override;
+    void WMSize(TWMSize& Message) override;
+    void WMVScroll(TWMScroll& Message) override;
+    void CMFontChanged(TMessage& Message) override;
+    void CMParentFontChanged(TMessage& Message) override;
+    void CMDeferLayout(TMessage& Message);
+
+    void TitleFontChanged(TObject* Sender);
+
+    TColor FEnabledColor = clBlack;
+    int FMouseRow = 0;
+    int FMouseCol = 0;
+    bool FEditorActive = false;
+    int FEditorCol = -1;
+    int FEditorRow = -1;
+    unsigned char FTitleRows = 1;
     unsigned char FIndicatorCols = 1;
+    unsigned char FUpdateLock = 0;
+    unsigned char FLayoutLock = 0;
+    bool FLeavingColumn = false;
+    bool FTitleFontFromParent = false;
+    int FLastIndicatorRow = 0;
+    std::string FCellText;
+    bool FTakeFocus = false;
+    bool FMouseInside = false;
 
 private:
-    std::unique_ptr<TFont> FFont;
+    // Brings LayoutIndex back onto an existing layout, adding one when none is left.
+    void EnsureShownLayout();
+    void RemoveDefaultColumns(TZelGridColumns* Columns);
+    void ReleaseHeldColumns();
+
+    TZelColLayout* FLayout = nullptr;
+    // The column collection the outermost open bracket holds in its update state.
+    TZelGridColumns* FHeldColumns = nullptr;
+    // A deferred pass arrived during an update; EndUpdate runs it.
+    bool FDeferredLayoutOwed = false;
+    int FLayoutIndex = 0;
+    TColor FBlindedColor = clBlack;
+    bool FBlinded = false;
+    bool FFlat = false;
+    int FDataRowHeight = 0;
+    int FTitleHeight = 0;
+    std::unique_ptr<TImageList> FIndicatorImages;
     std::unique_ptr<TFont> FTitleFont;
-    TColor FColor = clWindow;
-    TColor FFixedColor = clBtnFace;
-    int FDefaultColWidth = 64;
-    std::vector<int> FColWidths;
+    TZelGridOptions FOptions;
+    TColor FSelectedColor = clActiveCaption;
 };
 
 // Closes a layout bracket also when an exception passes.
@@ -88,3 +218,19 @@ public:
 private:
     TCustomZelGrid* FGrid;
 };
+
+// ----- the shared cell-text bitmap and the cell text writer -----
+
+// One off-screen bitmap for word-wrapped cell text, shared by every grid of the process.
+TBitmap* CellTextBitmap();
+int CellTextBitmapUsers();
+void AcquireCellTextBitmap();
+void ReleaseCellTextBitmap();
+
+// DrawText flags for word-wrapped cell text, by alignment.
+extern const unsigned CellTextAlignFlags[3];
+
+// Writes Text into Rect at offset (DX, DY): opaque and clipped on one line, or word-wrapped
+// through the shared bitmap.
+void WriteCellText(TCanvas& Canvas, const TRect& Rect, int DX, int DY, const std::string& Text,
+                   TAlignment Alignment, bool WordWrap);

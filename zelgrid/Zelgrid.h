@@ -7,3 +7,5 @@
 #include "zelgrid/ColumnTitle.h"
 #include "zelgrid/ColumnTypes.h"
 #include "zelgrid/CustomZelGrid.h"
+#include "zelgrid/GridTypes.h"
+#include "zelgrid/ZelGrid.h"

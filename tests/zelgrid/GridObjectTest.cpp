@@ -1,0 +1,224 @@
+#include <gtest/gtest.h>
+
+#include "ZelGridTestSupport.h"
+#include "host/graphics/Bitmap.h"
+
+TEST_F(ZelGridTest, NewGridHasItsInitialState)
+{
+    EXPECT_EQ(Grid->Options().ToBits(), 6397);
+    EXPECT_EQ(Grid->TCustomGrid::Options().ToBits(), 2703);
+    ASSERT_EQ(Grid->Layout()->Count(), 1);
+    EXPECT_EQ(Columns()->Count(), 0);
+    EXPECT_EQ(Columns()->OwnerGrid(), Grid);
+    EXPECT_EQ(Grid->LayoutIndex(), 0);
+    EXPECT_EQ(Grid->RowCount(), 2);
+    EXPECT_EQ(Grid->ColCount(), 2);
+    EXPECT_EQ(Grid->Color(), clWindow);
+    EXPECT_FALSE(Grid->ParentColor());
+    EXPECT_EQ(Grid->SelectedColor(), clActiveCaption);
+    EXPECT_TRUE(Grid->Flat());
+    EXPECT_FALSE(Grid->Ctl3D());
+    EXPECT_EQ(Grid->BorderStyle(), bsNone);
+    EXPECT_FALSE(Grid->ControlStyle.Contains(csFramed));
+    EXPECT_EQ(Grid->TitleHeight(), 0);
+    EXPECT_EQ(Grid->DataRowHeight(), 0);
+    EXPECT_EQ(Grid->ScrollBars(), ssHorizontal);
+    EXPECT_FALSE(Grid->TCustomGrid::DefaultDrawing());
+    EXPECT_TRUE(Grid->DefaultDrawing);
+    EXPECT_FALSE(Grid->SaveCellExtents());
+    EXPECT_EQ(Grid->TitleRows(), 1);
+    EXPECT_EQ(Grid->IndicatorCols(), 1);
+    EXPECT_EQ(Grid->Passes, 0);
+}
+
+TEST_F(ZelGridTest, IndicatorGlyphsAreLoadedFromTheResources)
+{
+    TImageList* images = Grid->IndicatorImages();
+    ASSERT_NE(images, nullptr);
+    EXPECT_EQ(images->Count(), 3);
+    EXPECT_EQ(images->Width(), 6);
+    EXPECT_EQ(images->Height(), 11);
+}
+
+TEST_F(ZelGridTest, SettingTheSameOptionsOrOnlyTabsRunsNoPass)
+{
+    Grid->SetOptions(Grid->Options());
+    EXPECT_EQ(Grid->Passes, 0);
+
+    Grid->SetOptions(Grid->Options() - TZelGridOptions{dgTabs});
+    EXPECT_EQ(Grid->Passes, 0);
+    EXPECT_FALSE(Grid->TCustomGrid::Options().Contains(goTabs));
+
+    Grid->SetOptions(Grid->Options() - TZelGridOptions{dgTitles});
+    EXPECT_EQ(Grid->Passes, 1);
+    EXPECT_EQ(Grid->TitleRows(), 0);
+}
+
+TEST_F(ZelGridTest, OptionsMapOntoTheBaseGridOptions)
+{
+    Grid->SetOptions({dgColLines, dgRowSelect, dgEditing});
+    EXPECT_EQ(Grid->TCustomGrid::Options(), (TGridOptions{goFixedVertLine, goVertLine}));
+    Grid->SetOptions({dgRowLines, dgColumnResize, dgTabs});
+    EXPECT_EQ(Grid->TCustomGrid::Options(),
+              (TGridOptions{goFixedHorzLine, goHorzLine, goColSizing, goColMoving, goTabs}));
+}
+
+TEST_F(ZelGridTest, AlwaysShowEditorNeedsEditing)
+{
+    Grid->SetOptions({dgAlwaysShowEditor, dgEditing});
+    EXPECT_EQ(Grid->Options(), (TZelGridOptions{dgAlwaysShowEditor, dgEditing}));
+    Grid->SetOptions({dgAlwaysShowEditor});
+    EXPECT_EQ(Grid->Options(), (TZelGridOptions{dgEditing}));
+}
+
+TEST_F(ZelGridTest, TitleHeightIgnoresValuesBelowOne)
+{
+    Grid->SetTitleHeight(0);
+    Grid->SetTitleHeight(-5);
+    EXPECT_EQ(Grid->TitleHeight(), 0);
+    const int before = Grid->RowHeights(0);
+    EXPECT_EQ(before, Grid->DefaultRowHeight());
+
+    Grid->SetTitleHeight(30);
+    EXPECT_EQ(Grid->TitleHeight(), 30);
+    EXPECT_EQ(Grid->RowHeights(0), 30);
+}
+
+TEST_F(ZelGridTest, DataRowHeightGoesToTheBaseAndKeepsTheTitleHeight)
+{
+    Grid->SetTitleHeight(30);
+    Grid->SetDefRowHeight(22);
+    EXPECT_EQ(Grid->DefaultRowHeight(), 22);
+    EXPECT_EQ(Grid->DataRowHeight(), 22);
+    EXPECT_EQ(Grid->TitleHeight(), 30);
+    // The next pass applies the title height again.
+    Grid->LayoutChanged();
+    EXPECT_EQ(Grid->RowHeights(0), 30);
+    EXPECT_EQ(Grid->RowHeights(1), 22);
+}
+
+TEST_F(ZelGridTest, BlindedRepaintsOnlyWhenTurnedOn)
+{
+    ShowGrid();
+    Grid->SetBlinded(true);
+    Settle();
+    Grid->SetBlinded(false);
+    EXPECT_FALSE(HasPendingPaint());
+    Grid->SetBlinded(true);
+    EXPECT_TRUE(HasPendingPaint());
+    Settle();
+    Grid->SetBlindedColor(clRed);
+    EXPECT_TRUE(HasPendingPaint());
+}
+
+TEST_F(ZelGridTest, TitleFontChangesAskForPassesAndLeaveTheParentFont)
+{
+    TFont font;
+    font.SetSize(14);
+    Grid->SetTitleFont(&font);
+    // One pass from the change notification, one from the setter.
+    EXPECT_EQ(Grid->Passes, 2);
+    EXPECT_FALSE(Grid->ParentFont());
+    EXPECT_EQ(Grid->TitleFont()->Size(), 14);
+
+    Grid->SetParentFont(true);
+    Grid->SetOptions(Grid->Options() - TZelGridOptions{dgTitles});
+    Grid->Passes = 0;
+    font.SetSize(9);
+    Grid->SetTitleFont(&font);
+    EXPECT_EQ(Grid->Passes, 0);
+    EXPECT_FALSE(Grid->ParentFont());
+}
+
+TEST_F(ZelGridTest, ParentFontReachesTheTitleFont)
+{
+    ShowGrid();
+    TFont font;
+    font.SetName("DejaVu Serif");
+    Form->SetFont(&font);
+    EXPECT_TRUE(Grid->ParentFont());
+    EXPECT_EQ(Grid->TitleFont()->Name(), "DejaVu Serif");
+}
+
+TEST_F(ZelGridTest, GridFontChangeRefreshesUnassignedColumnFontsInOnePass)
+{
+    AddColumns(2);
+    Columns()->GeTZelColumn(1)->GetFont()->SetSize(20); // assigned
+    Grid->Passes = 0;
+    TFont font;
+    font.SetColor(clRed);
+    Grid->SetFont(&font);
+    EXPECT_EQ(Grid->Passes, 1);
+    EXPECT_EQ(Columns()->GeTZelColumn(0)->GetFont()->Color(), clRed);
+    EXPECT_EQ(Columns()->GeTZelColumn(1)->GetFont()->Size(), 20);
+}
+
+TEST_F(ZelGridTest, StoreColumnsFollowsTheShownColumnsState)
+{
+    EXPECT_FALSE(Grid->StoreColumns());
+    AddColumns(1);
+    EXPECT_TRUE(Grid->StoreColumns());
+}
+
+TEST(CellTextBitmap, IsSharedByGridsAndFreedWithTheLast)
+{
+    THeadlessSession session;
+    const int before = CellTextBitmapUsers();
+    auto* first = new TZelGrid(nullptr);
+    auto* second = new TZelGrid(nullptr);
+    EXPECT_EQ(CellTextBitmapUsers(), before + 2);
+    TBitmap* shared = CellTextBitmap();
+    ASSERT_NE(shared, nullptr);
+    delete first;
+    EXPECT_EQ(CellTextBitmap(), shared);
+    delete second;
+    EXPECT_EQ(CellTextBitmapUsers(), before);
+    if (before == 0) {
+        EXPECT_EQ(CellTextBitmap(), nullptr);
+    }
+}
+
+namespace {
+
+// The rightmost column that holds a pixel other than White, or -1.
+int RightmostInk(TBitmap& Bitmap)
+{
+    for (int x = Bitmap.Width() - 1; x >= 0; --x)
+        for (int y = 0; y < Bitmap.Height(); ++y)
+            if (Bitmap.Pixel(x, y) != ColorToPixel(clWhite)) return x;
+    return -1;
+}
+
+} // namespace
+
+TEST(WriteCellText, RightAlignedTextEndsThreePixelsBeforeTheRightEdge)
+{
+    THeadlessSession session;
+    TBitmap bitmap;
+    bitmap.SetSize(120, 20);
+    TCanvas& canvas = *bitmap.Canvas();
+    canvas.Brush()->SetColor(clWhite);
+    canvas.FillRect({0, 0, 120, 20});
+    canvas.Font()->SetColor(clBlack);
+    const TRect cell{10, 2, 100, 18};
+    WriteCellText(canvas, cell, 2, 2, "Right", taRightJustify, false);
+    const int ink = RightmostInk(bitmap);
+    // The text's advance ends at Right - 3; a glyph may overhang it by a pixel.
+    EXPECT_LE(ink, cell.Right - 3);
+    EXPECT_GE(ink, cell.Right - 3 - 3);
+}
+
+TEST(WriteCellText, WrappedTextGrowsTheSharedBitmapAndNeverShrinksIt)
+{
+    THeadlessSession session;
+    TZelGrid grid(nullptr); // holds the shared bitmap
+    TBitmap target;
+    target.SetSize(300, 200);
+    TCanvas& canvas = *target.Canvas();
+    WriteCellText(canvas, {0, 0, 200, 60}, 2, 2, "a long text that wraps over lines", taLeftJustify, true);
+    EXPECT_GE(CellTextBitmap()->Width(), 200);
+    EXPECT_GE(CellTextBitmap()->Height(), 60);
+    WriteCellText(canvas, {0, 0, 50, 10}, 2, 2, "short", taCenter, true);
+    EXPECT_GE(CellTextBitmap()->Width(), 200);
+    EXPECT_GE(CellTextBitmap()->Height(), 60);
+}

@@ -1,0 +1,227 @@
+// Data events and the row window: the dispatch methods that ask and tell the application, the
+// row count re-read from it, the vertical scroll bar the grid drives itself, and row moves.
+//
+// Coordinates: the application sees data columns (raw - FIndicatorCols) and data rows
+// (grid row - FTitleRows), except OnMoveToRow (a grid row) and OnColSized (a raw column).
+#include <algorithm>
+#include <climits>
+#include <cstdint>
+
+#include "host/windows/Paint.h"
+#include "host/windows/ScrollBar.h"
+#include "zelgrid/CustomZelGrid.h"
+
+void TCustomZelGrid::GetRowCount(int& ARowCount)
+{
+    if (!OnGetRowCount) return;
+    OnGetRowCount(ARowCount);
+    if (ARowCount < 1) ARowCount = 1;
+    // A count near the largest Integer must not overflow when the title row is added.
+    ARowCount = std::min(ARowCount, INT_MAX - FTitleRows) + FTitleRows;
+}
+
+void TCustomZelGrid::GetDataCell(int ACol, int ARow, std::string& AValue)
+{
+    if (OnGetDataCell) OnGetDataCell(ACol, ARow, AValue);
+}
+
+void TCustomZelGrid::ValidateDataCell(int ACol, int ARow, const std::string& NewVal, bool& ACancel)
+{
+    if (OnValidateData) OnValidateData(ACol - FIndicatorCols, ARow - FTitleRows, NewVal, ACancel);
+    InvalidateRow(ARow);
+}
+
+void TCustomZelGrid::GetSummary(TObject* Sender, int Acol, Currency& aSummary)
+{
+    if (OnGetSummary) OnGetSummary(Sender, Acol, aSummary);
+}
+
+void TCustomZelGrid::MoveToRow(int ARow)
+{
+    if (OnMoveToRow) OnMoveToRow(ARow);
+}
+
+void TCustomZelGrid::AppendRecord(TObject* Sender)
+{
+    if (OnAppendRecord) OnAppendRecord(Sender);
+}
+
+void TCustomZelGrid::CopyCell(int ACol, int ARow)
+{
+    if (OnCopyCell) OnCopyCell(ACol, ARow);
+}
+
+void TCustomZelGrid::PasteCell(int ACol, int ARow)
+{
+    if (OnPasteCell) OnPasteCell(ACol, ARow);
+}
+
+void TCustomZelGrid::CopyRecord(int ARow)
+{
+    if (OnCopyRecord) OnCopyRecord(ARow);
+}
+
+void TCustomZelGrid::PasteRecord(int ARow)
+{
+    if (OnPasteRecord) OnPasteRecord(ARow);
+}
+
+void TCustomZelGrid::SetDefaultValue(int ACol)
+{
+    if (OnSetDefaultValue) OnSetDefaultValue(ACol);
+}
+
+void TCustomZelGrid::PrintGrid(TObject* Sender)
+{
+    if (OnPrintGrid) OnPrintGrid(Sender);
+}
+
+std::string TCustomZelGrid::FGetDataCell()
+{
+    std::string value;
+    if (OnGetDataCell) OnGetDataCell(Col() - FIndicatorCols, Row() - FTitleRows, value);
+    return value;
+}
+
+void TCustomZelGrid::SetCurrentRow(int Value)
+{
+    MoveToRow(Value);
+    SetRow(Value);
+}
+
+void TCustomZelGrid::AMoveColRow(int ACol, int ARow, bool MoveAnchor, bool Show)
+{
+    if (FEditorActive) HideEditor();
+    MoveToRow(ARow);
+    // A layout without data columns has no cell to move onto; the row is still reported.
+    if (ACol >= FixedCols() && ACol < ColCount() && ARow >= FixedRows() && ARow < RowCount())
+        TCustomGrid::MoveColRow(ACol, ARow, MoveAnchor, Show);
+    if (FOptions.Contains(dgAlwaysShowEditor) && Focused()) ShowEditor();
+}
+
+void TCustomZelGrid::UpdateRowCount()
+{
+    if (FTitleRows >= RowCount()) SetRowCount(FTitleRows + 1);
+    SetFixedRows(FTitleRows);
+    int count = RowCount();
+    GetRowCount(count);
+    SetRowCount(count);
+}
+
+void TCustomZelGrid::UpdateScrollBar()
+{
+    if (!HandleAllocated()) return;
+    int count = RowCount();
+    GetRowCount(count);
+    SetRowCount(count);
+    HWND wnd = WindowHandle();
+    SetScrollRange(wnd, SB_VERT, 0, RowCount() - 1, false);
+    int position = Row() - 1;
+    // The first test is against the fixed number 1, whatever the title rows; it wins over the second.
+    if (Row() == 1) position = 0;
+    else if (Row() == RowCount() - 1) position = RowCount() - 1;
+    if (GetScrollPos(wnd, SB_VERT) != position) SetScrollPos(wnd, SB_VERT, position, true);
+}
+
+void TCustomZelGrid::UpdateActive()
+{
+    if (!FOptions.Contains(dgAlwaysShowEditor) && !FEditorActive) HideEditor();
+    AMoveColRow(Col(), Row(), false, false);
+    std::string text;
+    GetDataCell(Col() - FIndicatorCols, Row() - FTitleRows, text);
+    if (text != FCellText) InvalidateEditor();
+}
+
+void TCustomZelGrid::DeleteRecord(int ARow)
+{
+    InvalidateRow(Row());
+    if (OnDeleteRecord) OnDeleteRecord(ARow);
+    UpdateRowCount();
+    int target = ARow >= 1 && ARow < RowCount() ? ARow : ARow - 1;
+    // Deleting the first data row (or rows beyond the new end) still leaves the cursor on a record.
+    target = std::clamp(target, FixedRows(), RowCount() - 1);
+    AMoveColRow(Col(), target, true, true);
+    InvalidateRow(Row());
+}
+
+void TCustomZelGrid::WMSize(TWMSize& Message)
+{
+    TCustomGrid::WMSize(Message);
+    if (FUpdateLock == 0) UpdateRowCount();
+}
+
+
+void TCustomZelGrid::WMVScroll(TWMScroll& Message)
+{
+    AcquireFocus();
+    InvalidateRow(Row());
+    const std::int64_t row = Row();
+    const std::int64_t page = VisibleRowCount();
+    const int first = FixedRows();
+    const int last = RowCount() - 1;
+    const auto pageUp = [&] { SetCurrentRow(static_cast<int>(std::max<std::int64_t>(row - page, first))); };
+    const auto pageDown = [&] { SetCurrentRow(static_cast<int>(std::min<std::int64_t>(row + page, last))); };
+    switch (Message.ScrollCode()) {
+    case SB_LINEUP: SetCurrentRow(static_cast<int>(std::max<std::int64_t>(row - 1, first))); break;
+    case SB_LINEDOWN: SetCurrentRow(static_cast<int>(std::min<std::int64_t>(row + 1, last))); break;
+    case SB_PAGEUP: pageUp(); break;
+    case SB_PAGEDOWN: pageDown(); break;
+    case SB_THUMBPOSITION:
+        switch (Message.Pos()) {
+        case 0: SetCurrentRow(first); break;
+        case 1: pageUp(); break;
+        case 2: return; // no closing steps at all
+        case 3: pageDown(); break;
+        case 4: SetCurrentRow(last); break;
+        default: break;
+        }
+        break;
+    case SB_TOP: SetCurrentRow(first); break;
+    case SB_BOTTOM: SetCurrentRow(last); break;
+    default: break; // SB_THUMBTRACK and the rest: no move
+    }
+    InvalidateRow(Row());
+    UpdateActive();
+    UpdateScrollBar();
+}
+
+void TCustomZelGrid::Scroll(int Distance)
+{
+    const TRect oldRect = BoxRect(0, Row(), ColCount() - 1, Row());
+    UpdateScrollBar();
+    UpdateActive();
+    const TRect newRect = BoxRect(0, Row(), ColCount() - 1, Row());
+    if (HandleAllocated()) {
+        ValidateRect(WindowHandle(), &oldRect);
+        InvalidateRect(WindowHandle(), &oldRect, false);
+        InvalidateRect(WindowHandle(), &newRect, false);
+    }
+    if (Distance != 0) {
+        HideEditor();
+        struct TShowAgain {
+            TCustomZelGrid* Grid;
+            ~TShowAgain()
+            {
+                if (Grid->FOptions.Contains(dgAlwaysShowEditor)) Grid->ShowEditor();
+            }
+        } showAgain{this};
+        const std::int64_t distance = Distance;
+        if (std::abs(distance) > VisibleRowCount()) {
+            Invalidate();
+            return;
+        }
+        if (HandleAllocated()) {
+            const int step = DefaultRowHeight() + (FOptions.Contains(dgRowLines) ? GridLineWidth() : 0);
+            // The whole visible data area, however far down the grid is scrolled.
+            const TRect area = BoxRect(FIndicatorCols, FTitleRows, ColCount() - 1, RowCount() - 1);
+            ScrollWindowEx(WindowHandle(), 0, -step * Distance, &area, &area, nullptr, nullptr, SW_INVALIDATE);
+            if (FOptions.Contains(dgIndicator)) {
+                const TRect lastIndicator = BoxRect(0, FLastIndicatorRow, ColCount() - 1, FLastIndicatorRow);
+                const TRect current = BoxRect(0, Row(), ColCount() - 1, Row());
+                InvalidateRect(WindowHandle(), &lastIndicator, false);
+                InvalidateRect(WindowHandle(), &current, false);
+            }
+        }
+    }
+    if (FUpdateLock == 0) Update();
+}

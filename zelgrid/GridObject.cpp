@@ -1,0 +1,252 @@
+// The grid object: construction, the published properties and their setters, the option set
+// and its mapping onto the base grid, the fonts, the focus routine and the cell text writer.
+#include <algorithm>
+
+#include "host/controls/Forms.h"
+#include "host/core/Exceptions.h"
+#include "zelgrid/CustomZelGrid.h"
+
+namespace {
+
+// Base grid options 0, 1, 2, 3, 7, 9 and 11.
+constexpr std::uint16_t InitialBaseOptionBits = 2703;
+
+TBitmap* SharedCellTextBitmap = nullptr;
+int SharedCellTextBitmapUsers = 0;
+
+// The base grid options that Value turns on.
+TGridOptions BaseOptionsFor(TZelGridOptions Value)
+{
+    TGridOptions base;
+    if (Value.Contains(dgColLines)) base += TGridOptions{goFixedVertLine, goVertLine};
+    if (Value.Contains(dgRowLines)) base += TGridOptions{goFixedHorzLine, goHorzLine};
+    if (Value.Contains(dgColumnResize)) base += TGridOptions{goColSizing, goColMoving};
+    if (Value.Contains(dgTabs)) base.Include(goTabs);
+    return base;
+}
+
+// The indicator glyphs in their order of use: current row, editing, inserting.
+std::unique_ptr<TImageList> LoadIndicatorImages()
+{
+    static constexpr const char* GlyphNames[] = {"ZGARROW", "ZGEDIT", "ZGINSERT"};
+    std::unique_ptr<TImageList> images;
+    for (const char* name : GlyphNames) {
+        TBitmap glyph; // freed also when loading raises
+        glyph.LoadFromResourceName(name);
+        if (!images) images = std::make_unique<TImageList>(glyph.Width(), glyph.Height());
+        images->AddMasked(glyph, clWhite);
+    }
+    return images;
+}
+
+} // namespace
+
+TBitmap* CellTextBitmap()
+{
+    return SharedCellTextBitmap;
+}
+
+int CellTextBitmapUsers()
+{
+    return SharedCellTextBitmapUsers;
+}
+
+void AcquireCellTextBitmap()
+{
+    if (SharedCellTextBitmapUsers == 0) SharedCellTextBitmap = new TBitmap;
+    ++SharedCellTextBitmapUsers;
+}
+
+void ReleaseCellTextBitmap()
+{
+    if (SharedCellTextBitmapUsers == 0) return;
+    if (--SharedCellTextBitmapUsers > 0) return;
+    delete SharedCellTextBitmap;
+    SharedCellTextBitmap = nullptr;
+}
+
+const unsigned CellTextAlignFlags[3] = {
+    DT_LEFT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX,
+    DT_RIGHT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX,
+    DT_CENTER | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX,
+};
+
+void WriteCellText(TCanvas& Canvas, const TRect& Rect, int DX, int DY, const std::string& Text,
+                   TAlignment Alignment, bool WordWrap)
+{
+    if (!WordWrap) {
+        int x = Rect.Left + DX;
+        if (Alignment == taRightJustify) x = Rect.Right - Canvas.TextWidth(Text) - 3;
+        else if (Alignment == taCenter) x = Rect.Left + (Rect.Right - Rect.Left) / 2 - Canvas.TextWidth(Text) / 2;
+        Canvas.ExtTextOut(x, Rect.Top + DY, ETO_OPAQUE | ETO_CLIPPED, &Rect, Text);
+        return;
+    }
+    TBitmap* bitmap = SharedCellTextBitmap;
+    if (!bitmap) return; // no grid alive: nothing to draw with
+    const int width = Rect.Width();
+    const int height = Rect.Height();
+    if (width <= 0 || height <= 0) return;
+    if (bitmap->Width() < width || bitmap->Height() < height)
+        bitmap->SetSize(std::max(bitmap->Width(), width), std::max(bitmap->Height(), height));
+    TCanvas& target = *bitmap->Canvas();
+    target.Font()->Assign(Canvas.Font());
+    target.Font()->SetColor(Canvas.Font()->Color());
+    target.Brush()->Assign(Canvas.Brush());
+    target.Brush()->SetStyle(bsSolid);
+    const TRect cell{0, 0, width, height};
+    target.FillRect(cell);
+    target.SetBkMode(TRANSPARENT);
+    TRect textRect{DX, DY, width - 1, height - 1};
+    target.DrawText(Text, textRect, CellTextAlignFlags[Alignment <= taCenter ? Alignment : taLeftJustify]);
+    Canvas.CopyRect(Rect, target, cell);
+}
+
+TCustomZelGrid::TCustomZelGrid(TComponent* AOwner) : TCustomGrid(AOwner)
+{
+    TCustomGrid::SetDefaultDrawing(false);
+    FTakeFocus = true;
+    FIndicatorImages = LoadIndicatorImages();
+    FTitleRows = 1;
+    FIndicatorCols = 1;
+    FOptions = TZelGridOptions::FromBits(DefaultZelGridOptionBits);
+    AcquireCellTextBitmap();
+    SetScrollBars(ssHorizontal);
+    TCustomGrid::SetOptions(TGridOptions::FromBits(InitialBaseOptionBits));
+    FLayout = CreateLayout();
+    FLayoutIndex = 0;
+    TCustomGrid::SetRowCount(2);
+    SetColCount(2);
+    SetColor(clWindow);
+    SetParentColor(false);
+    FTitleFont = std::make_unique<TFont>();
+    FTitleFont->OnChange = [this](TObject* Sender) { TitleFontChanged(Sender); };
+    SetSaveCellExtents(false);
+    FSelectedColor = clActiveCaption;
+    DefaultDrawing = true;
+    FFlat = true;
+    SetCtl3D(false);
+    SetBorderStyle(bsNone);
+    ControlStyle.Exclude(csFramed);
+    HideEditor();
+}
+
+TCustomZelGrid::~TCustomZelGrid()
+{
+    FIndicatorImages.reset();
+    FTitleFont.reset();
+    delete FLayout;
+    FLayout = nullptr;
+    // The base grid's destructor runs next; the shared bitmap is released last.
+    ReleaseCellTextBitmap();
+}
+
+void TCustomZelGrid::SetOptions(TZelGridOptions Value)
+{
+    if (Value == FOptions) return;
+    TCustomGrid::SetOptions(BaseOptionsFor(Value));
+    const TZelGridOptions changed = (FOptions - Value) + (Value - FOptions);
+    FOptions = Value;
+    if (Value.Contains(dgAlwaysShowEditor)) FOptions.Include(dgEditing);
+    if (!Value.Contains(dgEditing)) FOptions.Exclude(dgAlwaysShowEditor);
+    if (!(changed * LayoutOptions).Empty()) LayoutChanged();
+}
+
+void TCustomZelGrid::SetTitleFont(TFont* Value)
+{
+    FTitleFont->Assign(Value);
+    if (FOptions.Contains(dgTitles)) LayoutChanged();
+}
+
+void TCustomZelGrid::SeTZelColLayout(TZelColLayout* Value)
+{
+    if (Value == FLayout) return;
+    delete FLayout;
+    FLayout = Value;
+}
+
+void TCustomZelGrid::SetBlindedColor(TColor Value)
+{
+    FBlindedColor = Value;
+    Invalidate();
+}
+
+void TCustomZelGrid::SetBlinded(bool Value)
+{
+    if (Value == FBlinded) return;
+    FBlinded = Value;
+    if (Value) Invalidate();
+}
+
+void TCustomZelGrid::SetSelColor(TColor Value)
+{
+    FSelectedColor = Value;
+    Invalidate();
+}
+
+void TCustomZelGrid::SetFlat(bool Value)
+{
+    FFlat = Value;
+}
+
+void TCustomZelGrid::SetDefRowHeight(int Value)
+{
+    const int keptTitleHeight = FTitleHeight;
+    SetDefaultRowHeight(Value);
+    FTitleHeight = keptTitleHeight;
+    FDataRowHeight = DefaultRowHeight();
+}
+
+void TCustomZelGrid::SetTitleHeight(int Value)
+{
+    if (Value <= 0) return;
+    FTitleHeight = Value;
+    SetRowHeights(0, Value);
+    Invalidate();
+}
+
+bool TCustomZelGrid::AcquireFocus()
+{
+    if (FTakeFocus && CanFocus() && !ComponentState.Contains(csDesigning)) SetFocus();
+    return true;
+}
+
+bool TCustomZelGrid::StoreColumns() const
+{
+    TZelGridColumns* columns = GeTZelColumns();
+    return columns && columns->GetState() == csCustomized;
+}
+
+void TCustomZelGrid::TitleFontChanged(TObject*)
+{
+    if (!FTitleFontFromParent && !ComponentState.Contains(csLoading)) SetParentFont(false);
+    if (FOptions.Contains(dgTitles)) LayoutChanged();
+}
+
+void TCustomZelGrid::CMParentFontChanged(TMessage& Message)
+{
+    TCustomGrid::CMParentFontChanged(Message);
+    if (!ParentFont()) return;
+    FTitleFontFromParent = true;
+    try {
+        SetTitleFont(Font());
+    } catch (...) {
+        FTitleFontFromParent = false;
+        throw;
+    }
+    FTitleFontFromParent = false;
+    LayoutChanged();
+}
+
+void TCustomZelGrid::CMFontChanged(TMessage& Message)
+{
+    TCustomGrid::CMFontChanged(Message);
+    TLayoutGuard layout(this);
+    if (TZelGridColumns* columns = GeTZelColumns())
+        for (int i = 0; i < columns->Count(); ++i) columns->GeTZelColumn(i)->RefreshDefaultFont();
+}
+
+void TCustomZelGrid::ShowEditor() {}
+
+void TCustomZelGrid::HideEditor() {}
+
+void TCustomZelGrid::InvalidateEditor() {}

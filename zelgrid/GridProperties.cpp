@@ -1,0 +1,157 @@
+// The published properties of TZelGrid, in their streaming order and with their stream
+// defaults, and those of the control classes it inherits them from.
+#include "zelgrid/ColumnProperties.h"
+#include "zelgrid/ZelGrid.h"
+
+namespace {
+
+void RegisterControlTypes(TPropertyRegistry& R)
+{
+    R.RegisterEnumeration("TAlign", {"alNone", "alTop", "alBottom", "alLeft", "alRight", "alClient"});
+    R.RegisterEnumeration("TBorderStyle", {"bsNone", "bsSingle"});
+    R.RegisterEnumeration("TDragMode", {"dmManual", "dmAutomatic"});
+    TTypeInfo cursor;
+    cursor.Kind = tkInteger;
+    cursor.Name = "TCursor";
+    cursor.OrdType = otSWord;
+    cursor.MinValue = -32768;
+    cursor.MaxValue = 32767;
+    R.RegisterType(std::move(cursor));
+    for (const char* name : {"TNotifyEvent", "TMouseEvent", "TKeyEvent", "TKeyPressEvent", "TDragDropEvent",
+                             "TDragOverEvent", "TStartDragEvent", "TEndDragEvent", "TMovedEvent"})
+        R.RegisterMethodType(name);
+}
+
+// The standard properties every control publishes; the rest are published by the classes that
+// choose to (TZelGrid below).
+void RegisterControls(TPropertyRegistry& R)
+{
+    R.RegisterClass<TControl>("TControl", "TComponent")
+        .Property("Tag", R.Type("Integer"), &TControl::Tag, &TControl::Tag)
+        .Default(0)
+        .Property("Left", R.Type("Integer"), &TControl::Left, &TControl::SetLeft)
+        .Property("Top", R.Type("Integer"), &TControl::Top, &TControl::SetTop)
+        .Property("Width", R.Type("Integer"), &TControl::Width, &TControl::SetWidth)
+        .Property("Height", R.Type("Integer"), &TControl::Height, &TControl::SetHeight)
+        .Property("Hint", R.Type("string"), &TControl::Hint, &TControl::SetHint)
+        .Stored([](const TControl& C) { return !C.Hint().empty(); });
+    R.RegisterClass<TWinControl>("TWinControl", "TControl");
+    R.RegisterClass<TCustomControl>("TCustomControl", "TWinControl");
+    R.RegisterClass<TCustomGrid>("TCustomGrid", "TCustomControl");
+}
+
+void RegisterGridTypes(TPropertyRegistry& R)
+{
+    const TTypeInfo& option = R.RegisterEnumeration(
+        "TZelGridOption", {"dgEditing", "dgAlwaysShowEditor", "dgTitles", "dgIndicator", "dgColumnResize",
+                           "dgColLines", "dgRowLines", "dgTabs", "dgRowSelect", "dgAlwaysShowSelection",
+                           "dgPopupOnClick", "dgConfirmDelete", "dgCancelOnExit"});
+    R.RegisterSet("TZelGridOptions", option, 16);
+    for (const char* name : {"TDrawDataCellEvent", "TDrawColumnCellEvent", "TLayoutChangeEvent", "TGetDataCellEvent",
+                             "TValidateDataEvent", "TColSizingEvent", "TCopyCellEvent", "TPasteCellEvent",
+                             "TCopyRecordEvent", "TPasteRecordEvent", "TAppendRecordEvent", "TDeleteRecordEvent",
+                             "TGetRowCountEvent", "TSetDefaultValueEvent", "TGetSummaryEvent", "TMouseCellEvent",
+                             "TMoveToRowEvent"})
+        R.RegisterMethodType(name);
+}
+
+} // namespace
+
+void RegisterZelGridProperties(TPropertyRegistry& R)
+{
+    RegisterColumnModelProperties(R);
+    if (R.FindClass("TZelGrid")) return;
+    RegisterControlTypes(R);
+    RegisterControls(R);
+    RegisterGridTypes(R);
+
+    using G = TZelGrid;
+    R.RegisterClass<TCustomZelGrid>("TCustomZelGrid", "TCustomGrid");
+    R.RegisterClass<TZelGrid>("TZelGrid", "TCustomZelGrid")
+        .Creatable()
+        .Property("Layout", R.Type("TZelColLayout"), &G::Layout, &G::SeTZelColLayout)
+        .Property("BlindedColor", R.Type("TColor"), &G::BlindedColor, &G::SetBlindedColor)
+        .Property("Blinded", R.Type("Boolean"), &G::Blinded, &G::SetBlinded)
+        .Property("Flat", R.Type("Boolean"), &G::Flat, &G::SetFlat)
+        .Property("StopOnNonVisibleCol", R.Type("Boolean"), &G::StopOnNonVisibleCol, &G::StopOnNonVisibleCol)
+        .Default(false)
+        .Property("Align", R.Type("TAlign"), &G::Align, &G::SetAlign)
+        .Default(alNone)
+        .Property("BorderStyle", R.Type("TBorderStyle"), &G::BorderStyle, &G::SetBorderStyle)
+        .Default(bsSingle)
+        .Property("Color", R.Type("TColor"), &G::Color, &G::SetColor)
+        .Default(clWindow)
+        .Property("Ctl3D", R.Type("Boolean"), &G::Ctl3D, &G::SetCtl3D)
+        .Property("DefaultDrawing", R.Type("Boolean"), &G::DefaultDrawing, &G::DefaultDrawing)
+        .Default(true)
+        .Property("DragCursor", R.Type("TCursor"), &G::DragCursor, &G::SetDragCursor)
+        .Default(crDrag)
+        .Property("DragMode", R.Type("TDragMode"), &G::DragMode, &G::SetDragMode)
+        .Default(dmManual)
+        .Property("Enabled", R.Type("Boolean"), &G::Enabled, &G::SetEnabled)
+        .Default(true)
+        .Property("FixedColor", R.Type("TColor"), &G::FixedColor, &G::SetFixedColor)
+        .Default(clBtnFace)
+        .Property("Font", R.Type("TFont"), &G::Font, &G::SetFont)
+        .Property("Options", R.Type("TZelGridOptions"), &G::Options, &G::SetOptions)
+        .Default(TZelGridOptions::FromBits(DefaultZelGridOptionBits))
+        .Property("ParentColor", R.Type("Boolean"), &G::ParentColor, &G::SetParentColor)
+        .Default(false)
+        .Property("ParentCtl3D", R.Type("Boolean"), &G::ParentCtl3D, &G::SetParentCtl3D)
+        .Default(true)
+        .Property("ParentFont", R.Type("Boolean"), &G::ParentFont, &G::SetParentFont)
+        .Default(true)
+        .Property("ParentShowHint", R.Type("Boolean"), &G::ParentShowHint, &G::SetParentShowHint)
+        .Default(true)
+        .Property("ReadOnly", R.Type("Boolean"), &G::ReadOnly, &G::ReadOnly)
+        .Default(false)
+        .Property("ShowHint", R.Type("Boolean"), &G::ShowHint, &G::SetShowHint)
+        .Property("TabOrder", R.Type("Integer"), &G::TabOrder, &G::SetTabOrder)
+        .Default(-1)
+        .Property("TabStop", R.Type("Boolean"), &G::TabStop, &G::SetTabStop)
+        .Default(true)
+        .Property("TitleFont", R.Type("TFont"), &G::TitleFont, &G::SetTitleFont)
+        .Property("Visible", R.Type("Boolean"), &G::Visible, &G::SetVisible)
+        .Default(true)
+        .Event("OnColEnter", R.Type("TNotifyEvent"))
+        .Event("OnColExit", R.Type("TNotifyEvent"))
+        .Event("OnColumnMoved", R.Type("TMovedEvent"))
+        .Event("OnDrawDataCell", R.Type("TDrawDataCellEvent"))
+        .Event("OnDrawColumnCell", R.Type("TDrawColumnCellEvent"))
+        .Event("OnMouseDown", R.Type("TMouseEvent"))
+        .Event("OnMouseUp", R.Type("TMouseEvent"))
+        .Event("OnLayoutChange", R.Type("TLayoutChangeEvent"))
+        .Event("OnGetDataCell", R.Type("TGetDataCellEvent"))
+        .Event("OnValidateData", R.Type("TValidateDataEvent"))
+        .Event("OnColSized", R.Type("TColSizingEvent"))
+        .Event("OnDblClick", R.Type("TNotifyEvent"))
+        .Event("OnDragDrop", R.Type("TDragDropEvent"))
+        .Event("OnDragOver", R.Type("TDragOverEvent"))
+        .Event("OnEditButtonClick", R.Type("TNotifyEvent"))
+        .Event("OnEndDrag", R.Type("TEndDragEvent"))
+        .Event("OnEnter", R.Type("TNotifyEvent"))
+        .Event("OnExit", R.Type("TNotifyEvent"))
+        .Event("OnKeyDown", R.Type("TKeyEvent"))
+        .Event("OnKeyPress", R.Type("TKeyPressEvent"))
+        .Event("OnKeyUp", R.Type("TKeyEvent"))
+        .Event("OnStartDrag", R.Type("TStartDragEvent"))
+        .Event("OnCopyCell", R.Type("TCopyCellEvent"))
+        .Event("OnPasteCell", R.Type("TPasteCellEvent"))
+        .Event("OnCopyRecord", R.Type("TCopyRecordEvent"))
+        .Event("OnPasteRecord", R.Type("TPasteRecordEvent"))
+        .Event("OnAppendRecord", R.Type("TAppendRecordEvent"))
+        .Event("OnDeleteRecord", R.Type("TDeleteRecordEvent"))
+        .Event("OnGetRowCount", R.Type("TGetRowCountEvent"))
+        .Event("OnSetDefaultValue", R.Type("TSetDefaultValueEvent"))
+        .Event("OnGetSummary", R.Type("TGetSummaryEvent"))
+        .Property("SelectedColor", R.Type("TColor"), &G::SelectedColor, &G::SetSelColor)
+        .Event("OnMouseEnter", R.Type("TMouseCellEvent"))
+        .Event("OnMouseLeave", R.Type("TMouseCellEvent"))
+        .Property("RowCount", R.Type("Integer"), &G::RowCount, &G::SetRowCount)
+        .Default(5)
+        .Property("DataRowHeight", R.Type("Integer"), &G::DataRowHeight, &G::SetDefRowHeight)
+        .Property("TitleHeight", R.Type("Integer"), &G::TitleHeight, &G::SetTitleHeight)
+        .Property("LayoutIndex", R.Type("Integer"), &G::LayoutIndex, &G::SetLayoutIndex)
+        .Event("OnPrintGrid", R.Type("TNotifyEvent"))
+        .Event("OnMoveToRow", R.Type("TMoveToRowEvent"));
+}

@@ -1,0 +1,286 @@
+// The layout engine: brackets that turn a burst of changes into one layout pass, the pass that
+// builds the base grid's geometry from the shown layout, the mapping between raw and data
+// columns, the write-back of user moves and widths, and layout switching.
+//
+// Counters: FUpdateLock > 0 blocks passes; FLayoutLock > 0 is an open bracket whose outermost
+// end runs the pass. While a bracket is open, the shown column collection is in its update state,
+// so its own notifications are held back and released after the pass, inside the lock.
+#include <algorithm>
+
+#include "host/windows/MessageQueue.h"
+#include "zelgrid/CustomZelGrid.h"
+
+namespace {
+
+bool IsDefaultColumn(TZelColumn* Column)
+{
+    return dynamic_cast<TPassthroughColumn*>(Column) != nullptr;
+}
+
+} // namespace
+
+TZelGridColumns* TCustomZelGrid::GeTZelColumns() const
+{
+    if (FLayoutIndex < 0 || !FLayout) return nullptr;
+    TZelLayoutItem* item = FLayout->GetItem(FLayoutIndex);
+    return item ? item->GeTZelColumns() : nullptr;
+}
+
+void TCustomZelGrid::SeTZelColumns(TZelGridColumns* Value)
+{
+    TZelGridColumns* columns = GeTZelColumns();
+    if (!Value || !columns) return;
+    columns->Assign(Value);
+}
+
+TZelColLayout* TCustomZelGrid::CreateLayout()
+{
+    return new TZelColLayout(this, ItemClassOf<TZelLayoutItem>);
+}
+
+void TCustomZelGrid::BeginUpdate()
+{
+    ++FUpdateLock;
+}
+
+void TCustomZelGrid::EndUpdate()
+{
+    if (FUpdateLock > 0) --FUpdateLock;
+    if (FUpdateLock == 0 && FLayoutLock == 0 && FDeferredLayoutOwed) {
+        FDeferredLayoutOwed = false;
+        LayoutChanged();
+    }
+}
+
+void TCustomZelGrid::BeginLayout()
+{
+    BeginUpdate();
+    if (FLayoutLock == 0) {
+        FHeldColumns = GeTZelColumns();
+        if (FHeldColumns) FHeldColumns->BeginUpdate();
+    }
+    ++FLayoutLock;
+}
+
+// Releases the column collection that the outermost BeginLayout held back, when it still
+// belongs to one of the grid's layouts (the bracket may have replaced or freed it).
+void TCustomZelGrid::ReleaseHeldColumns()
+{
+    TZelGridColumns* held = FHeldColumns;
+    FHeldColumns = nullptr;
+    if (!held || !FLayout) return;
+    for (int i = 0; i < FLayout->Count(); ++i) {
+        if (FLayout->GetItem(i)->GeTZelColumns() == held) {
+            held->EndUpdate();
+            return;
+        }
+    }
+}
+
+void TCustomZelGrid::EndLayout()
+{
+    if (FLayoutLock == 0) return;
+    if (FLayoutLock == 1) {
+        try {
+            InternalLayout();
+        } catch (...) {
+            // A failing pass simply ends at the failing step.
+        }
+    }
+    try {
+        if (FLayoutLock == 1) ReleaseHeldColumns();
+    } catch (...) {
+        --FLayoutLock;
+        EndUpdate();
+        throw;
+    }
+    --FLayoutLock;
+    EndUpdate();
+}
+
+void TCustomZelGrid::CancelLayout()
+{
+    if (FLayoutLock == 0) return;
+    try {
+        if (FLayoutLock == 1) ReleaseHeldColumns();
+    } catch (...) {
+        --FLayoutLock;
+        EndUpdate();
+        throw;
+    }
+    --FLayoutLock;
+    EndUpdate();
+}
+
+bool TCustomZelGrid::AcquireLayoutLock()
+{
+    if (FUpdateLock != 0 || FLayoutLock != 0) return false;
+    BeginLayout();
+    return true;
+}
+
+void TCustomZelGrid::LayoutChanged()
+{
+    if (AcquireLayoutLock()) EndLayout();
+}
+
+// Closes the caller's bracket without a pass and asks for the pass through the message queue.
+void TCustomZelGrid::DeferLayout()
+{
+    if (HandleAllocated()) {
+        TMsg waiting;
+        if (!PeekMessage(waiting, WindowHandle(), CM_DEFERLAYOUT, CM_DEFERLAYOUT, PM_NOREMOVE))
+            PostMessage(WindowHandle(), CM_DEFERLAYOUT, 0, 0);
+    }
+    CancelLayout();
+}
+
+// A deferred pass that finds a bracket or an update open does not close what it did not open:
+// an open bracket runs its own pass at its end, and an update owes the pass until it ends.
+void TCustomZelGrid::CMDeferLayout(TMessage&)
+{
+    if (AcquireLayoutLock()) {
+        EndLayout();
+        return;
+    }
+    if (FLayoutLock == 0) FDeferredLayoutOwed = true;
+}
+
+void TCustomZelGrid::EnsureShownLayout()
+{
+    if (!FLayout) FLayout = CreateLayout();
+    if (FLayout->Count() == 0) FLayout->Add();
+    if (FLayoutIndex >= FLayout->Count()) FLayoutIndex = FLayout->Count() - 1;
+    if (FLayoutIndex < 0) FLayoutIndex = 0;
+}
+
+// Once a default column has been seen, the first customised column after it removes every
+// default column of the collection; default columns not followed by a customised one stay.
+void TCustomZelGrid::RemoveDefaultColumns(TZelGridColumns* Columns)
+{
+    bool seenDefault = false;
+    bool customisedAfterDefault = false;
+    for (int i = 0; i < Columns->Count() && !customisedAfterDefault; ++i) {
+        const bool isDefault = IsDefaultColumn(Columns->GeTZelColumn(i));
+        if (isDefault) seenDefault = true;
+        else if (seenDefault) customisedAfterDefault = true;
+    }
+    if (!customisedAfterDefault) return;
+    for (int i = Columns->Count() - 1; i >= 0; --i)
+        if (IsDefaultColumn(Columns->GeTZelColumn(i))) delete Columns->GeTZelColumn(i);
+}
+
+void TCustomZelGrid::InternalLayout()
+{
+    if (ComponentState.Contains(csLoading)) return;
+    if (HandleAllocated()) {
+        TMsg waiting;
+        PeekMessage(waiting, WindowHandle(), CM_DEFERLAYOUT, CM_DEFERLAYOUT, PM_REMOVE);
+    }
+    FDeferredLayoutOwed = false;
+    EnsureShownLayout();
+    TZelGridColumns* columns = GeTZelColumns();
+    RemoveDefaultColumns(columns);
+
+    FIndicatorCols = FOptions.Contains(dgIndicator) ? 1 : 0;
+    SetColCount(columns->Count() + FIndicatorCols);
+    SetFixedCols(FIndicatorCols);
+
+    FTitleRows = FOptions.Contains(dgTitles) ? 1 : 0;
+    if (FOptions.Contains(dgTitles)) SetRowHeights(0, FTitleHeight != 0 ? FTitleHeight : DefaultRowHeight());
+
+    UpdateRowCount();
+    SeTZelColumnAttributes();
+    UpdateActive();
+    Invalidate();
+}
+
+void TCustomZelGrid::SeTZelColumnAttributes()
+{
+    TZelGridColumns* columns = GeTZelColumns();
+    if (!columns) return;
+    for (int i = 0; i < columns->Count(); ++i) {
+        TZelColumn* column = columns->GeTZelColumn(i);
+        SetTabStops(i + FIndicatorCols, !column->GetReadOnly());
+        SetColWidths(i + FIndicatorCols, column->GetWidth());
+    }
+    if (FOptions.Contains(dgIndicator)) SetColWidths(0, IndicatorWidth);
+}
+
+void TCustomZelGrid::Loaded()
+{
+    TCustomGrid::Loaded();
+    TZelGridColumns* columns = GeTZelColumns();
+    if (columns && columns->Count() > 0) SetColCount(columns->Count());
+    LayoutChanged();
+}
+
+void TCustomZelGrid::CreateWnd()
+{
+    BeginUpdate();
+    try {
+        TCustomGrid::CreateWnd();
+    } catch (...) {
+        EndUpdate();
+        throw;
+    }
+    EndUpdate();
+    UpdateRowCount();
+    UpdateActive();
+    UpdateScrollBar();
+}
+
+void TCustomZelGrid::ColumnMoved(int FromIndex, int ToIndex)
+{
+    const int from = RawToDataColumn(FromIndex);
+    const int to = RawToDataColumn(ToIndex);
+    if (TZelGridColumns* columns = GeTZelColumns()) columns->GeTZelColumn(from)->SetIndex(to);
+    if (OnColumnMoved) OnColumnMoved(this, from, to);
+}
+
+void TCustomZelGrid::ColWidthsChanged()
+{
+    TCustomGrid::ColWidthsChanged();
+    if (!AcquireLayoutLock()) return;
+    try {
+        // Before the first pass the base grid may have more columns than the layout.
+        TZelGridColumns* columns = GeTZelColumns();
+        const int last = columns ? std::min(ColCount(), columns->Count() + FIndicatorCols) : 0;
+        for (int i = FIndicatorCols; i < last; ++i) columns->GeTZelColumn(i - FIndicatorCols)->SetWidth(ColWidths(i));
+    } catch (...) {
+        EndLayout();
+        throw;
+    }
+    EndLayout();
+}
+
+void TCustomZelGrid::ColSized(int ACol)
+{
+    if (OnColSized) OnColSized(ACol);
+}
+
+void TCustomZelGrid::SetLayoutIndex(int Value)
+{
+    if (Value < 0 || Value == FLayoutIndex) return;
+    EnsureShownLayout();
+    if (Value <= FLayout->Count() - 1) {
+        const int old = FLayoutIndex;
+        FLayoutIndex = Value;
+        LayoutChanged();
+        if (OnLayoutChange) OnLayoutChange(old, Value);
+        return;
+    }
+    HideEditor();
+    FLayout->Add();
+    FLayoutIndex = FLayout->Count() - 1;
+    LayoutChanged();
+}
+
+void TCustomZelGrid::Dispatch(TMessage& Message)
+{
+    if (Message.Msg == CM_DEFERLAYOUT) {
+        CMDeferLayout(Message);
+        return;
+    }
+    TCustomGrid::Dispatch(Message);
+}
