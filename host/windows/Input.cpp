@@ -213,6 +213,8 @@ void TWindowManager::HandleMouse(const TInputEvent& E)
     QueueInput(h, msg, MouseKeys(), MAKELPARAM(client.X, client.Y), E.Time);
 }
 
+// Keys become WM_KEYDOWN and WM_KEYUP, also with Alt held (then the key data carries
+// KF_ALTDOWN); WM_SYSKEYDOWN is never made, so one handler sees every key.
 void TWindowManager::HandleKey(const TInputEvent& E)
 {
     const int key = E.Key & 0xFF;
@@ -222,7 +224,9 @@ void TWindowManager::HandleKey(const TInputEvent& E)
     if (key == VK_LCONTROL || key == VK_RCONTROL) FKeys[VK_CONTROL] = down;
     if (key == VK_LMENU || key == VK_RMENU) FKeys[VK_MENU] = down;
     HWND target = FFocus ? FFocus : FActive;
-    if (!Find(target)) return;
+    TWindowRec* w = Find(target);
+    // A disabled window (the owner of a modal dialog) takes no keys.
+    if (!w || !IsEnabled(w)) return;
     LPARAM data = 1;
     if (FKeys[VK_MENU]) data |= KF_ALTDOWN;
     if (!down) data |= KF_REPEAT | KF_UP;

@@ -70,9 +70,10 @@ bool TWindowManager::MatchesFilter(HWND Filter, HWND Wnd) const
 bool TWindowManager::PeekTimer(TMsg& Msg, HWND Filter, UINT Remove)
 {
     const DWORD now = Now();
+    const DWORD limit = FHasHorizon ? FHorizon : now;
     TTimer* best = nullptr;
     for (TTimer& t : FTimers) {
-        if (TicksUntil(t.Due, now) > 0 || !MatchesFilter(Filter, t.Wnd)) continue;
+        if (TicksUntil(t.Due, limit) > 0 || !MatchesFilter(Filter, t.Wnd)) continue;
         if (!best || TicksUntil(t.Due, best->Due) < 0) best = &t;
     }
     if (!best) return false;
@@ -263,6 +264,19 @@ bool TWindowManager::ProcessOne()
 
 void TWindowManager::ProcessAll()
 {
+    const bool outer = !FHasHorizon;
+    if (outer) {
+        FHasHorizon = true;
+        FHorizon = Now();
+    }
+    struct TReset {
+        TWindowManager& M;
+        bool Outer;
+        ~TReset()
+        {
+            if (Outer) M.FHasHorizon = false;
+        }
+    } reset{*this, outer};
     while (ProcessOne()) {
     }
 }

@@ -347,7 +347,7 @@ bool TWindowManager::RunTrackRepeat()
     DWORD due = 0;
     if (!NextTrackRepeat(due)) return false;
     const DWORD now = Now();
-    if (static_cast<std::int32_t>(now - due) < 0) return false;
+    if (static_cast<std::int32_t>((FHasHorizon ? FHorizon : now) - due) < 0) return false;
     FTrack.NextRepeat = now + RepeatInterval;
     TWindowRec* w = Find(FTrack.Wnd);
     if (!w) {

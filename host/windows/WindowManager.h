@@ -266,6 +266,10 @@ private:
     std::deque<TMsg> FPosted;
     std::deque<TMsg> FInput;
     std::vector<TTimer> FTimers;
+    // While ProcessMessages runs, timers due after its start wait for the next call, so that a
+    // timer whose handler takes longer than its interval cannot keep the pump from returning.
+    bool FHasHorizon = false;
+    DWORD FHorizon = 0;
     bool FQuitPosted = false;
     bool FQuit = false;
     int FQuitCode = 0;

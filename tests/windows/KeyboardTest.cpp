@@ -196,4 +196,12 @@ TEST_F(KeyboardTest, KeysGoToTheActiveWindowWhenNothingHasTheFocus)
     EXPECT_EQ(k[0].Wnd, TopWnd);
 }
 
+TEST_F(KeyboardTest, DisabledActiveWindowTakesNoKeys)
+{
+    SetFocus(nullptr);
+    EnableWindow(TopWnd, false);
+    Session.Input.PressKey('Q');
+    EXPECT_TRUE(Only(Log, {WM_KEYDOWN, WM_CHAR, WM_KEYUP}).empty());
+}
+
 }

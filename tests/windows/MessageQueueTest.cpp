@@ -161,6 +161,21 @@ TEST_F(MessageQueueTest, TimerFiresWhenDueUntilKilled)
     EXPECT_FALSE(KillTimer(TopWnd, 9));
 }
 
+TEST_F(MessageQueueTest, SlowTimerHandlerDoesNotKeepThePumpRunning)
+{
+    int calls = 0;
+    Top.OnMessage = [&](TMessage& M) {
+        // Each call takes longer than the interval; a bound keeps a faulty pump from hanging.
+        if (M.Msg == WM_TIMER && ++calls < 100) Session.Backend().AdvanceTime(50);
+        return false;
+    };
+    SetTimer(TopWnd, 1, 10);
+    Session.Input.Wait(10);
+    EXPECT_EQ(calls, 1);
+    Session.Input.Wait(0);
+    EXPECT_EQ(calls, 2);
+}
+
 TEST_F(MessageQueueTest, TimerOfADestroyedWindowStops)
 {
     SetTimer(ChildWnd, 1, 10);
