@@ -276,7 +276,21 @@ int TWindowManager::ScrollWindowEx(HWND Wnd, int DX, int DY, const TRect* Scroll
     uncovered.Subtract(moved);
 
     TWindowRec* top = Top(w);
-    if (!moved.IsEmpty() && (DX || DY) && top->Buffer) {
+    if (moved.RectCount() == 1 && (DX || DY) && top->Buffer) {
+        // One rectangle: rows move in place, in the order that reads each row before it is
+        // overwritten.
+        TBitmap& buf = *top->Buffer;
+        const TRect d = moved.Bounds().Offset(co.X, co.Y);
+        const auto width = sizeof(TPixel) * static_cast<std::size_t>(d.Width());
+        if (DY <= 0) {
+            for (int y = d.Top; y < d.Bottom; ++y) std::memmove(buf.ScanLine(y) + d.Left, buf.ScanLine(y - DY) + d.Left - DX, width);
+        } else {
+            for (int y = d.Bottom; y-- > d.Top;) std::memmove(buf.ScanLine(y) + d.Left, buf.ScanLine(y - DY) + d.Left - DX, width);
+        }
+        TRegion dirty = moved;
+        dirty.Offset(co.X, co.Y);
+        MarkDirty(top, dirty);
+    } else if (!moved.IsEmpty() && (DX || DY) && top->Buffer) {
         // Copy through a snapshot of the source, so that overlapping moves read unmoved pixels.
         TRegion source = moved;
         source.Offset(-DX, -DY);

@@ -134,6 +134,30 @@ TEST_F(ScrollWindowTest, PixelsUnderACoveringChildAreRepaintedNotMoved)
     EXPECT_EQ(WrongLines(), 0);
 }
 
+TEST_F(ScrollWindowTest, DiagonalMoveCarriesEveryPixelAlong)
+{
+    // A pattern that differs in both directions: pixel (x, y) in RGB(x, y, 99).
+    Doc.OnPaint = [](TCanvas& C, const TRect& R) {
+        for (int y = R.Top; y < R.Bottom; ++y)
+            for (int x = R.Left; x < R.Right; ++x) C.SetPixel(x, y, RGB(x, y, 99));
+    };
+    InvalidateRect(DocWnd, nullptr);
+    UpdateWindow(DocWnd);
+    for (const TPoint d : {TPoint{7, 5}, TPoint{-3, -9}}) {
+        auto before = CaptureWindow(DocWnd);
+        ScrollWindowEx(DocWnd, d.X, d.Y, nullptr, nullptr, nullptr, nullptr, 0);
+        auto after = CaptureWindow(DocWnd);
+        int wrong = 0;
+        for (int y = 0; y < 100; ++y)
+            for (int x = 0; x < 200; ++x) {
+                const int sx = x - d.X, sy = y - d.Y;
+                const bool moved = sx >= 0 && sx < 200 && sy >= 0 && sy < 100;
+                if (after->Pixel(x, y) != before->Pixel(moved ? sx : x, moved ? sy : y)) ++wrong;
+            }
+        EXPECT_EQ(wrong, 0) << d.X << "," << d.Y;
+    }
+}
+
 TEST_F(ScrollWindowTest, ScrollChildrenMovesThemToo)
 {
     TTestWindow child(Log);
