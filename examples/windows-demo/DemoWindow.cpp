@@ -106,7 +106,62 @@ private:
     int FTopLine = 0;
 };
 
-TDemoWindow::TDemoWindow() : FList(std::make_unique<TDemoList>(*this)), FGlyphs(std::make_unique<TImageList>(6, 11))
+// A popup of two lines opened by the right button; the window system closes it (WM_CANCELMODE,
+// then hidden) when the user presses a button anywhere else.
+class TDemoPopup : public TMessageTarget {
+public:
+    static constexpr const char* Title = "Zel demo popup";
+    explicit TDemoPopup(TDemoWindow& Owner) : FOwner(Owner) {}
+
+    void Popup(HWND Owner, TPoint ScreenPoint)
+    {
+        if (!WindowHandle()) {
+            TCreateParams p;
+            p.Caption = Title;
+            p.Parent = Owner;
+            p.Bounds = {0, 0, 120, 44};
+            p.Style = WS_POPUP | WS_BORDER;
+            p.ExStyle = WS_EX_AUTOCLOSE;
+            p.Background = clWindow;
+            p.Target = this;
+            CreateWindowEx(p);
+        }
+        SetWindowPos(WindowHandle(), HWND_TOP, ScreenPoint.X, ScreenPoint.Y, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+        ShowWindow(WindowHandle(), SW_SHOWNA);
+        FOwner.Log("POPUP shown");
+    }
+
+protected:
+    void WMPaint(TWMPaint& Message) override
+    {
+        (void)Message;
+        TPaintGuard paint(WindowHandle());
+        TCanvas& c = paint.DC()->Canvas();
+        c.Brush()->SetStyle(bsClear);
+        c.Font()->SetName("MS Sans Serif");
+        c.Font()->SetSize(8);
+        c.TextOut(8, 3, "A popup window");
+        c.TextOut(8, 21, "Click elsewhere");
+    }
+
+    void WMLButtonDown(TWMMouse& Message) override
+    {
+        FOwner.Log("POPUP click x=" + std::to_string(Message.XPos()) + " y=" + std::to_string(Message.YPos()));
+        ShowWindow(WindowHandle(), SW_HIDE);
+    }
+
+    void WMCancelMode(TMessage& Message) override
+    {
+        FOwner.Log("WM_CANCELMODE popup");
+        DefaultHandler(Message);
+    }
+
+private:
+    TDemoWindow& FOwner;
+};
+
+TDemoWindow::TDemoWindow()
+    : FList(std::make_unique<TDemoList>(*this)), FPopup(std::make_unique<TDemoPopup>(*this)), FGlyphs(std::make_unique<TImageList>(6, 11))
 {
     FGlyphs->SetBkColor(clBtnFace);
     for (const char* name : {"ZGARROW", "ZGEDIT", "ZGINSERT"}) {
@@ -256,6 +311,14 @@ void TDemoWindow::WMLButtonDown(TWMMouse& Message)
     InvalidateRect(WindowHandle(), nullptr, false);
 }
 
+void TDemoWindow::WMRButtonDown(TWMMouse& Message)
+{
+    Log("WM_RBUTTONDOWN x=" + std::to_string(Message.XPos()) + " y=" + std::to_string(Message.YPos()));
+    TPoint p = Message.Pos();
+    ClientToScreen(WindowHandle(), p);
+    FPopup->Popup(WindowHandle(), p);
+}
+
 void TDemoWindow::WMSize(TWMSize& Message)
 {
     Log("WM_SIZE w=" + std::to_string(Message.Width()) + " h=" + std::to_string(Message.Height()));
@@ -280,13 +343,13 @@ void RunDemoScript(THeadlessInput& Input, HWND Window, const std::string& Script
         const std::string arg = colon == std::string::npos ? "" : step.substr(colon + 1);
         if (kind == "type") {
             Input.TypeText(arg);
-        } else if (kind == "click" || kind == "size") {
+        } else if (kind == "click" || kind == "rclick" || kind == "size") {
             int x = 0, y = 0;
             char comma = 0;
             std::istringstream p(arg);
             if (!(p >> x >> comma >> y) || comma != ',') throw Exception("Bad " + kind + " step: \"" + step + "\"");
-            if (kind == "click") {
-                Input.Click(Window, {x, y});
+            if (kind == "click" || kind == "rclick") {
+                Input.Click(Window, {x, y}, kind == "click" ? mbLeft : mbRight);
             } else {
                 TRect r;
                 GetWindowRect(Window, r);

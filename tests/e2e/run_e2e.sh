@@ -89,6 +89,18 @@ xdotool windowmap --sync "$wid"
 "$xcheck" --window "$wid" --out "$work/exposed" --script "$script" ||
   fail "the window shown again differs from the headless rendering"
 
+# A popup (an override-redirect window) opens on the right button and closes when the user
+# clicks elsewhere; that click is used up.
+xdotool mousemove --window "$wid" 200 150 click 3
+wait_for "POPUP shown"
+popup=$(timeout 10 xdotool search --sync --onlyvisible --name '^Zel demo popup$' | head -n1) || true
+[ -n "$popup" ] || fail "the popup window did not appear"
+xdotool mousemove --window "$wid" 100 180 click 1
+wait_for "WM_CANCELMODE popup"
+sleep 0.2
+if grep -qx "WM_LBUTTONDOWN x=100 y=180" "$work/log.txt"; then fail "the click that closed the popup reached the window"; fi
+if xdotool search --onlyvisible --name '^Zel demo popup$' >/dev/null 2>&1; then fail "the popup is still shown"; fi
+
 # Unmapping took the keyboard focus away; give it back as a user would.
 xdotool windowfocus --sync "$wid"
 xdotool key Escape
