@@ -1,12 +1,13 @@
 // e2e-xcheck: compares what an X window shows with the headless rendering of the demo window
 // after the same input.
 //
-//   e2e-xcheck --window ID --out DIR [--script STEPS]
+//   e2e-xcheck --window ID --out DIR [--script STEPS] [--popup]
 //
 // Captures the window with XGetImage, renders the demo headless with the script replayed, and
 // compares the two pixel by pixel (retrying for a while, as the X window may still be painting).
 // Writes DIR/x11.png and DIR/headless.png, and DIR/diff.png when they differ. Exit code 0 when
-// identical, 1 when not, 2 on bad arguments or no display.
+// identical, 1 when not, 2 on bad arguments or no display. With --popup the window is the demo's
+// popup: it must be an override-redirect window, compared with the headless popup.
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -52,14 +53,15 @@ std::unique_ptr<TBitmap> CaptureX(Display* D, Window W)
     return bmp;
 }
 
-std::unique_ptr<TBitmap> RenderHeadless(const std::string& Script)
+std::unique_ptr<TBitmap> RenderHeadless(const std::string& Script, bool Popup)
 {
     THeadlessSession session;
     TDemoWindow demo;
     HWND h = demo.Create();
     ProcessMessages();
     RunDemoScript(session.Input, h, Script);
-    return CaptureWindow(h);
+    // The popup is the newest top-level window.
+    return CaptureWindow(Popup ? GetTopLevelWindows().back() : h);
 }
 
 long CountDifferences(const TBitmap& A, const TBitmap& B, TBitmap* Diff)
@@ -81,13 +83,16 @@ long CountDifferences(const TBitmap& A, const TBitmap& B, TBitmap* Diff)
 int main(int argc, char** argv)
 {
     std::string window, out, script;
-    for (int i = 1; i + 1 < argc; i += 2) {
-        if (!std::strcmp(argv[i], "--window")) window = argv[i + 1];
-        else if (!std::strcmp(argv[i], "--out")) out = argv[i + 1];
-        else if (!std::strcmp(argv[i], "--script")) script = argv[i + 1];
+    bool popup = false;
+    for (int i = 1; i < argc; ++i) {
+        const bool value = i + 1 < argc;
+        if (!std::strcmp(argv[i], "--window") && value) window = argv[++i];
+        else if (!std::strcmp(argv[i], "--out") && value) out = argv[++i];
+        else if (!std::strcmp(argv[i], "--script") && value) script = argv[++i];
+        else if (!std::strcmp(argv[i], "--popup")) popup = true;
     }
     if (window.empty() || out.empty()) {
-        std::cerr << "usage: e2e-xcheck --window ID --out DIR [--script STEPS]\n";
+        std::cerr << "usage: e2e-xcheck --window ID --out DIR [--script STEPS] [--popup]\n";
         return 2;
     }
     Display* d = XOpenDisplay(nullptr);
@@ -96,8 +101,16 @@ int main(int argc, char** argv)
         return 2;
     }
     const Window w = std::strtoul(window.c_str(), nullptr, 0);
+    if (popup) {
+        XWindowAttributes a;
+        if (!XGetWindowAttributes(d, w, &a) || !a.override_redirect) {
+            std::cerr << "e2e-xcheck: window " << window << " is no override-redirect window\n";
+            XCloseDisplay(d);
+            return 1;
+        }
+    }
     std::filesystem::create_directories(out);
-    auto expected = RenderHeadless(script);
+    auto expected = RenderHeadless(script, popup);
     expected->SaveToPNG(out + "/headless.png");
 
     long differences = -1;

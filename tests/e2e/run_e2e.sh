@@ -95,6 +95,8 @@ xdotool mousemove --window "$wid" 200 150 click 3
 wait_for "POPUP shown"
 popup=$(timeout 10 xdotool search --sync --onlyvisible --name '^Zel demo popup$' | head -n1) || true
 [ -n "$popup" ] || fail "the popup window did not appear"
+"$xcheck" --window "$popup" --popup --out "$work/popup" --script "$script|rclick:200,150" ||
+  fail "the popup is no override-redirect window or differs from the headless rendering"
 xdotool mousemove --window "$wid" 100 180 click 1
 wait_for "WM_CANCELMODE popup"
 sleep 0.2
