@@ -59,6 +59,7 @@ struct TInputEvent {
     // A key held down and repeating.
     bool Repeat = false;
     TRect Area;
+    // Milliseconds of TickCount; 0 lets the window system stamp the event when it takes it.
     std::uint32_t Time = 0;
 };
 
