@@ -85,7 +85,8 @@ bool TDragObject::HandleMessage(TMessage& Message)
     case WM_LBUTTONUP: {
         // A press that never became a drag is an ordinary click.
         const bool started = FStarted;
-        if (started) MoveTo(FSource->ClientToScreen(TWMMouse(Message).Pos()));
+        const TPoint pos = FSource->ClientToScreen(TWMMouse(Message).Pos());
+        if (started && !(pos == FLastPos)) MoveTo(pos);
         Finish(started);
         return started;
     }
