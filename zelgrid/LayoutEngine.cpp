@@ -87,29 +87,22 @@ void TCustomZelGrid::EndLayout()
             // A failing pass simply ends at the failing step.
         }
     }
-    try {
-        if (FLayoutLock == 1) ReleaseHeldColumns();
-    } catch (...) {
-        --FLayoutLock;
-        EndUpdate();
-        throw;
-    }
-    --FLayoutLock;
-    EndUpdate();
+    CancelLayout();
 }
 
+// Closes a bracket without a pass; the outermost one releases the held column collection.
 void TCustomZelGrid::CancelLayout()
 {
     if (FLayoutLock == 0) return;
-    try {
-        if (FLayoutLock == 1) ReleaseHeldColumns();
-    } catch (...) {
-        --FLayoutLock;
-        EndUpdate();
-        throw;
-    }
-    --FLayoutLock;
-    EndUpdate();
+    struct TCloseCounters {
+        TCustomZelGrid* Grid;
+        ~TCloseCounters()
+        {
+            --Grid->FLayoutLock;
+            Grid->EndUpdate();
+        }
+    } close{this};
+    if (FLayoutLock == 1) ReleaseHeldColumns();
 }
 
 bool TCustomZelGrid::AcquireLayoutLock()
