@@ -152,3 +152,41 @@ void BM_FullPaint(benchmark::State& State)
 BENCHMARK(BM_FullPaint)->Args({0, 64})->Args({1, 64})->Args({1, 16})->Unit(benchmark::kMicrosecond);
 
 } // namespace
+
+namespace {
+
+// Writing every width of a 1,000-column grid on a shown window, as a layout pass does.
+void BM_SetColWidths1000(benchmark::State& State)
+{
+    TScene scene(1000);
+    TCountingGrid* grid = scene.Grid;
+    grid->SetColCount(1000);
+    int width = 40;
+    for (auto _ : State) {
+        width = width == 40 ? 41 : 40;
+        for (int c = 1; c < 1000; ++c) grid->SetColWidths(c, width + c % 7);
+    }
+}
+BENCHMARK(BM_SetColWidths1000)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+namespace {
+
+// The same move without a window: the geometry alone, free of scroll-bar drawing.
+void BM_MoveColRowGeometryOnly(benchmark::State& State)
+{
+    TCountingGrid grid(nullptr);
+    grid.SetBounds(0, 0, 1280, 800);
+    grid.SetRowCount(static_cast<int>(State.range(0)));
+    for (int i = 1; i < 1000; ++i) grid.SetRowHeights(i * 997 % grid.RowCount(), 40);
+    bool last = false;
+    for (auto _ : State) {
+        grid.MoveColRow(1, last ? grid.RowCount() - 1 : 1, true, true);
+        last = !last;
+    }
+    benchmark::DoNotOptimize(grid.TopRow());
+}
+BENCHMARK(BM_MoveColRowGeometryOnly)->Arg(1000)->Arg(10'000'000)->Arg(2'000'000'000);
+
+} // namespace

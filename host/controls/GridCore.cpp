@@ -241,6 +241,7 @@ void TCustomGrid::SetScrollBars(TScrollStyle Value)
 {
     if (Value == FScrollBars) return;
     FScrollBars = Value;
+    for (int i = 0; i < 2; ++i) FBarMax[i] = FBarPos[i] = -1;
     if (!HandleAllocated()) return;
     // A bar that is no longer wanted goes away; the wanted ones follow the range.
     if (Value == ssNone || Value == ssHorizontal) ShowScrollBar(WindowHandle(), SB_VERT, false);
@@ -272,6 +273,7 @@ void TCustomGrid::CreateParams(TCreateParams& Params)
 void TCustomGrid::CreateWnd()
 {
     TCustomControl::CreateWnd();
+    for (int i = 0; i < 2; ++i) FBarMax[i] = FBarPos[i] = -1;
     UpdateScrollRange();
 }
 

@@ -122,6 +122,21 @@ void TCustomGrid::ScrollData(const TGridCoord& OldTopLeft)
 
 // ----- scroll bars --------------------------------------------------------------------------
 
+void TCustomGrid::SetBar(int Bar, int Max, int Pos)
+{
+    const std::size_t i = Bar == SB_VERT ? 1 : 0;
+    if (FBarMax[i] == Max && FBarPos[i] == Pos) return;
+    TScrollInfo info;
+    info.Mask = SIF_RANGE | SIF_POS | SIF_PAGE;
+    info.Min = 0;
+    info.Max = Max;
+    info.Page = 0;
+    info.Pos = Pos;
+    SetScrollInfo(WindowHandle(), Bar, info, true);
+    FBarMax[i] = Max;
+    FBarPos[i] = Pos;
+}
+
 void TCustomGrid::UpdateScrollRange()
 {
     if (!HandleAllocated() || FUpdatingScrollRange) return;
@@ -130,36 +145,29 @@ void TCustomGrid::UpdateScrollRange()
         bool& Flag;
         ~TReset() { Flag = false; }
     } reset{FUpdatingScrollRange};
-    // Showing a bar shrinks the client area, which may call for the other bar: two rounds.
+    const bool vertical = FScrollBars == ssVertical || FScrollBars == ssBoth;
+    const bool horizontal = FScrollBars == ssHorizontal || FScrollBars == ssBoth;
+    // Showing a bar shrinks the client area, which may call for the other bar: a second round
+    // when the first changed the client.
     for (int round = 0; round < 2; ++round) {
-        if (FScrollBars == ssVertical || FScrollBars == ssBoth) {
-            TScrollInfo info;
-            info.Mask = SIF_RANGE | SIF_POS | SIF_PAGE;
-            info.Min = 0;
-            info.Max = Vert().MaxFirst() - FFixedRows;
-            info.Page = 0;
-            info.Pos = FTopLeft.Y - FFixedRows;
-            SetScrollInfo(WindowHandle(), SB_VERT, info, true);
-        }
-        if (FScrollBars == ssHorizontal || FScrollBars == ssBoth) {
-            TScrollInfo info;
-            info.Mask = SIF_RANGE | SIF_POS | SIF_PAGE;
-            info.Min = 0;
-            info.Max = Horz().MaxFirst() - FFixedCols;
-            info.Page = 0;
-            info.Pos = FTopLeft.X - FFixedCols;
-            SetScrollInfo(WindowHandle(), SB_HORZ, info, true);
-        }
+        const TRect before = ClientRect();
+        if (vertical) SetBar(SB_VERT, Vert().MaxFirst() - FFixedRows, FTopLeft.Y - FFixedRows);
+        if (horizontal) SetBar(SB_HORZ, Horz().MaxFirst() - FFixedCols, FTopLeft.X - FFixedCols);
+        if (ClientRect() == before) break;
     }
 }
 
 void TCustomGrid::UpdateScrollPos()
 {
     if (!HandleAllocated()) return;
-    if (FScrollBars == ssVertical || FScrollBars == ssBoth)
+    if ((FScrollBars == ssVertical || FScrollBars == ssBoth) && FBarPos[1] != FTopLeft.Y - FFixedRows) {
         SetScrollPos(WindowHandle(), SB_VERT, FTopLeft.Y - FFixedRows, true);
-    if (FScrollBars == ssHorizontal || FScrollBars == ssBoth)
+        FBarPos[1] = FTopLeft.Y - FFixedRows;
+    }
+    if ((FScrollBars == ssHorizontal || FScrollBars == ssBoth) && FBarPos[0] != FTopLeft.X - FFixedCols) {
         SetScrollPos(WindowHandle(), SB_HORZ, FTopLeft.X - FFixedCols, true);
+        FBarPos[0] = FTopLeft.X - FFixedCols;
+    }
 }
 
 // The thumb position of a drag: the message carries 16 bits, the bar itself the whole value.
@@ -202,7 +210,8 @@ void TCustomGrid::ScrollByMessage(bool Vertical, const TWMScroll& Message)
     target = std::clamp(target, fixed, std::max(fixed, maxFirst));
     if (Vertical) MoveTopLeft(FTopLeft.X, target);
     else MoveTopLeft(target, FTopLeft.Y);
-    // Put the thumb back where the grid is, also when nothing moved.
+    // Put the thumb back where the grid is, also when nothing moved (a drag left it elsewhere).
+    FBarPos[0] = FBarPos[1] = -1;
     UpdateScrollPos();
 }
 

@@ -221,6 +221,8 @@ private:
     void ScrollIntoView(int ACol, int ARow);
     void UpdateScrollRange();
     void UpdateScrollPos();
+    // Sets one bar's range and position, skipping the window system when nothing changed.
+    void SetBar(int Bar, int Max, int Pos);
     void ScrollData(const TGridCoord& OldTopLeft);
     int ScrollBarPosition(int Bar, const TWMScroll& Message) const;
     void ScrollByMessage(bool Vertical, const TWMScroll& Message);
@@ -256,6 +258,9 @@ private:
     void SizesChanged();
     void UpdateLineWidths();
     bool FUpdatingScrollRange = false;
+    // What each bar (SB_HORZ, SB_VERT) was last given; -1 when unknown.
+    int FBarMax[2] = {-1, -1};
+    int FBarPos[2] = {-1, -1};
 
     TGridAxis FCols;
     TGridAxis FRows;
