@@ -134,6 +134,9 @@ void TDragObject::Finish(bool Drop)
 void TControl::BeginDrag(bool Immediate, int Threshold)
 {
     if (FDrag || !WindowOf(this)) return;
+    // Whatever the control was tracking with the mouse (a selection, a column drag) ends here:
+    // the drag takes the mouse until the button is released.
+    Perform(CM_CANCELMODE);
     TPoint pos;
     GetCursorPos(pos);
     FDrag = std::make_unique<TDragObject>(this, pos, Threshold);

@@ -204,7 +204,7 @@ namespace {
 // enables them again on leaving, also when an exception passes.
 class TModalWindowsGuard {
 public:
-    TModalWindowsGuard(TCustomForm* Form) : FForm(Form)
+    explicit TModalWindowsGuard(TCustomForm* Form)
     {
         HWND own = Form->HandleAllocated() ? Form->WindowHandle() : nullptr;
         for (HWND wnd : GetTopLevelWindows()) {
@@ -224,7 +224,6 @@ public:
     TModalWindowsGuard& operator=(const TModalWindowsGuard&) = delete;
 
 private:
-    TCustomForm* FForm;
     std::vector<HWND> FDisabled;
     HWND FActiveBefore = nullptr;
 };

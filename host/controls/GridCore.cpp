@@ -229,7 +229,8 @@ void TCustomGrid::SetOptions(TGridOptions Value)
     if (Value == FOptions) return;
     FOptions = Value;
     UpdateLineWidths();
-    if (!FEditorMode) {
+    if (!Value.Contains(goEditing)) HideEditor();
+    else if (!FEditorMode) {
         if (Value.Contains(goAlwaysShowEditor)) ShowEditor();
         else HideEditor();
     }

@@ -114,3 +114,13 @@ TEST_F(GridEditorTest, WithoutGoEditingTypingOpensNothing)
     EXPECT_EQ(Editor(), nullptr);
     EXPECT_FALSE(Grid->EditorMode());
 }
+
+TEST_F(GridEditorTest, TurningEditingOffClosesAnOpenEditor)
+{
+    Session.Input.TypeText("z");
+    ASSERT_TRUE(Editor()->IsShown());
+    Grid->SetOptions(Grid->Options() - TGridOptions{goEditing});
+    EXPECT_FALSE(Editor()->IsShown());
+    EXPECT_FALSE(Grid->EditorMode());
+    EXPECT_EQ(Grid->Cells[std::make_pair(1, 1)], "z") << "the text was handed back on the way";
+}

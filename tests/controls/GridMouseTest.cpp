@@ -143,3 +143,15 @@ TEST_F(GridMouseTest, CancelModeEndsADrag)
     Session.Input.MouseUp(H(), {150, 10});
     EXPECT_EQ(Grid->ColWidths(1), 64);
 }
+
+TEST_F(GridMouseTest, StartingADragAndDropEndsTheGridsOwnDrag)
+{
+    Session.Input.MouseDown(H(), {90, 10});
+    ASSERT_EQ(Grid->GridState(), gsColMoving);
+    Grid->BeginDrag(true);
+    EXPECT_EQ(Grid->GridState(), gsNormal);
+    EXPECT_TRUE(Grid->Dragging());
+    Session.Input.MouseUp(H(), {240, 10});
+    EXPECT_TRUE(Grid->Moves.empty()) << "the release ended the drag and drop, not a column move";
+    EXPECT_FALSE(Grid->Dragging());
+}
