@@ -1,4 +1,5 @@
-// The paint loop. Only the cells inside the canvas's clip are visited: the first row and column
+// The paint loop: grid lines, then the cells, then what lies beyond the last cell. Only the
+// cells inside the canvas's clip are visited: the first row and column
 // come from hit testing the clip's top-left corner, so a partial repaint of a huge grid costs
 // what a repaint of a small one does, and nothing is allocated per cell.
 #include <algorithm>
@@ -40,6 +41,10 @@ void TCustomGrid::Paint()
     const int firstRow = clip.Top > fixedBottom ? std::max(FTopLeft.Y, v.CoordAt(clip.Top)) : FTopLeft.Y;
     const int firstCol = clip.Left > fixedRight ? std::max(FTopLeft.X, h.CoordAt(clip.Left)) : FTopLeft.X;
     const std::int64_t topPos = FRows.Position(FTopLeft.Y), leftPos = FCols.Position(FTopLeft.X);
+
+    // Lines first: a cell painter may draw over the lines around its cell (a bevel one pixel
+    // outside the cell rectangle).
+    DrawGridLines(canvas, clip);
 
     auto paintCell = [&](int ACol, int ARow, int Left, int Right, int Top, int Bottom) {
         const TRect where{Left, Top, Right, Bottom};
@@ -87,8 +92,6 @@ void TCustomGrid::Paint()
                 [&](int r, int t, int b) { paintRow(r, t, b); });
     ForEachCell(FRows, firstRow, RowCount() - 1, fixedBottom, topPos, std::max(clip.Top, fixedBottom), clip.Bottom,
                 [&](int r, int t, int b) { paintRow(r, t, b); });
-
-    DrawGridLines(canvas, clip);
 
     // What lies beyond the last column and below the last row.
     const int lastCol = h.LastVisible(), lastRow = v.LastVisible();

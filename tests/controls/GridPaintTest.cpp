@@ -131,3 +131,30 @@ TEST_F(GridTest, LargestRowCountScrollsAndPaintsCorrectly)
     EXPECT_TRUE(Grid->Drew(4, INT_MAX - 6));
     EXPECT_FALSE(Grid->Drew(4, INT_MAX - 7));
 }
+
+TEST_F(GridTest, CellPainterMayDrawOverTheLinesAroundItsCell)
+{
+    class TBevelGrid : public TRecordingGrid {
+    public:
+        using TRecordingGrid::TRecordingGrid;
+
+    protected:
+        void DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawState AState) override
+        {
+            TRecordingGrid::DrawCell(ACol, ARow, ARect, AState);
+            if (ACol != 2 || ARow != 2) return;
+            Canvas()->Brush()->SetColor(clRed);
+            Canvas()->FrameRect(ARect.Inflate(1, 1));
+        }
+    };
+    auto* grid = new TBevelGrid(Form);
+    grid->SetBorderStyle(bsNone);
+    grid->SetScrollBars(ssNone);
+    grid->SetBounds(0, 0, 300, 190);
+    grid->SetParent(Form);
+    Grid->Hide();
+    grid->Repaint();
+    std::unique_ptr<TBitmap> shot = CaptureWindow(grid->Handle());
+    EXPECT_EQ(shot->Pixel(194, 60), ColorToPixel(clRed)) << "the line after the cell keeps the cell's frame";
+    EXPECT_EQ(shot->Pixel(150, 74), ColorToPixel(clRed));
+}
