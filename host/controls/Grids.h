@@ -169,7 +169,9 @@ protected:
     virtual bool CanEditAcceptKey(char Key);
     virtual bool CanGridAcceptKey(WORD Key, TShiftState Shift);
     virtual bool CanEditModify();
-    virtual bool CanEditShow();
+    // Whether the base editor may show now (needs goEditing). Not virtual: a descendant with an
+    // editor of its own keeps its own rule without turning the base editor on.
+    bool CanEditShow();
     virtual std::string GetEditText(int ACol, int ARow);
     virtual void SetEditText(int ACol, int ARow, const std::string& Value);
     // Makes the grid's editor; the grid owns and frees it.

@@ -124,3 +124,29 @@ TEST_F(GridEditorTest, TurningEditingOffClosesAnOpenEditor)
     EXPECT_FALSE(Grid->EditorMode());
     EXPECT_EQ(Grid->Cells[std::make_pair(1, 1)], "z") << "the text was handed back on the way";
 }
+
+TEST_F(GridTest, DescendantWithItsOwnEditRuleNeverGetsTheBaseEditor)
+{
+    class TOwnEditor : public TRecordingGrid {
+    public:
+        using TRecordingGrid::TRecordingGrid;
+        // A descendant's own rule, as a grid with an editor of its own has.
+        bool CanEditShow() { return true; }
+        int Created = 0;
+
+    protected:
+        TInplaceEdit* CreateEditor() override
+        {
+            ++Created;
+            return TRecordingGrid::CreateEditor();
+        }
+    };
+    auto* grid = new TOwnEditor(Form);
+    grid->SetBounds(0, 200, 200, 80);
+    grid->SetParent(Form);
+    grid->SetFocus();
+    Session.Input.PressKey(VK_RETURN);
+    Session.Input.PressKey(VK_DOWN);
+    EXPECT_EQ(grid->Created, 0) << "without goEditing the base never opens its editor";
+    EXPECT_EQ(grid->InplaceEditor(), nullptr);
+}
