@@ -200,6 +200,23 @@ void TCanvas::FillRect(const TRect& R)
     FillLogicalRect(R, FBrush.Color());
 }
 
+void TCanvas::FillChecker(const TRect& R, TColor A, TColor B)
+{
+    const TRect target = ToSurface(R);
+    if (target.IsEmpty() || !FBits) return;
+    const TPixel pixels[2] = {ColorToPixel(A), ColorToPixel(B)};
+    for (const TRect& clip : FClip) {
+        if (clip.Top >= target.Bottom) break;
+        const TRect r = IntersectRect(clip, target);
+        for (int y = r.Top; y < r.Bottom; ++y) {
+            TPixel* row = FBits + static_cast<std::ptrdiff_t>(y) * FStride;
+            // Parity in logical coordinates, so the pattern does not depend on the origin.
+            const int parity = (y - FOrigin.Y) - FOrigin.X;
+            for (int x = r.Left; x < r.Right; ++x) row[x] = pixels[(x + parity) & 1];
+        }
+    }
+}
+
 void TCanvas::FrameRect(const TRect& R)
 {
     if (R.IsEmpty() || FBrush.Style() == bsClear) return;

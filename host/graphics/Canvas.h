@@ -112,6 +112,8 @@ public:
 
     // Fills with the brush (nothing for bsClear).
     void FillRect(const TRect& R);
+    // Fills R with a one-pixel checkerboard: A where X + Y is even, B where it is odd.
+    void FillChecker(const TRect& R, TColor A, TColor B);
     // A one-pixel frame in the brush colour just inside R.
     void FrameRect(const TRect& R);
     void MoveTo(int X, int Y);

@@ -77,8 +77,7 @@ TGeometry Geometry(const TWindowRec* W, int Bar, int Pos, bool Enabled)
 
 void FillDither(TCanvas& C, const TRect& R, TColor A, TColor B)
 {
-    for (int y = R.Top; y < R.Bottom; ++y)
-        for (int x = R.Left; x < R.Right; ++x) C.SetPixel(x, y, ((x + y) & 1) ? B : A);
+    C.FillChecker(R, A, B);
 }
 
 enum TArrowDir { adUp, adDown, adLeft, adRight };
