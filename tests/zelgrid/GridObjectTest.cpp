@@ -222,3 +222,36 @@ TEST(WriteCellText, WrappedTextGrowsTheSharedBitmapAndNeverShrinksIt)
     EXPECT_GE(CellTextBitmap()->Width(), 200);
     EXPECT_GE(CellTextBitmap()->Height(), 60);
 }
+
+TEST_F(ZelGridTest, AReplacedLayoutCollectionIsOwnedByTheGrid)
+{
+    auto* layouts = new TZelColLayout(Grid, ItemClassOf<TZelLayoutItem>);
+    layouts->GetItem(0)->GeTZelColumns()->Add();
+    layouts->GetItem(0)->GeTZelColumns()->Add();
+    Grid->Passes = 0;
+    Grid->SeTZelColLayout(layouts); // the old collection is freed here, the new one with the grid
+    EXPECT_EQ(Grid->Layout(), layouts);
+    EXPECT_EQ(Grid->Passes, 0);
+    Grid->LayoutChanged();
+    EXPECT_EQ(Grid->ColCount(), 3);
+}
+
+TEST_F(ZelGridTest, AcquireFocusTakesTheFocusWhenTheGridMay)
+{
+    auto* other = new TZelGrid(Form);
+    other->SetBounds(0, 0, 50, 50);
+    other->SetParent(Form);
+    ShowGrid();
+    other->SetFocus();
+    ASSERT_TRUE(other->Focused());
+    EXPECT_TRUE(Grid->AcquireFocus());
+    EXPECT_TRUE(Grid->Focused());
+
+    other->SetFocus();
+    Grid->SetDesigning(true);
+    EXPECT_TRUE(Grid->AcquireFocus()); // answers true, but a designed grid takes no focus
+    EXPECT_FALSE(Grid->Focused());
+
+    TZelGrid hidden(nullptr); // nothing to focus: still true
+    EXPECT_TRUE(hidden.AcquireFocus());
+}
