@@ -20,14 +20,14 @@ constexpr std::int64_t MaxPixels = 64 * 1024 * 1024;
 std::uint32_t U16(const std::uint8_t* P) { return P[0] | P[1] << 8; }
 std::uint32_t U32(const std::uint8_t* P) { return P[0] | P[1] << 8 | P[2] << 16 | static_cast<std::uint32_t>(P[3]) << 24; }
 
-// One channel of a bit-field pixel scaled to 8 bits; a zero mask gives Missing.
+// One channel of a bit-field pixel scaled to 8 bits; a zero mask gives Missing. The scale is the
+// mask's span, so a mask with gaps still gives at most 255 and never spills into the next channel.
 std::uint32_t Channel(std::uint32_t Value, std::uint32_t Mask, std::uint32_t Missing)
 {
     if (Mask == 0) return Missing;
     const int shift = std::countr_zero(Mask);
-    const int bits = std::popcount(Mask >> shift);
+    const std::uint32_t max = Mask >> shift;
     const std::uint32_t v = (Value & Mask) >> shift;
-    const std::uint32_t max = bits >= 32 ? 0xFFFFFFFFu : (1u << bits) - 1;
     return static_cast<std::uint32_t>((static_cast<std::uint64_t>(v) * 255 + max / 2) / max);
 }
 

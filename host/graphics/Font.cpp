@@ -1,14 +1,18 @@
 #include "host/graphics/Font.h"
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
 #include <map>
 #include <tuple>
 
 namespace {
 
+// Saturates at +-INT_MAX, so that callers may negate the result (Size and Height from form text).
 int MulDiv(int Number, int Numerator, int Denominator)
 {
-    return static_cast<int>(std::lround(static_cast<double>(Number) * Numerator / Denominator));
+    const long result = std::lround(static_cast<double>(Number) * Numerator / Denominator);
+    return static_cast<int>(std::clamp<long>(result, -INT_MAX, INT_MAX));
 }
 
 // The handle table: one handle per distinct logical font, as a window system hands them out.

@@ -117,12 +117,17 @@ std::string TTypeInfo::OrdinalToText(std::int64_t Value) const
 
 std::int64_t TTypeInfo::TextToOrdinal(const std::string& Text) const
 {
+    // A NUL ends the text for the case-blind name comparisons; refused so "True<NUL>x" is no True.
+    if (Text.find('\0') != std::string::npos) InvalidValue(*this, Text);
     const std::string text = Trim(Text);
     std::int64_t value = 0;
     switch (Kind) {
     case tkInteger:
         if (Idents.FromIdent && Idents.FromIdent(text, value)) return value;
-        if (!ParseInteger(text, value) || !InRange(value)) InvalidValue(*this, Text);
+        if (!ParseInteger(text, value)) InvalidValue(*this, Text);
+        // Hexadecimal reads as 32 signed bits; for an unsigned type "$FFFFFFFF" is its maximum.
+        if (value < 0 && MinValue >= 0 && text[0] == '$') value += std::int64_t{1} << 32;
+        if (!InRange(value)) InvalidValue(*this, Text);
         return value;
     case tkBoolean:
     case tkEnumeration:
