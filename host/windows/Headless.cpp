@@ -73,6 +73,18 @@ TTarget Locate(HWND Wnd, TPoint P, bool InWindow)
     if (!InWindow) o = o + TopLeft(w->Client);
     return {top->Surface, o + P};
 }
+
+// Queues one mouse event at a located point; the caller pumps.
+void PushMouse(THeadlessBackend& Backend, const TTarget& Target, TInputKind Kind, TMouseButton Button, int Delta)
+{
+    TInputEvent e;
+    e.Kind = Kind;
+    e.Surface = Target.Surface;
+    e.Pos = Target.Pos;
+    e.Button = Button;
+    e.WheelDelta = Delta;
+    Backend.Push(e);
+}
 }
 
 void THeadlessInput::Pump()
@@ -91,43 +103,39 @@ void THeadlessInput::SendMouse(TInputKind Kind, HWND Wnd, TPoint P, bool InWindo
         FHasPressed = true;
         FLastPress = FBackend.TickCount();
     }
-    TInputEvent e;
-    e.Kind = Kind;
-    e.Surface = t.Surface;
-    e.Pos = t.Pos;
-    e.Button = Button;
-    e.WheelDelta = Delta;
-    FBackend.Push(e);
+    PushMouse(FBackend, t, Kind, Button, Delta);
     Pump();
+}
+
+// The pointer moves onto the point before the press, as it would on a display.
+void THeadlessInput::Press(HWND Wnd, TPoint P, bool InWindow, TMouseButton Button)
+{
+    SendMouse(ieMouseMove, Wnd, P, InWindow, Button);
+    SendMouse(ieButtonDown, Wnd, P, InWindow, Button);
+}
+
+void THeadlessInput::PressRelease(HWND Wnd, TPoint P, bool InWindow, TMouseButton Button)
+{
+    Press(Wnd, P, InWindow, Button);
+    SendMouse(ieButtonUp, Wnd, P, InWindow, Button);
 }
 
 void THeadlessInput::MouseMove(HWND Wnd, TPoint P) { SendMouse(ieMouseMove, Wnd, P, false, mbLeft); }
 
-void THeadlessInput::MouseDown(HWND Wnd, TPoint P, TMouseButton Button)
-{
-    SendMouse(ieMouseMove, Wnd, P, false, Button);
-    SendMouse(ieButtonDown, Wnd, P, false, Button);
-}
+void THeadlessInput::MouseDown(HWND Wnd, TPoint P, TMouseButton Button) { Press(Wnd, P, false, Button); }
 
 void THeadlessInput::MouseUp(HWND Wnd, TPoint P, TMouseButton Button) { SendMouse(ieButtonUp, Wnd, P, false, Button); }
 
-void THeadlessInput::Click(HWND Wnd, TPoint P, TMouseButton Button)
-{
-    MouseDown(Wnd, P, Button);
-    MouseUp(Wnd, P, Button);
-}
+void THeadlessInput::Click(HWND Wnd, TPoint P, TMouseButton Button) { PressRelease(Wnd, P, false, Button); }
 
 void THeadlessInput::DoubleClick(HWND Wnd, TPoint P)
 {
     Click(Wnd, P);
     const TTarget t = Locate(Wnd, P, false);
     if (!t.Surface) return;
+    // The second press comes soon after the first, so it is not pushed past the double-click time.
     FBackend.AdvanceTime(10);
-    TInputEvent e;
-    e.Kind = ieButtonDown;
-    e.Surface = t.Surface;
-    e.Pos = t.Pos;
-    FBackend.Push(e);
+    PushMouse(FBackend, t, ieButtonDown, mbLeft, 0);
     FLastPress = FBackend.TickCount();
     Pump();
     MouseUp(Wnd, P);
@@ -150,19 +158,11 @@ void THeadlessInput::Wheel(HWND Wnd, TPoint P, int Delta)
 
 void THeadlessInput::MouseMoveInWindow(HWND Wnd, TPoint P) { SendMouse(ieMouseMove, Wnd, P, true, mbLeft); }
 
-void THeadlessInput::MouseDownInWindow(HWND Wnd, TPoint P, TMouseButton Button)
-{
-    SendMouse(ieMouseMove, Wnd, P, true, Button);
-    SendMouse(ieButtonDown, Wnd, P, true, Button);
-}
+void THeadlessInput::MouseDownInWindow(HWND Wnd, TPoint P, TMouseButton Button) { Press(Wnd, P, true, Button); }
 
 void THeadlessInput::MouseUpInWindow(HWND Wnd, TPoint P, TMouseButton Button) { SendMouse(ieButtonUp, Wnd, P, true, Button); }
 
-void THeadlessInput::ClickInWindow(HWND Wnd, TPoint P, TMouseButton Button)
-{
-    MouseDownInWindow(Wnd, P, Button);
-    MouseUpInWindow(Wnd, P, Button);
-}
+void THeadlessInput::ClickInWindow(HWND Wnd, TPoint P, TMouseButton Button) { PressRelease(Wnd, P, true, Button); }
 
 void THeadlessInput::MouseLeave(HWND Wnd)
 {

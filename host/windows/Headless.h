@@ -82,6 +82,8 @@ public:
 
 private:
     void SendMouse(TInputKind Kind, HWND Wnd, TPoint P, bool InWindow, TMouseButton Button, int Delta = 0);
+    void Press(HWND Wnd, TPoint P, bool InWindow, TMouseButton Button);
+    void PressRelease(HWND Wnd, TPoint P, bool InWindow, TMouseButton Button);
     void Pump();
 
     THeadlessBackend& FBackend;
