@@ -3,6 +3,19 @@
 #include "host/core/Exceptions.h"
 #include "zelgrid/CustomZelGrid.h"
 
+namespace {
+// A new item of the collection's class as the type the collection hands out; an item of another
+// class (a collection made with the wrong item class) is freed again and refused.
+template <class T>
+T* TypedItem(TCollectionItem* Item, const char* Collection)
+{
+    if (auto* typed = dynamic_cast<T*>(Item)) return typed;
+    const std::string name = Item->ClassName();
+    delete Item;
+    throw EInvalidCast(std::string("A ") + Collection + " cannot hold a " + name);
+}
+}
+
 TZelGridColumns::TZelGridColumns(TCustomZelGrid* Grid, TZelColLayout* Layout, TCollectionItemClass ItemClass)
     : TCollection(ItemClass), FOwnerGrid(Grid), FLayout(Layout)
 {
@@ -10,14 +23,7 @@ TZelGridColumns::TZelGridColumns(TCustomZelGrid* Grid, TZelColLayout* Layout, TC
 
 TZelColumn* TZelGridColumns::Add()
 {
-    TCollectionItem* item = TCollection::Add();
-    auto* column = dynamic_cast<TZelColumn*>(item);
-    if (!column) {
-        const std::string name = item->ClassName();
-        delete item;
-        throw EInvalidCast("A column collection cannot hold a " + name);
-    }
-    return column;
+    return TypedItem<TZelColumn>(TCollection::Add(), "column collection");
 }
 
 TZelColumn* TZelGridColumns::GeTZelColumn(int Index) const
@@ -127,14 +133,7 @@ TZelColLayout::TZelColLayout(TCustomZelGrid* Grid, TCollectionItemClass ItemClas
 
 TZelLayoutItem* TZelColLayout::Add()
 {
-    TCollectionItem* item = TCollection::Add();
-    auto* layout = dynamic_cast<TZelLayoutItem*>(item);
-    if (!layout) {
-        const std::string name = item->ClassName();
-        delete item;
-        throw EInvalidCast("A layout collection cannot hold a " + name);
-    }
-    return layout;
+    return TypedItem<TZelLayoutItem>(TCollection::Add(), "layout collection");
 }
 
 TZelLayoutItem* TZelColLayout::GetItem(int Index) const

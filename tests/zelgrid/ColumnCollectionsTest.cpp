@@ -178,6 +178,17 @@ TEST(ColumnCollectionsFailure, CollectionOfTheWrongItemClassIsRefused)
     EXPECT_EQ(columns.Count(), 0);
 }
 
+TEST(ColumnCollectionsFailure, LayoutCollectionOfTheWrongItemClassIsRefused)
+{
+    // The collection adds its first layout while it is made, so the refusal comes from there.
+    try {
+        TZelColLayout layouts{nullptr, ItemClassOf<TZelColumn>};
+        FAIL() << "no error";
+    } catch (const EInvalidCast& e) {
+        EXPECT_EQ(std::string(e.what()).rfind("A layout collection cannot hold a ", 0), 0u) << e.what();
+    }
+}
+
 TEST_F(ColumnCollections, SeTZelColumnAssignsTheColumnAtTheIndex)
 {
     AddColumns(2);
