@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <string>
 
 #include "host/controls/Grids.h"
 #include "host/controls/InplaceEdit.h"
@@ -69,25 +70,20 @@ void TCustomGrid::SetRowCount(int Value)
     SizesChanged();
 }
 
-void TCustomGrid::SetFixedCols(int Value)
+void TCustomGrid::SetFixedCount(int& Fixed, int Value, int Count, const char* Axis)
 {
     if (Value < 0) IndexOutOfRange();
-    if (Value > ColCount()) throw EInvalidGridOperation("Fixed column count must not exceed column count");
-    if (Value == FFixedCols) return;
-    FFixedCols = Value;
+    if (Value > Count)
+        throw EInvalidGridOperation(std::string("Fixed ") + Axis + " count must not exceed " + Axis + " count");
+    if (Value == Fixed) return;
+    Fixed = Value;
     CheckCurrent();
     SizesChanged();
 }
 
-void TCustomGrid::SetFixedRows(int Value)
-{
-    if (Value < 0) IndexOutOfRange();
-    if (Value > RowCount()) throw EInvalidGridOperation("Fixed row count must not exceed row count");
-    if (Value == FFixedRows) return;
-    FFixedRows = Value;
-    CheckCurrent();
-    SizesChanged();
-}
+void TCustomGrid::SetFixedCols(int Value) { SetFixedCount(FFixedCols, Value, ColCount(), "column"); }
+
+void TCustomGrid::SetFixedRows(int Value) { SetFixedCount(FFixedRows, Value, RowCount(), "row"); }
 
 void TCustomGrid::CheckCurrent()
 {
