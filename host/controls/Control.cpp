@@ -88,19 +88,17 @@ void TControl::SetColor(TColor Value)
     Perform(CM_COLORCHANGED);
 }
 
-void TControl::SetParentColor(bool Value)
+// Turning a Parent... flag on takes the parent's value at once.
+void TControl::SetParentFlag(bool& Flag, bool Value, UINT Notice)
 {
-    if (Value == FParentColor) return;
-    FParentColor = Value;
-    if (Value && FParent) Perform(CM_PARENTCOLORCHANGED);
+    if (Value == Flag) return;
+    Flag = Value;
+    if (Value && FParent) Perform(Notice);
 }
 
-void TControl::SetParentFont(bool Value)
-{
-    if (Value == FParentFont) return;
-    FParentFont = Value;
-    if (Value && FParent) Perform(CM_PARENTFONTCHANGED);
-}
+void TControl::SetParentColor(bool Value) { SetParentFlag(FParentColor, Value, CM_PARENTCOLORCHANGED); }
+
+void TControl::SetParentFont(bool Value) { SetParentFlag(FParentFont, Value, CM_PARENTFONTCHANGED); }
 
 void TControl::FontChanged()
 {
@@ -116,12 +114,7 @@ void TControl::SetCtl3D(bool Value)
     Perform(CM_CTL3DCHANGED);
 }
 
-void TControl::SetParentCtl3D(bool Value)
-{
-    if (Value == FParentCtl3D) return;
-    FParentCtl3D = Value;
-    if (Value && FParent) Perform(CM_PARENTCTL3DCHANGED);
-}
+void TControl::SetParentCtl3D(bool Value) { SetParentFlag(FParentCtl3D, Value, CM_PARENTCTL3DCHANGED); }
 
 void TControl::SetShowHint(bool Value)
 {
@@ -130,12 +123,7 @@ void TControl::SetShowHint(bool Value)
     if (auto* win = dynamic_cast<TWinControl*>(this)) win->NotifyControls(CM_PARENTSHOWHINTCHANGED);
 }
 
-void TControl::SetParentShowHint(bool Value)
-{
-    if (Value == FParentShowHint) return;
-    FParentShowHint = Value;
-    if (Value && FParent) Perform(CM_PARENTSHOWHINTCHANGED);
-}
+void TControl::SetParentShowHint(bool Value) { SetParentFlag(FParentShowHint, Value, CM_PARENTSHOWHINTCHANGED); }
 
 void TControl::SetCaption(const std::string& Value)
 {

@@ -149,6 +149,7 @@ private:
     friend class TDragObject;
     void DoMouseDown(TWMMouse& Message, TMouseButton Button, TShiftState Shift);
     void DoMouseUp(TWMMouse& Message, TMouseButton Button);
+    void SetParentFlag(bool& Flag, bool Value, UINT Notice);
 
     TWinControl* FParent = nullptr;
     int FLeft = 0;
