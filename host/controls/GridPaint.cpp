@@ -26,6 +26,21 @@ void ForEachCell(const TGridAxis& Axis, int From, int To, int Origin, std::int64
 
 } // namespace
 
+// The right and bottom edges of the last visible column and row, at most the client's.
+TPoint TCustomGrid::GridEnd() const
+{
+    const TRect client = ClientRect();
+    const TGridAxisView h = Horz(), v = Vert();
+    const int lastCol = h.LastVisible(), lastRow = v.LastVisible();
+    const auto edge = [](const TGridAxis& Axis, int Fixed, int TopLeft, int Last, int ClientEnd) {
+        if (Last < TopLeft) return std::min(ClientEnd, Fixed);
+        const std::int64_t end = Fixed + Axis.Position(Last + 1) - Axis.Position(TopLeft);
+        return static_cast<int>(std::min<std::int64_t>(ClientEnd, end));
+    };
+    return {edge(FCols, h.FixedBoundary(), FTopLeft.X, lastCol, client.Right),
+            edge(FRows, v.FixedBoundary(), FTopLeft.Y, lastRow, client.Bottom)};
+}
+
 void TCustomGrid::Paint()
 {
     TCanvas& canvas = *Canvas();
@@ -94,11 +109,8 @@ void TCustomGrid::Paint()
                 [&](int r, int t, int b) { paintRow(r, t, b); });
 
     // What lies beyond the last column and below the last row.
-    const int lastCol = h.LastVisible(), lastRow = v.LastVisible();
-    const int gridRight =
-        std::min<std::int64_t>(client.Right, lastCol >= FTopLeft.X ? fixedRight + FCols.Position(lastCol + 1) - leftPos : fixedRight);
-    const int gridBottom =
-        std::min<std::int64_t>(client.Bottom, lastRow >= FTopLeft.Y ? fixedBottom + FRows.Position(lastRow + 1) - topPos : fixedBottom);
+    const TPoint gridEnd = GridEnd();
+    const int gridRight = gridEnd.X, gridBottom = gridEnd.Y;
     canvas.Brush()->SetColor(Color());
     if (gridRight < client.Right) canvas.FillRect({gridRight, client.Top, client.Right, client.Bottom});
     if (gridBottom < client.Bottom) canvas.FillRect({client.Left, gridBottom, gridRight, client.Bottom});
@@ -113,15 +125,11 @@ void TCustomGrid::DrawGridLines(TCanvas& Canvas, const TRect& Clip)
 {
     const int vline = FCols.LineWidth(), hline = FRows.LineWidth();
     if (vline <= 0 && hline <= 0) return;
-    const TRect client = ClientRect();
     const TGridAxisView h = Horz(), v = Vert();
     const int fixedRight = h.FixedBoundary(), fixedBottom = v.FixedBoundary();
     const std::int64_t topPos = FRows.Position(FTopLeft.Y), leftPos = FCols.Position(FTopLeft.X);
-    const int lastCol = h.LastVisible(), lastRow = v.LastVisible();
-    const int gridRight =
-        std::min<std::int64_t>(client.Right, lastCol >= FTopLeft.X ? fixedRight + FCols.Position(lastCol + 1) - leftPos : fixedRight);
-    const int gridBottom =
-        std::min<std::int64_t>(client.Bottom, lastRow >= FTopLeft.Y ? fixedBottom + FRows.Position(lastRow + 1) - topPos : fixedBottom);
+    const TPoint gridEnd = GridEnd();
+    const int gridRight = gridEnd.X, gridBottom = gridEnd.Y;
     const TColor fixedColor = clBlack;
     const TColor lineColor = ColorToRGB(Color()) == clSilver ? clGray : clSilver;
     const bool fixedV = FOptions.Contains(goFixedVertLine), scrolledV = FOptions.Contains(goVertLine);

@@ -234,6 +234,7 @@ private:
     // dimensions changed.
     void CheckCurrent();
     // GridPaint.cpp
+    TPoint GridEnd() const;
     void DrawGridLines(TCanvas& Canvas, const TRect& Clip);
     void DrawSizingLine(TCanvas& Canvas);
     void DrawMoveMark(TCanvas& Canvas);
