@@ -16,6 +16,7 @@ TControl::~TControl()
 {
     ComponentState.Include(csDestroying);
     FDrag.reset();
+    if (FEndingDrag) FEndingDrag->SourceDestroyed();
     if (FParent) FParent->RemoveControl(this);
     FFont->OnChange = nullptr;
 }

@@ -175,6 +175,8 @@ private:
     bool FClicked = false;
     // The drag this control is the source of, while one runs.
     std::unique_ptr<TDragObject> FDrag;
+    // The drag that is running its closing events with this control as the source.
+    TDragObject* FEndingDrag = nullptr;
     // Set while the parent's font is copied in, so that the copy keeps ParentFont.
     bool FFontFromParent = false;
 };

@@ -42,7 +42,11 @@ TControl* TDragObject::TargetAt(TPoint ScreenPos) const
 
 TControl* TDragObject::CurrentTarget() const
 {
-    return FTargetWnd ? dynamic_cast<TControl*>(GetWindowTarget(FTargetWnd)) : nullptr;
+    auto* win = FTargetWnd ? dynamic_cast<TWinControl*>(GetWindowTarget(FTargetWnd)) : nullptr;
+    if (!win || FTarget == win) return win;
+    for (int i = 0; i < win->ControlCount(); ++i)
+        if (win->Controls(i) == FTarget) return FTarget;
+    return nullptr;
 }
 
 static HWND WindowOf(TControl* Control)
@@ -66,6 +70,7 @@ void TDragObject::MoveTo(TPoint ScreenPos)
         old->DragOver(FSource, p.X, p.Y, dsDragLeave, accept);
     }
     FTargetWnd = target ? WindowOf(target) : nullptr;
+    FTarget = target;
     FAccepted = false;
     if (!target) return;
     const TPoint p = target->ScreenToClient(ScreenPos);
@@ -111,6 +116,17 @@ void TDragObject::Finish(bool Drop)
     TControl* source = FSource;
     if (GetCapture() && GetCapture() == WindowOf(source)) ReleaseCapture();
     if (!FStarted) return;
+    // A drop handler may free the source (a waste bin): its destructor then clears FSource.
+    TDragObject* const outer = source->FEndingDrag;
+    source->FEndingDrag = this;
+    struct TRelease {
+        TDragObject* Drag;
+        TDragObject* Outer;
+        ~TRelease()
+        {
+            if (Drag->FSource) Drag->FSource->FEndingDrag = Outer;
+        }
+    } release{this, outer};
     TControl* target = CurrentTarget();
     const TPoint pos = FLastPos;
     if (target && !(Drop && FAccepted)) {
@@ -119,12 +135,14 @@ void TDragObject::Finish(bool Drop)
         target->DragOver(source, p.X, p.Y, dsDragLeave, accept);
         target = CurrentTarget();
     }
-    if (Drop && FAccepted && target) {
+    if (Drop && FAccepted && target && FSource) {
         const TPoint p = target->ScreenToClient(pos);
         target->DragDrop(source, p.X, p.Y);
+        target = CurrentTarget();
     } else {
         target = nullptr;
     }
+    if (!FSource) return;
     const TPoint p = source->ScreenToClient(pos);
     source->DoEndDrag(target, p.X, p.Y);
 }

@@ -18,6 +18,9 @@ public:
     bool HandleMessage(TMessage& Message);
     // Ends the drag: dropping on the accepting target (Drop) or cancelling.
     void Finish(bool Drop);
+    // The source's destructor calls this while Finish runs its events: no event reaches the
+    // freed source afterwards.
+    void SourceDestroyed() { FSource = nullptr; }
 
 private:
     void MoveTo(TPoint ScreenPos);
@@ -28,8 +31,10 @@ private:
     TPoint FStartPos;
     int FThreshold;
     bool FStarted = false;
-    // Kept as a window, looked up again after every event: a handler may free the target.
+    // Kept as a window, looked up again after every event: a handler may free the target. A
+    // target without a window of its own is FTarget, found again among that window's children.
     HWND FTargetWnd = nullptr;
+    TControl* FTarget = nullptr;
     bool FAccepted = false;
     TPoint FLastPos;
 };

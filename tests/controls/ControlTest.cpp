@@ -231,6 +231,58 @@ TEST_F(ControlTest, DragFromOneControlDropsOnAnAcceptingOne)
     EXPECT_FALSE(Probe->Dragging());
 }
 
+TEST_F(ControlTest, DropHandlerMayFreeTheSource)
+{
+    // A waste bin: dropping a control on it frees the control.
+    auto* bin = new TProbe(Form);
+    bin->SetBounds(150, 10, 100, 50);
+    bin->SetParent(Form);
+    bin->OnDragOver = [](TObject*, TObject*, int, int, TDragState, bool& Accept) { Accept = true; };
+    bool dropped = false;
+    bin->OnDragDrop = [&](TObject*, TObject* Source, int, int) {
+        dropped = true;
+        delete dynamic_cast<TControl*>(Source);
+    };
+    Form->Show();
+    Session.Input.MouseDown(Probe->Handle(), {10, 10});
+    Probe->BeginDrag(true);
+    Session.Input.MouseMove(Probe->Handle(), {160, 20});
+    Session.Input.MouseUp(Probe->Handle(), {160, 20});
+    EXPECT_TRUE(dropped);
+    EXPECT_EQ(Form->ControlCount(), 1);
+    Session.Input.Click(bin->Handle(), {5, 5}); // the mouse works again
+}
+
+TEST_F(ControlTest, ControlWithoutAWindowIsADropTarget)
+{
+    auto* mark = new TControl(Form);
+    mark->SetBounds(150, 10, 40, 40);
+    mark->SetParent(Form);
+    std::vector<std::string> events;
+    mark->OnDragOver = [&](TObject*, TObject*, int X, int Y, TDragState State, bool& Accept) {
+        Accept = true;
+        events.push_back((State == dsDragEnter ? "enter " : State == dsDragLeave ? "leave " : "over ") +
+                         std::to_string(X) + "," + std::to_string(Y));
+    };
+    mark->OnDragDrop = [&](TObject*, TObject*, int X, int Y) {
+        events.push_back("drop " + std::to_string(X) + "," + std::to_string(Y));
+    };
+    Form->OnDragOver = [&](TObject*, TObject*, int, int, TDragState, bool& Accept) {
+        Accept = true;
+        events.push_back("form");
+    };
+    TObject* endTarget = nullptr;
+    Probe->OnEndDrag = [&](TObject*, TObject* Target, int, int) { endTarget = Target; };
+    Form->Show();
+    Session.Input.MouseDown(Probe->Handle(), {10, 10});
+    Probe->BeginDrag(true);
+    Session.Input.MouseMove(Probe->Handle(), {150, 10});
+    Session.Input.MouseMove(Probe->Handle(), {155, 15});
+    Session.Input.MouseUp(Probe->Handle(), {155, 15});
+    EXPECT_EQ(events, (std::vector<std::string>{"enter 10,10", "over 15,15", "drop 15,15"}));
+    EXPECT_EQ(endTarget, mark);
+}
+
 TEST_F(ControlTest, EscapeCancelsADrag)
 {
     bool dropped = false;
