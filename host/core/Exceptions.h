@@ -9,11 +9,14 @@ public:
     std::string Message() const { return what(); }
 };
 
+// The arguments are class names, which cannot stand in parentheses.
+// NOLINTBEGIN(bugprone-macro-parentheses)
 #define ZEL_DECLARE_EXCEPTION(Name, Base)                                   \
     class Name : public Base {                                              \
     public:                                                                 \
         explicit Name(const std::string& Msg) : Base(Msg) {}                \
     };
+// NOLINTEND(bugprone-macro-parentheses)
 
 ZEL_DECLARE_EXCEPTION(EInvalidGridOperation, Exception)
 ZEL_DECLARE_EXCEPTION(EConvertError, Exception)
