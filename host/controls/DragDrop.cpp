@@ -63,11 +63,14 @@ void TDragObject::MoveTo(TPoint ScreenPos)
         Start();
     }
     TControl* target = TargetAt(ScreenPos);
-    TControl* old = CurrentTarget();
+    TControl* old = CurrentTarget(); // null once it has been left
     if (old && old != target) {
         bool accept = false;
         const TPoint p = old->ScreenToClient(ScreenPos);
         old->DragOver(FSource, p.X, p.Y, dsDragLeave, accept);
+        // The handler may have freed or moved the control under the pointer.
+        target = TargetAt(ScreenPos);
+        old = nullptr;
     }
     FTargetWnd = target ? WindowOf(target) : nullptr;
     FTarget = target;

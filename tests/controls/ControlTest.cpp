@@ -253,6 +253,38 @@ TEST_F(ControlTest, DropHandlerMayFreeTheSource)
     Session.Input.Click(bin->Handle(), {5, 5}); // the mouse works again
 }
 
+TEST_F(ControlTest, LeaveHandlerMayFreeTheNextTarget)
+{
+    auto* first = new TProbe(Form);
+    first->SetBounds(150, 10, 50, 50);
+    first->SetParent(Form);
+    auto* second = new TProbe(Form);
+    second->SetBounds(200, 10, 50, 50);
+    second->SetParent(Form);
+    bool secondEntered = false;
+    first->OnDragOver = [&](TObject*, TObject*, int, int, TDragState State, bool& Accept) {
+        Accept = true;
+        if (State == dsDragLeave) delete second;
+    };
+    second->OnDragOver = [&](TObject*, TObject*, int, int, TDragState, bool&) { secondEntered = true; };
+    bool formEntered = false;
+    Form->OnDragOver = [&](TObject*, TObject*, int, int, TDragState, bool& Accept) {
+        formEntered = true;
+        Accept = false;
+    };
+    TObject* endTarget = Probe;
+    Probe->OnEndDrag = [&](TObject*, TObject* Target, int, int) { endTarget = Target; };
+    Form->Show();
+    Session.Input.MouseDown(Probe->Handle(), {10, 10});
+    Probe->BeginDrag(true);
+    Session.Input.MouseMove(Probe->Handle(), {150, 10});
+    Session.Input.MouseMove(Probe->Handle(), {200, 10}); // onto the second, which the leave frees
+    EXPECT_FALSE(secondEntered);
+    EXPECT_TRUE(formEntered) << "the pointer is over the form where the second control was";
+    Session.Input.MouseUp(Probe->Handle(), {200, 10});
+    EXPECT_EQ(endTarget, nullptr) << "the form did not accept";
+}
+
 TEST_F(ControlTest, ControlWithoutAWindowIsADropTarget)
 {
     auto* mark = new TControl(Form);
