@@ -164,16 +164,19 @@ void THeadlessInput::MouseUpInWindow(HWND Wnd, TPoint P, TMouseButton Button) { 
 
 void THeadlessInput::ClickInWindow(HWND Wnd, TPoint P, TMouseButton Button) { PressRelease(Wnd, P, true, Button); }
 
-void THeadlessInput::MouseLeave(HWND Wnd)
+// An event for the window's top-level surface as a whole (no pointer position).
+void THeadlessInput::SendToSurface(TInputKind Kind, HWND Wnd)
 {
     const TTarget t = Locate(Wnd, {0, 0}, true);
     if (!t.Surface) return;
     TInputEvent e;
-    e.Kind = ieMouseLeave;
+    e.Kind = Kind;
     e.Surface = t.Surface;
     FBackend.Push(e);
     Pump();
 }
+
+void THeadlessInput::MouseLeave(HWND Wnd) { SendToSurface(ieMouseLeave, Wnd); }
 
 void THeadlessInput::KeyDown(WORD Key, unsigned Char)
 {
@@ -299,27 +302,9 @@ void THeadlessInput::TypeText(std::string_view Text)
     }
 }
 
-void THeadlessInput::Activate(HWND Wnd)
-{
-    const TTarget t = Locate(Wnd, {0, 0}, true);
-    if (!t.Surface) return;
-    TInputEvent e;
-    e.Kind = ieFocusIn;
-    e.Surface = t.Surface;
-    FBackend.Push(e);
-    Pump();
-}
+void THeadlessInput::Activate(HWND Wnd) { SendToSurface(ieFocusIn, Wnd); }
 
-void THeadlessInput::Deactivate(HWND Wnd)
-{
-    const TTarget t = Locate(Wnd, {0, 0}, true);
-    if (!t.Surface) return;
-    TInputEvent e;
-    e.Kind = ieFocusOut;
-    e.Surface = t.Surface;
-    FBackend.Push(e);
-    Pump();
-}
+void THeadlessInput::Deactivate(HWND Wnd) { SendToSurface(ieFocusOut, Wnd); }
 
 void THeadlessInput::Wait(std::uint32_t Ms)
 {

@@ -84,6 +84,7 @@ private:
     void SendMouse(TInputKind Kind, HWND Wnd, TPoint P, bool InWindow, TMouseButton Button, int Delta = 0);
     void Press(HWND Wnd, TPoint P, bool InWindow, TMouseButton Button);
     void PressRelease(HWND Wnd, TPoint P, bool InWindow, TMouseButton Button);
+    void SendToSurface(TInputKind Kind, HWND Wnd);
     void Pump();
 
     THeadlessBackend& FBackend;
