@@ -183,6 +183,9 @@ private:
     void EnsureShownLayout();
     void RemoveDefaultColumns(TZelGridColumns* Columns);
     void ReleaseHeldColumns();
+    bool PeekDeferLayout(unsigned RemoveFlags);
+    // The whole-width rectangle of a grid row, clipped to what shows.
+    TRect WholeRowRect(int ARow) const;
 
     TZelColLayout* FLayout = nullptr;
     // The column collection the outermost open bracket holds in its update state.

@@ -185,12 +185,17 @@ void TCustomZelGrid::WMVScroll(TWMScroll& Message)
     UpdateScrollBar();
 }
 
+TRect TCustomZelGrid::WholeRowRect(int ARow) const
+{
+    return BoxRect(0, ARow, ColCount() - 1, ARow);
+}
+
 void TCustomZelGrid::Scroll(int Distance)
 {
-    const TRect oldRect = BoxRect(0, Row(), ColCount() - 1, Row());
+    const TRect oldRect = WholeRowRect(Row());
     UpdateScrollBar();
     UpdateActive();
-    const TRect newRect = BoxRect(0, Row(), ColCount() - 1, Row());
+    const TRect newRect = WholeRowRect(Row());
     if (HandleAllocated()) {
         ValidateRect(WindowHandle(), &oldRect);
         InvalidateRect(WindowHandle(), &oldRect, false);
@@ -216,8 +221,8 @@ void TCustomZelGrid::Scroll(int Distance)
             const TRect area = BoxRect(FIndicatorCols, FTitleRows, ColCount() - 1, RowCount() - 1);
             ScrollWindowEx(WindowHandle(), 0, -step * Distance, &area, &area, nullptr, nullptr, SW_INVALIDATE);
             if (FOptions.Contains(dgIndicator)) {
-                const TRect lastIndicator = BoxRect(0, FLastIndicatorRow, ColCount() - 1, FLastIndicatorRow);
-                const TRect current = BoxRect(0, Row(), ColCount() - 1, Row());
+                const TRect lastIndicator = WholeRowRect(FLastIndicatorRow);
+                const TRect current = WholeRowRect(Row());
                 InvalidateRect(WindowHandle(), &lastIndicator, false);
                 InvalidateRect(WindowHandle(), &current, false);
             }

@@ -117,14 +117,17 @@ void TCustomZelGrid::LayoutChanged()
     if (AcquireLayoutLock()) EndLayout();
 }
 
+// Whether a CM_DEFERLAYOUT waits in the queue for this window (taken out with PM_REMOVE).
+bool TCustomZelGrid::PeekDeferLayout(unsigned RemoveFlags)
+{
+    TMsg waiting;
+    return PeekMessage(waiting, WindowHandle(), CM_DEFERLAYOUT, CM_DEFERLAYOUT, RemoveFlags);
+}
+
 // Closes the caller's bracket without a pass and asks for the pass through the message queue.
 void TCustomZelGrid::DeferLayout()
 {
-    if (HandleAllocated()) {
-        TMsg waiting;
-        if (!PeekMessage(waiting, WindowHandle(), CM_DEFERLAYOUT, CM_DEFERLAYOUT, PM_NOREMOVE))
-            PostMessage(WindowHandle(), CM_DEFERLAYOUT, 0, 0);
-    }
+    if (HandleAllocated() && !PeekDeferLayout(PM_NOREMOVE)) PostMessage(WindowHandle(), CM_DEFERLAYOUT, 0, 0);
     CancelLayout();
 }
 
@@ -166,10 +169,7 @@ void TCustomZelGrid::RemoveDefaultColumns(TZelGridColumns* Columns)
 void TCustomZelGrid::InternalLayout()
 {
     if (ComponentState.Contains(csLoading)) return;
-    if (HandleAllocated()) {
-        TMsg waiting;
-        PeekMessage(waiting, WindowHandle(), CM_DEFERLAYOUT, CM_DEFERLAYOUT, PM_REMOVE);
-    }
+    if (HandleAllocated()) PeekDeferLayout(PM_REMOVE);
     FDeferredLayoutOwed = false;
     EnsureShownLayout();
     TZelGridColumns* columns = GeTZelColumns();
