@@ -4,22 +4,18 @@
 
 namespace {
 
-class FocusTest : public ::testing::Test {
+class FocusTest : public TWindowTest {
 protected:
-    THeadlessSession Session;
-    TMessageLog Log;
-    TTestWindow Top{Log};
     TTestWindow A{Log};
     TTestWindow B{Log};
-    HWND TopWnd = nullptr, AWnd = nullptr, BWnd = nullptr;
+    HWND AWnd = nullptr, BWnd = nullptr;
 
     void SetUp() override
     {
         TopWnd = CreateTopLevel(Top);
         AWnd = A.Create(TopWnd, {0, 0, 50, 20}, WS_CHILD | WS_VISIBLE | WS_TABSTOP);
         BWnd = B.Create(TopWnd, {0, 30, 50, 50}, WS_CHILD | WS_VISIBLE | WS_TABSTOP);
-        ProcessMessages();
-        Log.clear();
+        Settle();
     }
 
     TMessageLog FocusLog() const { return Only(Log, {WM_SETFOCUS, WM_KILLFOCUS}); }

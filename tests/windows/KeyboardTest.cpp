@@ -4,15 +4,12 @@
 
 namespace {
 
-class KeyboardTest : public ::testing::Test {
+class KeyboardTest : public TWindowTest {
 protected:
-    THeadlessSession Session;
-    TMessageLog Log;
-    TTestWindow Top{Log};
     TTestWindow A{Log};
     TTestWindow B{Log};
     TTestWindow C{Log};
-    HWND TopWnd = nullptr, AWnd = nullptr, BWnd = nullptr, CWnd = nullptr;
+    HWND AWnd = nullptr, BWnd = nullptr, CWnd = nullptr;
 
     void SetUp() override
     {
@@ -22,8 +19,7 @@ protected:
         CWnd = C.Create(TopWnd, {0, 60, 50, 80}, WS_CHILD | WS_VISIBLE);
         BWnd = B.Create(TopWnd, {0, 30, 50, 50}, WS_CHILD | WS_VISIBLE | WS_TABSTOP);
         SetFocus(AWnd);
-        ProcessMessages();
-        Log.clear();
+        Settle();
     }
 
     static void AnswerDlgCode(TTestWindow& W, LRESULT Code)

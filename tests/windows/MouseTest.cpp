@@ -4,22 +4,18 @@
 
 namespace {
 
-class MouseTest : public ::testing::Test {
+class MouseTest : public TWindowTest {
 protected:
-    THeadlessSession Session;
-    TMessageLog Log;
-    TTestWindow Top{Log};
     TTestWindow Panel{Log};
     TTestWindow Inner{Log};
-    HWND TopWnd = nullptr, PanelWnd = nullptr, InnerWnd = nullptr;
+    HWND PanelWnd = nullptr, InnerWnd = nullptr;
 
     void SetUp() override
     {
         TopWnd = CreateTopLevel(Top, 300, 200);
         PanelWnd = Panel.Create(TopWnd, {50, 50, 200, 150});
         InnerWnd = Inner.Create(PanelWnd, {10, 10, 60, 40});
-        ProcessMessages();
-        Log.clear();
+        Settle();
     }
 
     std::vector<std::pair<HWND, UINT>> EnterLeave() const

@@ -5,13 +5,10 @@
 
 namespace {
 
-class PaintTest : public ::testing::Test {
+class PaintTest : public TWindowTest {
 protected:
-    THeadlessSession Session;
-    TMessageLog Log;
-    TTestWindow Top{Log};
     TTestWindow Child{Log};
-    HWND TopWnd = nullptr, ChildWnd = nullptr;
+    HWND ChildWnd = nullptr;
     std::vector<TRect> TopPaints;
 
     void SetUp() override
@@ -23,9 +20,8 @@ protected:
         Child.OnPaint = [](TCanvas& C, const TRect&) { Fill(C, {0, 0, 1000, 1000}, clNavy); };
         TopWnd = CreateTopLevel(Top, 200, 150);
         ChildWnd = Child.Create(TopWnd, {20, 20, 70, 60});
-        ProcessMessages();
+        Settle();
         TopPaints.clear();
-        Log.clear();
     }
 
     TPixel At(int X, int Y) { return CaptureWindow(TopWnd)->Pixel(X, Y); }

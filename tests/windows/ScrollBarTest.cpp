@@ -11,13 +11,10 @@ TPoint Center(const TRect& R)
     return {(R.Left + R.Right) / 2, (R.Top + R.Bottom) / 2};
 }
 
-class ScrollBarTest : public ::testing::Test {
+class ScrollBarTest : public TWindowTest {
 protected:
-    THeadlessSession Session;
-    TMessageLog Log;
-    TTestWindow Top{Log};
     TTestWindow List{Log};
-    HWND TopWnd = nullptr, ListWnd = nullptr;
+    HWND ListWnd = nullptr;
 
     void SetUp() override
     {
@@ -25,8 +22,7 @@ protected:
         // 16 wide bar, 200 high: arrows of 16, a track of 168.
         ListWnd = List.Create(TopWnd, {10, 10, 110, 210}, WS_CHILD | WS_VISIBLE | WS_VSCROLL);
         SetScrollRange(ListWnd, SB_VERT, 0, 100);
-        ProcessMessages();
-        Log.clear();
+        Settle();
     }
 
     TScrollBarParts Parts() const { return GetScrollBarParts(ListWnd, SB_VERT); }

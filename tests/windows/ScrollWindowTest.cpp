@@ -7,13 +7,10 @@ namespace {
 
 // A window showing a tall document of one-pixel lines, line n in the colour RGB(n, 255 - n, 7),
 // scrolled so that line FirstLine is at the top. Paints only what it is asked for.
-class ScrollWindowTest : public ::testing::Test {
+class ScrollWindowTest : public TWindowTest {
 protected:
-    THeadlessSession Session;
-    TMessageLog Log;
-    TTestWindow Top{Log};
     TTestWindow Doc{Log};
-    HWND TopWnd = nullptr, DocWnd = nullptr;
+    HWND DocWnd = nullptr;
     int FirstLine = 0;
     std::vector<TRect> Painted;
 
@@ -27,9 +24,8 @@ protected:
             for (int y = R.Top; y < R.Bottom; ++y) Fill(C, {0, y, 200, y + 1}, LineColor(y + FirstLine));
         };
         DocWnd = Doc.Create(TopWnd, {10, 10, 210, 110});
-        ProcessMessages();
+        Settle();
         Painted.clear();
-        Log.clear();
     }
 
     // Lines of the window that do not show the document as FirstLine says.

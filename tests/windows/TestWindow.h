@@ -1,4 +1,5 @@
 #pragma once
+#include <gtest/gtest.h>
 // A window that records the messages it receives and lets a test answer chosen ones.
 #include <algorithm>
 #include <functional>
@@ -85,3 +86,19 @@ inline HWND CreateTopLevel(TTestWindow& W, int Width = 200, int Height = 150)
 {
     return W.Create(nullptr, {100, 100, 100 + Width, 100 + Height}, WS_OVERLAPPED | WS_VISIBLE);
 }
+
+// A headless window system with a logging top-level window; each test adds its own children.
+class TWindowTest : public ::testing::Test {
+protected:
+    THeadlessSession Session;
+    TMessageLog Log;
+    TTestWindow Top{Log};
+    HWND TopWnd = nullptr;
+
+    // Handles what creating the windows caused, then starts the log afresh.
+    void Settle()
+    {
+        ProcessMessages();
+        Log.clear();
+    }
+};

@@ -5,22 +5,18 @@
 
 namespace {
 
-class WindowTreeTest : public ::testing::Test {
+class WindowTreeTest : public TWindowTest {
 protected:
-    THeadlessSession Session;
-    TMessageLog Log;
-    TTestWindow Top{Log};
     TTestWindow A{Log};
     TTestWindow B{Log};
-    HWND TopWnd = nullptr, AWnd = nullptr, BWnd = nullptr;
+    HWND AWnd = nullptr, BWnd = nullptr;
 
     void SetUp() override
     {
         TopWnd = CreateTopLevel(Top, 300, 200);
         AWnd = A.Create(TopWnd, {10, 10, 110, 110});
         BWnd = B.Create(AWnd, {5, 5, 25, 25});
-        ProcessMessages();
-        Log.clear();
+        Settle();
     }
 };
 
