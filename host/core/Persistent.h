@@ -4,13 +4,21 @@
 #include <string>
 #include <vector>
 
+#include "host/core/ObjectWatch.h"
 #include "host/core/Sets.h"
 
 class TFiler;
 
 class TObject {
 public:
-    virtual ~TObject() = default;
+    TObject() = default;
+    TObject(const TObject&) = default;
+    TObject& operator=(const TObject&) = default;
+    // Clears every TObjectWatch on this object, so callers out know it is gone.
+    virtual ~TObject()
+    {
+        if (TObjectWatch::AnyOpen()) TObjectWatch::ObjectDestroyed(this);
+    }
     // The class name as the host spells it ("TFont"), taken from the dynamic type.
     std::string ClassName() const;
 };

@@ -1,0 +1,35 @@
+#pragma once
+// TObjectWatch: knows whether an object still exists after a call out that may free it (an
+// application handler, a nested message loop, a message sent to a window).
+//
+//     TObjectWatch alive(this);
+//     if (OnMoveToRow) OnMoveToRow(this, ARow);
+//     if (!alive) return;          // the handler freed us: touch nothing
+//
+// Watches are stack objects in an intrusive list; an object's destructor clears every watch on it,
+// so no object pays for the mechanism but a pointer compare when it is freed, and a watch costs
+// two pointer writes.
+class TObject;
+
+class TObjectWatch {
+public:
+    explicit TObjectWatch(const TObject* Object);
+    ~TObjectWatch();
+    TObjectWatch(const TObjectWatch&) = delete;
+    TObjectWatch& operator=(const TObjectWatch&) = delete;
+
+    // The watched object has not been destroyed since the watch began.
+    bool Alive() const { return FObject != nullptr; }
+    explicit operator bool() const { return Alive(); }
+
+    // Called by TObject's destructor: clears every watch on Object.
+    static void ObjectDestroyed(const TObject* Object);
+    // Whether any watch is open (a destructor skips the scan when none is).
+    static bool AnyOpen() { return FFirst != nullptr; }
+
+private:
+    const TObject* FObject;
+    TObjectWatch* FPrev = nullptr;
+    TObjectWatch* FNext = nullptr;
+    static inline TObjectWatch* FFirst = nullptr;
+};
