@@ -7,6 +7,7 @@
 //   GridObject.cpp    construction, properties, options, fonts, the shared cell-text bitmap
 //   LayoutEngine.cpp  layout brackets, the layout pass, column mapping, layout switching
 //   DataEvents.cpp    dispatch methods, the row count, the vertical scroll bar, row moves
+//   GridMouse.cpp     presses, sizing write-back, column moves, drag start, the cell under the mouse
 #include <memory>
 #include <string>
 
@@ -106,6 +107,17 @@ public:
     // Scrolls the data area by Distance rows.
     virtual void Scroll(int Distance);
 
+    // ----- mouse and column moves (GridMouse.cpp) -----
+    // Makes raw column ACol current: every change of the current column passes here.
+    void MoveCol(int ACol);
+    virtual void ColExit();
+    virtual void ColEnter();
+    // The raw column and grid row under a client point, -1 outside the cells.
+    void MouseToCell(int X, int Y, int& ACol, int& ARow) const;
+    // The data cell under the mouse as the hover events last reported it; -1, -1 for none.
+    int MouseCol() const { return FMouseCol; }
+    int MouseRow() const { return FMouseRow; }
+
     // ----- editing hooks filled in by the editing code -----
     void ShowEditor();
     void HideEditor();
@@ -159,12 +171,23 @@ protected:
     void CMParentFontChanged(TMessage& Message) override;
     void CMDeferLayout(TMessage& Message);
 
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void TimedScroll(TGridScrollDirection Direction) override;
+    void WMMouseMove(TWMMouse& Message) override;
+    void WMLButtonDown(TWMMouse& Message) override;
+    void CMDesignHitTest(TMessage& Message) override;
+    void CMMouseEnter(TMessage& Message) override;
+    void CMMouseLeave(TMessage& Message) override;
+
     void TitleFontChanged(TObject* Sender);
 
     TColor FEnabledColor = clBlack;
     int FMouseRow = 0;
     int FMouseCol = 0;
     bool FEditorActive = false;
+    // The in-place editor, created on first use by the editing code; nullptr until then.
+    TInplaceEdit* FEditor = nullptr;
     int FEditorCol = -1;
     int FEditorRow = -1;
     unsigned char FTitleRows = 1;
@@ -186,6 +209,14 @@ private:
     bool PeekDeferLayout(unsigned RemoveFlags);
     // The whole-width rectangle of a grid row, clipped to what shows.
     TRect WholeRowRect(int ARow) const;
+    // GridMouse.cpp
+    // Whether the column object of raw column ACol shows (Width > 0).
+    bool ColumnShows(int ACol) const;
+    // The column MoveCol lands on when moving from OldCol towards ACol.
+    int MoveTarget(int ACol, int OldCol) const;
+    // Remembers the data cell under a client point and reports the change; false when a
+    // handler freed the grid.
+    bool TrackMouseCell(int X, int Y);
 
     TZelColLayout* FLayout = nullptr;
     // The column collection the outermost open bracket holds in its update state.
