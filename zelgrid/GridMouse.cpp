@@ -140,7 +140,7 @@ void TCustomZelGrid::MoveCol(int ACol)
 {
     // Without a data column there is no cell to move onto.
     if (ColCount() <= FIndicatorCols) return;
-    ACol = std::clamp(ACol, static_cast<int>(FIndicatorCols), ColCount() - 1);
+    ACol = std::max(std::min(ACol, ColCount() - 1), static_cast<int>(FIndicatorCols));
     const int oldCol = Col();
     InvalidateCell(oldCol, Row());
     if (ACol == oldCol) return;

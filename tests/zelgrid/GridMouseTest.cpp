@@ -58,8 +58,11 @@ TEST_F(GridMouseTest, PressesMoveTheColumnFirstThenTheRow)
     Session.Input.Click(H(), At(0, 6));
     EXPECT_EQ(Take(), (Events{"out 2,3", "row 6", "exit 3", "enter 1"})) << "the indicator selects the first data column";
 
+    auto* editor = new TInplaceEdit(Grid);
+    Grid->FEditor = editor;
     Session.Input.Click(H(), At(1, 6));
     EXPECT_EQ(Take(), (Events{"in 0,5"})) << "a press on the current cell moves nothing";
+    EXPECT_EQ(editor->ClickTime(), Session.Backend().TickCount()) << "an existing editor learns the press time";
 
     Session.Input.Click(H(), At(2, 0));
     EXPECT_EQ(Take(), (Events{"out 0,5", "mousedown"})) << "the title row belongs to the base grid";
@@ -194,4 +197,14 @@ TEST_F(GridMouseTest, AnyHandlerMayFreeTheGrid)
         scenario();
         EXPECT_EQ(Form, nullptr);
     }
+}
+
+TEST_F(GridMouseTest, APressOnAGridWithoutDataColumnsMovesNoColumn)
+{
+    Columns()->Clear();
+    ASSERT_EQ(Grid->ColCount(), 1);
+    Take();
+    EXPECT_NO_THROW(Session.Input.Click(H(), {5, 60}));
+    EXPECT_NO_THROW(Grid->MoveCol(3));
+    EXPECT_EQ(Take(), (Events{"row 2"}));
 }

@@ -19,6 +19,7 @@ public:
     using TCustomZelGrid::ColumnMoved;
     using TCustomZelGrid::ColWidthsChanged;
     using TCustomZelGrid::FLastIndicatorRow;
+    using TCustomZelGrid::FEditor;
 
 protected:
     void InternalLayout() override
