@@ -3,57 +3,11 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "host/controls/EditText.h"
 #include "host/controls/Grids.h"
 #include "host/windows/Input.h"
 #include "host/windows/MessageQueue.h"
 #include "host/windows/Paint.h"
-
-namespace {
-
-bool IsContinuation(char C)
-{
-    return (static_cast<unsigned char>(C) & 0xC0) == 0x80;
-}
-
-int NextCharPos(const std::string& Text, int Pos)
-{
-    const int size = static_cast<int>(Text.size());
-    if (Pos >= size) return size;
-    ++Pos;
-    while (Pos < size && IsContinuation(Text[static_cast<std::size_t>(Pos)])) ++Pos;
-    return Pos;
-}
-
-int PriorCharPos(const std::string& Text, int Pos)
-{
-    if (Pos <= 0) return 0;
-    --Pos;
-    while (Pos > 0 && IsContinuation(Text[static_cast<std::size_t>(Pos)])) --Pos;
-    return Pos;
-}
-
-std::string EncodeUtf8(unsigned Code)
-{
-    std::string s;
-    if (Code < 0x80) {
-        s += static_cast<char>(Code);
-    } else if (Code < 0x800) {
-        s += static_cast<char>(0xC0 | (Code >> 6));
-        s += static_cast<char>(0x80 | (Code & 0x3F));
-    } else if (Code < 0x10000) {
-        s += static_cast<char>(0xE0 | (Code >> 12));
-        s += static_cast<char>(0x80 | ((Code >> 6) & 0x3F));
-        s += static_cast<char>(0x80 | (Code & 0x3F));
-    } else {
-        s += static_cast<char>(0xF0 | (Code >> 18));
-        s += static_cast<char>(0x80 | ((Code >> 12) & 0x3F));
-        s += static_cast<char>(0x80 | ((Code >> 6) & 0x3F));
-        s += static_cast<char>(0x80 | (Code & 0x3F));
-    }
-    return s;
-}
-
-} // namespace
 
 TInplaceEdit::TInplaceEdit(TComponent* AOwner) : TCustomControl(AOwner)
 {

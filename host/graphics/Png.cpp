@@ -77,3 +77,29 @@ void SaveSurfaceToPNG(const std::string& FileName, const TPixel* Bits, int Width
     if (std::fflush(file.get()) != 0 || std::ferror(file.get()))
         throw EInvalidGraphic("Cannot write PNG file " + FileName);
 }
+
+void LoadPNGFile(const std::string& FileName, TBitmap& Bitmap)
+{
+    png_image image;
+    std::memset(&image, 0, sizeof image);
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, FileName.c_str()))
+        throw EInvalidGraphic("Cannot read PNG file " + FileName + ": " + image.message);
+    constexpr png_uint_32 limit = 16384;
+    if (image.width == 0 || image.height == 0 || image.width > limit || image.height > limit) {
+        png_image_free(&image);
+        throw EInvalidGraphic("PNG file " + FileName + " has an unsupported size");
+    }
+    image.format = PNG_FORMAT_BGRA;
+    std::vector<png_byte> pixels(PNG_IMAGE_SIZE(image));
+    if (!png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr))
+        throw EInvalidGraphic("Cannot read PNG file " + FileName + ": " + image.message);
+    const int width = static_cast<int>(image.width), height = static_cast<int>(image.height);
+    Bitmap.SetSize(width, height);
+    for (int y = 0; y < height; ++y) {
+        TPixel* row = Bitmap.ScanLine(y);
+        const png_byte* src = pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width) * 4;
+        for (int x = 0; x < width; ++x, src += 4)
+            row[x] = 0xFF000000u | static_cast<TPixel>(src[2]) << 16 | static_cast<TPixel>(src[1]) << 8 | src[0];
+    }
+}
