@@ -92,7 +92,7 @@ protected:
         Editor->OnHideEditor = [this](TCustomInplaceEdit*) { Log.push_back("hide request"); };
         Editor->OnUpdateData = [this](TCustomInplaceEdit*) { Log.push_back("data updated"); };
         Editor->OnUpdateEdit = [this](TCustomInplaceEdit*) { Log.push_back("update request"); };
-        Editor->OnKeyUpParent = [this](TObject*, WORD&, TShiftState) {};
+        Editor->OnKeyUpParent = [](TObject*, WORD&, TShiftState) {};
         Editor->OnKeyDownParent = [this](TObject*, WORD& Key, TShiftState Shift) {
             Log.push_back("key " + KeyName(Key, Shift));
         };
