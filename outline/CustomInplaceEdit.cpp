@@ -79,9 +79,7 @@ void TCustomInplaceEdit::Changed()
     FModified = true;
     EnsureCaretVisible();
     Invalidate();
-    if (Parent() && Parent()->HandleAllocated() && HandleAllocated())
-        SendMessage(Parent()->WindowHandle(), WM_COMMAND, MAKEWPARAM(0, EN_CHANGE),
-                    reinterpret_cast<LPARAM>(WindowHandle()));
+    NotifyInplaceChange(this);
 }
 
 void TCustomInplaceEdit::ReplaceSelection(const std::string& Insert)
@@ -157,7 +155,7 @@ void TCustomInplaceEdit::BoundsChanged()
 
 // ----- placing ------------------------------------------------------------------------------
 
-bool TCustomInplaceEdit::IsShown() const { return HandleAllocated() && IsWindowVisible(WindowHandle()); }
+bool TCustomInplaceEdit::IsShown() const { return InplaceShown(this); }
 
 void TCustomInplaceEdit::UpdateLoc(const TRect& Loc)
 {
@@ -167,24 +165,14 @@ void TCustomInplaceEdit::UpdateLoc(const TRect& Loc)
 
 void TCustomInplaceEdit::Move(const TRect& Loc)
 {
-    if (Loc.IsEmpty()) {
-        Hide();
-        return;
-    }
-    HandleNeeded();
-    UpdateLoc(Loc);
-    SetWindowPos(WindowHandle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW | SWP_NOACTIVATE);
-    Invalidate();
-    if (FGrid && FGrid->Focused()) ::SetFocus(WindowHandle());
+    CloseUp(false);
+    ShowInplace(this, FGrid, Loc);
 }
 
 void TCustomInplaceEdit::Hide()
 {
     CloseUp(false);
-    if (!IsShown()) return;
-    const bool hadFocus = Focused();
-    ShowWindow(WindowHandle(), SW_HIDE);
-    if (hadFocus && FGrid && FGrid->HandleAllocated()) ::SetFocus(FGrid->WindowHandle());
+    HideInplace(this, FGrid);
 }
 
 void TCustomInplaceEdit::LoadContents(const std::string& Value, TEditStyle Style, bool IsReadOnly)
@@ -524,7 +512,8 @@ void TCustomInplaceEdit::DropDown()
         std::vector<std::string> parts;
         for (std::size_t start = 0;;) {
             const std::size_t comma = FText.find(',', start);
-            parts.push_back(Trimmed(FText.substr(start, comma == std::string::npos ? std::string::npos : comma - start)));
+            const std::size_t length = comma == std::string::npos ? std::string::npos : comma - start;
+            parts.push_back(Trimmed(FText.substr(start, length)));
             if (comma == std::string::npos) break;
             start = comma + 1;
         }
@@ -618,22 +607,24 @@ void TCustomInplaceEdit::Paint()
 
     const int x = textRect.Left + TextMargin - FScrollX;
     const int y = textRect.Top + (textRect.Height() - canvas.LineHeight()) / 2;
+    const auto xOf = [&](int Pos) {
+        return x + canvas.TextWidth(std::string_view(FText).substr(0, static_cast<std::size_t>(Pos)));
+    };
     const TRect clip{textRect.Left + 1, textRect.Top, textRect.Right - 1, textRect.Bottom};
     canvas.SetBkMode(TRANSPARENT);
     canvas.ExtTextOut(x, y, ETO_CLIPPED, &clip, FText);
     if (SelLength() > 0) {
-        const int left = std::max(clip.Left, x + canvas.TextWidth(std::string_view(FText).substr(0, static_cast<std::size_t>(SelStart()))));
-        const int right = std::min(clip.Right, x + canvas.TextWidth(std::string_view(FText).substr(0, static_cast<std::size_t>(SelStart() + SelLength()))));
-        const TRect sel{left, textRect.Top + 1, right, textRect.Bottom - 1};
+        const int selX = xOf(SelStart());
+        const int selRight = xOf(SelStart() + SelLength());
+        const TRect sel{std::max(clip.Left, selX), textRect.Top + 1, std::min(clip.Right, selRight), textRect.Bottom - 1};
         canvas.Brush()->SetColor(clHighlight);
         canvas.FillRect(sel);
         canvas.Font()->SetColor(clHighlightText);
-        const int selX = x + canvas.TextWidth(std::string_view(FText).substr(0, static_cast<std::size_t>(SelStart())));
         canvas.ExtTextOut(selX, y, ETO_CLIPPED, &sel, SelText());
         canvas.Font()->SetColor(Font()->Color());
     }
     if (Focused()) {
-        const int caretX = x + canvas.TextWidth(std::string_view(FText).substr(0, static_cast<std::size_t>(FCaret)));
+        const int caretX = xOf(FCaret);
         if (caretX >= clip.Left && caretX < clip.Right) {
             canvas.Brush()->SetColor(Font()->Color());
             canvas.FillRect({caretX, y, caretX + 1, y + canvas.LineHeight()});

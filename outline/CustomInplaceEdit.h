@@ -5,8 +5,8 @@
 // styles: no button, an ellipsis button, a drop-down pick list or a drop-down check list.
 //
 // Keys: the editor keeps what editing text needs (characters, Backspace, Delete, Left, Right,
-// Home, End with Shift and Ctrl, Ctrl+A/C/X/V, the modifier keys alone, and Up, Down, Enter, Escape, Space while its list
-// is open; Alt+Down opens and closes the list). Everything else goes to the owner through the
+// Home, End with Shift and Ctrl, Ctrl+A/C/X/V, the modifier keys alone, and Up, Down, Enter,
+// Escape, Space while its list is open; Alt+Down opens and closes the list). Everything else goes to the owner through the
 // parent hooks, and so do Left and Right at the ends of the text with nothing selected, so that
 // the arrows leave the cell. Loading text raises no change notification.
 //

@@ -2,6 +2,10 @@
 
 #include <algorithm>
 
+#include "host/controls/WinControl.h"
+#include "host/windows/Input.h"
+#include "host/windows/MessageQueue.h"
+
 namespace {
 
 bool IsContinuation(char C) { return (static_cast<unsigned char>(C) & 0xC0) == 0x80; }
@@ -99,4 +103,39 @@ std::string EncodeUtf8(unsigned Code)
         s += static_cast<char>(0x80 | (Code & 0x3F));
     }
     return s;
+}
+
+bool InplaceShown(const TWinControl* Editor)
+{
+    return Editor->HandleAllocated() && IsWindowVisible(Editor->WindowHandle());
+}
+
+void ShowInplace(TWinControl* Editor, TWinControl* Owner, const TRect& Loc)
+{
+    if (Loc.IsEmpty()) {
+        HideInplace(Editor, Owner);
+        return;
+    }
+    Editor->HandleNeeded();
+    Editor->SetBounds(Loc.Left, Loc.Top, Loc.Width(), Loc.Height());
+    SetWindowPos(Editor->WindowHandle(), HWND_TOP, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW | SWP_NOACTIVATE);
+    Editor->Invalidate();
+    if (Owner && Owner->Focused()) ::SetFocus(Editor->WindowHandle());
+}
+
+void HideInplace(TWinControl* Editor, TWinControl* Owner)
+{
+    if (!InplaceShown(Editor)) return;
+    const bool hadFocus = Editor->Focused();
+    ShowWindow(Editor->WindowHandle(), SW_HIDE);
+    if (hadFocus && Owner && Owner->HandleAllocated()) ::SetFocus(Owner->WindowHandle());
+}
+
+void NotifyInplaceChange(TWinControl* Editor)
+{
+    TWinControl* parent = Editor->Parent();
+    if (parent && parent->HandleAllocated() && Editor->HandleAllocated())
+        SendMessage(parent->WindowHandle(), WM_COMMAND, MAKEWPARAM(0, EN_CHANGE),
+                    reinterpret_cast<LPARAM>(Editor->WindowHandle()));
 }

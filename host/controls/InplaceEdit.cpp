@@ -52,45 +52,23 @@ void TInplaceEdit::UpdateContents()
 
 // ----- placing ------------------------------------------------------------------------------
 
-bool TInplaceEdit::IsShown() const
-{
-    return HandleAllocated() && IsWindowVisible(WindowHandle());
-}
+bool TInplaceEdit::IsShown() const { return InplaceShown(this); }
 
 void TInplaceEdit::UpdateLoc(const TRect& Loc)
 {
     SetBounds(Loc.Left, Loc.Top, Loc.Width(), Loc.Height());
 }
 
-void TInplaceEdit::Move(const TRect& Loc)
-{
-    if (Loc.IsEmpty()) {
-        Hide();
-        return;
-    }
-    HandleNeeded();
-    UpdateLoc(Loc);
-    SetWindowPos(WindowHandle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW | SWP_NOACTIVATE);
-    Invalidate();
-    if (FGrid && FGrid->Focused()) ::SetFocus(WindowHandle());
-}
+void TInplaceEdit::Move(const TRect& Loc) { ShowInplace(this, FGrid, Loc); }
 
-void TInplaceEdit::Hide()
-{
-    if (!IsShown()) return;
-    const bool hadFocus = Focused();
-    ShowWindow(WindowHandle(), SW_HIDE);
-    if (hadFocus && FGrid && FGrid->HandleAllocated()) ::SetFocus(FGrid->WindowHandle());
-}
+void TInplaceEdit::Hide() { HideInplace(this, FGrid); }
 
 // ----- editing ------------------------------------------------------------------------------
 
 void TInplaceEdit::Changed()
 {
     Invalidate();
-    if (Parent() && Parent()->HandleAllocated() && HandleAllocated())
-        SendMessage(Parent()->WindowHandle(), WM_COMMAND, MAKEWPARAM(0, EN_CHANGE),
-                    reinterpret_cast<LPARAM>(WindowHandle()));
+    NotifyInplaceChange(this);
 }
 
 void TInplaceEdit::ReplaceSelection(const std::string& Text)

@@ -52,7 +52,8 @@ TEST_F(EditorTest, TypingSessionEditsTheTextAndNotifiesEachChange)
     for (const std::string& e : Log) {
         if (e.rfind("key ", 0) != 0) continue;
         const int key = std::stoi(e.substr(e.find_last_of(" +") + 1));
-        EXPECT_TRUE(key != VK_BACK && key != VK_DELETE && key != VK_HOME && key != VK_END && key != VK_LEFT && key != VK_RIGHT)
+        EXPECT_TRUE(key != VK_BACK && key != VK_DELETE && key != VK_HOME && key != VK_END && key != VK_LEFT &&
+                    key != VK_RIGHT)
             << "an editing key reached the owner: " << e;
     }
 

@@ -124,7 +124,10 @@ protected:
 
     HWND EW() { return Editor->Handle(); }
     // A point on the text of the editor at byte offset Pos.
-    TPoint At(int Pos) { return {2 + TextWidth(Editor->Text().substr(0, static_cast<std::size_t>(Pos))) - Editor->ScrollX(), 10}; }
+    TPoint At(int Pos)
+    {
+        return {2 + TextWidth(Editor->Text().substr(0, static_cast<std::size_t>(Pos))) - Editor->ScrollX(), 10};
+    }
     int TextWidth(const std::string& S)
     {
         Editor->Canvas()->SetFont(Editor->Font());

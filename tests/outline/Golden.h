@@ -44,7 +44,8 @@ inline void ExpectMatchesGolden(const std::string& Name, const TBitmap& Picture,
         for (int x = 0; x < golden.Width(); ++x) {
             const TPixel a = golden.Pixel(x, y), b = Picture.Pixel(x, y);
             for (int shift = 0; shift < 24; shift += 8) {
-                if (std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF)) > MaxLevel) {
+                const int levelA = static_cast<int>((a >> shift) & 0xFF), levelB = static_cast<int>((b >> shift) & 0xFF);
+                if (std::abs(levelA - levelB) > MaxLevel) {
                     ++bad;
                     break;
                 }
