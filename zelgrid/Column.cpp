@@ -7,8 +7,9 @@ namespace ZelColumnDetail {
 
 TConstructionLayoutBracket::TConstructionLayoutBracket(TCollection* Collection)
 {
+    // A column of a layout that is not shown changes nothing in the grid.
     auto* columns = dynamic_cast<TZelGridColumns*>(Collection);
-    FBracketGrid = columns ? columns->OwnerGrid() : nullptr;
+    FBracketGrid = columns ? columns->ShownGrid() : nullptr;
     if (FBracketGrid) FBracketGrid->BeginLayout();
 }
 
@@ -26,33 +27,24 @@ void TConstructionLayoutBracket::CloseLayoutBracket()
 
 } // namespace ZelColumnDetail
 
-namespace {
-
-TZelColumnTitle* MakeColumnTitle(TZelColumn* Column)
-{
-    return new TZelColumnTitle(Column);
-}
-
-TZelColumnTitle* MakePassthroughColumnTitle(TZelColumn* Column)
-{
-    return new TPassthroughColumnTitle(Column);
-}
-
-} // namespace
-
-TZelColumn::TZelColumn(TCollection* Collection) : TZelColumn(Collection, MakeColumnTitle) {}
-
-TZelColumn::TZelColumn(TCollection* Collection, TTitleClass TitleClass)
+TZelColumn::TZelColumn(TCollection* Collection)
     : TConstructionLayoutBracket(Collection), TCollectionItem(Collection), FFont(std::make_unique<TFont>())
 {
     FFont->Assign(DefaultFont());
     FFont->OnChange = [this](TObject* Sender) { FontChanged(Sender); };
-    FTitle.reset(TitleClass(this));
     FOrdPosition = Index();
     CloseLayoutBracket();
 }
 
 TZelColumn::~TZelColumn() = default;
+
+TZelColumnTitle* TZelColumn::Title() const
+{
+    // Made on first use rather than in the constructor, where CreateTitle would not reach a
+    // subclass's override. Making it changes nothing a caller can see.
+    if (!FTitle) FTitle.reset(const_cast<TZelColumn*>(this)->CreateTitle());
+    return FTitle.get();
+}
 
 TCustomZelGrid* TZelColumn::GetGrid() const
 {
@@ -180,7 +172,7 @@ void TZelColumn::SetPickList(TStrings* Value)
 
 void TZelColumn::SetTitle(TZelColumnTitle* Value)
 {
-    FTitle->Assign(Value);
+    Title()->Assign(Value);
 }
 
 void TZelColumn::SetVisible(bool Value)
@@ -191,7 +183,10 @@ void TZelColumn::SetVisible(bool Value)
     } else if (GetWidth() <= 0) {
         SetWidth(FSavedWidth > 0 ? FSavedWidth : DefaultWidth());
     }
-    if (TCustomZelGrid* grid = GetGrid()) grid->InvalidateCol(grid->DataToRawColumn(Index()));
+    // Only the shown layout's columns are on screen; another layout's state is taken up by the
+    // pass that shows it.
+    auto* columns = dynamic_cast<TZelGridColumns*>(Collection());
+    if (TCustomZelGrid* grid = columns ? columns->ShownGrid() : nullptr) grid->InvalidateCol(grid->DataToRawColumn(Index()));
     FVisible = Value;
     Changed(false);
 }
@@ -231,7 +226,7 @@ void TZelColumn::RefreshDefaultFont()
 void TZelColumn::RestoreDefaults()
 {
     const bool fontAssigned = FAssignedValues.Contains(cvFont);
-    FTitle->RestoreDefaults();
+    Title()->RestoreDefaults();
     FAssignedValues = {};
     RefreshDefaultFont();
     FPickList.reset();
@@ -241,7 +236,7 @@ void TZelColumn::RestoreDefaults()
 
 TZelColumnTitle* TZelColumn::CreateTitle()
 {
-    return MakeColumnTitle(this);
+    return new TZelColumnTitle(this);
 }
 
 void TZelColumn::FontChanged(TObject*)
@@ -314,19 +309,20 @@ void TZelColumn::AssignExactly(const TZelColumn* Source)
     FFormat = Source->FFormat;
     FWordWrap = Source->FWordWrap;
 
-    const TZelColumnTitle* sourceTitle = Source->FTitle.get();
-    FTitle->FCaption = sourceTitle->FCaption;
-    FTitle->FColor = sourceTitle->FColor;
-    FTitle->FAlignment = sourceTitle->FAlignment;
+    const TZelColumnTitle* sourceTitle = Source->Title();
+    TZelColumnTitle* title = Title();
+    title->FCaption = sourceTitle->FCaption;
+    title->FColor = sourceTitle->FColor;
+    title->FAlignment = sourceTitle->FAlignment;
     {
-        TFontChangeDetach detach(FTitle->FFont.get());
-        FTitle->FFont->Assign(sourceTitle->FFont.get());
+        TFontChangeDetach detach(title->FFont.get());
+        title->FFont->Assign(sourceTitle->FFont.get());
     }
     Changed(true);
 }
 
 TPassthroughColumn::TPassthroughColumn(TCollection* Collection)
-    : TSubclassConstructionBracket(Collection), TZelColumn(Collection, MakePassthroughColumnTitle)
+    : TSubclassConstructionBracket(Collection), TZelColumn(Collection)
 {
     CloseSubclassBracket();
 }
@@ -353,5 +349,5 @@ void TPassthroughColumn::SetWidth(int Value)
 
 TZelColumnTitle* TPassthroughColumn::CreateTitle()
 {
-    return MakePassthroughColumnTitle(this);
+    return new TPassthroughColumnTitle(this);
 }

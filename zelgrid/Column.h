@@ -92,13 +92,16 @@ public:
     void RefreshDefaultFont();
     // Unassigns all nine values, frees the pick list and resets the button style.
     virtual void RestoreDefaults();
+    // Makes the title; called on the title's first use, once the column is complete, so that a
+    // subclass's override is the one that runs.
     virtual TZelColumnTitle* CreateTitle();
     // The change handler of the column font.
     void FontChanged(TObject* Sender);
     // The application's summary of this column; 0 unless ColumnSumEnable and a grid.
     Currency GetSummary();
 
-    TZelColumnTitle* Title() const { return FTitle.get(); }
+    // The title, made by CreateTitle on first use.
+    TZelColumnTitle* Title() const;
     int Flags() const { return FFlags; }
     TZelColumnButtonStyle ButtonStyle() const { return FButtonStyle; }
     const std::string& Format() const { return FFormat; }
@@ -115,11 +118,6 @@ public:
     bool ColumnSumEnable = false;
     int DropDownRows = 7;
 
-protected:
-    // Makes the title through TitleClass: a constructor cannot dispatch CreateTitle virtually.
-    using TTitleClass = TZelColumnTitle* (*)(TZelColumn* Column);
-    TZelColumn(TCollection* Collection, TTitleClass TitleClass);
-
 private:
     friend class TZelColumnTitle;
     void MarkAssigned(TZelColumnValue Value) { FAssignedValues.Include(Value); }
@@ -129,7 +127,7 @@ private:
     TColor FColor = 0;
     int FWidth = 0;
     int FSavedWidth = 0;
-    std::unique_ptr<TZelColumnTitle> FTitle;
+    mutable std::unique_ptr<TZelColumnTitle> FTitle;
     std::unique_ptr<TFont> FFont;
     std::unique_ptr<TStringList> FPickList;
     TZelColumnButtonStyle FButtonStyle = cbsAuto;

@@ -16,9 +16,28 @@ T* TypedItem(TCollectionItem* Item, const char* Collection)
 }
 }
 
-TZelGridColumns::TZelGridColumns(TCustomZelGrid* Grid, TZelColLayout* Layout, TCollectionItemClass ItemClass)
-    : TCollection(ItemClass), FOwnerGrid(Grid), FLayout(Layout)
+namespace {
+TGridReference ReferenceTo(TCustomZelGrid* Grid)
 {
+    return Grid ? Grid->SelfReference() : nullptr;
+}
+} // namespace
+
+TZelGridColumns::TZelGridColumns(TCustomZelGrid* Grid, TZelColLayout* Layout, TCollectionItemClass ItemClass)
+    : TCollection(ItemClass), FOwnerGrid(ReferenceTo(Grid)), FLayout(Layout)
+{
+}
+
+TCustomZelGrid* TZelGridColumns::OwnerGrid() const
+{
+    if (FLayout) return FLayout->OwnerGrid();
+    return FOwnerGrid ? *FOwnerGrid : nullptr;
+}
+
+TCustomZelGrid* TZelGridColumns::ShownGrid() const
+{
+    TCustomZelGrid* grid = OwnerGrid();
+    return grid && grid->GeTZelColumns() == this ? grid : nullptr;
 }
 
 TZelColumn* TZelGridColumns::Add()
@@ -73,16 +92,17 @@ void TZelGridColumns::RebuildColumns()
 
 void TZelGridColumns::Update(TCollectionItem* Item)
 {
-    if (!FOwnerGrid || FOwnerGrid->ComponentState.Contains(csLoading)) return;
+    TCustomZelGrid* grid = ShownGrid();
+    if (!grid || grid->ComponentState.Contains(csLoading)) return;
     if (!Item) {
-        FOwnerGrid->LayoutChanged();
+        grid->LayoutChanged();
         return;
     }
     auto* column = dynamic_cast<TZelColumn*>(Item);
     if (!column) return;
-    const int raw = FOwnerGrid->DataToRawColumn(column->Index());
-    FOwnerGrid->InvalidateCol(raw);
-    FOwnerGrid->SetColWidths(raw, column->GetWidth());
+    const int raw = grid->DataToRawColumn(column->Index());
+    grid->InvalidateCol(raw);
+    grid->SetColWidths(raw, column->GetWidth());
 }
 
 TZelLayoutItem::TZelLayoutItem(TCollection* Collection) : TCollectionItem(Collection)
@@ -126,9 +146,23 @@ void TZelLayoutItem::Assign(TPersistent* Source)
 }
 
 TZelColLayout::TZelColLayout(TCustomZelGrid* Grid, TCollectionItemClass ItemClass)
-    : TCollection(ItemClass), FOwnerGrid(Grid)
+    : TCollection(ItemClass), FOwnerGrid(ReferenceTo(Grid))
 {
     Add();
+}
+
+void TZelColLayout::Notify(TCollectionItem* Item, TCollectionNotification Action)
+{
+    auto* layout = dynamic_cast<TZelLayoutItem*>(Item);
+    TZelGridColumns* columns = layout ? layout->GeTZelColumns() : nullptr;
+    if (!columns) return;
+    columns->FLayout = Action == cnAdded ? this : nullptr;
+    columns->FOwnerGrid = nullptr;
+}
+
+void TZelColLayout::SetOwnerGrid(TCustomZelGrid* Grid)
+{
+    FOwnerGrid = ReferenceTo(Grid);
 }
 
 TZelLayoutItem* TZelColLayout::Add()

@@ -1,14 +1,19 @@
 #pragma once
 // The two levels of column collections: TZelColLayout holds the grid's layouts, each layout
 // (TZelLayoutItem) owns one TZelGridColumns, which passes every change of its columns on to
-// the grid: one changed column is repainted and resized, a change of the whole collection
-// asks the grid for a layout pass.
+// the grid when it is the shown layout's: one changed column is repainted and resized, a change
+// of the whole collection asks the grid for a layout pass. A layout that is not shown changes
+// nothing in the grid; the pass that shows it takes up its state.
 //
 // Ownership: every layout item owns exactly one column collection for its whole life, and a
 // column collection is never shared. SeTZelColumns and TZelLayoutItem::Assign therefore copy
 // the other collection's columns exactly (values, assigned-value bookkeeping, type, visibility
 // and creation index) into the item's own collection; the caller keeps what it passed. So each
 // collection is freed exactly once, by its item, and no reference to a freed one remains.
+//
+// Grid references: a column collection inside a layout collection belongs to that layout
+// collection's grid, whichever collection the item has moved into; a layout collection refers
+// to its grid through a reference that reads nullptr once the grid is destroyed.
 #include <memory>
 
 #include "host/core/Collection.h"
@@ -17,6 +22,10 @@
 
 class TCustomZelGrid;
 class TZelColLayout;
+
+// A grid as the column model refers to it without owning it: the grid clears the shared cell
+// when it is destroyed, so the reference then reads nullptr instead of freed memory.
+using TGridReference = std::shared_ptr<TCustomZelGrid*>;
 
 class TZelGridColumns : public TCollection {
 public:
@@ -38,14 +47,19 @@ public:
     void RestoreDefaults();
     void RebuildColumns();
 
-    TCustomZelGrid* OwnerGrid() const { return FOwnerGrid; }
+    // The grid of the layout collection this collection's item is in; without one, the grid
+    // given to the constructor while it lives.
+    TCustomZelGrid* OwnerGrid() const;
     TZelColLayout* Layout() const { return FLayout; }
+    // The grid when this is the collection its shown layout holds, otherwise nullptr.
+    TCustomZelGrid* ShownGrid() const;
 
 protected:
     void Update(TCollectionItem* Item) override;
 
 private:
-    TCustomZelGrid* FOwnerGrid;
+    friend class TZelColLayout;
+    TGridReference FOwnerGrid;
     TZelColLayout* FLayout;
 };
 
@@ -78,12 +92,18 @@ public:
     // EInvalidGridOperation "Cannot Assign Columns to this index" beyond the last layout.
     void SetItem(int Index, TZelLayoutItem* Value);
 
-    TCustomZelGrid* OwnerGrid() const { return FOwnerGrid; }
+    TCustomZelGrid* OwnerGrid() const { return FOwnerGrid ? *FOwnerGrid : nullptr; }
 
 protected:
     // Layout changes reach the grid only through its own layout operations.
     void Update(TCollectionItem*) override {}
+    // A layout item that joins takes its column collection along; one that leaves takes it away.
+    void Notify(TCollectionItem* Item, TCollectionNotification Action) override;
 
 private:
-    TCustomZelGrid* FOwnerGrid;
+    // The grid adopting this collection (SeTZelColLayout); its column collections follow.
+    friend class TCustomZelGrid;
+    void SetOwnerGrid(TCustomZelGrid* Grid);
+
+    TGridReference FOwnerGrid;
 };

@@ -26,7 +26,7 @@ TZelColumnRec::TZelColumnRec() : Titlefont(std::make_unique<TFont>()), Font(std:
 
 TZelColumnRec::~TZelColumnRec() = default;
 
-void TZelColumnRec::Assign(TPersistent* Source)
+void TZelColumnRec::AssignFromColumn(TPersistent* Source)
 {
     auto* column = dynamic_cast<TZelColumn*>(Source);
     if (!column) return;
@@ -81,9 +81,10 @@ void TZelColumnRec::AssignToColumn(TPersistent* Dest) const
         if (Titlefont->Handle() != 0) title->GetFont()->Assign(Titlefont.get());
     });
     // Visible travels too, through the column's own setter, so that a column hidden in the
-    // editor is hidden in the grid and one shown again gets a width.
+    // editor is hidden in the grid and one shown again gets a width. A column hidden by its
+    // width alone (Visible still true) keeps the width the record gave it.
     if (!Visible) column->SetVisible(false);
-    else if (!column->Visible() || column->GetWidth() < 0) column->SetVisible(true);
+    else if (!column->Visible()) column->SetVisible(true);
 }
 
 void TZelColumnRec::AssignFromRec(TPersistent* Source)

@@ -2,6 +2,8 @@
 // TZelColumnRec: a flat, self-contained copy of every setting of one column and its title,
 // with no grid, no collection and no assigned-value bookkeeping. The layout editor keeps one
 // per column and copies between records and columns with the three operations below.
+#include <concepts>
+#include <cstddef>
 #include <memory>
 #include <string>
 
@@ -20,9 +22,17 @@ public:
     TZelColumnRec(const TZelColumnRec&) = delete;
     TZelColumnRec& operator=(const TZelColumnRec&) = delete;
 
-    // From a column into the record: the column's effective values. Does nothing when
-    // Source is not a TZelColumn, also when called through a plain TPersistent.
-    void Assign(TPersistent* Source) override;
+    // From a column into the record: the column's effective values; does nothing when Source
+    // is not a TZelColumn. A template, so that it hides the host's virtual Assign without
+    // overriding it: called through a plain TPersistent, Assign is the host's, which raises
+    // EConvertError for a source it cannot take.
+    template <class T>
+        requires std::derived_from<T, TPersistent>
+    void Assign(T* Source)
+    {
+        AssignFromColumn(Source);
+    }
+    void Assign(std::nullptr_t) {}
     // From the record into a column. Does nothing when Dest is not a TZelColumn.
     void AssignToColumn(TPersistent* Dest) const;
     // From another record into this one. Does nothing when Source is not a TZelColumnRec.
@@ -50,4 +60,7 @@ public:
     std::string Format;
     bool WordWrap = false;
     TZelColumnType aType = tctText;
+
+private:
+    void AssignFromColumn(TPersistent* Source);
 };

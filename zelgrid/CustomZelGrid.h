@@ -9,6 +9,7 @@
 //   DataEvents.cpp    dispatch methods, the row count, the vertical scroll bar, row moves
 //   GridMouse.cpp     presses, sizing write-back, column moves, drag start, the cell under the mouse
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "host/controls/Grids.h"
@@ -30,9 +31,13 @@ public:
     TFont* TitleFont() const { return FTitleFont.get(); }
     void SetTitleFont(TFont* Value);
     TZelColLayout* Layout() const { return FLayout; }
-    // Replaces the layout collection by Value (no copy, no pass); the grid owns Value from then
-    // on and frees the collection it held.
+    // Adopts Value as the layout collection (no copy, no pass): Value and its column collections
+    // belong to this grid from then on, and the collection held before is freed. A collection
+    // that another grid holds is refused with EInvalidGridOperation; nullptr and the collection
+    // already held change nothing.
     void SeTZelColLayout(TZelColLayout* Value);
+    // The reference through which the column model refers to this grid without owning it.
+    const TGridReference& SelfReference() const { return FSelfReference; }
     TColor BlindedColor() const { return FBlindedColor; }
     void SetBlindedColor(TColor Value);
     bool Blinded() const { return FBlinded; }
@@ -68,6 +73,9 @@ public:
     int RawToDataColumn(int ACol) const { return ACol - FIndicatorCols; }
     int DataToRawColumn(int ACol) const { return ACol + FIndicatorCols; }
 
+    // Update and layout brackets nest up to MaxBracketDepth levels; one more raises
+    // EInvalidGridOperation and changes nothing.
+    static constexpr int MaxBracketDepth = 255;
     void BeginUpdate();
     void EndUpdate();
     void BeginLayout();
@@ -205,6 +213,7 @@ private:
     // Brings LayoutIndex back onto an existing layout, adding one when none is left.
     void EnsureShownLayout();
     void RemoveDefaultColumns(TZelGridColumns* Columns);
+    void HoldColumns();
     void ReleaseHeldColumns();
     bool PeekDeferLayout(unsigned RemoveFlags);
     // The whole-width rectangle of a grid row, clipped to what shows.
@@ -219,8 +228,11 @@ private:
     bool TrackMouseCell(int X, int Y);
 
     TZelColLayout* FLayout = nullptr;
-    // The column collection the outermost open bracket holds in its update state.
+    TGridReference FSelfReference = std::make_shared<TCustomZelGrid*>(this);
+    // The column collection the outermost open bracket holds in its update state, and a watch
+    // that tells whether it still exists when the bracket closes (the bracket may free it).
     TZelGridColumns* FHeldColumns = nullptr;
+    std::optional<TObjectWatch> FHeldColumnsWatch;
     // A deferred pass arrived during an update; EndUpdate runs it.
     bool FDeferredLayoutOwed = false;
     int FLayoutIndex = 0;

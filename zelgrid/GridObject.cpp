@@ -132,6 +132,8 @@ TCustomZelGrid::TCustomZelGrid(TComponent* AOwner) : TCustomGrid(AOwner)
 
 TCustomZelGrid::~TCustomZelGrid()
 {
+    // Layout collections made by this grid and held elsewhere lose their grid from here on.
+    *FSelfReference = nullptr;
     FIndicatorImages.reset();
     FTitleFont.reset();
     delete FLayout;
@@ -159,7 +161,11 @@ void TCustomZelGrid::SetTitleFont(TFont* Value)
 
 void TCustomZelGrid::SeTZelColLayout(TZelColLayout* Value)
 {
-    if (Value == FLayout) return;
+    if (!Value || Value == FLayout) return;
+    TCustomZelGrid* holder = Value->OwnerGrid();
+    if (holder && holder != this && holder->Layout() == Value)
+        throw EInvalidGridOperation("The layout collection belongs to another grid");
+    Value->SetOwnerGrid(this);
     delete FLayout;
     FLayout = Value;
 }

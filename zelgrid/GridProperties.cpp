@@ -1,7 +1,7 @@
 // The published properties of TZelGrid, in their streaming order and with their stream
 // defaults, and those of the control classes it inherits them from.
 #include "zelgrid/ColumnProperties.h"
-#include "zelgrid/ZelGrid.h"
+#include "zelgrid/Zelgrid.h"
 
 namespace {
 

@@ -7,6 +7,7 @@
 // so its own notifications are held back and released after the pass, inside the lock.
 #include <algorithm>
 
+#include "host/core/Exceptions.h"
 #include "host/windows/MessageQueue.h"
 #include "zelgrid/CustomZelGrid.h"
 
@@ -38,8 +39,16 @@ TZelColLayout* TCustomZelGrid::CreateLayout()
     return new TZelColLayout(this, ItemClassOf<TZelLayoutItem>);
 }
 
+namespace {
+[[noreturn]] void BracketDepthError()
+{
+    throw EInvalidGridOperation("Too many nested layout or update brackets");
+}
+} // namespace
+
 void TCustomZelGrid::BeginUpdate()
 {
+    if (FUpdateLock >= MaxBracketDepth) BracketDepthError();
     ++FUpdateLock;
 }
 
@@ -54,27 +63,29 @@ void TCustomZelGrid::EndUpdate()
 
 void TCustomZelGrid::BeginLayout()
 {
+    if (FLayoutLock >= MaxBracketDepth || FUpdateLock >= MaxBracketDepth) BracketDepthError();
     BeginUpdate();
-    if (FLayoutLock == 0) {
-        FHeldColumns = GeTZelColumns();
-        if (FHeldColumns) FHeldColumns->BeginUpdate();
-    }
+    if (FLayoutLock == 0) HoldColumns();
     ++FLayoutLock;
 }
 
-// Releases the column collection that the outermost BeginLayout held back, when it still
-// belongs to one of the grid's layouts (the bracket may have replaced or freed it).
+void TCustomZelGrid::HoldColumns()
+{
+    FHeldColumns = GeTZelColumns();
+    if (!FHeldColumns) return;
+    FHeldColumnsWatch.emplace(FHeldColumns);
+    FHeldColumns->BeginUpdate();
+}
+
+// Releases the column collection that the outermost BeginLayout held back, wherever it is now,
+// unless the bracket freed it.
 void TCustomZelGrid::ReleaseHeldColumns()
 {
     TZelGridColumns* held = FHeldColumns;
+    const bool alive = FHeldColumnsWatch && *FHeldColumnsWatch;
     FHeldColumns = nullptr;
-    if (!held || !FLayout) return;
-    for (int i = 0; i < FLayout->Count(); ++i) {
-        if (FLayout->GetItem(i)->GeTZelColumns() == held) {
-            held->EndUpdate();
-            return;
-        }
-    }
+    FHeldColumnsWatch.reset();
+    if (held && alive) held->EndUpdate();
 }
 
 void TCustomZelGrid::EndLayout()

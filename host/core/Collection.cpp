@@ -1,6 +1,7 @@
 #include "host/core/Collection.h"
 
 #include <algorithm>
+#include <cassert>
 
 #include "host/core/Exceptions.h"
 
@@ -19,14 +20,6 @@ void TCollectionItem::SetCollection(TCollection* Value)
     if (FCollection == Value) return;
     if (FCollection) FCollection->RemoveItem(this);
     if (Value) Value->InsertItem(this);
-}
-
-int TCollectionItem::Index() const
-{
-    if (!FCollection) return -1;
-    const auto& items = FCollection->FItems;
-    auto it = std::find(items.begin(), items.end(), this);
-    return it == items.end() ? -1 : static_cast<int>(it - items.begin());
 }
 
 void TCollectionItem::SetIndex(int Value)
@@ -126,6 +119,8 @@ void TCollection::Update(TCollectionItem*) {}
 
 void TCollection::SetItemName(TCollectionItem*) {}
 
+void TCollection::Notify(TCollectionItem*, TCollectionNotification) {}
+
 void TCollection::Changed()
 {
     if (FUpdateCount == 0) Update(nullptr);
@@ -135,16 +130,24 @@ void TCollection::InsertItem(TCollectionItem* Item)
 {
     FItems.push_back(Item);
     Item->FCollection = this;
+    Item->FIndex = Count() - 1;
     Item->FID = FNextID++;
     SetItemName(Item);
+    Notify(Item, cnAdded);
     Changed();
 }
 
+// Removing the last item (as Clear and the destructor do) moves nothing, so freeing a whole
+// collection is linear.
 void TCollection::RemoveItem(TCollectionItem* Item)
 {
-    auto it = std::find(FItems.begin(), FItems.end(), Item);
-    if (it != FItems.end()) FItems.erase(it);
+    Notify(Item, cnExtracting);
+    const int index = Item->FIndex;
+    assert(index >= 0 && index < Count() && FItems[static_cast<size_t>(index)] == Item && "item index out of step");
+    FItems.erase(FItems.begin() + index);
+    Renumber(index, Count() - 1);
     Item->FCollection = nullptr;
+    Item->FIndex = -1;
     Changed();
 }
 
@@ -154,4 +157,10 @@ void TCollection::MoveItem(int CurIndex, int NewIndex)
     TCollectionItem* item = FItems[static_cast<size_t>(CurIndex)];
     FItems.erase(FItems.begin() + CurIndex);
     FItems.insert(FItems.begin() + NewIndex, item);
+    Renumber(std::min(CurIndex, NewIndex), std::max(CurIndex, NewIndex));
+}
+
+void TCollection::Renumber(int First, int Last)
+{
+    for (int i = First; i <= Last; ++i) FItems[static_cast<size_t>(i)]->FIndex = i;
 }

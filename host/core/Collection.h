@@ -9,6 +9,9 @@
 class TCollection;
 class TCollectionItem;
 
+// What happens to an item, as TCollection::Notify reports it.
+enum TCollectionNotification : unsigned char { cnAdded, cnExtracting };
+
 // Makes a new item of one class inside a collection (the host's item class reference).
 using TCollectionItemClass = TCollectionItem* (*)(TCollection* Collection);
 
@@ -32,7 +35,7 @@ public:
     void SetCollection(TCollection* Value);
     int ID() const { return FID; }
     // Position in the collection, -1 without one.
-    int Index() const;
+    int Index() const { return FCollection ? FIndex : -1; }
     // Moves the item to position Value; the whole collection reports a change.
     virtual void SetIndex(int Value);
     virtual std::string GetDisplayName() const;
@@ -46,6 +49,8 @@ private:
     friend class TCollection;
     TCollection* FCollection = nullptr;
     int FID = 0;
+    // Kept by the collection, so that Index needs no search.
+    int FIndex = -1;
 };
 
 class TCollection : public TPersistent {
@@ -77,6 +82,10 @@ protected:
     // never while an update bracket is open.
     virtual void Update(TCollectionItem* Item);
     virtual void SetItemName(TCollectionItem* Item);
+    // Called after Item joined the collection (cnAdded) and before it leaves it (cnExtracting),
+    // whether it is created, freed or moved with SetCollection. During the item's own
+    // construction and destruction it is seen as a plain TCollectionItem.
+    virtual void Notify(TCollectionItem* Item, TCollectionNotification Action);
     void Changed();
 
 private:
@@ -84,6 +93,8 @@ private:
     void InsertItem(TCollectionItem* Item);
     void RemoveItem(TCollectionItem* Item);
     void MoveItem(int CurIndex, int NewIndex);
+    // Gives the items from First to Last (inclusive) their positions again.
+    void Renumber(int First, int Last);
 
     TCollectionItemClass FItemClass;
     std::vector<TCollectionItem*> FItems;

@@ -89,14 +89,19 @@ TEST_F(ColumnCollections, ChangesWhileTheGridIsLoadingDoNotReachIt)
     EXPECT_EQ(Grid.WidthsSet.size(), 1u);
 }
 
-TEST_F(ColumnCollections, ChangeOfAnotherLayoutsColumnActsOnTheSamePosition)
+TEST_F(ColumnCollections, ChangeOfAnotherLayoutsColumnsLeavesTheGridAlone)
 {
     AddColumns(2);
     TZelGridColumns* second = Layouts.Add()->GeTZelColumns();
     second->Add();
     Grid.ClearCalls();
     second->GeTZelColumn(0)->SetWidth(33);
-    EXPECT_EQ(Grid.WidthsSet, (std::vector<std::pair<int, int>>{{1, 33}}));
+    second->GeTZelColumn(0)->SetVisible(false);
+    second->GeTZelColumn(0)->Title()->GetFont()->SetSize(20);
+    second->Add();
+    EXPECT_TRUE(Grid.WidthsSet.empty());
+    EXPECT_TRUE(Grid.Invalidated.empty());
+    EXPECT_EQ(Grid.Passes, 0);
 }
 
 TEST_F(ColumnCollections, ChangeBeyondTheGridsColumnsRaisesItsIndexError)

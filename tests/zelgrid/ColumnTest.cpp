@@ -142,7 +142,8 @@ TEST_F(Column, RestoreDefaultsRelaysTheWholeCollectionOnlyWhenTheFontWasAssigned
 
 TEST_F(Column, ColumnFontIgnoresAColourOnlyGridFontChangeUntilRefreshed)
 {
-    TZelColumn* column = AddColumns(1);
+    // A layout that is not shown: the grid refreshes only the shown layout's fonts.
+    TZelColumn* column = Layouts.Add()->GeTZelColumns()->Add();
     Grid.Font()->SetColor(clRed);
     EXPECT_NE(column->GetFont()->Color(), clRed);
     column->RefreshDefaultFont();

@@ -48,7 +48,8 @@ public:
 
 struct TGridFixture {
     TRecordingGrid Grid;
-    TZelColLayout Layouts{&Grid, ItemClassOf<TZelLayoutItem>};
+    // The grid's own layouts: only the shown layout's changes reach the grid.
+    TZelColLayout& Layouts = *Grid.Layout();
     TZelGridColumns* Columns = Layouts.GetItem(0)->GeTZelColumns();
 
     TZelColumn* AddColumns(int N)
