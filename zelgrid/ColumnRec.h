@@ -3,7 +3,6 @@
 // with no grid, no collection and no assigned-value bookkeeping. The layout editor keeps one
 // per column and copies between records and columns with the three operations below.
 #include <concepts>
-#include <cstddef>
 #include <memory>
 #include <string>
 
@@ -27,12 +26,11 @@ public:
     // overriding it: called through a plain TPersistent, Assign is the host's, which raises
     // EConvertError for a source it cannot take.
     template <class T>
-        requires std::derived_from<T, TPersistent>
-    void Assign(T* Source)
+        requires std::convertible_to<T, TPersistent*>
+    void Assign(T Source)
     {
         AssignFromColumn(Source);
     }
-    void Assign(std::nullptr_t) {}
     // From the record into a column. Does nothing when Dest is not a TZelColumn.
     void AssignToColumn(TPersistent* Dest) const;
     // From another record into this one. Does nothing when Source is not a TZelColumnRec.

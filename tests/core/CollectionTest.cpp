@@ -26,8 +26,12 @@ public:
     TItem* AddItem() { return static_cast<TItem*>(Add()); }
     TItem* Item(int Index) const { return static_cast<TItem*>(GetItem(Index)); }
 
+    // Every Notify as (item, action).
+    std::vector<std::pair<TCollectionItem*, TCollectionNotification>> Notified;
+
 protected:
     void Update(TCollectionItem* Item) override { Updates.push_back(Item); }
+    void Notify(TCollectionItem* Item, TCollectionNotification Action) override { Notified.emplace_back(Item, Action); }
 };
 
 using TItem = TCountingCollection::TItem;
@@ -142,4 +146,38 @@ TEST(Collection, AssignCopiesTheItemsInOneUpdate)
     EXPECT_EQ(dest.Item(1)->Value, 5);
     EXPECT_EQ(dest.Updates, std::vector<TCollectionItem*>{nullptr});
     EXPECT_THROW(dest.Assign(source.Item(0)), EConvertError);
+}
+
+// Index is kept by the collection rather than searched: after every kind of change each item's
+// Index is its position, and the collection hears each item join and leave.
+TEST(Collection, IndexFollowsEveryChangeAndJoiningAndLeavingAreNotified)
+{
+    TCountingCollection c;
+    TCountingCollection other;
+    std::vector<TItem*> items;
+    for (int i = 0; i < 6; ++i) items.push_back(c.AddItem());
+    auto expectPositions = [](const TCountingCollection& Collection) {
+        for (int i = 0; i < Collection.Count(); ++i) EXPECT_EQ(Collection.GetItem(i)->Index(), i) << "item " << i;
+    };
+    expectPositions(c);
+
+    c.Delete(2);                       // from the middle
+    expectPositions(c);
+    items[0]->SetIndex(3);             // forwards
+    items[5]->SetIndex(0);             // backwards
+    expectPositions(c);
+    items[1]->SetCollection(&other);   // moved away
+    other.AddItem();
+    expectPositions(c);
+    expectPositions(other);
+    EXPECT_EQ(items[1]->Index(), 0);
+    delete c.GetItem(c.Count() - 1);   // from the end
+    expectPositions(c);
+    EXPECT_EQ(c.Count(), 3);
+
+    using N = std::pair<TCollectionItem*, TCollectionNotification>;
+    EXPECT_EQ(c.Notified.size(), 6u + 3u);
+    EXPECT_EQ(c.Notified[6], (N{items[2], cnExtracting}));
+    EXPECT_EQ(c.Notified[7], (N{items[1], cnExtracting}));
+    EXPECT_EQ(other.Notified.front(), (N{items[1], cnAdded}));
 }

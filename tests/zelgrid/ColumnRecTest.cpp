@@ -141,6 +141,20 @@ TEST_F(ColumnRec, WrongArgumentClassesDoNothing)
     EXPECT_TRUE(column->AssignedValues().Empty());
 }
 
+// The record's Assign hides the host's virtual one without overriding it: through a plain
+// TPersistent the host's runs and refuses a column, through the record the column is copied.
+TEST_F(ColumnRec, AssignThroughAPlainPersistentIsTheHosts)
+{
+    TZelColumn* column = AddColumns(1);
+    column->SetWidth(90);
+    TZelColumnRec rec;
+    TPersistent* plain = &rec;
+    EXPECT_THROW(plain->Assign(column), EConvertError);
+    EXPECT_EQ(rec.Width, 60);
+    rec.Assign(static_cast<TPersistent*>(column));
+    EXPECT_EQ(rec.Width, 90);
+}
+
 TEST_F(ColumnRec, FailingPickListCopyDoesNotStopTheFonts)
 {
     TZelColumn* column = AddColumns(1);
@@ -182,6 +196,20 @@ TEST_F(ColumnRec, VisibilityTravelsBothWays)
     rec.Visible = false;
     copy.AssignFromRec(&rec);
     EXPECT_FALSE(copy.Visible);
+}
+
+// Width -1 with Visible true, as a form file or a typed width gives it: the write-back keeps the
+// column hidden and does not give it a width of its own.
+TEST_F(ColumnRec, AColumnHiddenByItsWidthAloneStaysHidden)
+{
+    TZelColumn* column = AddColumns(1);
+    column->SetWidth(-1);
+    TZelColumnRec rec;
+    rec.Assign(column);
+    EXPECT_TRUE(rec.Visible);
+    rec.AssignToColumn(column);
+    EXPECT_TRUE(column->Visible());
+    EXPECT_EQ(column->GetWidth(), -1);
 }
 
 TEST_F(ColumnRec, RecordRoundTripReproducesTheColumn)

@@ -292,6 +292,31 @@ TEST_F(Column, PickListIsCopiedAndFreedOnRequest)
     EXPECT_FALSE(column->HasPickList());
 }
 
+namespace {
+class TOwnTitle : public TZelColumnTitle {
+public:
+    using TZelColumnTitle::TZelColumnTitle;
+};
+class TOwnTitleColumn : public TZelColumn {
+public:
+    using TZelColumn::TZelColumn;
+    TZelColumnTitle* CreateTitle() override { return new TOwnTitle(this); }
+};
+} // namespace
+
+TEST(ColumnSubclass, AnOverriddenCreateTitleMakesTheTitle)
+{
+    TZelGrid grid(nullptr);
+    TZelGridColumns columns{&grid, nullptr, ItemClassOf<TOwnTitleColumn>};
+    TZelColumn* added = columns.Add();
+    TOwnTitleColumn direct(&columns);
+    for (TZelColumn* column : {added, static_cast<TZelColumn*>(&direct)}) {
+        EXPECT_NE(dynamic_cast<TOwnTitle*>(column->Title()), nullptr);
+        EXPECT_EQ(column->Title()->Column(), column);
+    }
+    EXPECT_EQ(added->Title()->GetFont()->Handle(), grid.TitleFont()->Handle());
+}
+
 TEST(ColumnWithoutGrid, UsesTheFixedDefaults)
 {
     TZelGridColumns columns{nullptr, nullptr, ItemClassOf<TZelColumn>};

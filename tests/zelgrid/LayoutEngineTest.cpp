@@ -271,3 +271,62 @@ TEST_F(ZelGridTest, ADeferredLayoutDuringAnUpdateRunsWhenTheUpdateEnds)
     Grid->EndLayout();
     EXPECT_EQ(Grid->Passes, 2);
 }
+
+// A layout that is not shown changes nothing in the grid, and the width write-back cannot carry
+// its change into the shown layout; showing it takes up its state.
+TEST_F(ZelGridTest, AChangeToALayoutNotShownWaitsUntilItIsShown)
+{
+    AddColumns(2);
+    TZelGridColumns* other = Grid->Layout()->Add()->GeTZelColumns();
+    other->Add()->SetWidth(50);
+    other->Add()->SetWidth(70);
+    ShowGrid();
+    Settle();
+    const int passes = Grid->Passes;
+
+    other->GeTZelColumn(0)->SetVisible(false);
+    other->GeTZelColumn(1)->SetWidth(75);
+    other->Add();
+    EXPECT_EQ(Grid->Passes, passes);
+    EXPECT_FALSE(HasPendingPaint());
+    EXPECT_EQ(Grid->ColCount(), 3);
+    EXPECT_EQ(Grid->ColWidths(1), Grid->DefaultColWidth());
+    EXPECT_EQ(Grid->ColWidths(2), Grid->DefaultColWidth());
+    EXPECT_TRUE(Columns()->GeTZelColumn(0)->AssignedValues().Empty());
+
+    Grid->SetLayoutIndex(1);
+    EXPECT_EQ(Grid->ColCount(), 4);
+    EXPECT_LE(Grid->ColWidths(1), 0);
+    EXPECT_EQ(Grid->ColWidths(2), 75);
+    Grid->SetLayoutIndex(0);
+    EXPECT_EQ(Grid->ColWidths(1), Grid->DefaultColWidth());
+    EXPECT_TRUE(Columns()->GeTZelColumn(0)->AssignedValues().Empty());
+}
+
+// The counters are bytes: the level after the deepest is refused before anything changes, and
+// closing every open level still ends in one pass with the column collection released.
+TEST_F(ZelGridTest, ALayoutOrUpdateBracketBeyondTheDeepestIsRefusedAndChangesNothing)
+{
+    AddColumns(1);
+    Grid->Passes = 0;
+    const int deepest = TCustomZelGrid::MaxBracketDepth;
+    for (int i = 0; i < deepest; ++i) Grid->BeginLayout();
+    EXPECT_THROW(Grid->BeginLayout(), EInvalidGridOperation);
+    EXPECT_THROW(Grid->BeginUpdate(), EInvalidGridOperation);
+    EXPECT_EQ(Grid->LayoutLock(), deepest);
+    EXPECT_EQ(Grid->UpdateLock(), deepest);
+    EXPECT_EQ(Columns()->UpdateCount(), 1);
+    for (int i = 0; i < deepest; ++i) Grid->EndLayout();
+    EXPECT_EQ(Grid->Passes, 1);
+    EXPECT_EQ(Columns()->UpdateCount(), 0);
+
+    // A full update counter refuses a layout bracket too, and a column that needs one.
+    for (int i = 0; i < deepest; ++i) Grid->BeginUpdate();
+    EXPECT_THROW(Grid->BeginLayout(), EInvalidGridOperation);
+    EXPECT_THROW(Columns()->Add(), EInvalidGridOperation);
+    EXPECT_EQ(Grid->LayoutLock(), 0);
+    EXPECT_EQ(Columns()->UpdateCount(), 0);
+    EXPECT_EQ(Columns()->Count(), 1);
+    for (int i = 0; i < deepest; ++i) Grid->EndUpdate();
+    EXPECT_EQ(Grid->UpdateLock(), 0);
+}
