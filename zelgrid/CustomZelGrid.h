@@ -247,22 +247,24 @@ private:
     TColor FSelectedColor = clActiveCaption;
 };
 
-// Closes a layout bracket also when an exception passes.
+// Closes a layout bracket also when an exception passes; a grid freed inside the bracket is
+// left alone.
 class TLayoutGuard {
 public:
-    explicit TLayoutGuard(TCustomZelGrid* Grid) : FGrid(Grid)
+    explicit TLayoutGuard(TCustomZelGrid* Grid) : FGrid(Grid), FAlive(Grid)
     {
         if (FGrid) FGrid->BeginLayout();
     }
     ~TLayoutGuard()
     {
-        if (FGrid) FGrid->EndLayout();
+        if (FGrid && FAlive) FGrid->EndLayout();
     }
     TLayoutGuard(const TLayoutGuard&) = delete;
     TLayoutGuard& operator=(const TLayoutGuard&) = delete;
 
 private:
     TCustomZelGrid* FGrid;
+    TObjectWatch FAlive;
 };
 
 // ----- the shared cell-text bitmap and the cell text writer -----

@@ -7,6 +7,7 @@
 #include <climits>
 #include <cstdint>
 
+#include "host/core/Exceptions.h"
 #include "host/windows/Paint.h"
 #include "host/windows/ScrollBar.h"
 #include "zelgrid/CustomZelGrid.h"
@@ -14,7 +15,9 @@
 void TCustomZelGrid::GetRowCount(int& ARowCount)
 {
     if (!OnGetRowCount) return;
+    TObjectWatch alive(this);
     OnGetRowCount(ARowCount);
+    if (!alive) return;
     if (ARowCount < 1) ARowCount = 1;
     // A count near the largest Integer must not overflow when the title row is added.
     ARowCount = std::min(ARowCount, INT_MAX - FTitleRows) + FTitleRows;
@@ -27,8 +30,9 @@ void TCustomZelGrid::GetDataCell(int ACol, int ARow, std::string& AValue)
 
 void TCustomZelGrid::ValidateDataCell(int ACol, int ARow, const std::string& NewVal, bool& ACancel)
 {
+    TObjectWatch alive(this);
     if (OnValidateData) OnValidateData(ACol - FIndicatorCols, ARow - FTitleRows, NewVal, ACancel);
-    InvalidateRow(ARow);
+    if (alive) InvalidateRow(ARow);
 }
 
 void TCustomZelGrid::GetSummary(TObject* Sender, int Acol, Currency& aSummary)
@@ -85,35 +89,50 @@ std::string TCustomZelGrid::FGetDataCell()
 
 void TCustomZelGrid::SetCurrentRow(int Value)
 {
+    TObjectWatch alive(this);
     MoveToRow(Value);
-    SetRow(Value);
+    if (alive) SetRow(Value);
 }
 
+// The target is checked before the application hears of it, so that its record pointer never
+// goes where the grid's current row cannot follow. A layout without data columns has no cell to
+// move onto: its row is still reported.
 void TCustomZelGrid::AMoveColRow(int ACol, int ARow, bool MoveAnchor, bool Show)
 {
+    const bool hasCells = ColCount() > FixedCols();
+    if (ARow < FixedRows() || ARow >= RowCount() || (hasCells && (ACol < FixedCols() || ACol >= ColCount())))
+        throw EInvalidGridOperation("Grid index out of range");
+    TObjectWatch alive(this);
     if (FEditorActive) HideEditor();
+    if (!alive) return;
     MoveToRow(ARow);
-    // A layout without data columns has no cell to move onto; the row is still reported.
-    if (ACol >= FixedCols() && ACol < ColCount() && ARow >= FixedRows() && ARow < RowCount())
-        TCustomGrid::MoveColRow(ACol, ARow, MoveAnchor, Show);
+    if (!alive) return;
+    if (hasCells) TCustomGrid::MoveColRow(ACol, ARow, MoveAnchor, Show);
+    if (!alive) return;
     if (FOptions.Contains(dgAlwaysShowEditor) && Focused()) ShowEditor();
 }
 
 void TCustomZelGrid::UpdateRowCount()
 {
+    TObjectWatch alive(this);
     if (FTitleRows >= RowCount()) SetRowCount(FTitleRows + 1);
+    if (!alive) return;
     SetFixedRows(FTitleRows);
+    if (!alive) return;
     int count = RowCount();
     GetRowCount(count);
-    SetRowCount(count);
+    if (alive) SetRowCount(count);
 }
 
 void TCustomZelGrid::UpdateScrollBar()
 {
     if (!HandleAllocated()) return;
+    TObjectWatch alive(this);
     int count = RowCount();
     GetRowCount(count);
+    if (!alive) return;
     SetRowCount(count);
+    if (!alive) return;
     HWND wnd = WindowHandle();
     SetScrollRange(wnd, SB_VERT, 0, RowCount() - 1, false);
     int position = Row() - 1;
@@ -125,35 +144,44 @@ void TCustomZelGrid::UpdateScrollBar()
 
 void TCustomZelGrid::UpdateActive()
 {
+    TObjectWatch alive(this);
     if (!FOptions.Contains(dgAlwaysShowEditor) && !FEditorActive) HideEditor();
+    if (!alive) return;
     AMoveColRow(Col(), Row(), false, false);
+    if (!alive) return;
     std::string text;
     GetDataCell(Col() - FIndicatorCols, Row() - FTitleRows, text);
-    if (text != FCellText) InvalidateEditor();
+    if (alive && text != FCellText) InvalidateEditor();
 }
 
 void TCustomZelGrid::DeleteRecord(int ARow)
 {
     InvalidateRow(Row());
+    TObjectWatch alive(this);
     if (OnDeleteRecord) OnDeleteRecord(ARow);
+    if (!alive) return;
     UpdateRowCount();
+    if (!alive) return;
     int target = ARow >= 1 && ARow < RowCount() ? ARow : ARow - 1;
     // Deleting the first data row (or rows beyond the new end) still leaves the cursor on a record.
     target = std::clamp(target, FixedRows(), RowCount() - 1);
     AMoveColRow(Col(), target, true, true);
-    InvalidateRow(Row());
+    if (alive) InvalidateRow(Row());
 }
 
 void TCustomZelGrid::WMSize(TWMSize& Message)
 {
+    TObjectWatch alive(this);
     TCustomGrid::WMSize(Message);
-    if (FUpdateLock == 0) UpdateRowCount();
+    if (alive && FUpdateLock == 0) UpdateRowCount();
 }
 
 
 void TCustomZelGrid::WMVScroll(TWMScroll& Message)
 {
+    TObjectWatch alive(this);
     AcquireFocus();
+    if (!alive) return;
     InvalidateRow(Row());
     const std::int64_t row = Row();
     const std::int64_t page = VisibleRowCount();
@@ -180,9 +208,10 @@ void TCustomZelGrid::WMVScroll(TWMScroll& Message)
     case SB_BOTTOM: SetCurrentRow(last); break;
     default: break; // SB_THUMBTRACK and the rest: no move
     }
+    if (!alive) return;
     InvalidateRow(Row());
     UpdateActive();
-    UpdateScrollBar();
+    if (alive) UpdateScrollBar();
 }
 
 TRect TCustomZelGrid::WholeRowRect(int ARow) const
@@ -193,8 +222,11 @@ TRect TCustomZelGrid::WholeRowRect(int ARow) const
 void TCustomZelGrid::Scroll(int Distance)
 {
     const TRect oldRect = WholeRowRect(Row());
+    TObjectWatch alive(this);
     UpdateScrollBar();
+    if (!alive) return;
     UpdateActive();
+    if (!alive) return;
     const TRect newRect = WholeRowRect(Row());
     if (HandleAllocated()) {
         ValidateRect(WindowHandle(), &oldRect);
@@ -203,13 +235,15 @@ void TCustomZelGrid::Scroll(int Distance)
     }
     if (Distance != 0) {
         HideEditor();
+        if (!alive) return;
         struct TShowAgain {
             TCustomZelGrid* Grid;
+            const TObjectWatch& Alive;
             ~TShowAgain()
             {
-                if (Grid->FOptions.Contains(dgAlwaysShowEditor)) Grid->ShowEditor();
+                if (Alive && Grid->FOptions.Contains(dgAlwaysShowEditor)) Grid->ShowEditor();
             }
-        } showAgain{this};
+        } showAgain{this, alive};
         const std::int64_t distance = Distance;
         if (std::abs(distance) > VisibleRowCount()) {
             Invalidate();
@@ -228,5 +262,5 @@ void TCustomZelGrid::Scroll(int Distance)
             }
         }
     }
-    if (FUpdateLock == 0) Update();
+    if (alive && FUpdateLock == 0) Update();
 }

@@ -145,7 +145,9 @@ TCustomZelGrid::~TCustomZelGrid()
 void TCustomZelGrid::SetOptions(TZelGridOptions Value)
 {
     if (Value == FOptions) return;
+    TObjectWatch alive(this);
     TCustomGrid::SetOptions(BaseOptionsFor(Value));
+    if (!alive) return;
     const TZelGridOptions changed = (FOptions - Value) + (Value - FOptions);
     FOptions = Value;
     if (Value.Contains(dgAlwaysShowEditor)) FOptions.Include(dgEditing);
@@ -155,8 +157,9 @@ void TCustomZelGrid::SetOptions(TZelGridOptions Value)
 
 void TCustomZelGrid::SetTitleFont(TFont* Value)
 {
+    TObjectWatch alive(this);
     FTitleFont->Assign(Value);
-    if (FOptions.Contains(dgTitles)) LayoutChanged();
+    if (alive && FOptions.Contains(dgTitles)) LayoutChanged();
 }
 
 void TCustomZelGrid::SeTZelColLayout(TZelColLayout* Value)
@@ -230,25 +233,24 @@ void TCustomZelGrid::TitleFontChanged(TObject*)
 
 void TCustomZelGrid::CMParentFontChanged(TMessage& Message)
 {
+    TObjectWatch alive(this);
     TCustomGrid::CMParentFontChanged(Message);
-    if (!ParentFont()) return;
-    FTitleFontFromParent = true;
-    try {
+    if (!alive || !ParentFont()) return;
+    {
+        TScopedMember<bool> fromParent(this, FTitleFontFromParent, true);
         SetTitleFont(Font());
-    } catch (...) {
-        FTitleFontFromParent = false;
-        throw;
     }
-    FTitleFontFromParent = false;
-    LayoutChanged();
+    if (alive) LayoutChanged();
 }
 
 void TCustomZelGrid::CMFontChanged(TMessage& Message)
 {
+    TObjectWatch alive(this);
     TCustomGrid::CMFontChanged(Message);
+    if (!alive) return;
     TLayoutGuard layout(this);
     if (TZelGridColumns* columns = GeTZelColumns())
-        for (int i = 0; i < columns->Count(); ++i) columns->GeTZelColumn(i)->RefreshDefaultFont();
+        for (int i = 0; i < columns->Count() && alive; ++i) columns->GeTZelColumn(i)->RefreshDefaultFont();
 }
 
 void TCustomZelGrid::ShowEditor() {}

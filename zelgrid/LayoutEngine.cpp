@@ -92,11 +92,13 @@ void TCustomZelGrid::EndLayout()
 {
     if (FLayoutLock == 0) return;
     if (FLayoutLock == 1) {
+        TObjectWatch alive(this);
         try {
             InternalLayout();
         } catch (...) {
             // A failing pass simply ends at the failing step.
         }
+        if (!alive) return; // a handler of the pass freed the grid, and its counters with it
     }
     CancelLayout();
 }
@@ -106,13 +108,16 @@ void TCustomZelGrid::CancelLayout()
 {
     if (FLayoutLock == 0) return;
     struct TCloseCounters {
-        TCustomZelGrid* Grid;
+        explicit TCloseCounters(TCustomZelGrid* AGrid) : Grid(AGrid), Alive(AGrid) {}
         ~TCloseCounters()
         {
+            if (!Alive) return;
             --Grid->FLayoutLock;
             Grid->EndUpdate();
         }
-    } close{this};
+        TCustomZelGrid* Grid;
+        TObjectWatch Alive;
+    } close(this);
     if (FLayoutLock == 1) ReleaseHeldColumns();
 }
 
@@ -143,14 +148,15 @@ void TCustomZelGrid::DeferLayout()
 }
 
 // A deferred pass that finds a bracket or an update open does not close what it did not open:
-// an open bracket runs its own pass at its end, and an update owes the pass until it ends.
+// the pass stays owed until one runs, at the bracket's end or, when the bracket is cancelled,
+// once the last bracket or update closes.
 void TCustomZelGrid::CMDeferLayout(TMessage&)
 {
     if (AcquireLayoutLock()) {
         EndLayout();
         return;
     }
-    if (FLayoutLock == 0) FDeferredLayoutOwed = true;
+    FDeferredLayoutOwed = true;
 }
 
 void TCustomZelGrid::EnsureShownLayout()
@@ -186,16 +192,23 @@ void TCustomZelGrid::InternalLayout()
     TZelGridColumns* columns = GeTZelColumns();
     RemoveDefaultColumns(columns);
 
+    // Every step below may reach an application handler that frees the grid.
+    TObjectWatch alive(this);
     FIndicatorCols = FOptions.Contains(dgIndicator) ? 1 : 0;
     SetColCount(columns->Count() + FIndicatorCols);
+    if (!alive) return;
     SetFixedCols(FIndicatorCols);
+    if (!alive) return;
 
     FTitleRows = FOptions.Contains(dgTitles) ? 1 : 0;
     if (FOptions.Contains(dgTitles)) SetRowHeights(0, FTitleHeight != 0 ? FTitleHeight : DefaultRowHeight());
-
+    if (!alive) return;
     UpdateRowCount();
+    if (!alive) return;
     SeTZelColumnAttributes();
+    if (!alive) return;
     UpdateActive();
+    if (!alive) return;
     Invalidate();
 }
 
@@ -221,16 +234,21 @@ void TCustomZelGrid::Loaded()
 
 void TCustomZelGrid::CreateWnd()
 {
+    TObjectWatch alive(this);
     BeginUpdate();
     try {
         TCustomGrid::CreateWnd();
     } catch (...) {
-        EndUpdate();
+        if (alive) EndUpdate();
         throw;
     }
+    if (!alive) return;
     EndUpdate();
+    if (!alive) return;
     UpdateRowCount();
+    if (!alive) return;
     UpdateActive();
+    if (!alive) return;
     UpdateScrollBar();
 }
 
@@ -238,24 +256,27 @@ void TCustomZelGrid::ColumnMoved(int FromIndex, int ToIndex)
 {
     const int from = RawToDataColumn(FromIndex);
     const int to = RawToDataColumn(ToIndex);
+    TObjectWatch alive(this);
     if (TZelGridColumns* columns = GeTZelColumns()) columns->GeTZelColumn(from)->SetIndex(to);
-    if (OnColumnMoved) OnColumnMoved(this, from, to);
+    if (alive && OnColumnMoved) OnColumnMoved(this, from, to);
 }
 
 void TCustomZelGrid::ColWidthsChanged()
 {
+    TObjectWatch alive(this);
     TCustomGrid::ColWidthsChanged();
-    if (!AcquireLayoutLock()) return;
+    if (!alive || !AcquireLayoutLock()) return;
     try {
         // Before the first pass the base grid may have more columns than the layout.
         TZelGridColumns* columns = GeTZelColumns();
         const int last = columns ? std::min(ColCount(), columns->Count() + FIndicatorCols) : 0;
-        for (int i = FIndicatorCols; i < last; ++i) columns->GeTZelColumn(i - FIndicatorCols)->SetWidth(ColWidths(i));
+        for (int i = FIndicatorCols; i < last && alive; ++i)
+            columns->GeTZelColumn(i - FIndicatorCols)->SetWidth(ColWidths(i));
     } catch (...) {
-        EndLayout();
+        if (alive) EndLayout();
         throw;
     }
-    EndLayout();
+    if (alive) EndLayout();
 }
 
 void TCustomZelGrid::ColSized(int ACol)
@@ -270,11 +291,14 @@ void TCustomZelGrid::SetLayoutIndex(int Value)
     if (Value <= FLayout->Count() - 1) {
         const int old = FLayoutIndex;
         FLayoutIndex = Value;
+        TObjectWatch alive(this);
         LayoutChanged();
-        if (OnLayoutChange) OnLayoutChange(old, Value);
+        if (alive && OnLayoutChange) OnLayoutChange(old, Value);
         return;
     }
+    TObjectWatch alive(this);
     HideEditor();
+    if (!alive) return;
     FLayout->Add();
     FLayoutIndex = FLayout->Count() - 1;
     LayoutChanged();

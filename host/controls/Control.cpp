@@ -45,8 +45,9 @@ void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight)
         InvalidateRect(FParent->Handle(), &old, true);
         InvalidateRect(FParent->Handle(), &now, true);
     }
+    TObjectWatch alive(this);
     BoundsChanged();
-    RequestAlign();
+    if (alive) RequestAlign();
 }
 
 TPoint TControl::ClientToScreen(TPoint P) const
@@ -144,8 +145,9 @@ void TControl::SetVisible(bool Value)
 {
     if (Value == FVisible) return;
     FVisible = Value;
-    Perform(CM_VISIBLECHANGED, Value ? 1 : 0);
-    RequestAlign();
+    TObjectWatch alive(this);
+    Perform(CM_VISIBLECHANGED, Value ? 1 : 0); // a form's show and hide handlers run here
+    if (alive) RequestAlign();
 }
 
 bool TControl::Showing() const
@@ -224,7 +226,9 @@ static HWND MouseWindow(TControl* Control)
 
 void TControl::WMLButtonDown(TWMMouse& Message)
 {
+    TObjectWatch alive(this);
     if (ControlStyle.Contains(csCaptureMouse)) SetCapture(MouseWindow(this));
+    if (!alive) return;
     if (ControlStyle.Contains(csClickEvents)) FClicked = true;
     if (FDragMode == dmAutomatic) {
         BeginDrag(false);
@@ -235,19 +239,22 @@ void TControl::WMLButtonDown(TWMMouse& Message)
 
 void TControl::WMLButtonDblClk(TWMMouse& Message)
 {
+    TObjectWatch alive(this);
     if (ControlStyle.Contains(csCaptureMouse)) SetCapture(MouseWindow(this));
-    if (ControlStyle.Contains(csClickEvents)) DblClick();
-    DoMouseDown(Message, mbLeft, {ssDouble});
+    if (alive && ControlStyle.Contains(csClickEvents)) DblClick();
+    if (alive) DoMouseDown(Message, mbLeft, {ssDouble});
 }
 
 void TControl::WMLButtonUp(TWMMouse& Message)
 {
+    TObjectWatch alive(this);
     if (ControlStyle.Contains(csCaptureMouse) && GetCapture() == MouseWindow(this)) ReleaseCapture();
+    if (!alive) return;
     const bool clicked = FClicked;
     FClicked = false;
     // The click counts only when released over the control.
     if (clicked && ClientRect().Contains(Message.Pos())) Click();
-    DoMouseUp(Message, mbLeft);
+    if (alive) DoMouseUp(Message, mbLeft);
 }
 
 void TControl::WMRButtonDown(TWMMouse& Message)
@@ -287,11 +294,7 @@ void TControl::CMFontChanged(TMessage&)
 void TControl::CMParentFontChanged(TMessage&)
 {
     if (!FParentFont || !FParent) return;
-    FFontFromParent = true;
-    struct TReset {
-        bool& Flag;
-        ~TReset() { Flag = false; }
-    } reset{FFontFromParent};
+    TScopedMember<bool> fromParent(this, FFontFromParent, true);
     FFont->Assign(FParent->Font());
 }
 
@@ -303,8 +306,9 @@ void TControl::CMColorChanged(TMessage&)
 void TControl::CMParentColorChanged(TMessage&)
 {
     if (!FParentColor || !FParent) return;
+    TObjectWatch alive(this);
     SetColor(FParent->Color());
-    FParentColor = true;
+    if (alive) FParentColor = true;
 }
 
 void TControl::CMCtl3DChanged(TMessage&)
@@ -315,15 +319,17 @@ void TControl::CMCtl3DChanged(TMessage&)
 void TControl::CMParentCtl3DChanged(TMessage&)
 {
     if (!FParentCtl3D || !FParent) return;
-    SetCtl3D(FParent->Ctl3D());
-    FParentCtl3D = true;
+    TObjectWatch alive(this);
+    SetCtl3D(FParent->Ctl3D()); // a new frame resizes the client area: WM_SIZE runs
+    if (alive) FParentCtl3D = true;
 }
 
 void TControl::CMParentShowHintChanged(TMessage&)
 {
     if (!FParentShowHint || !FParent) return;
+    TObjectWatch alive(this);
     SetShowHint(FParent->ShowHint());
-    FParentShowHint = true;
+    if (alive) FParentShowHint = true;
 }
 
 void TControl::Dispatch(TMessage& Message)

@@ -55,12 +55,16 @@ static HWND WindowOf(TControl* Control)
     return Control->Parent() ? Control->Parent()->WindowHandle() : nullptr;
 }
 
-void TDragObject::MoveTo(TPoint ScreenPos)
+// The drag belongs to its source: a handler that frees the source frees the drag too.
+bool TDragObject::MoveTo(TPoint ScreenPos)
 {
     FLastPos = ScreenPos;
+    TObjectWatch sourceAlive(FSource);
     if (!FStarted) {
-        if (std::abs(ScreenPos.X - FStartPos.X) < FThreshold && std::abs(ScreenPos.Y - FStartPos.Y) < FThreshold) return;
+        if (std::abs(ScreenPos.X - FStartPos.X) < FThreshold && std::abs(ScreenPos.Y - FStartPos.Y) < FThreshold)
+            return true;
         Start();
+        if (!sourceAlive) return false;
     }
     TControl* target = TargetAt(ScreenPos);
     TControl* old = CurrentTarget(); // null once it has been left
@@ -68,6 +72,7 @@ void TDragObject::MoveTo(TPoint ScreenPos)
         bool accept = false;
         const TPoint p = old->ScreenToClient(ScreenPos);
         old->DragOver(FSource, p.X, p.Y, dsDragLeave, accept);
+        if (!sourceAlive) return false;
         // The handler may have freed or moved the control under the pointer.
         target = TargetAt(ScreenPos);
         old = nullptr;
@@ -75,11 +80,13 @@ void TDragObject::MoveTo(TPoint ScreenPos)
     FTargetWnd = target ? WindowOf(target) : nullptr;
     FTarget = target;
     FAccepted = false;
-    if (!target) return;
+    if (!target) return true;
     const TPoint p = target->ScreenToClient(ScreenPos);
     bool accept = false;
     target->DragOver(FSource, p.X, p.Y, old == target ? dsDragMove : dsDragEnter, accept);
+    if (!sourceAlive) return false;
     FAccepted = accept;
+    return true;
 }
 
 bool TDragObject::HandleMessage(TMessage& Message)
@@ -94,7 +101,7 @@ bool TDragObject::HandleMessage(TMessage& Message)
         // A press that never became a drag is an ordinary click.
         const bool started = FStarted;
         const TPoint pos = FSource->ClientToScreen(TWMMouse(Message).Pos());
-        if (started && !(pos == FLastPos)) MoveTo(pos);
+        if (started && !(pos == FLastPos) && !MoveTo(pos)) return true;
         Finish(started);
         return started;
     }
@@ -157,12 +164,14 @@ void TControl::BeginDrag(bool Immediate, int Threshold)
     if (FDrag || !WindowOf(this)) return;
     // Whatever the control was tracking with the mouse (a selection, a column drag) ends here:
     // the drag takes the mouse until the button is released.
+    TObjectWatch alive(this);
     Perform(CM_CANCELMODE);
+    if (!alive || FDrag || !WindowOf(this)) return;
     TPoint pos;
     GetCursorPos(pos);
     FDrag = std::make_unique<TDragObject>(this, pos, Threshold);
     if (GetCapture() != WindowOf(this)) SetCapture(WindowOf(this));
-    if (Immediate) FDrag->Start();
+    if (alive && Immediate && FDrag) FDrag->Start();
 }
 
 void TControl::EndDrag(bool Drop)

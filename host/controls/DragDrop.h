@@ -23,7 +23,8 @@ public:
     void SourceDestroyed() { FSource = nullptr; }
 
 private:
-    void MoveTo(TPoint ScreenPos);
+    // False when a handler freed the source, and with it this drag.
+    bool MoveTo(TPoint ScreenPos);
     TControl* TargetAt(TPoint ScreenPos) const;
     TControl* CurrentTarget() const;
 

@@ -21,6 +21,7 @@ TCustomForm::TCustomForm(TComponent* AOwner) : TWinControl(AOwner)
 TCustomForm::~TCustomForm()
 {
     ComponentState.Include(csDestroying);
+    if (FModalExit) *FModalExit = FModalResult != mrNone ? FModalResult : mrCancel;
     FActiveControl = nullptr;
     FFocusedControl = nullptr;
     if (Application().MainForm() == this) Application().SetMainForm(nullptr);
@@ -67,9 +68,10 @@ void TCustomForm::SetFocusedControl(TWinControl* Control)
     if (Control == FFocusedControl) return;
     TWinControl* old = FFocusedControl;
     FFocusedControl = Control;
-    // The handlers may move the focus again or free controls: look at the state afresh.
+    // The handlers may move the focus again or free controls or the form: look at the state afresh.
+    TObjectWatch alive(this);
     if (old && !old->ComponentState.Contains(csDestroying) && ContainsControl(old)) old->Perform(CM_EXIT);
-    if (FFocusedControl == Control && Control && ContainsControl(Control)) Control->Perform(CM_ENTER);
+    if (alive && FFocusedControl == Control && Control && ContainsControl(Control)) Control->Perform(CM_ENTER);
 }
 
 void TCustomForm::ControlRemoved(TControl* Control)
@@ -91,15 +93,17 @@ void TCustomForm::FocusActiveControl()
 
 void TCustomForm::WMActivate(TWMActivate& Message)
 {
+    TObjectWatch alive(this);
     DefaultHandler(Message.Message);
-    if (Message.Active() != WA_INACTIVE) FocusActiveControl();
+    if (alive && Message.Active() != WA_INACTIVE) FocusActiveControl();
 }
 
 void TCustomForm::WMSetFocus(TWMSetFocus& Message)
 {
+    TObjectWatch alive(this);
     DefaultHandler(Message.Message);
     // The form itself never keeps the focus while one of its controls can take it.
-    if (FActiveControl && FActiveControl->CanFocus()) ::SetFocus(FActiveControl->Handle());
+    if (alive && FActiveControl && FActiveControl->CanFocus()) ::SetFocus(FActiveControl->Handle());
 }
 
 void TCustomForm::CMDialogKey(TCMDialogKey& Message)
@@ -127,17 +131,22 @@ void TCustomForm::Dispatch(TMessage& Message)
 
 void TCustomForm::CMVisibleChanged(TMessage&)
 {
+    // Every step runs handlers (WM_SIZE, activation, focus, OnShow) that may free the form.
+    TObjectWatch alive(this);
     if (Visible()) {
         HandleNeeded();
+        if (!alive) return;
         ShowWindow(WindowHandle(), SW_SHOW);
+        if (!alive) return;
         SetActiveWindow(WindowHandle());
+        if (!alive) return;
         FocusActiveControl();
-        DoShow();
+        if (alive) DoShow();
         return;
     }
     if (!HandleAllocated()) return;
     DoHide();
-    if (HandleAllocated()) ShowWindow(WindowHandle(), SW_HIDE);
+    if (alive && HandleAllocated()) ShowWindow(WindowHandle(), SW_HIDE);
 }
 
 void TCustomForm::DoShow()
@@ -173,29 +182,34 @@ void TCustomForm::Close()
         FModalResult = mrCancel;
         return;
     }
-    if (!CloseQuery()) return;
+    TObjectWatch alive(this);
+    if (!CloseQuery() || !alive) return;
     TCloseAction action = caHide;
     DoClose(action);
-    if (action == caNone) return;
+    if (!alive || action == caNone) return;
     if (Application().MainForm() == this) Application().Terminate();
-    if (action == caFree) {
-        // Freed from the message loop, once the code that asked to close has returned.
-        if (HandleAllocated()) PostMessage(WindowHandle(), CM_RELEASE);
-        Hide();
-        return;
-    }
+    if (action == caFree) Release();
     Hide();
+}
+
+void TCustomForm::Release()
+{
+    // Freed from the message loop, once the code that asked for it has returned.
+    if (HWND wnd = Handle()) PostMessage(wnd, CM_RELEASE);
 }
 
 void TCustomForm::CloseModal()
 {
-    if (!CloseQuery()) {
+    TObjectWatch alive(this);
+    const bool canClose = CloseQuery();
+    if (!alive) return;
+    if (!canClose) {
         FModalResult = mrNone;
         return;
     }
     TCloseAction action = caHide;
     DoClose(action);
-    if (action == caNone) FModalResult = mrNone;
+    if (alive && action == caNone) FModalResult = mrNone;
 }
 
 namespace {
@@ -230,19 +244,28 @@ private:
 
 } // namespace
 
+// Any handler the loop runs may free the form (a posted CM_RELEASE, a delete): the loop then
+// returns the result the form had, or mrCancel, without touching it again.
 TModalResult TCustomForm::ShowModal()
 {
     if (Visible() || !Enabled() || FModal) throw EInvalidOperation("Cannot make a visible window modal");
+    TObjectWatch alive(this);
     HandleNeeded();
+    if (!alive) return mrCancel;
     TModalWindowsGuard windows(this);
+    TModalResult freedResult = mrCancel;
     FModal = true;
     FModalResult = mrNone;
+    FModalExit = &freedResult;
     struct TModalEnd {
         TCustomForm* Form;
+        const TObjectWatch& Alive;
         ~TModalEnd()
         {
-            Form->FModal = false;
             Application().ModalFinished(Form);
+            if (!Alive) return;
+            Form->FModal = false;
+            Form->FModalExit = nullptr;
             // An OnHide handler that raises here cannot be reported while another exception
             // may be passing; the form is hidden either way.
             try {
@@ -250,13 +273,16 @@ TModalResult TCustomForm::ShowModal()
             } catch (...) {
             }
         }
-    } end{this};
+    } end{this, alive};
     Show();
+    if (!alive) return freedResult;
     Application().ModalStarted(this);
     for (;;) {
+        if (!alive) return freedResult;
         if (Application().Terminated()) FModalResult = mrCancel;
         if (FModalResult != mrNone) {
             CloseModal();
+            if (!alive) return freedResult;
             if (FModalResult != mrNone) break;
         }
         Application().HandleMessage();

@@ -28,6 +28,9 @@ public:
     // form only gets ModalResult mrCancel, which ends its loop.
     void Close();
     virtual bool CloseQuery();
+    // Frees the form once the message loop gets to a message posted now: the way to close and
+    // free a form from one of its own handlers, which may still touch it after the call.
+    void Release();
 
     // Shows the form modally: every other top-level window is disabled until the loop ends,
     // which happens once ModalResult is not mrNone (and the close is not refused).
@@ -71,6 +74,8 @@ private:
     TWinControl* FFocusedControl = nullptr;
     TModalResult FModalResult = mrNone;
     bool FModal = false;
+    // Where a modal loop wants the result if the form is freed while the loop runs.
+    TModalResult* FModalExit = nullptr;
 };
 
 class TForm : public TCustomForm {

@@ -56,8 +56,9 @@ void TCustomGrid::SetColCount(int Value)
     FCols.SetCount(Value);
     std::erase_if(FNoTabStops, [Value](int Col) { return Col >= Value; });
     FFixedCols = std::min(FFixedCols, Value);
+    TObjectWatch alive(this);
     CheckCurrent();
-    SizesChanged();
+    if (alive) SizesChanged();
 }
 
 void TCustomGrid::SetRowCount(int Value)
@@ -66,8 +67,9 @@ void TCustomGrid::SetRowCount(int Value)
     if (Value == RowCount()) return;
     FRows.SetCount(Value);
     FFixedRows = std::min(FFixedRows, Value);
+    TObjectWatch alive(this);
     CheckCurrent();
-    SizesChanged();
+    if (alive) SizesChanged();
 }
 
 void TCustomGrid::SetFixedCount(int& Fixed, int Value, int Count, const char* Axis)
@@ -77,8 +79,9 @@ void TCustomGrid::SetFixedCount(int& Fixed, int Value, int Count, const char* Ax
         throw EInvalidGridOperation(std::string("Fixed ") + Axis + " count must not exceed " + Axis + " count");
     if (Value == Fixed) return;
     Fixed = Value;
+    TObjectWatch alive(this);
     CheckCurrent();
-    SizesChanged();
+    if (alive) SizesChanged();
 }
 
 void TCustomGrid::SetFixedCols(int Value) { SetFixedCount(FFixedCols, Value, ColCount(), "column"); }
@@ -106,7 +109,9 @@ void TCustomGrid::ClampTopLeft()
 void TCustomGrid::SizesChanged()
 {
     if (FUpdatingScrollRange) return;
+    TObjectWatch alive(this);
     UpdateScrollRange();
+    if (!alive) return;
     Invalidate();
     if (FInplaceEdit) UpdateEdit();
 }
@@ -206,8 +211,9 @@ void TCustomGrid::MoveColumn(int FromIndex, int ToIndex)
     adjust(FAnchor.X);
     if (FInplaceCol >= 0) adjust(FInplaceCol);
     Invalidate();
+    TObjectWatch alive(this);
     ColumnMoved(FromIndex, ToIndex);
-    ColWidthsChanged();
+    if (alive) ColWidthsChanged();
 }
 
 void TCustomGrid::ColumnMoved(int FromIndex, int ToIndex)
@@ -225,13 +231,15 @@ void TCustomGrid::SetOptions(TGridOptions Value)
     if (Value == FOptions) return;
     FOptions = Value;
     UpdateLineWidths();
+    TObjectWatch alive(this);
     if (!Value.Contains(goEditing)) HideEditor();
     else if (!FEditorMode) {
         if (Value.Contains(goAlwaysShowEditor)) ShowEditor();
         else HideEditor();
     }
+    if (!alive) return;
     if (Value.Contains(goRowSelect)) MoveCurrent(FCurrent.X, FCurrent.Y, true, false);
-    SizesChanged();
+    if (alive) SizesChanged();
 }
 
 void TCustomGrid::SetScrollBars(TScrollStyle Value)

@@ -42,8 +42,9 @@ void TCustomGrid::SetEditorMode(bool Value)
         HideEditor();
         return;
     }
+    TObjectWatch alive(this);
     ShowEditor();
-    if (FInplaceEdit) FInplaceEdit->Deselect();
+    if (alive && FInplaceEdit) FInplaceEdit->Deselect();
 }
 
 void TCustomGrid::ShowEditor()
@@ -60,9 +61,10 @@ void TCustomGrid::HideEditor()
 
 void TCustomGrid::ShowEditorChar(WORD Ch)
 {
+    TObjectWatch alive(this);
     ShowEditor();
     // Posted, so that the editor takes it after it loaded the cell's text.
-    if (FInplaceEdit && FInplaceEdit->HandleAllocated()) PostMessage(FInplaceEdit->WindowHandle(), WM_CHAR, Ch, 0);
+    if (alive && FInplaceEdit && FInplaceEdit->HandleAllocated()) PostMessage(FInplaceEdit->WindowHandle(), WM_CHAR, Ch, 0);
 }
 
 void TCustomGrid::InvalidateEditor()
@@ -80,11 +82,13 @@ void TCustomGrid::UpdateText()
 void TCustomGrid::UpdateEdit()
 {
     if (!CanEditShow()) return;
-    auto load = [this] {
+    // Loading the text asks the application, which may free the grid (and its editor).
+    TObjectWatch alive(this);
+    auto load = [this, &alive] {
         FInplaceCol = FCurrent.X;
         FInplaceRow = FCurrent.Y;
         FInplaceEdit->UpdateContents();
-        FInplaceEdit->SelectAll();
+        if (alive && FInplaceEdit) FInplaceEdit->SelectAll();
     };
     if (!FInplaceEdit) {
         FInplaceEdit = CreateEditor();
@@ -94,29 +98,35 @@ void TCustomGrid::UpdateEdit()
         load();
     } else if (FCurrent.X != FInplaceCol || FCurrent.Y != FInplaceRow) {
         HideEdit();
+        if (!alive || !FInplaceEdit) return;
         load();
     }
-    if (CanEditShow()) FInplaceEdit->Move(CellRect(FCurrent.X, FCurrent.Y));
+    if (alive && FInplaceEdit && CanEditShow()) FInplaceEdit->Move(CellRect(FCurrent.X, FCurrent.Y));
 }
 
 void TCustomGrid::HideEdit()
 {
     if (!FInplaceEdit) return;
+    TObjectWatch alive(this);
     struct TForget {
         TCustomGrid* Grid;
+        const TObjectWatch& Alive;
         ~TForget()
         {
+            if (!Alive) return;
             Grid->FInplaceCol = -1;
             Grid->FInplaceRow = -1;
             if (Grid->FInplaceEdit) Grid->FInplaceEdit->Hide();
         }
-    } forget{this};
+    } forget{this, alive};
     UpdateText();
 }
 
 void TCustomGrid::WMSetFocus(TWMSetFocus& Message)
 {
-    TCustomControl::WMSetFocus(Message);
+    TObjectWatch alive(this);
+    TCustomControl::WMSetFocus(Message); // the enter handler runs here
+    if (!alive) return;
     if (FInplaceEdit && Message.FocusedWnd() == FInplaceEdit->WindowHandle()) return;
     const TGridRect sel = Selection();
     const TRect box = BoxRect(sel.Left, sel.Top, sel.Right, sel.Bottom);
@@ -127,7 +137,9 @@ void TCustomGrid::WMSetFocus(TWMSetFocus& Message)
 
 void TCustomGrid::WMKillFocus(TWMKillFocus& Message)
 {
+    TObjectWatch alive(this);
     TCustomControl::WMKillFocus(Message);
+    if (!alive) return;
     const TGridRect sel = Selection();
     const TRect box = BoxRect(sel.Left, sel.Top, sel.Right, sel.Bottom);
     if (HandleAllocated()) InvalidateRect(WindowHandle(), &box, false);
@@ -137,6 +149,7 @@ void TCustomGrid::WMKillFocus(TWMKillFocus& Message)
 
 void TCustomGrid::CMFontChanged(TMessage& Message)
 {
+    TObjectWatch alive(this);
     if (FInplaceEdit) FInplaceEdit->SetFont(Font());
-    TCustomControl::CMFontChanged(Message);
+    if (alive) TCustomControl::CMFontChanged(Message);
 }

@@ -44,8 +44,11 @@ TGridCoord TCustomGrid::NextTabStop(TGridCoord From, bool Forward) const
 
 void TCustomGrid::KeyDown(WORD& Key, TShiftState Shift)
 {
+    TObjectWatch alive(this);
     TCustomControl::KeyDown(Key, Shift);
+    if (!alive) return;
     if (!CanGridAcceptKey(Key, Shift)) Key = 0;
+    if (!alive) return;
     const bool rowSelect = FOptions.Contains(goRowSelect);
     const TGridAxisView h = Horz(), v = Vert();
     const int pageHeight = std::max(1, v.FullVisibleCount());
@@ -113,28 +116,33 @@ void TCustomGrid::KeyDown(WORD& Key, TShiftState Shift)
                 moveAnchor = true;
             }
             break;
-        case VK_F2: SetEditorMode(true); break;
+        case VK_F2:
+            SetEditorMode(true);
+            if (!alive) return;
+            break;
         default: break;
         }
     }
     topLeft.X = std::clamp(topLeft.X, FFixedCols, std::max(FFixedCols, h.MaxFirst()));
     topLeft.Y = std::clamp(topLeft.Y, FFixedRows, std::max(FFixedRows, v.MaxFirst()));
     if (topLeft != FTopLeft) MoveTopLeft(topLeft.X, topLeft.Y);
+    if (!alive) return;
     // A column search that found nothing leaves the column where it was.
     if (current.X < 0) current.X = FCurrent.X;
     current.X = std::clamp(current.X, std::min(FFixedCols, ColCount() - 1), ColCount() - 1);
     current.Y = std::clamp(current.Y, std::min(FFixedRows, RowCount() - 1), RowCount() - 1);
     if (current != FCurrent) {
         MoveCurrent(current.X, current.Y, moveAnchor, true);
-        UpdateEdit();
-        Click();
+        if (alive) UpdateEdit();
+        if (alive) Click();
     }
 }
 
 void TCustomGrid::KeyPress(char& Key)
 {
+    TObjectWatch alive(this);
     TCustomControl::KeyPress(Key);
-    if (FOptions.Contains(goAlwaysShowEditor) || Key != '\r') return;
+    if (!alive || FOptions.Contains(goAlwaysShowEditor) || Key != '\r') return;
     if (FEditorMode) HideEditor();
     else ShowEditor();
     Key = 0;

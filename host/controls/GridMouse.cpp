@@ -60,15 +60,18 @@ int TCustomGrid::MoveTargetAt(int X) const
 
 void TCustomGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
 {
+    TObjectWatch alive(this);
     StartPress(Button, Shift, X, Y);
     // OnMouseDown comes last, whatever the press started.
-    TCustomControl::MouseDown(Button, Shift, X, Y);
+    if (alive) TCustomControl::MouseDown(Button, Shift, X, Y);
 }
 
 void TCustomGrid::StartPress(TMouseButton Button, TShiftState Shift, int X, int Y)
 {
+    TObjectWatch alive(this);
     if (!ComponentState.Contains(csDesigning) && (CanFocus() || !GetParentForm(this))) {
-        SetFocus();
+        SetFocus(); // the exit and enter handlers run here
+        if (!alive) return;
         if (!IsActiveControl()) {
             if (GetCapture() == WindowHandle()) ReleaseCapture();
             return;
@@ -103,9 +106,9 @@ void TCustomGrid::StartPress(TMouseButton Button, TShiftState Shift, int X, int 
             ShowEditor();
         } else {
             MoveCurrent(cell.X, cell.Y, true, true);
-            UpdateEdit();
+            if (alive) UpdateEdit();
         }
-        Click();
+        if (alive) Click();
         return;
     }
     FGridState = gsSelecting;
@@ -115,11 +118,13 @@ void TCustomGrid::StartPress(TMouseButton Button, TShiftState Shift, int X, int 
 
 void TCustomGrid::MouseMove(TShiftState Shift, int X, int Y)
 {
+    TObjectWatch alive(this);
     switch (FGridState) {
     case gsSelecting: {
         const TGridCoord cell = MouseCoord(X, Y);
         if (cell.X >= FFixedCols && cell.Y >= FFixedRows && (cell.X != FCurrent.X || cell.Y != FCurrent.Y))
             MoveCurrent(cell.X, cell.Y, false, false);
+        if (!alive) return;
         break;
     }
     case gsColSizing: {
@@ -144,22 +149,26 @@ void TCustomGrid::MouseMove(TShiftState Shift, int X, int Y)
 
 void TCustomGrid::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
 {
+    TObjectWatch alive(this);
     {
-        // The state ends with this call, also when a hook below raises.
+        // The state ends with this call, also when a hook below raises (and the grid still exists).
         struct TEnd {
             TCustomGrid* Grid;
+            const TObjectWatch& Alive;
             ~TEnd()
             {
+                if (!Alive) return;
                 Grid->StopAutoScroll();
                 Grid->FGridState = gsNormal;
             }
-        } end{this};
+        } end{this, alive};
         switch (FGridState) {
         case gsSelecting:
             MouseMove(Shift, X, Y);
+            if (!alive) return;
             StopAutoScroll();
             UpdateEdit();
-            Click();
+            if (alive) Click();
             break;
         case gsColSizing: {
             InvalidateSizingLine();
@@ -174,14 +183,14 @@ void TCustomGrid::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
             StopAutoScroll();
             InvalidateSizingLine();
             if (FMoveIndex != FMovePos && FMovePos >= FFixedCols) MoveColumn(FMoveIndex, FMovePos);
-            UpdateEdit();
+            if (alive) UpdateEdit();
             break;
         default:
             UpdateEdit();
             break;
         }
     }
-    TCustomControl::MouseUp(Button, Shift, X, Y);
+    if (alive) TCustomControl::MouseUp(Button, Shift, X, Y);
 }
 
 // ----- auto-scrolling -----------------------------------------------------------------------
@@ -231,13 +240,16 @@ void TCustomGrid::TimedScroll(TGridScrollDirection Direction)
     if (FGridState == gsColMoving) {
         const TGridAxisView h = Horz();
         InvalidateSizingLine();
+        TObjectWatch alive(this);
         if (Direction.Contains(sdLeft) && FTopLeft.X > FFixedCols) {
             const int prior = FCols.PriorVisible(FTopLeft.X - 1);
             SetLeftCol(prior >= FFixedCols ? prior : FTopLeft.X - 1);
+            if (!alive) return;
             FMovePos = FTopLeft.X;
         } else if (Direction.Contains(sdRight) && FTopLeft.X < h.MaxFirst()) {
             const int next = FCols.NextVisible(FTopLeft.X + 1);
             SetLeftCol(next >= 0 ? next : FTopLeft.X + 1);
+            if (!alive) return;
             FMovePos = std::max(FFixedCols, Horz().LastVisible());
         } else if (Direction.Contains(sdRight)) {
             FMovePos = ColCount() - 1;
@@ -263,14 +275,16 @@ void TCustomGrid::CancelDrag()
 
 void TCustomGrid::WMCancelMode(TMessage& Message)
 {
+    TObjectWatch alive(this);
     TCustomControl::WMCancelMode(Message);
-    CancelDrag();
+    if (alive) CancelDrag();
 }
 
 void TCustomGrid::CMCancelMode(TMessage& Message)
 {
+    TObjectWatch alive(this);
     TCustomControl::CMCancelMode(Message);
-    CancelDrag();
+    if (alive) CancelDrag();
 }
 
 // The form designer passes the mouse to the grid on a column border, so columns can be sized

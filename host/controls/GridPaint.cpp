@@ -3,6 +3,7 @@
 // come from hit testing the clip's top-left corner, so a partial repaint of a huge grid costs
 // what a repaint of a small one does, and nothing is allocated per cell.
 #include <algorithm>
+#include <type_traits>
 
 #include "host/controls/Grids.h"
 #include "host/windows/Paint.h"
@@ -10,9 +11,10 @@
 namespace {
 
 // Calls Visit(index, start, end) for every visible cell of one band of an axis: the cells
-// From..To (shown from pixel Origin on) that lie inside [ClipLo, ClipHi).
+// From..To (shown from pixel Origin on) that lie inside [ClipLo, ClipHi). A visitor that answers
+// a bool stops the walk with false (the grid was freed by a cell painter); so does the walk.
 template <class TVisit>
-void ForEachCell(const TGridAxis& Axis, int From, int To, int Origin, std::int64_t OriginPos, int ClipLo, int ClipHi,
+bool ForEachCell(const TGridAxis& Axis, int From, int To, int Origin, std::int64_t OriginPos, int ClipLo, int ClipHi,
                  TVisit&& Visit)
 {
     for (int i = Axis.NextVisible(From); i >= 0 && i <= To; i = Axis.NextVisible(i + 1)) {
@@ -20,8 +22,13 @@ void ForEachCell(const TGridAxis& Axis, int From, int To, int Origin, std::int64
         if (start >= ClipHi) break;
         const int size = Axis.Size(i);
         if (start + size + Axis.LineWidth() <= ClipLo) continue;
-        Visit(i, static_cast<int>(start), static_cast<int>(start) + size);
+        if constexpr (std::is_void_v<std::invoke_result_t<TVisit&, int, int, int>>) {
+            Visit(i, static_cast<int>(start), static_cast<int>(start) + size);
+        } else if (!Visit(i, static_cast<int>(start), static_cast<int>(start) + size)) {
+            return false;
+        }
     }
+    return true;
 }
 
 } // namespace
@@ -61,6 +68,8 @@ void TCustomGrid::Paint()
     // outside the cell rectangle).
     DrawGridLines(canvas, clip);
 
+    // One watch for the whole paint: a cell painter that frees the grid ends the paint.
+    TObjectWatch alive(this);
     auto paintCell = [&](int ACol, int ARow, int Left, int Right, int Top, int Bottom) {
         const TRect where{Left, Top, Right, Bottom};
         TGridDrawState state;
@@ -87,6 +96,7 @@ void TCustomGrid::Paint()
             canvas.FillRect(where);
         }
         DrawCell(ACol, ARow, where, state);
+        if (!alive) return false;
         if (FDefaultDrawing && fixed && Ctl3D() && lines3D) {
             TRect edge = where;
             canvas.DrawEdge(edge, BDR_RAISEDINNER, BF_BOTTOMRIGHT);
@@ -96,17 +106,18 @@ void TCustomGrid::Paint()
             canvas.Brush()->SetColor(clWindowFrame);
             canvas.FrameRect(where);
         }
+        return true;
     };
     auto paintRow = [&](int ARow, int Top, int Bottom) {
-        ForEachCell(FCols, 0, FFixedCols - 1, 0, 0, clip.Left, std::min(clip.Right, fixedRight),
-                    [&](int c, int l, int r) { paintCell(c, ARow, l, r, Top, Bottom); });
-        ForEachCell(FCols, firstCol, ColCount() - 1, fixedRight, leftPos, std::max(clip.Left, fixedRight), clip.Right,
-                    [&](int c, int l, int r) { paintCell(c, ARow, l, r, Top, Bottom); });
+        auto cell = [&](int c, int l, int r) { return paintCell(c, ARow, l, r, Top, Bottom); };
+        return ForEachCell(FCols, 0, FFixedCols - 1, 0, 0, clip.Left, std::min(clip.Right, fixedRight), cell) &&
+               ForEachCell(FCols, firstCol, ColCount() - 1, fixedRight, leftPos, std::max(clip.Left, fixedRight),
+                           clip.Right, cell);
     };
-    ForEachCell(FRows, 0, FFixedRows - 1, 0, 0, clip.Top, std::min(clip.Bottom, fixedBottom),
-                [&](int r, int t, int b) { paintRow(r, t, b); });
-    ForEachCell(FRows, firstRow, RowCount() - 1, fixedBottom, topPos, std::max(clip.Top, fixedBottom), clip.Bottom,
-                [&](int r, int t, int b) { paintRow(r, t, b); });
+    if (!ForEachCell(FRows, 0, FFixedRows - 1, 0, 0, clip.Top, std::min(clip.Bottom, fixedBottom), paintRow) ||
+        !ForEachCell(FRows, firstRow, RowCount() - 1, fixedBottom, topPos, std::max(clip.Top, fixedBottom),
+                     clip.Bottom, paintRow))
+        return;
 
     // What lies beyond the last column and below the last row.
     const TPoint gridEnd = GridEnd();

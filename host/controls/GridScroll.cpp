@@ -18,17 +18,20 @@ void TCustomGrid::MoveCurrent(int ACol, int ARow, bool MoveAnchor, bool Show)
 {
     if (ACol < 0 || ARow < 0 || ACol >= ColCount() || ARow >= RowCount())
         throw EInvalidGridOperation("Grid index out of range");
-    if (!SelectCell(ACol, ARow)) return;
+    TObjectWatch alive(this);
+    if (!SelectCell(ACol, ARow) || !alive) return;
     const TGridRect oldSelection = Selection();
     const TGridCoord oldCurrent = FCurrent;
     FCurrent = {ACol, ARow};
     if (!FOptions.Contains(goAlwaysShowEditor)) HideEditor();
+    if (!alive) return;
     if (MoveAnchor || !FOptions.Contains(goRangeSelect)) {
         FAnchor = FCurrent;
         if (FOptions.Contains(goRowSelect)) FAnchor.X = ColCount() - 1;
     }
     if (FOptions.Contains(goRowSelect)) FCurrent.X = std::min(FFixedCols, ColCount() - 1);
     if (Show) ScrollIntoView(FCurrent.X, FCurrent.Y);
+    if (!alive) return;
     const TGridRect selection = Selection();
     if (!(selection == oldSelection)) {
         const TRect oldBox = BoxRect(oldSelection.Left, oldSelection.Top, oldSelection.Right, oldSelection.Bottom);
@@ -45,17 +48,19 @@ void TCustomGrid::MoveCurrent(int ACol, int ARow, bool MoveAnchor, bool Show)
 void TCustomGrid::SetCol(int Value)
 {
     if (Value == FCurrent.X) return;
+    TObjectWatch alive(this);
     MoveCurrent(Value, FCurrent.Y, true, true);
-    UpdateEdit();
-    Click();
+    if (alive) UpdateEdit();
+    if (alive) Click();
 }
 
 void TCustomGrid::SetRow(int Value)
 {
     if (Value == FCurrent.Y) return;
+    TObjectWatch alive(this);
     MoveCurrent(FCurrent.X, Value, true, true);
-    UpdateEdit();
-    Click();
+    if (alive) UpdateEdit();
+    if (alive) Click();
 }
 
 // ----- the top-left cell --------------------------------------------------------------------
@@ -89,9 +94,10 @@ void TCustomGrid::MoveTopLeft(int ALeft, int ATop)
 
 void TCustomGrid::TopLeftMoved(const TGridCoord& OldTopLeft)
 {
+    TObjectWatch alive(this);
     ScrollData(OldTopLeft);
     UpdateScrollPos();
-    if (FInplaceEdit && FEditorMode) UpdateEdit();
+    if (alive && FInplaceEdit && FEditorMode) UpdateEdit();
 }
 
 // Moves the pixels already painted by the distance the grid scrolled, so that only the cells
@@ -132,7 +138,10 @@ void TCustomGrid::SetBar(int Bar, int Max, int Pos)
     info.Max = Max;
     info.Page = 0;
     info.Pos = Pos;
+    // A bar that appears or goes resizes the client area: WM_SIZE may reach the application.
+    TObjectWatch alive(this);
     SetScrollInfo(WindowHandle(), Bar, info, true);
+    if (!alive) return;
     FBarMax[i] = Max;
     FBarPos[i] = Pos;
 }
@@ -140,11 +149,8 @@ void TCustomGrid::SetBar(int Bar, int Max, int Pos)
 void TCustomGrid::UpdateScrollRange()
 {
     if (!HandleAllocated() || FUpdatingScrollRange) return;
-    FUpdatingScrollRange = true;
-    struct TReset {
-        bool& Flag;
-        ~TReset() { Flag = false; }
-    } reset{FUpdatingScrollRange};
+    TScopedMember<bool> updating(this, FUpdatingScrollRange, true);
+    TObjectWatch alive(this);
     const bool vertical = FScrollBars == ssVertical || FScrollBars == ssBoth;
     const bool horizontal = FScrollBars == ssHorizontal || FScrollBars == ssBoth;
     // Showing a bar shrinks the client area, which may call for the other bar: a second round
@@ -152,20 +158,23 @@ void TCustomGrid::UpdateScrollRange()
     for (int round = 0; round < 2; ++round) {
         const TRect before = ClientRect();
         if (vertical) SetBar(SB_VERT, Vert().MaxFirst() - FFixedRows, FTopLeft.Y - FFixedRows);
-        if (horizontal) SetBar(SB_HORZ, Horz().MaxFirst() - FFixedCols, FTopLeft.X - FFixedCols);
-        if (ClientRect() == before) break;
+        if (horizontal && alive) SetBar(SB_HORZ, Horz().MaxFirst() - FFixedCols, FTopLeft.X - FFixedCols);
+        if (!alive || ClientRect() == before) break;
     }
 }
 
 void TCustomGrid::UpdateScrollPos()
 {
     if (!HandleAllocated()) return;
+    TObjectWatch alive(this);
     if ((FScrollBars == ssVertical || FScrollBars == ssBoth) && FBarPos[1] != FTopLeft.Y - FFixedRows) {
         SetScrollPos(WindowHandle(), SB_VERT, FTopLeft.Y - FFixedRows, true);
+        if (!alive) return;
         FBarPos[1] = FTopLeft.Y - FFixedRows;
     }
     if ((FScrollBars == ssHorizontal || FScrollBars == ssBoth) && FBarPos[0] != FTopLeft.X - FFixedCols) {
         SetScrollPos(WindowHandle(), SB_HORZ, FTopLeft.X - FFixedCols, true);
+        if (!alive) return;
         FBarPos[0] = FTopLeft.X - FFixedCols;
     }
 }
@@ -208,8 +217,10 @@ void TCustomGrid::ScrollByMessage(bool Vertical, const TWMScroll& Message)
     default: return;
     }
     target = std::clamp(target, fixed, std::max(fixed, maxFirst));
+    TObjectWatch alive(this);
     if (Vertical) MoveTopLeft(FTopLeft.X, target);
     else MoveTopLeft(target, FTopLeft.Y);
+    if (!alive) return;
     // Put the thumb back where the grid is, also when nothing moved (a drag left it elsewhere).
     FBarPos[0] = FBarPos[1] = -1;
     UpdateScrollPos();
@@ -235,7 +246,9 @@ void TCustomGrid::WMMouseWheel(TWMMouseWheel& Message)
 
 void TCustomGrid::WMSize(TWMSize& Message)
 {
+    TObjectWatch alive(this);
     TCustomControl::WMSize(Message);
+    if (!alive) return;
     UpdateScrollRange();
-    if (FInplaceEdit && FEditorMode) UpdateEdit();
+    if (alive && FInplaceEdit && FEditorMode) UpdateEdit();
 }

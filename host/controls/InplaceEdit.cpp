@@ -47,7 +47,10 @@ void TInplaceEdit::Deselect()
 void TInplaceEdit::UpdateContents()
 {
     if (!FGrid) return;
-    SetText(FGrid->GetEditText(FGrid->Col(), FGrid->Row()));
+    // The grid asks the application, which may free the grid and this editor with it.
+    TObjectWatch alive(this);
+    std::string text = FGrid->GetEditText(FGrid->Col(), FGrid->Row());
+    if (alive) SetText(text);
 }
 
 // ----- placing ------------------------------------------------------------------------------
@@ -127,9 +130,12 @@ void TInplaceEdit::KeyDown(WORD& Key, TShiftState Shift)
 
 void TInplaceEdit::KeyPress(char& Key)
 {
+    TObjectWatch alive(this);
     if (FGrid) {
         FGrid->KeyPress(Key);
+        if (!alive) return;
         if (static_cast<unsigned char>(Key) >= 32 && !FGrid->CanEditAcceptKey(Key)) Key = 0;
+        if (!alive) return;
         switch (Key) {
         case '\t':
         case 27: Key = 0; break;
@@ -140,6 +146,7 @@ void TInplaceEdit::KeyPress(char& Key)
             break;
         default:
             if ((Key == 8 || static_cast<unsigned char>(Key) >= 32) && !FGrid->CanEditModify()) Key = 0;
+            if (!alive) return;
             break;
         }
     }
@@ -150,8 +157,9 @@ void TInplaceEdit::WMKeyDown(TWMKey& Message)
 {
     WORD key = Message.CharCode();
     const TShiftState shift = Message.Shift();
+    TObjectWatch alive(this);
     KeyDown(key, shift);
-    if (key == 0 || !HandleAllocated()) return;
+    if (!alive || key == 0 || !HandleAllocated()) return;
     const bool extend = shift.Contains(ssShift);
     switch (key) {
     case VK_LEFT: MoveCaret(SelLength() && !extend ? SelStart() : PriorCharPos(FText, FCaret), extend); break;
@@ -171,8 +179,9 @@ void TInplaceEdit::WMChar(TWMKey& Message)
     const unsigned code = Message.CharCode();
     if (code <= 0xFF) {
         char key = static_cast<char>(code);
+        TObjectWatch alive(this);
         KeyPress(key);
-        if (key == 0 || !HandleAllocated()) return;
+        if (!alive || key == 0 || !HandleAllocated()) return;
         if (key == 8) {
             if (SelLength() == 0) FSelStart = PriorCharPos(FText, FCaret);
             ReplaceSelection("");

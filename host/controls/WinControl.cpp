@@ -30,22 +30,25 @@ TWinControl::~TWinControl()
 HWND TWinControl::Handle()
 {
     if (HandleAllocated()) return WindowHandle();
+    // Creating windows runs handlers (WM_SIZE, the application's row count, ...): null when one
+    // of them freed this control.
+    TObjectWatch alive(this);
     if (Parent()) Parent()->HandleNeeded(); // creating the parent's window creates ours too
-    if (!HandleAllocated()) CreateHandle();
-    return WindowHandle();
+    if (alive && !HandleAllocated()) CreateHandle();
+    return alive ? WindowHandle() : nullptr;
 }
 
 void TWinControl::CreateHandle()
 {
     if (FCreatingHandle) throw EInvalidOperation("Window of '" + Name() + "' requested while it is being created");
-    FCreatingHandle = true;
-    struct TReset {
-        bool& Flag;
-        ~TReset() { Flag = false; }
-    } reset{FCreatingHandle};
+    TScopedMember<bool> creating(this, FCreatingHandle, true);
+    TObjectWatch alive(this);
     CreateWnd();
-    for (TControl* c : std::vector<TControl*>(FControls))
+    for (TControl* c : std::vector<TControl*>(FControls)) {
+        if (!alive) return;
+        if (!HasControl(c)) continue; // freed or moved away by a handler meanwhile
         if (auto* child = dynamic_cast<TWinControl*>(c); child && !child->HandleAllocated()) child->CreateHandle();
+    }
 }
 
 void TWinControl::CreateParams(TCreateParams& Params)
@@ -152,29 +155,36 @@ void TWinControl::RemoveControl(TControl* Control)
     if (!ComponentState.Contains(csDestroying)) Realign();
 }
 
+bool TWinControl::HasControl(const TControl* Control) const
+{
+    return std::find(FControls.begin(), FControls.end(), Control) != FControls.end();
+}
+
 void TWinControl::NotifyControls(UINT Msg)
 {
-    for (TControl* c : std::vector<TControl*>(FControls))
-        if (ContainsControl(c)) c->Perform(Msg);
+    TObjectWatch alive(this);
+    for (TControl* c : std::vector<TControl*>(FControls)) {
+        if (!alive) return;
+        if (HasControl(c)) c->Perform(Msg);
+    }
 }
 
 void TWinControl::Realign()
 {
     if (FAligning || ComponentState.Contains(csDestroying)) return;
     TRect r = ClientRect();
-    FAligning = true;
-    struct TReset {
-        bool& Flag;
-        ~TReset() { Flag = false; }
-    } reset{FAligning};
+    TScopedMember<bool> aligning(this, FAligning, true);
     AlignControls(r);
 }
 
 void TWinControl::AlignControls(TRect& Rect)
 {
+    // A child's new size reaches its handlers, which may free it, a sibling or this control.
+    TObjectWatch alive(this);
     for (TAlign align : {alTop, alBottom, alLeft, alRight, alClient}) {
         for (TControl* c : std::vector<TControl*>(FControls)) {
-            if (c->Align() != align || !c->Visible()) continue;
+            if (!alive) return;
+            if (!HasControl(c) || c->Align() != align || !c->Visible()) continue;
             switch (align) {
             case alTop:
                 c->SetBounds(Rect.Left, Rect.Top, Rect.Width(), c->Height());
@@ -296,7 +306,9 @@ void TWinControl::Update()
 
 void TWinControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight)
 {
+    TObjectWatch alive(this);
     TControl::SetBounds(ALeft, ATop, AWidth, AHeight);
+    if (!alive) return;
     if (HandleAllocated()) {
         TRect r;
         GetWindowRect(WindowHandle(), r);
@@ -305,7 +317,7 @@ void TWinControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight)
             r.Top != bounds.Top)
             MoveWindow(WindowHandle(), Left(), Top(), Width(), Height(), true);
     }
-    Realign();
+    if (alive) Realign();
 }
 
 TRect TWinControl::ClientRect() const
@@ -381,21 +393,24 @@ bool TWinControl::DoKeyDown(TWMKey& Message)
 
 void TWinControl::WMKeyDown(TWMKey& Message)
 {
-    if (!DoKeyDown(Message)) DefaultHandler(Message.Message);
+    TObjectWatch alive(this);
+    if (!DoKeyDown(Message) && alive) DefaultHandler(Message.Message);
 }
 
 void TWinControl::WMSysKeyDown(TWMKey& Message)
 {
-    if (!DoKeyDown(Message)) DefaultHandler(Message.Message);
+    TObjectWatch alive(this);
+    if (!DoKeyDown(Message) && alive) DefaultHandler(Message.Message);
 }
 
 void TWinControl::WMKeyUp(TWMKey& Message)
 {
     if (!ControlStyle.Contains(csNoStdEvents)) {
+        TObjectWatch alive(this);
         WORD key = Message.CharCode();
         KeyUp(key, Message.Shift());
         Message.SetCharCode(key);
-        if (key == 0) return;
+        if (key == 0 || !alive) return;
     }
     DefaultHandler(Message.Message);
 }
@@ -404,10 +419,11 @@ void TWinControl::WMChar(TWMKey& Message)
 {
     // Characters are 8-bit; anything beyond goes to the default processing untouched.
     if (!ControlStyle.Contains(csNoStdEvents) && Message.CharCode() <= 0xFF) {
+        TObjectWatch alive(this);
         char key = static_cast<char>(Message.CharCode());
         KeyPress(key);
         Message.SetCharCode(static_cast<unsigned char>(key));
-        if (key == 0) return;
+        if (key == 0 || !alive) return;
     }
     DefaultHandler(Message.Message);
 }
@@ -476,7 +492,9 @@ void TWinControl::CMColorChanged(TMessage& Message)
 
 void TWinControl::CMCtl3DChanged(TMessage& Message)
 {
+    TObjectWatch alive(this);
     UpdateFrame();
+    if (!alive) return;
     TControl::CMCtl3DChanged(Message);
     NotifyControls(CM_PARENTCTL3DCHANGED);
 }
@@ -495,10 +513,6 @@ void TCustomControl::PaintWindow(HDC DC)
     TCanvas& canvas = DC->Canvas();
     canvas.SetFont(Font());
     canvas.Brush()->SetColor(Color());
-    FPaintCanvas = &canvas;
-    struct TReset {
-        TCanvas*& Canvas;
-        ~TReset() { Canvas = nullptr; }
-    } reset{FPaintCanvas};
+    TScopedMember<TCanvas*> paintCanvas(this, FPaintCanvas, &canvas);
     Paint();
 }

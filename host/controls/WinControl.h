@@ -27,6 +27,9 @@ public:
     int ControlCount() const { return static_cast<int>(FControls.size()); }
     TControl* Controls(int Index) const { return FControls.at(static_cast<std::size_t>(Index)); }
     bool ContainsControl(const TControl* Control) const;
+    // Control is one of this control's direct children (compares pointers only, so it may be
+    // asked about a control that has been freed).
+    bool HasControl(const TControl* Control) const;
 
     bool TabStop() const { return FTabStop; }
     void SetTabStop(bool Value);

@@ -33,3 +33,25 @@ private:
     TObjectWatch* FNext = nullptr;
     static inline TObjectWatch* FFirst = nullptr;
 };
+
+// Gives a member of Object a value for a scope and puts the old one back at its end, also when an
+// exception passes, but not when Object was freed meanwhile (a flag such as "aligning now").
+template <class T>
+class TScopedMember {
+public:
+    TScopedMember(const TObject* Object, T& Member, T Value) : FAlive(Object), FMember(Member), FOld(Member)
+    {
+        Member = Value;
+    }
+    ~TScopedMember()
+    {
+        if (FAlive) FMember = FOld;
+    }
+    TScopedMember(const TScopedMember&) = delete;
+    TScopedMember& operator=(const TScopedMember&) = delete;
+
+private:
+    TObjectWatch FAlive;
+    T& FMember;
+    T FOld;
+};
