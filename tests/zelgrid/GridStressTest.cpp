@@ -1,0 +1,317 @@
+// A scripted stress run: a grid with several layouts over a changing row count is driven through
+// layout switches, column edits, scrolling, keys, title drags and row moves, while its handlers at
+// random throw, change the row count, edit or clear layouts, switch layouts or free the grid.
+// After every step the grid is at rest and its current cell and layout are in range, or it is
+// gone (and a new one takes its place). The sanitizer build reports any use of a freed object.
+#include <gtest/gtest.h>
+#include <execinfo.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "host/controls/Forms.h"
+#include "host/core/Exceptions.h"
+#include "host/windows/Headless.h"
+#include "host/windows/MessageQueue.h"
+#include "host/windows/Paint.h"
+#include "zelgrid/Zelgrid.h"
+
+namespace {
+
+// A small generator of our own, so that a seed gives the same run with every standard library.
+class TRandom {
+public:
+    explicit TRandom(std::uint64_t Seed) : FState(Seed * 0x9E3779B97F4A7C15ull + 1) {}
+    unsigned Next()
+    {
+        FState ^= FState << 13;
+        FState ^= FState >> 7;
+        FState ^= FState << 17;
+        return static_cast<unsigned>(FState >> 11);
+    }
+    int Below(int N) { return N <= 0 ? 0 : static_cast<int>(Next() % static_cast<unsigned>(N)); }
+    bool Chance(int Percent) { return Below(100) < Percent; }
+
+private:
+    std::uint64_t FState;
+};
+
+class TStressRun {
+public:
+    // Distinct handler call sites reached by all runs: the event and the return addresses of the
+    // frames that led to it.
+    static inline std::set<std::pair<std::string, std::vector<void*>>> Sites;
+
+    TStressRun(THeadlessSession& Session, TForm& Form, std::uint64_t Seed)
+        : FSession(Session), FForm(Form), FRandom(Seed)
+    {
+        MakeGrid();
+    }
+    ~TStressRun() { FreeGrid(); }
+
+    int Freed = 0;
+    int Thrown = 0;
+
+    // One scripted step; false once a consistency check failed.
+    bool Step(int Index)
+    {
+        try {
+            Drive();
+        } catch (const Exception&) {
+            ++Thrown;
+        }
+        try {
+            ProcessMessages();
+        } catch (const Exception&) {
+            ++Thrown;
+        }
+        if (!FGrid) {
+            ++Freed;
+            MakeGrid();
+            return true;
+        }
+        return Consistent(Index);
+    }
+
+private:
+    THeadlessSession& FSession;
+    TForm& FForm;
+    TRandom FRandom;
+    TZelGrid* FGrid = nullptr;
+    int FRecords = 20;
+    int FDepth = 0;
+
+    void MakeGrid()
+    {
+        FGrid = new TZelGrid(&FForm);
+        FGrid->SetBounds(0, 0, 360, 260);
+        TZelColLayout* layouts = FGrid->Layout();
+        while (layouts->Count() < 3) layouts->Add();
+        for (int i = 0; i < layouts->Count(); ++i)
+            for (int c = 0; c < 2 + i; ++c) layouts->GetItem(i)->GeTZelColumns()->Add()->SetWidth(40 + 10 * c);
+        InstallHandlers();
+        FGrid->SetParent(&FForm);
+        ProcessMessages();
+    }
+
+    void FreeGrid()
+    {
+        TZelGrid* grid = FGrid;
+        FGrid = nullptr;
+        delete grid;
+    }
+
+    void InstallHandlers()
+    {
+        TZelGrid* g = FGrid;
+        g->OnGetRowCount = [this](int& ARowCount) {
+            ARowCount = FRecords;
+            Chaos("OnGetRowCount");
+        };
+        g->OnGetDataCell = [this](int ACol, int ARow, std::string& AValue) {
+            AValue = std::to_string(ACol) + ":" + std::to_string(ARow);
+            Chaos("OnGetDataCell");
+        };
+        g->OnMoveToRow = [this](int) { Chaos("OnMoveToRow"); };
+        g->OnColumnMoved = [this](TObject*, int, int) { Chaos("OnColumnMoved"); };
+        g->OnColEnter = [this](TObject*) { Chaos("OnColEnter"); };
+        g->OnColExit = [this](TObject*) { Chaos("OnColExit"); };
+        g->OnGetSummary = [this](TObject*, int, Currency&) { Chaos("OnGetSummary"); };
+        g->OnLayoutChange = [this](int, int) { Chaos("OnLayoutChange"); };
+        g->OnValidateData = [this](int, int, const std::string&, bool&) { Chaos("OnValidateData"); };
+        g->OnDeleteRecord = [this](int) {
+            if (FRecords > 1) --FRecords;
+            Chaos("OnDeleteRecord");
+        };
+        g->OnColSized = [this](int) { Chaos("OnColSized"); };
+        g->OnKeyDown = [this](TObject*, WORD&, TShiftState) { Chaos("OnKeyDown"); };
+        g->OnClick = [this](TObject*) { Chaos("OnClick"); };
+        g->OnMouseDown = [this](TObject*, TMouseButton, TShiftState, int, int) { Chaos("OnMouseDown"); };
+        g->OnMouseUp = [this](TObject*, TMouseButton, TShiftState, int, int) { Chaos("OnMouseUp"); };
+        g->OnEnter = [this](TObject*) { Chaos("OnEnter"); };
+        g->OnExit = [this](TObject*) { Chaos("OnExit"); };
+    }
+
+    static void Reach(const char* Event)
+    {
+        void* frames[16];
+        const int count = backtrace(frames, 16);
+        Sites.emplace(Event, std::vector<void*>(frames + 1, frames + count));
+    }
+
+    // What a handler does besides answering. Nested handlers only answer, and a grid that is
+    // being freed is left alone.
+    void Chaos(const char* Event)
+    {
+        Reach(Event);
+        if (!FGrid || FGrid->ComponentState.Contains(csDestroying) || FDepth > 0) return;
+        ++FDepth;
+        struct TLeave {
+            int& Depth;
+            ~TLeave() { --Depth; }
+        } leave{FDepth};
+        const int r = FRandom.Below(100);
+        if (r < 5) {
+            throw Exception(std::string("chaos in ") + Event);
+        } else if (r < 12) {
+            FRecords = FRandom.Below(60);
+        } else if (r < 17) {
+            EditLayout();
+        } else if (r < 18) {
+            FreeGrid();
+        } else if (r < 20) {
+            FGrid->SetLayoutIndex(FRandom.Below(FGrid->Layout()->Count()));
+        }
+    }
+
+    TZelGridColumns* SomeColumns()
+    {
+        TZelColLayout* layouts = FGrid->Layout();
+        return layouts->GetItem(FRandom.Below(layouts->Count()))->GeTZelColumns();
+    }
+
+    // A column edit on any layout, shown or not.
+    void EditLayout()
+    {
+        TZelGridColumns* columns = SomeColumns();
+        const int count = columns->Count();
+        switch (FRandom.Below(6)) {
+        case 0: columns->Add()->SetWidth(30 + FRandom.Below(60)); break;
+        case 1:
+            if (count > 0) columns->Delete(FRandom.Below(count));
+            break;
+        case 2:
+            if (count > 0) columns->GeTZelColumn(FRandom.Below(count))->SetWidth(FRandom.Below(90) - 1);
+            break;
+        case 3:
+            if (count > 0) {
+                TZelColumn* column = columns->GeTZelColumn(FRandom.Below(count));
+                column->SetVisible(!column->Visible());
+            }
+            break;
+        case 4:
+            if (count > 1) columns->GeTZelColumn(FRandom.Below(count))->SetIndex(FRandom.Below(count));
+            break;
+        default: columns->Clear(); break;
+        }
+    }
+
+    // One action of the script.
+    void Drive()
+    {
+        TZelGrid* g = FGrid;
+        switch (FRandom.Below(12)) {
+        case 0: g->SetLayoutIndex(FRandom.Below(g->Layout()->Count() + 1)); break;
+        case 1: EditLayout(); break;
+        case 2: {
+            static const int Codes[] = {SB_LINEUP, SB_LINEDOWN, SB_PAGEUP, SB_PAGEDOWN, SB_TOP, SB_BOTTOM,
+                                        SB_THUMBPOSITION, SB_THUMBTRACK};
+            const int code = Codes[FRandom.Below(8)];
+            SendMessage(g->Handle(), WM_VSCROLL, MAKEWPARAM(code, FRandom.Below(5)), 0);
+            break;
+        }
+        case 3: {
+            static const WORD Keys[] = {VK_UP, VK_DOWN, VK_LEFT, VK_RIGHT, VK_PRIOR, VK_NEXT, VK_HOME, VK_END, VK_TAB};
+            TObjectWatch alive(g);
+            g->SetFocus();
+            if (alive) FSession.Input.PressKey(Keys[FRandom.Below(9)], FRandom.Chance(20) ? TShiftState{ssCtrl} : TShiftState{});
+            break;
+        }
+        case 4: g->AMoveColRow(FRandom.Below(g->ColCount() + 1), FRandom.Below(g->RowCount() + 1), true, true); break;
+        case 5: g->SetCurrentRow(g->FixedRows() + FRandom.Below(g->RowCount() - g->FixedRows())); break;
+        case 6: {
+            FRecords = FRandom.Below(60);
+            if (FRandom.Chance(50)) g->LayoutChanged();
+            else g->UpdateScrollBar();
+            break;
+        }
+        case 7: {
+            // A title drag from one data column to another.
+            const int first = g->FixedCols(), count = g->ColCount() - first;
+            if (count < 2) break;
+            const TRect from = g->CellRect(first + FRandom.Below(count), 0);
+            const TRect to = g->CellRect(first + FRandom.Below(count), 0);
+            if (from.IsEmpty() || to.IsEmpty()) break;
+            FSession.Input.Drag(g->Handle(), {(from.Left + from.Right) / 2, from.Top + 3}, {to.Left + 4, to.Top + 3}, 4);
+            break;
+        }
+        case 8: {
+            TZelGridOptions options = g->Options();
+            const TZelGridOption flip = FRandom.Chance(50) ? dgIndicator : dgTitles;
+            if (options.Contains(flip)) options.Exclude(flip);
+            else options.Include(flip);
+            g->SetOptions(options);
+            break;
+        }
+        case 9: g->SetBounds(0, 0, 120 + FRandom.Below(300), 60 + FRandom.Below(220)); break;
+        case 10: {
+            // A bracket around edits, closed in any of the three ways.
+            TObjectWatch alive(g);
+            g->BeginLayout();
+            struct TClose {
+                TZelGrid* Grid;
+                TObjectWatch& Alive;
+                int How;
+                ~TClose()
+                {
+                    if (!Alive) return;
+                    if (How == 0) Grid->EndLayout();
+                    else if (How == 1) Grid->CancelLayout();
+                    else Grid->DeferLayout();
+                }
+            } close{g, alive, FRandom.Below(3)};
+            EditLayout();
+            if (alive) EditLayout();
+            break;
+        }
+        default: {
+            const int row = g->Row();
+            if (FRandom.Chance(50)) g->DeleteRecord(row);
+            else UpdateWindow(g->Handle());
+            break;
+        }
+        }
+    }
+
+    bool Consistent(int Index)
+    {
+        TZelGrid* g = FGrid;
+        SCOPED_TRACE(::testing::Message() << "step " << Index);
+        EXPECT_EQ(g->LayoutLock(), 0);
+        EXPECT_EQ(g->UpdateLock(), 0);
+        EXPECT_GE(g->Row(), g->FixedRows());
+        EXPECT_LT(g->Row(), g->RowCount());
+        EXPECT_GE(g->Col(), 0);
+        EXPECT_LT(g->Col(), g->ColCount());
+        EXPECT_GE(g->LayoutIndex(), 0);
+        EXPECT_LT(g->LayoutIndex(), g->Layout()->Count());
+        return !::testing::Test::HasFailure();
+    }
+};
+
+} // namespace
+
+TEST(GridStress, HandlersThatThrowEditOrFreeLeaveTheGridConsistentOrGone)
+{
+    THeadlessSession session;
+    TForm form(nullptr);
+    form.SetBounds(0, 0, 400, 300);
+    form.Show();
+    int freed = 0, thrown = 0;
+    for (std::uint64_t seed = 1; seed <= 12; ++seed) {
+        SCOPED_TRACE(::testing::Message() << "seed " << seed);
+        TStressRun run(session, form, seed);
+        for (int step = 0; step < 250; ++step)
+            if (!run.Step(step)) break;
+        freed += run.Freed;
+        thrown += run.Thrown;
+    }
+    std::printf("[ stress   ] %zu distinct handler call sites reached; %d grids freed by handlers, %d exceptions\n",
+                TStressRun::Sites.size(), freed, thrown);
+    EXPECT_GT(freed, 0);
+    EXPECT_GT(thrown, 0);
+}
