@@ -177,12 +177,15 @@ void TZelColumn::SetTitle(TZelColumnTitle* Value)
 
 void TZelColumn::SetVisible(bool Value)
 {
+    // The new width runs the grid's pass, whose handlers may free this column.
+    TObjectWatch alive(this);
     if (!Value) {
         FSavedWidth = FWidth;
         SetWidth(-1);
     } else if (GetWidth() <= 0) {
         SetWidth(FSavedWidth > 0 ? FSavedWidth : DefaultWidth());
     }
+    if (!alive) return;
     // Only the shown layout's columns are on screen; another layout's state is taken up by the
     // pass that shows it.
     auto* columns = dynamic_cast<TZelGridColumns*>(Collection());
@@ -230,8 +233,9 @@ void TZelColumn::RestoreDefaults()
     FAssignedValues = {};
     RefreshDefaultFont();
     FPickList.reset();
+    TObjectWatch alive(this);
     SetButtonStyle(cbsAuto);
-    Changed(fontAssigned);
+    if (alive) Changed(fontAssigned);
 }
 
 TZelColumnTitle* TZelColumn::CreateTitle()

@@ -40,9 +40,24 @@ TCustomZelGrid* TZelGridColumns::ShownGrid() const
     return grid && grid->GeTZelColumns() == this ? grid : nullptr;
 }
 
+// The pass a new column asks for runs once the column is built, not inside its constructor: a
+// handler of the pass may free the column, or the grid and the column with it (then the answer
+// is null).
 TZelColumn* TZelGridColumns::Add()
 {
-    return TypedItem<TZelColumn>(TCollection::Add(), "column collection");
+    TCustomZelGrid* grid = ShownGrid();
+    TObjectWatch gridAlive(grid);
+    if (grid) grid->BeginLayout();
+    TZelColumn* column = nullptr;
+    try {
+        column = TypedItem<TZelColumn>(TCollection::Add(), "column collection");
+    } catch (...) {
+        if (grid && gridAlive) grid->EndLayout();
+        throw;
+    }
+    TObjectWatch columnAlive(column);
+    if (grid && gridAlive) grid->EndLayout();
+    return columnAlive ? column : nullptr;
 }
 
 TZelColumn* TZelGridColumns::GeTZelColumn(int Index) const

@@ -216,6 +216,9 @@ private:
     void HoldColumns();
     void ReleaseHeldColumns();
     bool PeekDeferLayout(unsigned RemoveFlags);
+    // Whether AMoveColRow must refuse the target: a row outside the data rows, or a column outside
+    // the data columns when the layout has any.
+    bool RowMoveRefused(int ACol, int ARow) const;
     // The whole-width rectangle of a grid row, clipped to what shows.
     TRect WholeRowRect(int ARow) const;
     // GridMouse.cpp

@@ -97,17 +97,23 @@ void TCustomZelGrid::SetCurrentRow(int Value)
 // The target is checked before the application hears of it, so that its record pointer never
 // goes where the grid's current row cannot follow. A layout without data columns has no cell to
 // move onto: its row is still reported.
-void TCustomZelGrid::AMoveColRow(int ACol, int ARow, bool MoveAnchor, bool Show)
+bool TCustomZelGrid::RowMoveRefused(int ACol, int ARow) const
 {
     const bool hasCells = ColCount() > FixedCols();
-    if (ARow < FixedRows() || ARow >= RowCount() || (hasCells && (ACol < FixedCols() || ACol >= ColCount())))
-        throw EInvalidGridOperation("Grid index out of range");
+    return ARow < FixedRows() || ARow >= RowCount() || (hasCells && (ACol < FixedCols() || ACol >= ColCount()));
+}
+
+void TCustomZelGrid::AMoveColRow(int ACol, int ARow, bool MoveAnchor, bool Show)
+{
+    if (RowMoveRefused(ACol, ARow)) throw EInvalidGridOperation("Grid index out of range");
     TObjectWatch alive(this);
     if (FEditorActive) HideEditor();
     if (!alive) return;
     MoveToRow(ARow);
     if (!alive) return;
-    if (hasCells) TCustomGrid::MoveColRow(ACol, ARow, MoveAnchor, Show);
+    // The handler may have changed the grid (another layout, fewer rows): the base grid follows
+    // only while the target still exists.
+    if (ColCount() > FixedCols() && !RowMoveRefused(ACol, ARow)) TCustomGrid::MoveColRow(ACol, ARow, MoveAnchor, Show);
     if (!alive) return;
     if (FOptions.Contains(dgAlwaysShowEditor) && Focused()) ShowEditor();
 }

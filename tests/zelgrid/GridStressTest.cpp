@@ -46,8 +46,8 @@ public:
     // frames that led to it.
     static inline std::set<std::pair<std::string, std::vector<void*>>> Sites;
 
-    TStressRun(THeadlessSession& Session, TForm& Form, std::uint64_t Seed)
-        : FSession(Session), FForm(Form), FRandom(Seed)
+    TStressRun(THeadlessSession& Session, TForm& Form, TWinControl* Other, std::uint64_t Seed)
+        : FSession(Session), FForm(Form), FOther(Other), FRandom(Seed)
     {
         MakeGrid();
     }
@@ -80,6 +80,8 @@ public:
 private:
     THeadlessSession& FSession;
     TForm& FForm;
+    // Another control of the form, so that the focus can leave the grid.
+    TWinControl* FOther;
     TRandom FRandom;
     TZelGrid* FGrid = nullptr;
     int FRecords = 20;
@@ -91,11 +93,14 @@ private:
         FGrid->SetBounds(0, 0, 360, 260);
         TZelColLayout* layouts = FGrid->Layout();
         while (layouts->Count() < 3) layouts->Add();
-        for (int i = 0; i < layouts->Count(); ++i)
+        for (int i = 0; i < layouts->Count(); ++i) {
+            FGrid->SetLayoutIndex(i);
             for (int c = 0; c < 2 + i; ++c) layouts->GetItem(i)->GeTZelColumns()->Add()->SetWidth(40 + 10 * c);
-        InstallHandlers();
+        }
+        FGrid->SetLayoutIndex(0);
         FGrid->SetParent(&FForm);
         ProcessMessages();
+        InstallHandlers();
     }
 
     void FreeGrid()
@@ -134,6 +139,12 @@ private:
         g->OnMouseUp = [this](TObject*, TMouseButton, TShiftState, int, int) { Chaos("OnMouseUp"); };
         g->OnEnter = [this](TObject*) { Chaos("OnEnter"); };
         g->OnExit = [this](TObject*) { Chaos("OnExit"); };
+        g->OnMouseEnter = [this](TObject*, int, int) { Chaos("OnMouseEnter"); };
+        g->OnMouseLeave = [this](TObject*, int, int) { Chaos("OnMouseLeave"); };
+        g->OnMouseMove = [this](TObject*, TShiftState, int, int) { Chaos("OnMouseMove"); };
+        g->OnDblClick = [this](TObject*) { Chaos("OnDblClick"); };
+        g->OnKeyPress = [this](TObject*, char&) { Chaos("OnKeyPress"); };
+        g->OnKeyUp = [this](TObject*, WORD&, TShiftState) { Chaos("OnKeyUp"); };
     }
 
     static void Reach(const char* Event)
@@ -180,7 +191,9 @@ private:
         TZelGridColumns* columns = SomeColumns();
         const int count = columns->Count();
         switch (FRandom.Below(6)) {
-        case 0: columns->Add()->SetWidth(30 + FRandom.Below(60)); break;
+        case 0:
+            if (TZelColumn* column = columns->Add()) column->SetWidth(30 + FRandom.Below(60));
+            break;
         case 1:
             if (count > 0) columns->Delete(FRandom.Below(count));
             break;
@@ -204,7 +217,7 @@ private:
     void Drive()
     {
         TZelGrid* g = FGrid;
-        switch (FRandom.Below(12)) {
+        switch (FRandom.Below(15)) {
         case 0: g->SetLayoutIndex(FRandom.Below(g->Layout()->Count() + 1)); break;
         case 1: EditLayout(); break;
         case 2: {
@@ -268,10 +281,50 @@ private:
             if (alive) EditLayout();
             break;
         }
+        case 11: {
+            // What the application asks of the grid itself, and a paint.
+            const int row = g->Row(), col = g->Col();
+            switch (FRandom.Below(5)) {
+            case 0: g->DeleteRecord(row); break;
+            case 1: {
+                bool cancel = false;
+                g->ValidateDataCell(col, row, "x", cancel);
+                break;
+            }
+            case 2:
+                if (TZelGridColumns* columns = g->Columns(); columns && columns->Count() > 0)
+                {
+                    TZelColumn* column = columns->GeTZelColumn(FRandom.Below(columns->Count()));
+                    column->ColumnSumEnable = true;
+                    (void)column->GetSummary();
+                }
+                break;
+            case 3: FOther->SetFocus(); break;
+            default: UpdateWindow(g->Handle()); break;
+            }
+            break;
+        }
+        case 12: {
+            // A click anywhere in the grid: a cell, a title, the indicator or the space beyond.
+            const TPoint p{FRandom.Below(g->Width()), FRandom.Below(g->Height())};
+            FSession.Input.Click(g->Handle(), p);
+            break;
+        }
+        case 13: {
+            // The pointer wanders over the cells and leaves.
+            TObjectWatch alive(g);
+            for (int i = 0; i < 3 && alive; ++i)
+                FSession.Input.MouseMove(g->Handle(), {FRandom.Below(g->Width()), FRandom.Below(g->Height())});
+            if (alive) FSession.Input.MouseLeave(g->Handle());
+            break;
+        }
         default: {
-            const int row = g->Row();
-            if (FRandom.Chance(50)) g->DeleteRecord(row);
-            else UpdateWindow(g->Handle());
+            // A sizing drag on the right border of a title.
+            const int first = g->FixedCols(), count = g->ColCount() - first;
+            if (count < 1) break;
+            const TRect title = g->CellRect(first + FRandom.Below(count), 0);
+            if (title.IsEmpty()) break;
+            FSession.Input.Drag(g->Handle(), {title.Right, title.Top + 3}, {title.Right + FRandom.Below(60) - 30, title.Top + 3}, 3);
             break;
         }
         }
@@ -300,11 +353,15 @@ TEST(GridStress, HandlersThatThrowEditOrFreeLeaveTheGridConsistentOrGone)
     THeadlessSession session;
     TForm form(nullptr);
     form.SetBounds(0, 0, 400, 300);
+    auto* other = new TCustomControl(&form);
+    other->SetBounds(365, 0, 30, 30);
+    other->SetTabStop(true);
+    other->SetParent(&form);
     form.Show();
     int freed = 0, thrown = 0;
     for (std::uint64_t seed = 1; seed <= 12; ++seed) {
         SCOPED_TRACE(::testing::Message() << "seed " << seed);
-        TStressRun run(session, form, seed);
+        TStressRun run(session, form, other, seed);
         for (int step = 0; step < 250; ++step)
             if (!run.Step(step)) break;
         freed += run.Freed;
