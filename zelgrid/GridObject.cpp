@@ -200,7 +200,9 @@ void TCustomZelGrid::SetFlat(bool Value)
 void TCustomZelGrid::SetDefRowHeight(int Value)
 {
     const int keptTitleHeight = FTitleHeight;
+    TObjectWatch alive(this);
     SetDefaultRowHeight(Value);
+    if (!alive) return;
     FTitleHeight = keptTitleHeight;
     FDataRowHeight = DefaultRowHeight();
 }
@@ -209,8 +211,9 @@ void TCustomZelGrid::SetTitleHeight(int Value)
 {
     if (Value <= 0) return;
     FTitleHeight = Value;
+    TObjectWatch alive(this);
     SetRowHeights(0, Value);
-    Invalidate();
+    if (alive) Invalidate();
 }
 
 bool TCustomZelGrid::AcquireFocus()

@@ -214,22 +214,28 @@ void TCustomZelGrid::InternalLayout()
 
 void TCustomZelGrid::SeTZelColumnAttributes()
 {
-    TZelGridColumns* columns = GeTZelColumns();
-    if (!columns) return;
-    for (int i = 0; i < columns->Count(); ++i) {
+    // A new width may resize the client area (a scroll bar comes or goes), and WM_SIZE asks the
+    // application for its row count: its handler may free the grid or change the columns.
+    TObjectWatch alive(this);
+    for (int i = 0;; ++i) {
+        TZelGridColumns* columns = GeTZelColumns();
+        if (!columns || i >= columns->Count()) break;
         TZelColumn* column = columns->GeTZelColumn(i);
         SetTabStops(i + FIndicatorCols, !column->GetReadOnly());
         SetColWidths(i + FIndicatorCols, column->GetWidth());
+        if (!alive) return;
     }
     if (FOptions.Contains(dgIndicator)) SetColWidths(0, IndicatorWidth);
 }
 
 void TCustomZelGrid::Loaded()
 {
+    TObjectWatch alive(this);
     TCustomGrid::Loaded();
+    if (!alive) return;
     TZelGridColumns* columns = GeTZelColumns();
     if (columns && columns->Count() > 0) SetColCount(columns->Count());
-    LayoutChanged();
+    if (alive) LayoutChanged();
 }
 
 void TCustomZelGrid::CreateWnd()
@@ -300,6 +306,7 @@ void TCustomZelGrid::SetLayoutIndex(int Value)
     HideEditor();
     if (!alive) return;
     FLayout->Add();
+    if (!alive) return;
     FLayoutIndex = FLayout->Count() - 1;
     LayoutChanged();
 }

@@ -56,7 +56,9 @@ void TCustomForm::SetActiveControl(TWinControl* Control)
 void TCustomForm::FocusControl(TWinControl* Control)
 {
     const bool wasActive = FActiveControl == Control;
+    TObjectWatch alive(this), controlAlive(Control);
     SetActiveControl(Control);
+    if (!alive || !controlAlive) return;
     // Asked again for the same control: the form may have lost the focus in between.
     if (wasActive && Control && Active() && !Control->Focused()) ::SetFocus(Control->Handle());
 }

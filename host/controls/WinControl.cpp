@@ -132,14 +132,17 @@ void TWinControl::InsertControl(TControl* Control)
     FControls.push_back(Control);
     auto* win = dynamic_cast<TWinControl*>(Control);
     if (win) FTabList.push_back(win);
-    // A new child follows the parent's look where it asks to.
+    // A new child follows the parent's look where it asks to. Each step may run the child's
+    // handlers (a new window sizes it), which may free the child or this control.
+    TObjectWatch alive(this), childAlive(Control);
+    const auto live = [&] { return alive && childAlive; };
     if (Control->ParentFont()) Control->Perform(CM_PARENTFONTCHANGED);
-    if (Control->ParentColor()) Control->Perform(CM_PARENTCOLORCHANGED);
-    if (Control->ParentCtl3D()) Control->Perform(CM_PARENTCTL3DCHANGED);
-    if (Control->ParentShowHint()) Control->Perform(CM_PARENTSHOWHINTCHANGED);
-    if (win && HandleAllocated()) win->HandleNeeded();
-    Control->Invalidate();
-    Realign();
+    if (live() && Control->ParentColor()) Control->Perform(CM_PARENTCOLORCHANGED);
+    if (live() && Control->ParentCtl3D()) Control->Perform(CM_PARENTCTL3DCHANGED);
+    if (live() && Control->ParentShowHint()) Control->Perform(CM_PARENTSHOWHINTCHANGED);
+    if (live() && win && HandleAllocated()) win->HandleNeeded();
+    if (live()) Control->Invalidate();
+    if (alive) Realign();
 }
 
 void TWinControl::RemoveControl(TControl* Control)
@@ -147,7 +150,9 @@ void TWinControl::RemoveControl(TControl* Control)
     if (TCustomForm* form = GetParentForm(this)) form->ControlRemoved(Control);
     Control->Invalidate();
     if (auto* win = dynamic_cast<TWinControl*>(Control)) {
-        win->DestroyHandle();
+        TObjectWatch alive(this);
+        win->DestroyHandle(); // focus leaves it: exit handlers run
+        if (!alive) return;
         std::erase(FTabList, win);
     }
     std::erase(FControls, Control);
