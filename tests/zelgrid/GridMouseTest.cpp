@@ -181,6 +181,7 @@ TEST_F(GridMouseTest, AnyHandlerMayFreeTheGrid)
     const std::function<void()> scenarios[] = {
         [&] { Grid->OnColExit = freeing(); Session.Input.Click(H(), At(3, 4)); },
         [&] { Grid->OnColEnter = freeing(); Session.Input.Click(H(), At(3, 4)); },
+        [&] { Grid->OnMoveToRow = freeing(); Session.Input.Click(H(), At(1, 4)); },
         [&] { Grid->OnMouseEnter = freeing(); Session.Input.MouseMove(H(), At(2, 2)); },
         [&] { Grid->OnColSized = freeing(); TRect r = Grid->CellRect(2, 0); Session.Input.Drag(H(), {r.Right, 5}, {r.Right + 9, 5}); },
         [&] { Grid->OnMouseLeave = freeing(); Session.Input.MouseMove(H(), At(2, 2)); Session.Input.MouseLeave(H()); },
