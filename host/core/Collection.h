@@ -105,17 +105,19 @@ private:
 // Closes a collection's update bracket also when an exception passes.
 class TCollectionUpdateGuard {
 public:
-    explicit TCollectionUpdateGuard(TCollection* Collection) : FCollection(Collection)
+    explicit TCollectionUpdateGuard(TCollection* Collection) : FCollection(Collection), FAlive(Collection)
     {
         if (FCollection) FCollection->BeginUpdate();
     }
+    // A collection freed inside the bracket (its grid freed by a handler) is left alone.
     ~TCollectionUpdateGuard()
     {
-        if (FCollection) FCollection->EndUpdate();
+        if (FCollection && FAlive) FCollection->EndUpdate();
     }
     TCollectionUpdateGuard(const TCollectionUpdateGuard&) = delete;
     TCollectionUpdateGuard& operator=(const TCollectionUpdateGuard&) = delete;
 
 private:
     TCollection* FCollection;
+    TObjectWatch FAlive;
 };
