@@ -8,6 +8,7 @@
 //   LayoutEngine.cpp  layout brackets, the layout pass, column mapping, layout switching
 //   DataEvents.cpp    dispatch methods, the row count, the vertical scroll bar, row moves
 //   GridMouse.cpp     presses, sizing write-back, column moves, drag start, the cell under the mouse
+//   GridEditing.cpp   the in-place editor: the edit cycle, its callbacks and messages
 #include <memory>
 #include <optional>
 #include <string>
@@ -18,6 +19,7 @@
 #include "host/graphics/Font.h"
 #include "host/graphics/ImageList.h"
 #include "zelgrid/ColumnCollections.h"
+#include "outline/OutInplaceEdit.h"
 #include "zelgrid/GridTypes.h"
 
 class TCustomZelGrid : public TCustomGrid {
@@ -126,10 +128,36 @@ public:
     int MouseCol() const { return FMouseCol; }
     int MouseRow() const { return FMouseRow; }
 
-    // ----- editing hooks filled in by the editing code -----
+    // ----- in-place editing (GridEditing.cpp) -----
     void ShowEditor();
+    // Shows the editor and hands it Ch as its first input, after it loaded its text.
+    void ShowEditorChar(char Ch);
+    // Leaves edit mode: commits and hides the editor.
     void HideEditor();
+    void SetEditorMode(bool Value);
+    // Creates, loads and places the editor as the current state asks.
+    void UpdateEdit();
+    // Commits and hides the editor window; edit mode stays.
+    void HideEdit();
+    // Commits the editor's text once.
+    void UpdateText();
+    // Forgets the loaded cell and reloads the editor.
     void InvalidateEditor();
+    bool CanEditShow();
+    bool CanEditAcceptKey(char Key) override;
+    bool CanEditModify() override;
+    // A new editor wired to this grid; the caller keeps it.
+    TOutInplaceEdit* CreateEditor();
+    std::string GetEditText(int ACol, int ARow) override;
+    void SetEditText(int ACol, int ARow, const std::string& Value) override;
+    int GetSelectedIndex() const;
+    void SetSelectedIndex(int Value);
+    virtual void EditButtonClick();
+    // Moves a shown editor back over the current cell.
+    virtual void TopLeftChanged();
+    TOutInplaceEdit* Editor() const { return FEditor; }
+    int EditorCol() const { return FEditorCol; }
+    int EditorRow() const { return FEditorRow; }
 
     // ----- state read by tests, descendants and later concerns -----
     int TitleRows() const { return FTitleRows; }
@@ -187,6 +215,27 @@ protected:
     void CMDesignHitTest(TMessage& Message) override;
     void CMMouseEnter(TMessage& Message) override;
     void CMMouseLeave(TMessage& Message) override;
+    void WMChar(TWMKey& Message) override;
+    void WMCommand(TWMCommand& Message) override;
+    void WMSetFocus(TWMSetFocus& Message) override;
+    void WMKillFocus(TWMKillFocus& Message) override;
+    void CMCancelMode(TMessage& Message) override;
+
+    // The editor's callbacks, installed by CreateEditor in this order.
+    void aGetEditData(TCustomInplaceEdit* Sender, std::string& Value, bool& Flag);
+    void aValidateData(TCustomInplaceEdit* Sender, const std::string& NewVal, bool& ACancel);
+    void aGetEditstyle(TCustomInplaceEdit* Sender, TEditStyle& EditStyle);
+    void aGetPickList(TCustomInplaceEdit* Sender, TStrings*& PickList);
+    void aGetReadOnly(TCustomInplaceEdit* Sender, bool& ReadOnly);
+    void aEditButtonClick(TCustomInplaceEdit* Sender);
+    void aHideEditor(TCustomInplaceEdit* Sender);
+    void aUpdateData(TCustomInplaceEdit* Sender);
+    void GetClickKey(TCustomInplaceEdit* Sender, WORD& Key, TShiftState& Shift);
+    void aUpdateEdit(TCustomInplaceEdit* Sender);
+    virtual void KeyUpParent(TObject* Sender, WORD& Key, TShiftState Shift);
+    virtual void KeyDownParent(TObject* Sender, WORD& Key, TShiftState Shift);
+    virtual void KeyPressParent(TObject* Sender, char& Key);
+    virtual void DblClickParent(TObject* Sender);
 
     void TitleFontChanged(TObject* Sender);
 
@@ -194,8 +243,8 @@ protected:
     int FMouseRow = 0;
     int FMouseCol = 0;
     bool FEditorActive = false;
-    // The in-place editor, created on first use by the editing code; nullptr until then.
-    TInplaceEdit* FEditor = nullptr;
+    // The in-place editor, created on first use by UpdateEdit; nullptr until then.
+    TOutInplaceEdit* FEditor = nullptr;
     int FEditorCol = -1;
     int FEditorRow = -1;
     unsigned char FTitleRows = 1;
@@ -221,6 +270,10 @@ private:
     bool RowMoveRefused(int ACol, int ARow) const;
     // The whole-width rectangle of a grid row, clipped to what shows.
     TRect WholeRowRect(int ARow) const;
+    // GridEditing.cpp
+    // The column of the shown layout at the current cell, or nullptr.
+    TZelColumn* CurrentColumn() const;
+    void LoadEditor();
     // GridMouse.cpp
     // Whether the column object of raw column ACol shows (Width > 0).
     bool ColumnShows(int ACol) const;

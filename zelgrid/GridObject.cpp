@@ -132,6 +132,8 @@ TCustomZelGrid::TCustomZelGrid(TComponent* AOwner) : TCustomGrid(AOwner)
 
 TCustomZelGrid::~TCustomZelGrid()
 {
+    delete FEditor;
+    FEditor = nullptr;
     // Layout collections made by this grid and held elsewhere lose their grid from here on.
     *FSelfReference = nullptr;
     FIndicatorImages.reset();
@@ -256,8 +258,3 @@ void TCustomZelGrid::CMFontChanged(TMessage& Message)
         for (int i = 0; i < columns->Count() && alive; ++i) columns->GeTZelColumn(i)->RefreshDefaultFont();
 }
 
-void TCustomZelGrid::ShowEditor() {}
-
-void TCustomZelGrid::HideEditor() {}
-
-void TCustomZelGrid::InvalidateEditor() {}

@@ -31,7 +31,7 @@ std::string TCustomGrid::GetEditText(int, int)
 
 void TCustomGrid::SetEditText(int, int, const std::string&) {}
 
-TInplaceEdit* TCustomGrid::CreateEditor()
+TInplaceEdit* TCustomGrid::CreateInplaceEditor()
 {
     return new TInplaceEdit(this);
 }
@@ -91,7 +91,7 @@ void TCustomGrid::UpdateEdit()
         if (alive && FInplaceEdit) FInplaceEdit->SelectAll();
     };
     if (!FInplaceEdit) {
-        FInplaceEdit = CreateEditor();
+        FInplaceEdit = CreateInplaceEditor();
         FInplaceEdit->SetGrid(this);
         FInplaceEdit->SetFont(Font());
         FInplaceEdit->SetParent(this);

@@ -175,7 +175,7 @@ protected:
     virtual std::string GetEditText(int ACol, int ARow);
     virtual void SetEditText(int ACol, int ARow, const std::string& Value);
     // Makes the grid's editor; the grid owns and frees it.
-    virtual TInplaceEdit* CreateEditor();
+    virtual TInplaceEdit* CreateInplaceEditor();
     void ShowEditor();
     void HideEditor();
     // Opens the editor and hands it the character that opened it, after it loaded its text.

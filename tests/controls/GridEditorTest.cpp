@@ -135,10 +135,10 @@ TEST_F(GridTest, DescendantWithItsOwnEditRuleNeverGetsTheBaseEditor)
         int Created = 0;
 
     protected:
-        TInplaceEdit* CreateEditor() override
+        TInplaceEdit* CreateInplaceEditor() override
         {
             ++Created;
-            return TRecordingGrid::CreateEditor();
+            return TRecordingGrid::CreateInplaceEditor();
         }
     };
     auto* grid = new TOwnEditor(Form);

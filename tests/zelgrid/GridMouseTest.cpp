@@ -5,7 +5,6 @@
 #include <stdexcept>
 
 #include "ZelGridTestSupport.h"
-#include "host/controls/InplaceEdit.h"
 #include "host/windows/ScrollBar.h"
 
 namespace {
@@ -58,11 +57,10 @@ TEST_F(GridMouseTest, PressesMoveTheColumnFirstThenTheRow)
     Session.Input.Click(H(), At(0, 6));
     EXPECT_EQ(Take(), (Events{"out 2,3", "row 6", "exit 3", "enter 1"})) << "the indicator selects the first data column";
 
-    auto* editor = new TInplaceEdit(Grid);
-    Grid->FEditor = editor;
     Session.Input.Click(H(), At(1, 6));
     EXPECT_EQ(Take(), (Events{"in 0,5"})) << "a press on the current cell moves nothing";
-    EXPECT_EQ(editor->ClickTime(), Session.Backend().TickCount()) << "an existing editor learns the press time";
+    ASSERT_NE(Grid->Editor(), nullptr) << "it opens the editor";
+    EXPECT_EQ(Grid->Editor()->ClickTime(), Session.Backend().TickCount()) << "the editor learns the press time";
 
     Session.Input.Click(H(), At(2, 0));
     EXPECT_EQ(Take(), (Events{"out 0,5", "mousedown"})) << "the title row belongs to the base grid";

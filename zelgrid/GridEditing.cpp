@@ -1,0 +1,335 @@
+// The grid's in-place editing: when the editor shows, what it loads, how its text is committed,
+// and the window messages that concern it.
+//
+// Index:
+//   the edit cycle     ShowEditor, ShowEditorChar, HideEditor, SetEditorMode, UpdateEdit, HideEdit,
+//                      UpdateText, InvalidateEditor, TopLeftChanged
+//   rules              CanEditShow, CanEditAcceptKey, CanEditModify, the edit-style table
+//   cell text          GetEditText, SetEditText, the selected column
+//   the editor         CreateEditor and its fourteen callbacks
+//   messages           WM_CHAR, WM_COMMAND, WM_SETFOCUS, WM_KILLFOCUS, cancel mode
+//
+// Each hide commits at most once: the editor's FSkipTextUpdate is true after a commit and after
+// every hide, and the editor's change notification (EN_CHANGE) clears it.
+#include "host/controls/Forms.h"
+#include "host/core/ObjectWatch.h"
+#include "host/windows/Input.h"
+#include "host/windows/MessageQueue.h"
+#include "outline/OutInplaceEdit.h"
+#include "zelgrid/CustomZelGrid.h"
+
+// ----- rules --------------------------------------------------------------------------------
+
+TZelColumn* TCustomZelGrid::CurrentColumn() const
+{
+    TZelGridColumns* columns = GeTZelColumns();
+    const int data = Col() - FIndicatorCols;
+    if (!columns || data < 0 || data >= columns->Count()) return nullptr;
+    return columns->GeTZelColumn(data);
+}
+
+bool TCustomZelGrid::CanEditShow()
+{
+    if (FLayoutLock != 0 || !FOptions.Contains(dgEditing) || !FEditorActive) return false;
+    if (ComponentState.Contains(csDesigning) || !HandleAllocated()) return false;
+    if (FOptions.Contains(dgAlwaysShowEditor)) return true;
+    // The grid's own editor having the focus counts as the grid being active.
+    if (const TCustomForm* form = GetParentForm(this)) {
+        const TWinControl* active = form->ActiveControl();
+        return active && (active == this || active == FEditor);
+    }
+    return Focused() || (FEditor && FEditor->Focused());
+}
+
+bool TCustomZelGrid::CanEditModify()
+{
+    if (ReadOnly) return false;
+    const TZelColumn* column = CurrentColumn();
+    return !column || !column->GetReadOnly();
+}
+
+bool TCustomZelGrid::CanEditAcceptKey(char) { return CanEditModify(); }
+
+// ----- the edit cycle -----------------------------------------------------------------------
+
+void TCustomZelGrid::ShowEditor()
+{
+    FEditorActive = true;
+    if (FOptions.Contains(dgIndicator)) InvalidateCell(0, Row());
+    TObjectWatch alive(this);
+    UpdateEdit();
+    if (alive && FOptions.Contains(dgPopupOnClick) && FEditor) FEditor->DropDown();
+}
+
+void TCustomZelGrid::ShowEditorChar(char Ch)
+{
+    TObjectWatch alive(this);
+    ShowEditor();
+    // Posted, so that the editor takes the character after it has loaded its text.
+    if (alive && FEditor && FEditor->HandleAllocated())
+        PostMessage(FEditor->WindowHandle(), WM_CHAR, static_cast<unsigned char>(Ch), 0);
+}
+
+void TCustomZelGrid::HideEditor()
+{
+    FEditorActive = false;
+    TObjectWatch alive(this);
+    HideEdit();
+    if (alive && FOptions.Contains(dgIndicator)) InvalidateCell(0, Row());
+}
+
+void TCustomZelGrid::SetEditorMode(bool Value)
+{
+    TObjectWatch alive(this);
+    if (!Value) {
+        HideEditor();
+        if (!alive) return;
+        FEditorRow = -1;
+        FEditorCol = -1;
+        return;
+    }
+    ShowEditor();
+    if (!alive) return;
+    FEditorRow = Row();
+    FEditorCol = Col();
+    if (FEditor) FEditor->Deselect();
+}
+
+void TCustomZelGrid::LoadEditor()
+{
+    FEditorCol = Col();
+    FEditorRow = Row();
+    TObjectWatch alive(FEditor);
+    FEditor->UpdateContents();
+    if (alive) FEditor->SelectAll();
+}
+
+void TCustomZelGrid::UpdateEdit()
+{
+    if (!CanEditShow()) return;
+    TObjectWatch alive(this);
+    if (!FEditor) {
+        FEditor = CreateEditor();
+        FEditor->SetGrid(this);
+        FEditor->SetParent(this);
+        LoadEditor();
+    } else if (Col() != FEditorCol || Row() != FEditorRow) {
+        HideEdit();
+        if (!alive || !FEditor) return;
+        LoadEditor();
+    }
+    if (alive && FEditor && CanEditShow()) FEditor->Move(CellRect(Col(), Row()));
+}
+
+void TCustomZelGrid::HideEdit()
+{
+    if (!FEditor) return;
+    // The editor is hidden also when the commit raises; the exception then goes on.
+    struct THide {
+        TCustomZelGrid* Grid;
+        TObjectWatch Alive;
+        ~THide()
+        {
+            if (!Alive || !Grid->FEditor) return;
+            Grid->FEditorCol = -1;
+            Grid->FEditorRow = -1;
+            Grid->FEditor->FSkipTextUpdate = true;
+            Grid->FEditor->Hide();
+        }
+    } hide{this, TObjectWatch(this)};
+    UpdateText();
+}
+
+void TCustomZelGrid::UpdateText()
+{
+    if (FEditorCol == -1 || FEditorRow == -1 || !FEditor) return;
+    if (FEditor->FSkipTextUpdate) {
+        FEditor->FSkipTextUpdate = false;
+        return;
+    }
+    const int col = FEditorCol, row = FEditorRow;
+    TObjectWatch alive(this);
+    SetEditText(col, row, FEditor->Text());
+    if (!alive || !FEditor) return;
+    const std::string text = FEditor->Text();
+    FEditor->FSkipTextUpdate = true;
+    bool cancel = false;
+    ValidateDataCell(col, row, text, cancel);
+}
+
+void TCustomZelGrid::InvalidateEditor()
+{
+    FEditorCol = -1;
+    FEditorRow = -1;
+    UpdateEdit();
+}
+
+void TCustomZelGrid::TopLeftChanged()
+{
+    if (FEditorActive && FEditor) FEditor->UpdateLoc(CellRect(Col(), Row()));
+}
+
+// ----- cell text ----------------------------------------------------------------------------
+
+std::string TCustomZelGrid::GetEditText(int ACol, int ARow)
+{
+    std::string text;
+    GetDataCell(ACol - FIndicatorCols, ARow - FTitleRows, text);
+    FCellText = text;
+    return text;
+}
+
+void TCustomZelGrid::SetEditText(int ACol, int ARow, const std::string& Value)
+{
+    std::string text = Value;
+    // The application may answer with the value it stores; it receives the edit in OnValidateData.
+    if (OnGetDataCell) OnGetDataCell(ACol - FIndicatorCols, ARow - FTitleRows, text);
+    FCellText = text;
+}
+
+int TCustomZelGrid::GetSelectedIndex() const { return Col() - FIndicatorCols; }
+
+void TCustomZelGrid::SetSelectedIndex(int Value) { MoveCol(Value + FIndicatorCols); }
+
+void TCustomZelGrid::EditButtonClick()
+{
+    if (OnEditButtonClick) OnEditButtonClick(this);
+}
+
+// ----- the editor ---------------------------------------------------------------------------
+
+TOutInplaceEdit* TCustomZelGrid::CreateEditor()
+{
+    auto* editor = new TOutInplaceEdit(this);
+    editor->OnGetEditData = [this](TCustomInplaceEdit* Sender, std::string& Value, bool& Flag) {
+        aGetEditData(Sender, Value, Flag);
+    };
+    editor->OnValidateData = [this](TCustomInplaceEdit* Sender, const std::string& NewVal, bool& ACancel) {
+        aValidateData(Sender, NewVal, ACancel);
+    };
+    editor->OnGetEditStyle = [this](TCustomInplaceEdit* Sender, TEditStyle& Style) { aGetEditstyle(Sender, Style); };
+    editor->OnGetPickList = [this](TCustomInplaceEdit* Sender, TStrings*& List) { aGetPickList(Sender, List); };
+    editor->OnGetReadOnly = [this](TCustomInplaceEdit* Sender, bool& Value) { aGetReadOnly(Sender, Value); };
+    editor->OnEditButtonClick = [this](TCustomInplaceEdit* Sender) { aEditButtonClick(Sender); };
+    editor->OnHideEditor = [this](TCustomInplaceEdit* Sender) { aHideEditor(Sender); };
+    editor->OnUpdateData = [this](TCustomInplaceEdit* Sender) { aUpdateData(Sender); };
+    editor->OnGetClickKey = [this](TCustomInplaceEdit* Sender, WORD& Key, TShiftState& Shift) {
+        GetClickKey(Sender, Key, Shift);
+    };
+    editor->OnUpdateEdit = [this](TCustomInplaceEdit* Sender) { aUpdateEdit(Sender); };
+    editor->OnKeyUpParent = [this](TObject* Sender, WORD& Key, TShiftState Shift) { KeyUpParent(Sender, Key, Shift); };
+    editor->OnKeyDownParent = [this](TObject* Sender, WORD& Key, TShiftState Shift) {
+        KeyDownParent(Sender, Key, Shift);
+    };
+    editor->OnKeyPressParent = [this](TObject* Sender, char& Key) { KeyPressParent(Sender, Key); };
+    editor->OnDblClickParent = [this](TObject* Sender) { DblClickParent(Sender); };
+    if (FOptions.Contains(dgAlwaysShowEditor)) editor->SetAlwaysShow(true);
+    return editor;
+}
+
+void TCustomZelGrid::aGetEditData(TCustomInplaceEdit*, std::string& Value, bool&)
+{
+    GetDataCell(Col() - FIndicatorCols, Row() - FTitleRows, Value);
+    // The text the editor was loaded with, for UpdateActive to compare against.
+    FCellText = Value;
+}
+
+void TCustomZelGrid::aValidateData(TCustomInplaceEdit*, const std::string& NewVal, bool& ACancel)
+{
+    if (FEditorCol != -1 && FEditorRow != -1) ValidateDataCell(FEditorCol, FEditorRow, NewVal, ACancel);
+}
+
+void TCustomZelGrid::aGetEditstyle(TCustomInplaceEdit*, TEditStyle& EditStyle)
+{
+    const TZelColumn* column = CurrentColumn();
+    if (!column) return;
+    switch (column->ButtonStyle()) {
+    case cbsEllipsis: EditStyle = esEllipsisButton; break;
+    case cbsNone: EditStyle = esNoButton; break;
+    case cbsAuto:
+        if (!column->HasPickList() || const_cast<TZelColumn*>(column)->GetPickList()->Count() == 0) break;
+        EditStyle = column->aType == tctCheckList ? esDropDownCheckList : esDropDownList;
+        break;
+    }
+}
+
+void TCustomZelGrid::aGetPickList(TCustomInplaceEdit*, TStrings*& PickList)
+{
+    PickList->Clear();
+    TZelColumn* column = CurrentColumn();
+    if (column && column->HasPickList()) PickList->Assign(column->GetPickList());
+}
+
+void TCustomZelGrid::aGetReadOnly(TCustomInplaceEdit*, bool& Value)
+{
+    const TZelColumn* column = CurrentColumn();
+    Value = ReadOnly || (column && column->GetReadOnly());
+}
+
+void TCustomZelGrid::aEditButtonClick(TCustomInplaceEdit*) { EditButtonClick(); }
+
+void TCustomZelGrid::aHideEditor(TCustomInplaceEdit*) { HideEditor(); }
+
+void TCustomZelGrid::aUpdateData(TCustomInplaceEdit*) { Invalidate(); }
+
+void TCustomZelGrid::GetClickKey(TCustomInplaceEdit*, WORD& Key, TShiftState& Shift)
+{
+    Key = VK_F2;
+    Shift = {};
+}
+
+void TCustomZelGrid::aUpdateEdit(TCustomInplaceEdit*) { UpdateEdit(); }
+
+// ----- messages -----------------------------------------------------------------------------
+
+void TCustomZelGrid::WMChar(TWMKey& Message)
+{
+    const WORD ch = Message.CharCode();
+    if (FOptions.Contains(dgEditing) && (ch == 8 || (ch >= 32 && ch <= 0xFF))) {
+        ShowEditorChar(static_cast<char>(ch));
+        return;
+    }
+    TCustomGrid::WMChar(Message);
+}
+
+void TCustomZelGrid::WMCommand(TWMCommand& Message)
+{
+    if (!FEditor || !FEditor->HandleAllocated() || Message.Ctl() != FEditor->WindowHandle()) return;
+    if (Message.NotifyCode() != EN_CHANGE) return;
+    // Marks the text as changed: the skipped commit clears the flag, so the next hide commits.
+    FEditor->FSkipTextUpdate = true;
+    UpdateText();
+}
+
+void TCustomZelGrid::WMSetFocus(TWMSetFocus& Message)
+{
+    TObjectWatch alive(this);
+    TCustomGrid::WMSetFocus(Message);
+    if (!alive) return;
+    if (!FEditor || Message.FocusedWnd() != FEditor->WindowHandle()) UpdateEdit();
+    else HideEdit();
+    if (!alive) return;
+    for (int c = 1; c < ColCount(); ++c) InvalidateCell(c, 0);
+}
+
+void TCustomZelGrid::WMKillFocus(TWMKillFocus& Message)
+{
+    TObjectWatch alive(this);
+    TCustomGrid::WMKillFocus(Message);
+    if (!alive) return;
+    for (int c = 1; c < ColCount(); ++c) InvalidateCell(c, 0);
+    if (FEditor && Message.FocusedWnd() != FEditor->WindowHandle()) HideEdit();
+}
+
+void TCustomZelGrid::CMCancelMode(TMessage& Message)
+{
+    if (FEditor) FEditor->CancelMode(this);
+    TCustomGrid::CMCancelMode(Message);
+}
+
+// ----- the parent callbacks (the keyboard fills them in) ------------------------------------
+
+void TCustomZelGrid::KeyUpParent(TObject*, WORD&, TShiftState) {}
+void TCustomZelGrid::KeyDownParent(TObject*, WORD&, TShiftState) {}
+void TCustomZelGrid::KeyPressParent(TObject*, char&) {}
+void TCustomZelGrid::DblClickParent(TObject*) {}
