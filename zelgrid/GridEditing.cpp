@@ -124,20 +124,23 @@ void TCustomZelGrid::UpdateEdit()
 void TCustomZelGrid::HideEdit()
 {
     if (!FEditor) return;
-    // The editor is hidden also when the commit raises; the exception then goes on.
-    struct THide {
-        TCustomZelGrid* Grid;
-        TObjectWatch Alive;
-        ~THide()
-        {
-            if (!Alive || !Grid->FEditor) return;
-            Grid->FEditorCol = -1;
-            Grid->FEditorRow = -1;
-            Grid->FEditor->FSkipTextUpdate = true;
-            Grid->FEditor->Hide();
-        }
-    } hide{this, TObjectWatch(this)};
-    UpdateText();
+    // The editor is hidden also when the commit raises; the exception then goes on. Hiding moves
+    // the focus and so may call handlers that throw: it runs outside any destructor.
+    TObjectWatch alive(this);
+    const auto hide = [&] {
+        if (!alive || !FEditor) return;
+        FEditorCol = -1;
+        FEditorRow = -1;
+        FEditor->FSkipTextUpdate = true;
+        FEditor->Hide();
+    };
+    try {
+        UpdateText();
+    } catch (...) {
+        hide();
+        throw;
+    }
+    hide();
 }
 
 void TCustomZelGrid::UpdateText()
