@@ -1,6 +1,7 @@
 // A scripted stress run: a grid with several layouts over a changing row count is driven through
 // layout switches, column edits, scrolling, keys, title drags and row moves, while its handlers at
-// random throw, change the row count, edit or clear layouts, switch layouts or free the grid.
+// random throw, change the row count, edit or clear layouts, switch layouts, run a nested message
+// loop or a modal dialog, or free the grid.
 // After every step the grid is at rest and its current cell and layout are in range, or it is
 // gone (and a new one takes its place). The sanitizer build reports any use of a freed object.
 #include <gtest/gtest.h>
@@ -8,11 +9,13 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <set>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "host/controls/Application.h"
 #include "host/controls/Forms.h"
 #include "host/core/Exceptions.h"
 #include "host/windows/Headless.h"
@@ -154,12 +157,12 @@ private:
         Sites.emplace(Event, std::vector<void*>(frames + 1, frames + count));
     }
 
-    // What a handler does besides answering. Nested handlers only answer, and a grid that is
-    // being freed is left alone.
+    // What a handler does besides answering (a nested loop or dialog included). Handlers nested
+    // more than two deep only answer, and a grid that is being freed is left alone.
     void Chaos(const char* Event)
     {
         Reach(Event);
-        if (!FGrid || FGrid->ComponentState.Contains(csDestroying) || FDepth > 0) return;
+        if (!FGrid || FGrid->ComponentState.Contains(csDestroying) || FDepth > 1) return;
         ++FDepth;
         struct TLeave {
             int& Depth;
@@ -176,7 +179,24 @@ private:
             FreeGrid();
         } else if (r < 20) {
             FGrid->SetLayoutIndex(FRandom.Below(FGrid->Layout()->Count()));
+        } else if (r < 22) {
+            // A nested message loop: a deferred pass and whatever else waits run inside the handler.
+            PostMessage(FGrid->Handle(), CM_DEFERLAYOUT, 0, 0);
+            ProcessMessages();
+        } else if (r < 23) {
+            RunModalDialog();
         }
+    }
+
+    // A modal dialog opened from a handler; while it runs, the grid may be freed.
+    void RunModalDialog()
+    {
+        auto dialog = std::make_unique<TForm>(nullptr);
+        TModalHookGuard hook([this](TCustomForm* Form) {
+            if (FRandom.Chance(30)) FreeGrid();
+            Form->SetModalResult(mrOk);
+        });
+        dialog->ShowModal();
     }
 
     TZelGridColumns* SomeColumns()
