@@ -343,12 +343,14 @@ void TCustomInplaceEdit::WMGetDlgCode(TWMGetDlgCode& Message)
 
 void TCustomInplaceEdit::WMSetFocus(TWMSetFocus& Message)
 {
+    // The form's exit and enter handlers run first; they may free the grid and this editor.
+    TObjectWatch alive(this);
     TCustomControl::WMSetFocus(Message);
+    if (!alive) return;
     Invalidate();
     if (IsShown()) return;
     // The focus came back to a hidden editor (its form was activated again): the owner shows it,
     // or takes the focus itself.
-    TObjectWatch alive(this);
     RequestUpdate();
     if (alive && !IsShown() && Focused() && FGrid && FGrid->HandleAllocated()) ::SetFocus(FGrid->WindowHandle());
 }
@@ -430,6 +432,7 @@ void TCustomInplaceEdit::MouseDown(TMouseButton Button, TShiftState Shift, int X
     TCustomControl::MouseDown(Button, Shift, X, Y);
     if (!alive || Button != mbLeft) return;
     if (!Focused()) ::SetFocus(Handle());
+    if (!alive) return;
     if (ButtonRect().Contains({X, Y})) {
         if (Shift.Contains(ssDouble)) return;
         if (FEditStyle == esEllipsisButton) {
@@ -457,7 +460,9 @@ void TCustomInplaceEdit::MouseDown(TMouseButton Button, TShiftState Shift, int X
 
 void TCustomInplaceEdit::MouseMove(TShiftState Shift, int X, int Y)
 {
+    TObjectWatch alive(this);
     TCustomControl::MouseMove(Shift, X, Y);
+    if (!alive) return;
     if (FButtonDown) {
         const bool over = ButtonRect().Contains({X, Y});
         if (over != FButtonPressed) {

@@ -242,20 +242,11 @@ void TCustomZelGrid::Scroll(int Distance)
     if (Distance != 0) {
         HideEditor();
         if (!alive) return;
-        struct TShowAgain {
-            TCustomZelGrid* Grid;
-            const TObjectWatch& Alive;
-            ~TShowAgain()
-            {
-                if (Alive && Grid->FOptions.Contains(dgAlwaysShowEditor)) Grid->ShowEditor();
-            }
-        } showAgain{this, alive};
-        const std::int64_t distance = Distance;
-        if (std::abs(distance) > VisibleRowCount()) {
+        // Further than a page: the whole grid is repainted.
+        const bool far = std::abs(static_cast<std::int64_t>(Distance)) > VisibleRowCount();
+        if (far) {
             Invalidate();
-            return;
-        }
-        if (HandleAllocated()) {
+        } else if (HandleAllocated()) {
             const int step = DefaultRowHeight() + (FOptions.Contains(dgRowLines) ? GridLineWidth() : 0);
             // The whole visible data area, however far down the grid is scrolled.
             const TRect area = BoxRect(FIndicatorCols, FTitleRows, ColCount() - 1, RowCount() - 1);
@@ -267,6 +258,9 @@ void TCustomZelGrid::Scroll(int Distance)
                 InvalidateRect(WindowHandle(), &current, false);
             }
         }
+        // Shown again in the normal flow: showing it asks the application, which may raise.
+        if (FOptions.Contains(dgAlwaysShowEditor)) ShowEditor();
+        if (!alive || far) return;
     }
     if (alive && FUpdateLock == 0) Update();
 }

@@ -177,8 +177,9 @@ void TCustomZelGrid::TopLeftChanged()
 std::string TCustomZelGrid::GetEditText(int ACol, int ARow)
 {
     std::string text;
+    TObjectWatch alive(this);
     GetDataCell(ACol - FIndicatorCols, ARow - FTitleRows, text);
-    FCellText = text;
+    if (alive) FCellText = text;
     return text;
 }
 
@@ -186,8 +187,9 @@ void TCustomZelGrid::SetEditText(int ACol, int ARow, const std::string& Value)
 {
     std::string text = Value;
     // The application may answer with the value it stores; it receives the edit in OnValidateData.
+    TObjectWatch alive(this);
     if (OnGetDataCell) OnGetDataCell(ACol - FIndicatorCols, ARow - FTitleRows, text);
-    FCellText = text;
+    if (alive) FCellText = text;
 }
 
 int TCustomZelGrid::GetSelectedIndex() const { return Col() - FIndicatorCols; }
@@ -232,9 +234,10 @@ TOutInplaceEdit* TCustomZelGrid::CreateEditor()
 
 void TCustomZelGrid::aGetEditData(TCustomInplaceEdit*, std::string& Value, bool&)
 {
+    TObjectWatch alive(this);
     GetDataCell(Col() - FIndicatorCols, Row() - FTitleRows, Value);
     // The text the editor was loaded with, for UpdateActive to compare against.
-    FCellText = Value;
+    if (alive) FCellText = Value;
 }
 
 void TCustomZelGrid::aValidateData(TCustomInplaceEdit*, const std::string& NewVal, bool& ACancel)

@@ -107,19 +107,26 @@ void TCustomGrid::UpdateEdit()
 void TCustomGrid::HideEdit()
 {
     if (!FInplaceEdit) return;
+    // The editor is hidden also when the commit raises. Hiding moves the focus, whose handlers may
+    // raise as well, so it never runs in a destructor.
     TObjectWatch alive(this);
-    struct TForget {
-        TCustomGrid* Grid;
-        const TObjectWatch& Alive;
-        ~TForget()
-        {
-            if (!Alive) return;
-            Grid->FInplaceCol = -1;
-            Grid->FInplaceRow = -1;
-            if (Grid->FInplaceEdit) Grid->FInplaceEdit->Hide();
+    const auto forget = [this, &alive] {
+        if (!alive) return;
+        FInplaceCol = -1;
+        FInplaceRow = -1;
+        if (FInplaceEdit) FInplaceEdit->Hide();
+    };
+    try {
+        UpdateText();
+    } catch (...) {
+        try {
+            forget();
+        } catch (...) {
+            // The commit's error is the one reported.
         }
-    } forget{this, alive};
-    UpdateText();
+        throw;
+    }
+    forget();
 }
 
 void TCustomGrid::WMSetFocus(TWMSetFocus& Message)
