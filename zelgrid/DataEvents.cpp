@@ -140,7 +140,8 @@ void TCustomZelGrid::UpdateScrollBar()
     SetRowCount(count);
     if (!alive) return;
     HWND wnd = WindowHandle();
-    SetScrollRange(wnd, SB_VERT, 0, RowCount() - 1, false);
+    SetScrollRange(wnd, SB_VERT, 0, RowCount() - 1, false); // a bar that appears sends WM_SIZE
+    if (!alive) return;
     int position = Row() - 1;
     // The first test is against the fixed number 1, whatever the title rows; it wins over the second.
     if (Row() == 1) position = 0;

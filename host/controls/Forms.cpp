@@ -234,7 +234,13 @@ public:
     {
         for (HWND wnd : FDisabled)
             if (IsWindow(wnd)) EnableWindow(wnd, true);
-        if (FActiveBefore && IsWindow(FActiveBefore) && IsWindowVisible(FActiveBefore)) SetActiveWindow(FActiveBefore);
+        // Activating the window again moves the focus, whose handlers may raise: that cannot be
+        // reported from here while another exception may be passing.
+        try {
+            if (FActiveBefore && IsWindow(FActiveBefore) && IsWindowVisible(FActiveBefore))
+                SetActiveWindow(FActiveBefore);
+        } catch (...) {
+        }
     }
     TModalWindowsGuard(const TModalWindowsGuard&) = delete;
     TModalWindowsGuard& operator=(const TModalWindowsGuard&) = delete;
