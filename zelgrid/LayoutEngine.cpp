@@ -6,6 +6,7 @@
 // end runs the pass. While a bracket is open, the shown column collection is in its update state,
 // so its own notifications are held back and released after the pass, inside the lock.
 #include <algorithm>
+#include <vector>
 
 #include "host/core/Exceptions.h"
 #include "host/windows/MessageQueue.h"
@@ -214,18 +215,20 @@ void TCustomZelGrid::InternalLayout()
 
 void TCustomZelGrid::SeTZelColumnAttributes()
 {
-    // A new width may resize the client area (a scroll bar comes or goes), and WM_SIZE asks the
-    // application for its row count: its handler may free the grid or change the columns.
-    TObjectWatch alive(this);
-    for (int i = 0;; ++i) {
-        TZelGridColumns* columns = GeTZelColumns();
-        if (!columns || i >= columns->Count()) break;
+    TZelGridColumns* columns = GeTZelColumns();
+    if (!columns) return;
+    // All widths in one step: one at a time would cost the base grid O(columns) each. Writing
+    // them may resize the client area, and WM_SIZE asks the application for its row count: its
+    // handler may free the grid.
+    std::vector<int> widths(static_cast<std::size_t>(columns->Count()));
+    for (int i = 0; i < columns->Count(); ++i) {
         TZelColumn* column = columns->GeTZelColumn(i);
         SetTabStops(i + FIndicatorCols, !column->GetReadOnly());
-        SetColWidths(i + FIndicatorCols, column->GetWidth());
-        if (!alive) return;
+        widths[static_cast<std::size_t>(i)] = column->GetWidth();
     }
-    if (FOptions.Contains(dgIndicator)) SetColWidths(0, IndicatorWidth);
+    TObjectWatch alive(this);
+    SetColWidthsFrom(FIndicatorCols, widths);
+    if (alive && FOptions.Contains(dgIndicator)) SetColWidths(0, IndicatorWidth);
 }
 
 void TCustomZelGrid::Loaded()

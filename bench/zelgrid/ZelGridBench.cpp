@@ -1,4 +1,5 @@
-// The layout pass over many columns and the row-count refresh of a very long grid.
+// The layout pass over many columns, the row-count refresh of a very long grid, and the column
+// model at scale: adding, changing and freeing 100,000 columns.
 #include <benchmark/benchmark.h>
 
 #include "host/controls/Forms.h"
@@ -54,5 +55,80 @@ void UpdateRowCountOfALongGrid(benchmark::State& State)
     State.counters["RowCount"] = shown.Grid->RowCount();
 }
 BENCHMARK(UpdateRowCountOfALongGrid)->Arg(10'000'000)->Unit(benchmark::kMicrosecond);
+
+// Adds Count columns to the shown layout inside one layout bracket.
+void AddColumnsInOneBracket(TZelGrid* Grid, int Count)
+{
+    TLayoutGuard layout(Grid);
+    TZelGridColumns* columns = Grid->Columns();
+    for (int i = 0; i < Count; ++i) columns->Add();
+}
+
+void FreeColumnsInOneBracket(TZelGrid* Grid)
+{
+    TLayoutGuard layout(Grid);
+    Grid->Columns()->Clear();
+}
+
+void AddManyColumns(benchmark::State& State)
+{
+    TShownGrid shown;
+    const int count = static_cast<int>(State.range(0));
+    for (auto _ : State) {
+        AddColumnsInOneBracket(shown.Grid, count);
+        State.PauseTiming();
+        FreeColumnsInOneBracket(shown.Grid);
+        State.ResumeTiming();
+    }
+    State.SetItemsProcessed(State.iterations() * count);
+}
+BENCHMARK(AddManyColumns)->Arg(100'000)->Unit(benchmark::kMillisecond);
+
+void FreeManyColumns(benchmark::State& State)
+{
+    TShownGrid shown;
+    const int count = static_cast<int>(State.range(0));
+    for (auto _ : State) {
+        State.PauseTiming();
+        AddColumnsInOneBracket(shown.Grid, count);
+        State.ResumeTiming();
+        FreeColumnsInOneBracket(shown.Grid);
+    }
+    State.SetItemsProcessed(State.iterations() * count);
+}
+BENCHMARK(FreeManyColumns)->Arg(100'000)->Unit(benchmark::kMillisecond);
+
+// One width change outside any bracket: the column is resized at once, and the write-back of
+// the widths runs one layout pass.
+void ChangeOneOfManyColumns(benchmark::State& State)
+{
+    TShownGrid shown;
+    const int count = static_cast<int>(State.range(0));
+    AddColumnsInOneBracket(shown.Grid, count);
+    TZelColumn* last = shown.Grid->Columns()->GeTZelColumn(count - 1);
+    int width = 40;
+    for (auto _ : State) last->SetWidth(width = width == 40 ? 50 : 40);
+    State.counters["ColCount"] = shown.Grid->ColCount();
+}
+BENCHMARK(ChangeOneOfManyColumns)->Arg(100'000)->Unit(benchmark::kMillisecond);
+
+void ChangeEveryColumnInOneBracket(benchmark::State& State)
+{
+    TShownGrid shown;
+    const int count = static_cast<int>(State.range(0));
+    AddColumnsInOneBracket(shown.Grid, count);
+    TZelGridColumns* columns = shown.Grid->Columns();
+    int width = 40;
+    for (auto _ : State) {
+        width = width == 40 ? 50 : 40;
+        TLayoutGuard layout(shown.Grid);
+        for (int i = 0; i < count; ++i) {
+            columns->GeTZelColumn(i)->SetWidth(width);
+            columns->GeTZelColumn(i)->SetColor(width == 40 ? clRed : clBlue);
+        }
+    }
+    State.SetItemsProcessed(State.iterations() * count);
+}
+BENCHMARK(ChangeEveryColumnInOneBracket)->Arg(100'000)->Unit(benchmark::kMillisecond);
 
 } // namespace

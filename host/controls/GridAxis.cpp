@@ -77,6 +77,31 @@ void TGridAxis::SetSize(int Index, int Value)
     RecomputeDeltas(slot);
 }
 
+bool TGridAxis::SetSizes(int First, std::span<const int> Sizes)
+{
+    if (Sizes.empty()) return false;
+    CheckIndex(First);
+    CheckIndex(static_cast<int>(First + static_cast<std::int64_t>(Sizes.size()) - 1));
+    const std::size_t lo = LowerSlot(First);
+    const std::size_t hi = LowerSlot(static_cast<int>(First + Sizes.size()));
+    std::vector<TOverride> range;
+    bool changed = false;
+    std::size_t old = lo;
+    for (std::size_t i = 0; i < Sizes.size(); ++i) {
+        const int index = First + static_cast<int>(i);
+        int before = FDefaultSize;
+        if (old < hi && FOverrides[old].Index == index) before = FOverrides[old++].Size;
+        changed = changed || Sizes[i] != before;
+        if (Sizes[i] != FDefaultSize) range.push_back(TOverride{index, Sizes[i], 0});
+    }
+    if (!changed) return false;
+    const auto at = FOverrides.erase(FOverrides.begin() + static_cast<std::ptrdiff_t>(lo),
+                                     FOverrides.begin() + static_cast<std::ptrdiff_t>(hi));
+    FOverrides.insert(at, range.begin(), range.end());
+    RecomputeDeltas(lo);
+    return true;
+}
+
 void TGridAxis::ResetSizes()
 {
     FOverrides.clear();

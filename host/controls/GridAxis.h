@@ -5,6 +5,7 @@
 // query is O(log k) in the number k of overrides; changing a size is O(k).
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 class TGridAxis {
@@ -24,6 +25,9 @@ public:
     // The size as last written (0 or less hides the cell).
     int Size(int Index) const;
     void SetSize(int Index, int Value);
+    // Sets the sizes of the cells from First on to Sizes in one O(k + n) step (SetSize per cell
+    // would cost O(k) each). Whether any size changed.
+    bool SetSizes(int First, std::span<const int> Sizes);
     // Drops every override: all cells take the default size again.
     void ResetSizes();
     // Pixels the cell takes on the axis: its size plus the line, or 0 for a hidden cell.

@@ -155,6 +155,11 @@ void TCustomGrid::SetColWidths(int Index, int Value)
     ColWidthsChanged();
 }
 
+void TCustomGrid::SetColWidthsFrom(int First, std::span<const int> Widths)
+{
+    if (FCols.SetSizes(First, Widths)) ColWidthsChanged();
+}
+
 void TCustomGrid::SetRowHeights(int Index, int Value)
 {
     if (FRows.Size(Index) == Value) return;

@@ -84,6 +84,8 @@ public:
     // A width of 0 or less hides the column; it keeps its index.
     int ColWidths(int Index) const { return FCols.Size(Index); }
     virtual void SetColWidths(int Index, int Value);
+    // The widths of the columns from First on, with one ColWidthsChanged when any changed.
+    void SetColWidthsFrom(int First, std::span<const int> Widths);
     int RowHeights(int Index) const { return FRows.Size(Index); }
     void SetRowHeights(int Index, int Value);
     // Whether Tab stops on the column; hidden columns are skipped whatever it says.
