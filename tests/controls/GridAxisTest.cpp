@@ -153,7 +153,7 @@ TEST(GridAxis, RandomEditsAgreeWithAPlainArray)
         TDenseAxis dense{std::vector<int>(static_cast<std::size_t>(n), def), std::vector<bool>(static_cast<std::size_t>(n)), line};
         for (int step = 0; step < 40; ++step) {
             const int i = static_cast<int>(rng() % static_cast<unsigned>(n));
-            switch (rng() % 4) {
+            switch (rng() % 5) {
             case 0:
             case 1: {
                 const int v = static_cast<int>(rng() % 9) - 2;
@@ -171,6 +171,24 @@ TEST(GridAxis, RandomEditsAgreeWithAPlainArray)
                 dense.Sizes.insert(dense.Sizes.begin() + j, v);
                 dense.Own.erase(dense.Own.begin() + i);
                 dense.Own.insert(dense.Own.begin() + j, own);
+                break;
+            }
+            case 3: {
+                // A run of sizes written in one step, as the layout pass does.
+                const int count = 1 + static_cast<int>(rng() % static_cast<unsigned>(n - i));
+                std::vector<int> sizes;
+                bool changes = false;
+                for (int k = 0; k < count; ++k) {
+                    const int v = static_cast<int>(rng() % 9) - 2;
+                    const auto at = static_cast<std::size_t>(i + k);
+                    sizes.push_back(v);
+                    changes = changes || dense.Sizes[at] != v;
+                    dense.Sizes[at] = v;
+                    dense.Own[at] = v != axis.DefaultSize();
+                }
+                ASSERT_EQ(axis.SetSizes(i, sizes), changes);
+                ASSERT_FALSE(axis.SetSizes(i, sizes));
+                EXPECT_THROW(axis.SetSizes(n - count + 1, sizes), EInvalidGridOperation);
                 break;
             }
             default: {
