@@ -37,10 +37,6 @@ public:
     bool IsShown() const;
     // Loads the text of the grid's current cell.
     virtual void UpdateContents();
-    // The message time of the last left press on the grid while the editor existed, so the
-    // editor can tell the press that opened it from a later click on itself.
-    DWORD ClickTime() const { return FClickTime; }
-    void SetClickTime(DWORD Value) { FClickTime = Value; }
 
 protected:
     void CreateParams(TCreateParams& Params) override;
@@ -70,5 +66,4 @@ private:
     int FCaret = 0;    // byte offset of the caret
     int FSelStart = 0; // the other end of the selection
     int FScrollX = 0;  // pixels of text scrolled out on the left
-    DWORD FClickTime = 0;
 };

@@ -70,6 +70,9 @@ TEST_F(GridMouseTest, PressesMoveTheColumnFirstThenTheRow)
     Session.Input.Click(H(), At(2, 0));
     EXPECT_EQ(Take(), (Events{"exit 1", "enter 2"})) << "without column resizing a title press picks its column";
     EXPECT_EQ(Grid->Row(), 6);
+    Columns()->GeTZelColumn(1)->SetReadOnly(true);
+    Session.Input.Click(H(), At(2, 6));
+    EXPECT_FALSE(Grid->Editor()->IsShown()) << "a read-only column keeps the editor closed";
 
     int doubleClicks = 0;
     Grid->OnDblClick = [&](TObject*) { ++doubleClicks; };
