@@ -89,6 +89,9 @@ TEST_F(GridMouseTest, SizingDragWritesTheWidthBackAndMovingDragReordersTheColumn
     EXPECT_EQ(Columns()->GeTZelColumn(2)->GetWidth(), 120);
     EXPECT_EQ(Grid->ColWidths(3), 120);
     EXPECT_EQ(Take(), (Events{"mousedown", "sized 3"}));
+    Session.Input.Drag(H(), {third.Left + 120, 5}, {third.Left - 30, 5});
+    EXPECT_EQ(Grid->ColWidths(3), 120) << "a column is never sized to nothing";
+    EXPECT_EQ(Take(), (Events{"mousedown", "sized -1"})) << "a sizing that changed nothing still ends";
 
     TZelColumn* first = Columns()->GeTZelColumn(0);
     std::pair<int, int> moved{-1, -1};
