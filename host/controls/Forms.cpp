@@ -117,6 +117,21 @@ void TCustomForm::CMDialogKey(TCMDialogKey& Message)
         Message.SetResult(1);
         return;
     }
+    // Enter and Escape go to the form's buttons: the one that answers (default, focused or
+    // cancel button) clicks and uses the key up; otherwise the key reaches the focused control.
+    if (key == VK_RETURN || key == VK_ESCAPE) {
+        std::vector<TWinControl*> controls;
+        GetTabOrderList(controls);
+        TObjectWatch alive(this);
+        for (TWinControl* control : controls) {
+            if (!control->HandleAllocated()) continue;
+            if (SendMessage(control->WindowHandle(), CM_DIALOGKEY, Message.Message.WParam, Message.Message.LParam)) {
+                if (alive) Message.SetResult(1);
+                return;
+            }
+            if (!alive) return;
+        }
+    }
     DefaultHandler(Message.Message);
 }
 
