@@ -1,0 +1,30 @@
+#pragma once
+// CSV files after RFC 4180: fields separated by commas, records by CRLF or LF; a field in double
+// quotes may hold commas, line breaks and doubled quotes. The first record names the columns.
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "apps/zelgrid-demo/DemoTable.h"
+
+// A malformed file; the message names the line (counted from 1) where the fault is.
+class ECsvError : public std::runtime_error {
+public:
+    ECsvError(int Line, const std::string& Reason, const std::string& File = {})
+        : std::runtime_error((File.empty() ? "" : File + ", ") + "line " + std::to_string(Line) + ": " + Reason),
+          FLine(Line), FReason(Reason) {}
+    int Line() const { return FLine; }
+    const std::string& Reason() const { return FReason; }
+
+private:
+    int FLine;
+    std::string FReason;
+};
+
+// Builds a table from CSV text; throws ECsvError and builds nothing on a malformed file.
+TDemoTable ReadCsv(std::string_view Text);
+// Reads the named file; throws ECsvError (with the file name) or std::runtime_error.
+TDemoTable LoadCsvFile(const std::string& FileName);
+// One record as a CSV line ending in CRLF, quoting the fields that need it.
+std::string CsvLine(const std::vector<std::string>& Fields);

@@ -1,0 +1,297 @@
+#include "apps/zelgrid-demo/DemoTable.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <cstdio>
+#include <fstream>
+#include <stdexcept>
+
+#include "apps/zelgrid-demo/CsvReader.h"
+
+namespace {
+
+const char* const Customers[] = {"Abernathy Ltd", "Brightwater & Sons", "Cobalt Works", "Dunmore Trading",
+                                 "Eastgate Foods", "Fairfield, Inc.", "Greystone Mills", "Harbour Lights",
+                                 "Ivy Lane Books", "Juniper Garden"};
+const char* const Statuses[] = {"New", "Confirmed", "Shipped", "Delivered", "Cancelled"};
+const char* const Tags[] = {"urgent", "gift", "export", "fragile"};
+const char* const Notes[] = {
+    "Deliver to the side entrance; the front door is closed on Mondays.",
+    "Customer asked for one invoice per parcel and a copy of each by mail.",
+    "Fragile goods: pack in double cartons, keep upright, and call before delivery.",
+    "Regular order.",
+};
+const char* const GeneratedColumns[] = {"Number", "Date", "Customer", "Amount", "Status", "Paid", "Tags", "Note"};
+
+// A cheap, fixed mix of the record number, so that every field varies without a random source.
+std::uint32_t Mix(std::uint32_t x, std::uint32_t salt)
+{
+    x ^= salt * 0x9E3779B9u;
+    x ^= x >> 16;
+    x *= 0x7FEB352Du;
+    x ^= x >> 15;
+    x *= 0x846CA68Bu;
+    return x ^ (x >> 16);
+}
+
+bool IsLeap(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+int DaysIn(int y, int m)
+{
+    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return m == 2 && IsLeap(y) ? 29 : days[m - 1];
+}
+
+std::string Lower(std::string s)
+{
+    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+std::string FormatAmount(Currency c)
+{
+    const bool negative = c.Value < 0;
+    const std::uint64_t raw = negative ? 0 - static_cast<std::uint64_t>(c.Value) : static_cast<std::uint64_t>(c.Value);
+    const std::uint64_t cents = (raw + 50) / 100;
+    std::string frac = std::to_string(cents % 100);
+    if (frac.size() < 2) frac.insert(0, "0");
+    return (negative ? "-" : "") + std::to_string(cents / 100) + "." + frac;
+}
+
+} // namespace
+
+bool ParseDemoDate(const std::string& Text, int& Year, int& Month, int& Day)
+{
+    if (Text.size() != 10 || Text[4] != '-' || Text[7] != '-') return false;
+    auto number = [&](int from, int len, int& out) {
+        const char* first = Text.data() + from;
+        auto [end, ec] = std::from_chars(first, first + len, out);
+        return ec == std::errc() && end == first + len && std::isdigit(static_cast<unsigned char>(*first));
+    };
+    if (!number(0, 4, Year) || !number(5, 2, Month) || !number(8, 2, Day)) return false;
+    return Year >= 1 && Month >= 1 && Month <= 12 && Day >= 1 && Day <= DaysIn(Year, Month);
+}
+
+bool ParseDemoAmount(const std::string& Text, Currency& Value)
+{
+    std::size_t i = 0;
+    const bool negative = i < Text.size() && Text[i] == '-';
+    if (negative) ++i;
+    std::int64_t units = 0;
+    int digits = 0;
+    for (; i < Text.size() && std::isdigit(static_cast<unsigned char>(Text[i])); ++i, ++digits) {
+        if (digits >= 14) return false; // beyond what a Currency holds
+        units = units * 10 + (Text[i] - '0');
+    }
+    std::int64_t frac = 0;
+    int fracDigits = 0;
+    if (i < Text.size() && Text[i] == '.') {
+        for (++i; i < Text.size() && std::isdigit(static_cast<unsigned char>(Text[i])); ++i, ++fracDigits) {
+            if (fracDigits >= 4) return false;
+            frac = frac * 10 + (Text[i] - '0');
+        }
+    }
+    if (i != Text.size() || digits + fracDigits == 0) return false;
+    for (int k = fracDigits; k < 4; ++k) frac *= 10;
+    const std::int64_t raw = units * Currency::Scale + frac;
+    Value = Currency::FromRaw(negative ? -raw : raw);
+    return true;
+}
+
+TDemoTable::TDemoTable(std::vector<std::string> Columns) : FColumns(std::move(Columns))
+{
+    if (FColumns.empty() || FColumns.size() > 0xFFFF) throw std::invalid_argument("a table needs 1 to 65535 columns");
+    DetectKinds();
+}
+
+TDemoTable TDemoTable::Generated(int Count)
+{
+    TDemoTable table(std::vector<std::string>(std::begin(GeneratedColumns), std::end(GeneratedColumns)));
+    Count = std::max(Count, 0);
+    table.FGenerated = static_cast<std::uint32_t>(Count);
+    table.FLoaded = table.FGenerated;
+    table.FRows.resize(table.FGenerated);
+    for (std::uint32_t r = 0; r < table.FGenerated; ++r) {
+        table.FRows[r] = r;
+        table.FTotal.Value += table.AmountOf(r).Value;
+    }
+    table.FNextNumber = static_cast<long long>(Count) + 1;
+    return table;
+}
+
+void TDemoTable::DetectKinds()
+{
+    FKinds.assign(FColumns.size(), dckText);
+    for (std::size_t c = 0; c < FColumns.size(); ++c) {
+        const std::string name = Lower(FColumns[c]);
+        if (name == "number") FKinds[c] = dckNumber;
+        else if (name == "date") FKinds[c] = dckDate;
+        else if (name == "amount") FKinds[c] = dckAmount;
+        if (FKinds[c] == dckAmount && FAmountCol < 0) FAmountCol = static_cast<int>(c);
+    }
+}
+
+int TDemoTable::FindColumn(const std::string& Name) const
+{
+    const std::string wanted = Lower(Name);
+    for (int c = 0; c < ColCount(); ++c)
+        if (Lower(FColumns[c]) == wanted) return c;
+    return -1;
+}
+
+std::string TDemoTable::GeneratedCell(int Col, std::uint32_t Record) const
+{
+    const std::uint32_t m = Mix(Record, static_cast<std::uint32_t>(Col));
+    switch (Col) {
+    case 0: return std::to_string(Record + 1);
+    case 1: {
+        const int year = 2020 + static_cast<int>(m % 6), month = 1 + static_cast<int>((m >> 4) % 12);
+        const int day = 1 + static_cast<int>((m >> 8) % static_cast<std::uint32_t>(DaysIn(year, month)));
+        char buf[32];
+        std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", year, month, day);
+        return buf;
+    }
+    case 2: return Customers[m % std::size(Customers)];
+    case 3: return FormatAmount(AmountOf(Record));
+    case 4: return Statuses[m % std::size(Statuses)];
+    case 5: return m % 3 ? "Yes" : "No";
+    case 6: {
+        std::string tags;
+        for (std::size_t t = 0; t < std::size(Tags); ++t)
+            if ((m >> (t * 3)) % 5 == 0) tags += (tags.empty() ? "" : ",") + std::string(Tags[t]);
+        return tags;
+    }
+    default: return Notes[m % std::size(Notes)];
+    }
+}
+
+Currency TDemoTable::AmountOf(std::uint32_t Record) const
+{
+    if (FAmountCol < 0) return {};
+    if (auto it = FEdits.find(Key(FAmountCol, Record)); it != FEdits.end()) {
+        Currency c;
+        return ParseDemoAmount(it->second, c) ? c : Currency{};
+    }
+    if (Record < FGenerated) return Currency::FromRaw(static_cast<std::int64_t>(Mix(Record, 3) % 500000) * 100 + 100);
+    Currency c;
+    return ParseDemoAmount(StoredCell(FAmountCol, Record), c) ? c : Currency{};
+}
+
+std::string TDemoTable::StoredCell(int Col, std::uint32_t Record) const
+{
+    const std::size_t cell = static_cast<std::size_t>(Record - FGenerated) * FColumns.size() + static_cast<std::size_t>(Col);
+    const std::uint32_t begin = cell ? FEnds[cell - 1] : 0;
+    return FText.substr(begin, FEnds[cell] - begin);
+}
+
+std::string TDemoTable::Cell(int Col, int Row) const
+{
+    if (Col < 0 || Col >= ColCount() || Row < 0 || Row >= RowCount()) return {};
+    const std::uint32_t record = FRows[static_cast<std::size_t>(Row)];
+    if (auto it = FEdits.find(Key(Col, record)); it != FEdits.end()) return it->second;
+    return record < FGenerated ? GeneratedCell(Col, record) : StoredCell(Col, record);
+}
+
+std::string TDemoTable::SetCell(int Col, int Row, const std::string& Value)
+{
+    if (Col < 0 || Col >= ColCount() || Row < 0 || Row >= RowCount()) return "There is no such cell.";
+    int y, m, d;
+    Currency amount;
+    switch (FKinds[Col]) {
+    case dckNumber: return "The record number cannot be changed.";
+    case dckDate:
+        if (!ParseDemoDate(Value, y, m, d)) return "'" + Value + "' is not a valid date (YYYY-MM-DD).";
+        break;
+    case dckAmount:
+        if (!ParseDemoAmount(Value, amount)) return "'" + Value + "' is not a valid amount.";
+        break;
+    case dckText: break;
+    }
+    const std::uint32_t record = FRows[static_cast<std::size_t>(Row)];
+    if (Col == FAmountCol) {
+        std::int64_t total = 0;
+        if (__builtin_sub_overflow(FTotal.Value, AmountOf(record).Value, &total) ||
+            __builtin_add_overflow(total, amount.Value, &total))
+            return "With '" + Value + "' the total would be out of range.";
+        FTotal = Currency::FromRaw(total);
+    }
+    FEdits[Key(Col, record)] = Value;
+    return {};
+}
+
+void TDemoTable::AddRow(const std::vector<std::string>& Fields)
+{
+    if (Fields.size() != FColumns.size()) throw std::invalid_argument("a record needs one field per column");
+    for (const std::string& f : Fields) {
+        if (FText.size() + f.size() > UINT32_MAX) throw std::length_error("the table is larger than 4 GiB");
+        FText += f;
+        FEnds.push_back(static_cast<std::uint32_t>(FText.size()));
+    }
+    const auto record = static_cast<std::uint32_t>(FGenerated + FEnds.size() / FColumns.size() - 1);
+    FRows.push_back(record);
+    FTotal += AmountOf(record);
+    const int numberCol = FindColumn("number");
+    long long number = 0;
+    if (numberCol >= 0 && std::from_chars(Fields[numberCol].data(), Fields[numberCol].data() + Fields[numberCol].size(), number).ec == std::errc())
+        FNextNumber = std::max(FNextNumber, number + 1);
+    FLoaded = record + 1;
+}
+
+int TDemoTable::AppendRow()
+{
+    std::vector<std::string> fields(FColumns.size());
+    for (int c = 0; c < ColCount(); ++c) {
+        if (FKinds[c] == dckNumber) fields[c] = std::to_string(FNextNumber);
+        else if (FKinds[c] == dckAmount) fields[c] = "0.00";
+        else if (FKinds[c] == dckDate) fields[c] = "2026-01-01";
+    }
+    const std::uint32_t loaded = FLoaded;
+    AddRow(fields);
+    FLoaded = loaded;
+    return RowCount() - 1;
+}
+
+void TDemoTable::DeleteRow(int Row)
+{
+    if (Row < 0 || Row >= RowCount()) return;
+    const std::uint32_t record = FRows[static_cast<std::size_t>(Row)];
+    FTotal = FTotal - AmountOf(record);
+    FRows.erase(FRows.begin() + Row);
+    FDeleted.push_back(record);
+}
+
+bool TDemoTable::HasChanges() const
+{
+    return !FEdits.empty() || !FDeleted.empty() || FRows.size() + FDeleted.size() != FLoaded;
+}
+
+void TDemoTable::SaveChanges(const std::string& FileName) const
+{
+    std::vector<std::string> header{"change"};
+    header.insert(header.end(), FColumns.begin(), FColumns.end());
+    std::string out = CsvLine(header);
+    auto record = [&](const char* change, std::uint32_t r) {
+        std::vector<std::string> fields{change};
+        for (int c = 0; c < ColCount(); ++c) {
+            auto it = FEdits.find(Key(c, r));
+            fields.push_back(it != FEdits.end() ? it->second : r < FGenerated ? GeneratedCell(c, r) : StoredCell(c, r));
+        }
+        out += CsvLine(fields);
+    };
+    std::vector<std::uint32_t> edited;
+    for (const auto& [key, value] : FEdits) edited.push_back(static_cast<std::uint32_t>(key >> 16));
+    std::sort(edited.begin(), edited.end());
+    edited.erase(std::unique(edited.begin(), edited.end()), edited.end());
+    std::vector<std::uint32_t> deleted = FDeleted;
+    std::sort(deleted.begin(), deleted.end());
+    for (std::uint32_t r : edited)
+        if (r < FLoaded && !std::binary_search(deleted.begin(), deleted.end(), r)) record("changed", r);
+    for (std::uint32_t r : FRows)
+        if (r >= FLoaded) record("appended", r);
+    for (std::uint32_t r : deleted)
+        if (r < FLoaded) record("deleted", r);
+    std::ofstream file(FileName, std::ios::binary);
+    file << out;
+    file.close();
+    if (!file) throw std::runtime_error("cannot write " + FileName);
+}

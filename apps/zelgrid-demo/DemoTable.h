@@ -1,0 +1,74 @@
+#pragma once
+// The demo's in-memory table: named text columns over generated order records or the fields of a
+// CSV file. Edits, appended and deleted records are kept apart so that they can be written out.
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "host/core/Currency.h"
+
+// What a column holds; decides how an edit is checked.
+enum TDemoColumnKind : unsigned char { dckText, dckNumber, dckDate, dckAmount };
+
+class TDemoTable {
+public:
+    // A table of Count generated order records (number, date, customer, amount, status, paid, tags, note).
+    static TDemoTable Generated(int Count);
+    // A table of the given columns, filled by AddRow; kinds follow the column names.
+    explicit TDemoTable(std::vector<std::string> Columns);
+
+    int ColCount() const { return static_cast<int>(FColumns.size()); }
+    int RowCount() const { return static_cast<int>(FRows.size()); }
+    const std::string& ColumnName(int Col) const { return FColumns[Col]; }
+    TDemoColumnKind ColumnKind(int Col) const { return FKinds[Col]; }
+    // The column of the given name (case-insensitive), or -1.
+    int FindColumn(const std::string& Name) const;
+
+    std::string Cell(int Col, int Row) const;
+    // Stores Value after checking it against the column's kind; returns the reason for refusing
+    // it, or an empty string when it was stored.
+    std::string SetCell(int Col, int Row, const std::string& Value);
+    // Appends a record with the next number and today's defaults; returns its row.
+    int AppendRow();
+    void DeleteRow(int Row);
+    // Adds a loaded record (the loader's path; not counted as a change).
+    void AddRow(const std::vector<std::string>& Fields);
+
+    // The sum of the amount column (zero without one); kept up to date by edits.
+    Currency AmountTotal() const { return FTotal; }
+
+    // Writes the changed, appended and deleted records as CSV: a first column "change" with
+    // "changed", "appended" or "deleted", then the record's fields. Throws on a write failure.
+    void SaveChanges(const std::string& FileName) const;
+    bool HasChanges() const;
+
+private:
+    std::string StoredCell(int Col, std::uint32_t Record) const;
+    std::string GeneratedCell(int Col, std::uint32_t Record) const;
+    Currency AmountOf(std::uint32_t Record) const;
+    void DetectKinds();
+    std::uint64_t Key(int Col, std::uint32_t Record) const
+    {
+        return (static_cast<std::uint64_t>(Record) << 16) | static_cast<std::uint16_t>(Col);
+    }
+
+    std::vector<std::string> FColumns;
+    std::vector<TDemoColumnKind> FKinds;
+    int FAmountCol = -1;
+    // Records 0 .. FGenerated-1 are computed from their number; later ones live in FText.
+    std::uint32_t FGenerated = 0;
+    std::string FText;
+    std::vector<std::uint32_t> FEnds; // end of each stored cell in FText, ColCount per record
+    std::uint32_t FLoaded = 0;         // records that came from the source (not appended)
+    std::vector<std::uint32_t> FRows;  // shown row -> record
+    std::unordered_map<std::uint64_t, std::string> FEdits;
+    std::vector<std::uint32_t> FDeleted;
+    long long FNextNumber = 1;
+    Currency FTotal;
+};
+
+// Reads a date written YYYY-MM-DD; false for anything else, impossible dates included.
+bool ParseDemoDate(const std::string& Text, int& Year, int& Month, int& Day);
+// Reads an amount ("1234.5", "-12.30"); false for anything else or out of range.
+bool ParseDemoAmount(const std::string& Text, Currency& Value);
