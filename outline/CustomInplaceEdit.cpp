@@ -317,7 +317,10 @@ void TCustomInplaceEdit::WMChar(TWMKey& Message)
     }
     char key = static_cast<char>(code);
     TObjectWatch alive(this);
-    KeyPressParent(key);
+    // A character the owner handed over (posted without key data) is input the owner has
+    // already seen; it hears of it again only when the editor cannot take it.
+    const bool fromOwner = Message.KeyData() == 0;
+    if (!fromOwner || FReadOnly) KeyPressParent(key);
     if (!alive || key == 0 || FReadOnly || !HandleAllocated()) return;
     if (key == '\b') {
         if (SelLength() == 0) FAnchor = PriorCharPos(FText, FCaret);

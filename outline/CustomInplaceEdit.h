@@ -8,7 +8,8 @@
 // Home, End with Shift and Ctrl, Ctrl+A/C/X/V, the modifier keys alone, and Up, Down, Enter,
 // Escape, Space while its list is open; Alt+Down opens and closes the list). Everything else goes to the owner through the
 // parent hooks, and so do Left and Right at the ends of the text with nothing selected, so that
-// the arrows leave the cell. Loading text raises no change notification.
+// the arrows leave the cell. A character the owner posts (no key data) is typed without being
+// passed back. Loading text raises no change notification.
 //
 // Descendants answer the owner's questions through the protected hooks (TOutInplaceEdit turns
 // them into callbacks).

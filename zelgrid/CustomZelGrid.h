@@ -9,11 +9,13 @@
 //   DataEvents.cpp    dispatch methods, the row count, the vertical scroll bar, row moves
 //   GridMouse.cpp     presses, sizing write-back, column moves, drag start, the cell under the mouse
 //   GridEditing.cpp   the in-place editor: the edit cycle, its callbacks and messages
+//   GridKeyboard.cpp  the key tables, row and tab steps, Enter and Escape, the editor's keys
 #include <memory>
 #include <optional>
 #include <string>
 
 #include "host/controls/Grids.h"
+#include "host/core/ObjectWatch.h"
 #include "host/graphics/Bitmap.h"
 #include "host/graphics/Canvas.h"
 #include "host/graphics/Font.h"
@@ -220,6 +222,10 @@ protected:
     void WMSetFocus(TWMSetFocus& Message) override;
     void WMKillFocus(TWMKillFocus& Message) override;
     void CMCancelMode(TMessage& Message) override;
+    void KeyDown(WORD& Key, TShiftState Shift) override;
+    void KeyPress(char& Key) override;
+    // Asks "Delete record?" when dgConfirmDelete is set; true lets Delete remove the record.
+    virtual bool ConfirmDelete();
 
     // The editor's callbacks, installed by CreateEditor in this order.
     void aGetEditData(TCustomInplaceEdit* Sender, std::string& Value, bool& Flag);
@@ -274,6 +280,12 @@ private:
     // The column of the shown layout at the current cell, or nullptr.
     TZelColumn* CurrentColumn() const;
     void LoadEditor();
+    // GridKeyboard.cpp
+    bool CurrentColumnReadOnly() const;
+    void RowStep(int Target);
+    void TabStep(bool Forward);
+    void CtrlKey(WORD Key);
+    void PlainKey(WORD Key, TShiftState Shift);
     // GridMouse.cpp
     // Whether the column object of raw column ACol shows (Width > 0).
     bool ColumnShows(int ACol) const;
@@ -317,6 +329,24 @@ public:
     }
     TLayoutGuard(const TLayoutGuard&) = delete;
     TLayoutGuard& operator=(const TLayoutGuard&) = delete;
+
+private:
+    TCustomZelGrid* FGrid;
+    TObjectWatch FAlive;
+};
+
+// Keeps the grid's update counter up for a press or a key, also when a handler raises; touches
+// nothing when a handler freed the grid.
+class TUpdateGuard {
+public:
+    explicit TUpdateGuard(TCustomZelGrid* Grid) : FGrid(Grid), FAlive(Grid) { FGrid->BeginUpdate(); }
+    ~TUpdateGuard()
+    {
+        if (FAlive) FGrid->EndUpdate();
+    }
+    TUpdateGuard(const TUpdateGuard&) = delete;
+    TUpdateGuard& operator=(const TUpdateGuard&) = delete;
+    bool Alive() const { return FAlive.Alive(); }
 
 private:
     TCustomZelGrid* FGrid;

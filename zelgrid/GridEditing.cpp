@@ -332,10 +332,3 @@ void TCustomZelGrid::CMCancelMode(TMessage& Message)
     if (FEditor) FEditor->CancelMode(this);
     TCustomGrid::CMCancelMode(Message);
 }
-
-// ----- the parent callbacks (the keyboard fills them in) ------------------------------------
-
-void TCustomZelGrid::KeyUpParent(TObject*, WORD&, TShiftState) {}
-void TCustomZelGrid::KeyDownParent(TObject*, WORD&, TShiftState) {}
-void TCustomZelGrid::KeyPressParent(TObject*, char&) {}
-void TCustomZelGrid::DblClickParent(TObject*) {}

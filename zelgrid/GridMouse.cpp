@@ -13,28 +13,6 @@
 #include "host/windows/MessageQueue.h"
 #include "zelgrid/CustomZelGrid.h"
 
-namespace {
-
-// Keeps the grid's update counter up for a press, also when a handler raises; touches nothing
-// when a handler freed the grid.
-class TUpdateGuard {
-public:
-    explicit TUpdateGuard(TCustomZelGrid* Grid) : FGrid(Grid), FAlive(Grid) { FGrid->BeginUpdate(); }
-    ~TUpdateGuard()
-    {
-        if (FAlive) FGrid->EndUpdate();
-    }
-    TUpdateGuard(const TUpdateGuard&) = delete;
-    TUpdateGuard& operator=(const TUpdateGuard&) = delete;
-    bool Alive() const { return FAlive.Alive(); }
-
-private:
-    TCustomZelGrid* FGrid;
-    TObjectWatch FAlive;
-};
-
-} // namespace
-
 void TCustomZelGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
 {
     TObjectWatch alive(this);

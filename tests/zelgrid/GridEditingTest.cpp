@@ -42,6 +42,12 @@ protected:
         ProcessMessages();
         Log.clear();
     }
+    // The handlers use this fixture's members: the form goes first.
+    ~GridEditingTest() override
+    {
+        delete Form;
+        Form = nullptr;
+    }
     static std::string Cell(int ACol, int ARow) { return std::to_string(ACol) + "," + std::to_string(ARow); }
     HWND H() { return Grid->Handle(); }
     TPoint At(int ACol, int ARow)
