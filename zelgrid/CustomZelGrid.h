@@ -224,7 +224,8 @@ protected:
     void CMCancelMode(TMessage& Message) override;
     void KeyDown(WORD& Key, TShiftState Shift) override;
     void KeyPress(char& Key) override;
-    // Asks "Delete record?" when dgConfirmDelete is set; true lets Delete remove the record.
+    // Asks "Delete record?" in a modal message dialog when dgConfirmDelete is set; true lets
+    // Delete remove the record.
     virtual bool ConfirmDelete();
 
     // The editor's callbacks, installed by CreateEditor in this order.

@@ -11,6 +11,8 @@
 //                                              Escape    HideEditor unless dgAlwaysShowEditor
 //                                              Delete    the delete confirmation, edit mode off
 //                                              F2        edit mode; button click or drop-down
+#include "host/controls/Application.h"
+#include "host/controls/Dialogs.h"
 #include "host/core/ObjectWatch.h"
 #include "zelgrid/CustomZelGrid.h"
 
@@ -65,9 +67,11 @@ void TCustomZelGrid::TabStep(bool Forward)
     if (update.Alive()) InvalidateRow(Row());
 }
 
-// The host has no message dialog yet: with dgConfirmDelete nothing is deleted until a
-// descendant asks the user.
-bool TCustomZelGrid::ConfirmDelete() { return !FOptions.Contains(dgConfirmDelete); }
+bool TCustomZelGrid::ConfirmDelete()
+{
+    if (!FOptions.Contains(dgConfirmDelete)) return true;
+    return MessageDlg("Delete record?", mtConfirmation, {mbOK, mbCancel}, 0) != mrCancel;
+}
 
 void TCustomZelGrid::KeyDown(WORD& Key, TShiftState Shift)
 {

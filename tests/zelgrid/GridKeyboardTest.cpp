@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "ZelGridTestSupport.h"
+#include "host/controls/Application.h"
 #include "host/windows/Input.h"
 
 namespace {
@@ -150,11 +151,21 @@ TEST_F(GridKeyboardTest, ReadOnlyGridKeepsNavigationOnly)
 
 TEST_F(GridKeyboardTest, DeleteAsksAndKeyHandlersSeeEditorKeysTwice)
 {
-    Session.Input.PressKey(VK_DELETE);
-    EXPECT_TRUE(Take().empty()) << "with dgConfirmDelete unanswered nothing is deleted";
+    // The question is a modal dialog: Escape answers Cancel, Enter answers OK.
+    for (WORD answer : {VK_ESCAPE, VK_RETURN}) {
+        int asked = 0;
+        TModalHookGuard hook([&](TCustomForm* Dialog) {
+            ++asked;
+            EXPECT_EQ(Dialog->Caption(), "Confirm");
+            Session.Input.PressKey(answer);
+        });
+        Session.Input.PressKey(VK_DELETE);
+        EXPECT_EQ(asked, 1);
+    }
+    EXPECT_EQ(Take(), (Events{"delete 0", "row 1"})) << "Cancel deleted nothing, OK deleted the row";
     Grid->SetOptions(Grid->Options() - TZelGridOptions{dgConfirmDelete});
     Session.Input.PressKey(VK_DELETE);
-    EXPECT_EQ(Take().front(), "delete 0");
+    EXPECT_EQ(Take().front(), "delete 0") << "without dgConfirmDelete nobody is asked";
     Grid->ShowEditor();
     Session.Input.PressKey(VK_DELETE);
     EXPECT_TRUE(Take().empty()) << "Delete in edit mode deletes no record";
