@@ -1,0 +1,234 @@
+#include "apps/zelgrid-demo/DemoForm.h"
+
+#include "host/controls/Dialogs.h"
+#include "host/controls/StdCtrls.h"
+#include "host/core/ObjectWatch.h"
+#include "host/windows/Input.h"
+
+namespace {
+
+// "1234567.5" -> "1,234,567.50"
+std::string Grouped(const std::string& Digits)
+{
+    std::string out;
+    const int n = static_cast<int>(Digits.size());
+    for (int i = 0; i < n; ++i) {
+        if (i && (n - i) % 3 == 0) out += ',';
+        out += Digits[static_cast<std::size_t>(i)];
+    }
+    return out;
+}
+
+std::string FormatTotal(Currency c)
+{
+    const bool negative = c.Value < 0;
+    const std::uint64_t raw = negative ? 0 - static_cast<std::uint64_t>(c.Value) : static_cast<std::uint64_t>(c.Value);
+    const std::uint64_t cents = (raw + 50) / 100;
+    const std::uint64_t frac = cents % 100;
+    return (negative ? "-" : "") + Grouped(std::to_string(cents / 100)) + (frac < 10 ? ".0" : ".") + std::to_string(frac);
+}
+
+struct TFieldLook {
+    const char* Name;
+    int Width;
+    TZelColumnType Type;
+};
+
+// How each generated field is shown; fields of a CSV file not named here are plain text.
+const TFieldLook FieldLooks[] = {
+    {"Number", 70, tctInteger},  {"Date", 90, tctText},  {"Customer", 150, tctText}, {"Amount", 90, tctCurrency},
+    {"Status", 90, tctText},     {"Paid", 50, tctLogic}, {"Tags", 120, tctCheckList}, {"Note", 260, tctText},
+};
+
+const char* const CustomerChoices[] = {"Abernathy Ltd", "Brightwater & Sons", "Cobalt Works", "Dunmore Trading",
+                                       "Eastgate Foods", "Fairfield, Inc.", "Greystone Mills", "Harbour Lights",
+                                       "Ivy Lane Books", "Juniper Garden"};
+
+} // namespace
+
+TDemoStatusLine::TDemoStatusLine(TComponent* AOwner) : TCustomControl(AOwner) {}
+
+void TDemoStatusLine::Paint()
+{
+    TCanvas* canvas = Canvas();
+    canvas->Brush()->SetColor(clBtnFace);
+    canvas->FillRect(ClientRect());
+    const std::string text = OnGetText ? OnGetText() : std::string();
+    canvas->TextOut(6, (ClientHeight() - canvas->TextHeight("Ag")) / 2, text);
+}
+
+TDemoForm::TDemoForm(TComponent* AOwner, TDemoTable& Table) : TForm(AOwner), FTable(Table)
+{
+    SetCaption("ZelGrid demo: " + std::to_string(Table.RowCount()) + " records");
+    SetBounds(60, 60, 900, 560);
+
+    FStatus = new TDemoStatusLine(this);
+    FStatus->SetAlign(alBottom);
+    FStatus->SetHeight(22);
+    FStatus->OnGetText = [this] { return StatusText(); };
+    FStatus->SetParent(this);
+
+    FGrid = new TZelGrid(this);
+    FGrid->SetAlign(alClient);
+    FGrid->OnGetRowCount = [this](int& ARowCount) { ARowCount = FTable.RowCount(); };
+    FGrid->OnGetDataCell = [this](int ACol, int ARow, std::string& AValue) {
+        AValue = FTable.Cell(FieldAt(ACol), ARow);
+    };
+    FGrid->OnValidateData = [this](int ACol, int ARow, const std::string& NewVal, bool& ACancel) {
+        if (FTable.Cell(FieldAt(ACol), ARow) == NewVal) return;
+        ACancel = !StoreCell(ACol, ARow, NewVal);
+    };
+    FGrid->OnGetSummary = [this](TObject*, int, Currency& aSummary) { aSummary = FTable.AmountTotal(); };
+    FGrid->OnMoveToRow = [this](int) { FStatus->Invalidate(); };
+    FGrid->OnLayoutChange = [this](int, int) { FStatus->Invalidate(); };
+    FGrid->OnAppendRecord = [this](TObject*) {
+        const int row = FTable.AppendRow();
+        TObjectWatch alive(FGrid);
+        FGrid->UpdateRowCount();
+        if (!alive) return;
+        FGrid->SetCurrentRow(row + FGrid->TitleRows());
+        FStatus->Invalidate();
+    };
+    FGrid->OnDeleteRecord = [this](int ARow) {
+        FTable.DeleteRow(ARow);
+        FStatus->Invalidate();
+    };
+    FGrid->OnCopyCell = [this](int ACol, int ARow) { SetClipboardText(FTable.Cell(FieldAt(ACol), ARow)); };
+    FGrid->OnPasteCell = [this](int ACol, int ARow) {
+        TObjectWatch alive(FGrid);
+        if (StoreCell(ACol, ARow, GetClipboardText()) && alive) FGrid->InvalidateEditor();
+    };
+    FGrid->OnEditButtonClick = [this](TObject*) { ChooseCustomer(); };
+    FGrid->OnKeyDown = [this](TObject*, WORD& Key, TShiftState Shift) { GridKeyDown(Key, Shift); };
+    BuildLayouts();
+    FGrid->SetParent(this);
+    SetActiveControl(FGrid);
+}
+
+void TDemoForm::BuildLayouts()
+{
+    // Overview: the short fields; Details: number, customer and the long ones, word-wrapped.
+    const std::vector<std::string> layouts[2] = {
+        {"Number", "Date", "Customer", "Amount", "Status", "Paid"},
+        {"Number", "Customer", "Tags", "Note", "Amount"},
+    };
+    const bool generated = FTable.FindColumn("Note") >= 0 && FTable.FindColumn("Tags") >= 0;
+
+    for (int index = 0; index < 2; ++index) {
+        FGrid->SetLayoutIndex(index);
+        std::vector<int> fields;
+        if (generated) {
+            for (const std::string& name : layouts[index]) fields.push_back(FTable.FindColumn(name));
+        } else {
+            for (int c = 0; c < std::min(FTable.ColCount(), 127); ++c) fields.push_back(c);
+        }
+        for (int field : fields) {
+            if (field < 0) continue;
+            TZelColumn* column = FGrid->Columns()->Add();
+            const std::string& name = FTable.ColumnName(field);
+            column->Tag = static_cast<signed char>(field);
+            column->Title()->SetCaption(name);
+            column->SetWidth(index == 1 && !generated ? 140 : 100);
+            for (const TFieldLook& look : FieldLooks) {
+                if (FTable.FindColumn(look.Name) != field) continue;
+                column->SetWidth(look.Width);
+                column->aType = look.Type;
+            }
+            switch (FTable.ColumnKind(field)) {
+            case dckNumber: column->SetReadOnly(true); column->SetAlignment(taRightJustify); break;
+            case dckAmount:
+                column->SetAlignment(taRightJustify);
+                column->Title()->SetAlignment(taRightJustify);
+                column->ColumnSumEnable = true;
+                break;
+            default: break;
+            }
+            if (name == "Customer") column->SetButtonStyle(cbsEllipsis);
+            if (name == "Status") column->GetPickList()->SetText("New\nConfirmed\nShipped\nDelivered\nCancelled");
+            if (name == "Paid") column->GetPickList()->SetText("Yes\nNo");
+            if (name == "Tags") column->GetPickList()->SetText("urgent\ngift\nexport\nfragile");
+            if (index == 1 && FTable.ColumnKind(field) == dckText) column->SetWordWrap(true);
+        }
+    }
+    FGrid->SetDefRowHeight(0);
+    FGrid->SetLayoutIndex(0);
+}
+
+int TDemoForm::FieldAt(int ACol) const
+{
+    TZelGridColumns* columns = FGrid->Columns();
+    if (!columns || ACol < 0 || ACol >= columns->Count()) return -1;
+    return columns->GeTZelColumn(ACol)->Tag;
+}
+
+std::string TDemoForm::StatusText() const
+{
+    const int row = FGrid->Row() - FGrid->TitleRows();
+    std::string text = "Record " + Grouped(std::to_string(row + 1)) + " of " + Grouped(std::to_string(FTable.RowCount()));
+    const int layout = FGrid->LayoutIndex();
+    text += "   |   Layout: " + std::string(layout >= 0 && layout < 2 ? LayoutNames[layout] : "?") + " (F6)";
+    // The total comes from the grid's summary of the shown amount column.
+    if (TZelGridColumns* columns = FGrid->Columns()) {
+        for (int c = 0; c < columns->Count(); ++c) {
+            TZelColumn* column = columns->GeTZelColumn(c);
+            if (column->ColumnSumEnable) return text + "   |   Total amount: " + FormatTotal(column->GetSummary());
+        }
+    }
+    return text;
+}
+
+void TDemoForm::SwitchLayout()
+{
+    TObjectWatch alive(FGrid);
+    FGrid->HideEditor();
+    if (!alive) return;
+    FGrid->SetLayoutIndex(FGrid->LayoutIndex() == 0 ? 1 : 0);
+    if (alive) FStatus->Invalidate();
+}
+
+bool TDemoForm::StoreCell(int ACol, int ARow, const std::string& Value)
+{
+    const std::string refusal = FTable.SetCell(FieldAt(ACol), ARow, Value);
+    FStatus->Invalidate();
+    if (refusal.empty()) return true;
+    MessageDlg(refusal, mtError, TMsgDlgButtons{mbOK}, 0);
+    return false;
+}
+
+void TDemoForm::ChooseCustomer()
+{
+    const int field = FieldAt(FGrid->RawToDataColumn(FGrid->Col()));
+    const int row = FGrid->Row() - FGrid->TitleRows();
+    TForm dialog(nullptr);
+    dialog.SetCaption("Choose a customer");
+    dialog.SetBounds(Left() + 120, Top() + 80, 240, 40 + 30 * static_cast<int>(std::size(CustomerChoices)));
+    std::string chosen;
+    int y = 8;
+    for (const char* name : CustomerChoices) {
+        auto* button = new TButton(&dialog);
+        button->SetCaption(name);
+        button->SetBounds(10, y, 210, 26);
+        button->SetModalResult(mrOk);
+        button->OnClick = [&chosen, name](TObject*) { chosen = name; };
+        button->SetParent(&dialog);
+        y += 30;
+    }
+    TObjectWatch alive(FGrid);
+    if (dialog.ShowModal() != mrOk || !alive || chosen.empty() || field < 0) return;
+    if (StoreCell(FGrid->RawToDataColumn(FGrid->Col()), row, chosen) && alive) FGrid->InvalidateEditor();
+}
+
+void TDemoForm::GridKeyDown(WORD& Key, TShiftState Shift)
+{
+    const int col = FGrid->RawToDataColumn(FGrid->Col());
+    const int row = FGrid->Row() - FGrid->TitleRows();
+    if (Key == VK_F6 && Shift.Empty()) {
+        Key = 0;
+        SwitchLayout();
+    } else if (Shift == TShiftState{ssCtrl} && (Key == 'C' || Key == 'V')) {
+        const WORD key = Key;
+        Key = 0;
+        if (key == 'C') FGrid->CopyCell(col, row);
+        else FGrid->PasteCell(col, row);
+    }
+}

@@ -1,0 +1,121 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "apps/zelgrid-demo/DemoForm.h"
+#include "host/controls/Application.h"
+#include "host/windows/Headless.h"
+#include "host/windows/Input.h"
+#include "host/windows/MessageQueue.h"
+
+namespace {
+
+class DemoFormTest : public ::testing::Test {
+protected:
+    THeadlessSession Session;
+    TDemoTable Table = TDemoTable::Generated(20);
+    TDemoForm* Form = new TDemoForm(nullptr, Table);
+    TZelGrid* Grid = Form->Grid();
+    std::vector<std::string> Dialogs;
+    TModalHookGuard Hook{[this](TCustomForm* Dialog) {
+        Dialogs.push_back(Dialog->Caption());
+        Dialog->SetModalResult(mrOk);
+    }};
+
+    DemoFormTest()
+    {
+        Form->Show();
+        ProcessMessages();
+    }
+    ~DemoFormTest() override { delete Form; }
+
+    void GoTo(int DataCol, int DataRow)
+    {
+        Grid->HideEditor();
+        Grid->AMoveColRow(Grid->DataToRawColumn(DataCol), DataRow + Grid->TitleRows(), true, true);
+    }
+    // Types Text into the current cell and commits it.
+    void Enter(const std::string& Text)
+    {
+        Session.Input.TypeText(Text);
+        Grid->HideEditor();
+    }
+};
+
+} // namespace
+
+TEST_F(DemoFormTest, EditingSessionStoresValidValuesRefusesOthersAndMovesCellsThroughTheClipboard)
+{
+    const Currency total = Table.AmountTotal();
+    const std::string oldAmount = Table.Cell(3, 2);
+    Currency oldValue;
+    ASSERT_TRUE(ParseDemoAmount(oldAmount, oldValue));
+    EXPECT_NE(Form->StatusText().find("Record 1 of 20"), std::string::npos) << Form->StatusText();
+    EXPECT_NE(Form->StatusText().find("Overview"), std::string::npos);
+
+    // Overview: Number, Date, Customer, Amount, ...
+    GoTo(3, 2);
+    Enter("12,5");
+    EXPECT_EQ(Dialogs.size(), 1u) << "an invalid amount is refused with a message box";
+    EXPECT_EQ(Table.Cell(3, 2), oldAmount);
+    EXPECT_EQ(Table.AmountTotal(), total);
+    GoTo(3, 2);
+    Enter("12.5");
+    EXPECT_EQ(Table.Cell(3, 2), "12.5");
+    EXPECT_EQ(Table.AmountTotal(), total - oldValue + Currency::FromRaw(125000));
+    EXPECT_NE(Form->StatusText().find("Record 3 of 20"), std::string::npos) << Form->StatusText();
+
+    GoTo(1, 4);
+    Enter("2026-02-30");
+    EXPECT_EQ(Dialogs.size(), 2u) << "an impossible date is refused";
+    EXPECT_NE(Table.Cell(1, 4), "2026-02-30");
+
+    // Ctrl+C on the edited amount, Ctrl+V two rows further down.
+    GoTo(3, 2);
+    Session.Input.PressKey('C', TShiftState{ssCtrl});
+    EXPECT_EQ(GetClipboardText(), "12.5");
+    GoTo(3, 4);
+    Session.Input.PressKey('V', TShiftState{ssCtrl});
+    EXPECT_EQ(Table.Cell(3, 4), "12.5");
+    SetClipboardText("not money");
+    Session.Input.PressKey('V', TShiftState{ssCtrl});
+    EXPECT_EQ(Dialogs.size(), 3u) << "a pasted text is checked like a typed one";
+    EXPECT_EQ(Table.Cell(3, 4), "12.5");
+
+    // F6 shows the other layout, whose columns map to other fields.
+    Session.Input.PressKey(VK_F6);
+    EXPECT_EQ(Grid->LayoutIndex(), 1);
+    EXPECT_NE(Form->StatusText().find("Details"), std::string::npos);
+    std::string text;
+    Grid->OnGetDataCell(3, 0, text);
+    EXPECT_EQ(text, Table.Cell(Table.FindColumn("Note"), 0));
+    EXPECT_TRUE(Grid->Columns()->GeTZelColumn(3)->WordWrap());
+    Session.Input.PressKey(VK_F6);
+    EXPECT_EQ(Grid->LayoutIndex(), 0);
+
+    const std::string name = ::testing::TempDir() + "demo_form_changes.csv";
+    Table.SaveChanges(name);
+    std::ifstream file(name);
+    std::stringstream saved;
+    saved << file.rdbuf();
+    EXPECT_NE(saved.str().find("changed,3,"), std::string::npos) << saved.str();
+    EXPECT_NE(saved.str().find("changed,5,"), std::string::npos) << saved.str();
+    std::remove(name.c_str());
+}
+
+TEST_F(DemoFormTest, AppendAndDeleteHandlersKeepTableGridAndTotalTogether)
+{
+    const Currency total = Table.AmountTotal();
+    Grid->AppendRecord(Grid);
+    EXPECT_EQ(Table.RowCount(), 21);
+    EXPECT_EQ(Grid->RowCount(), 21 + Grid->TitleRows());
+    EXPECT_EQ(Grid->Row() - Grid->TitleRows(), 20) << "the new record is current";
+    EXPECT_EQ(Table.Cell(0, 20), "21");
+    Grid->DeleteRecord(0);
+    EXPECT_EQ(Table.RowCount(), 20);
+    EXPECT_EQ(Grid->RowCount(), 20 + Grid->TitleRows());
+    Currency first;
+    ASSERT_TRUE(ParseDemoAmount(TDemoTable::Generated(1).Cell(3, 0), first));
+    EXPECT_EQ(Table.AmountTotal(), total - first);
+}
