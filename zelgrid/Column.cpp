@@ -30,6 +30,7 @@ void TConstructionLayoutBracket::CloseLayoutBracket()
 TZelColumn::TZelColumn(TCollection* Collection)
     : TConstructionLayoutBracket(Collection), TCollectionItem(Collection), FFont(std::make_unique<TFont>())
 {
+    FColumns = dynamic_cast<TZelGridColumns*>(Collection);
     FFont->Assign(DefaultFont());
     FFont->OnChange = [this](TObject* Sender) { FontChanged(Sender); };
     FOrdPosition = Index();
@@ -48,8 +49,7 @@ TZelColumnTitle* TZelColumn::Title() const
 
 TCustomZelGrid* TZelColumn::GetGrid() const
 {
-    auto* columns = dynamic_cast<TZelGridColumns*>(Collection());
-    return columns ? columns->OwnerGrid() : nullptr;
+    return FColumns ? FColumns->OwnerGrid() : nullptr;
 }
 
 TColor TZelColumn::DefaultColor() const
@@ -188,8 +188,7 @@ void TZelColumn::SetVisible(bool Value)
     if (!alive) return;
     // Only the shown layout's columns are on screen; another layout's state is taken up by the
     // pass that shows it.
-    auto* columns = dynamic_cast<TZelGridColumns*>(Collection());
-    if (TCustomZelGrid* grid = columns ? columns->ShownGrid() : nullptr) grid->InvalidateCol(grid->DataToRawColumn(Index()));
+    if (TCustomZelGrid* grid = FColumns ? FColumns->ShownGrid() : nullptr) grid->InvalidateCol(grid->DataToRawColumn(Index()));
     FVisible = Value;
     Changed(false);
 }

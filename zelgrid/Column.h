@@ -15,6 +15,7 @@
 #include "zelgrid/ColumnTypes.h"
 
 class TCustomZelGrid;
+class TZelGridColumns;
 
 namespace ZelColumnDetail {
 // Opens the grid's layout bracket before the host's item constructor inserts the column (and
@@ -120,8 +121,12 @@ public:
 
 private:
     friend class TZelColumnTitle;
+    friend class TZelGridColumns;
     void MarkAssigned(TZelColumnValue Value) { FAssignedValues.Include(Value); }
 
+    // The collection when it is a column collection, kept by it (GetGrid is asked on every
+    // read of a defaulted value).
+    TZelGridColumns* FColumns = nullptr;
     int FOrdPosition = -1;
     int FFlags = -1;
     TColor FColor = 0;

@@ -1,5 +1,7 @@
 #include "zelgrid/ColumnCollections.h"
 
+#include <typeinfo>
+
 #include "host/core/Exceptions.h"
 #include "zelgrid/CustomZelGrid.h"
 
@@ -63,6 +65,9 @@ TZelColumn* TZelGridColumns::Add()
 TZelColumn* TZelGridColumns::GeTZelColumn(int Index) const
 {
     TCollectionItem* item = GetItem(Index);
+    // The plain class first: a dynamic_cast across TZelColumn's two bases costs more than the
+    // rest of reading a column, and the layout pass reads every one.
+    if (typeid(*item) == typeid(TZelColumn)) return static_cast<TZelColumn*>(item);
     auto* column = dynamic_cast<TZelColumn*>(item);
     if (!column) throw EInvalidCast("Item " + std::to_string(Index) + " of a column collection is a " + item->ClassName());
     return column;
@@ -103,6 +108,11 @@ void TZelGridColumns::RestoreDefaults()
 void TZelGridColumns::RebuildColumns()
 {
     Clear();
+}
+
+void TZelGridColumns::Notify(TCollectionItem* Item, TCollectionNotification Action)
+{
+    if (auto* column = dynamic_cast<TZelColumn*>(Item)) column->FColumns = Action == cnAdded ? this : nullptr;
 }
 
 void TZelGridColumns::Update(TCollectionItem* Item)

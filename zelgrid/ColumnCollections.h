@@ -56,6 +56,8 @@ public:
 
 protected:
     void Update(TCollectionItem* Item) override;
+    // A column that joins or leaves after its construction learns its column collection.
+    void Notify(TCollectionItem* Item, TCollectionNotification Action) override;
 
 private:
     friend class TZelColLayout;

@@ -106,3 +106,25 @@ TEST_F(TwoGrids, ABracketReleasesItsHeldColumnsWhereverTheyWent)
     EXPECT_EQ(A->UpdateLock(), 0);
     EXPECT_NE(A->Columns(), nullptr) << "the pass brings back a shown layout";
 }
+
+TEST_F(TwoGrids, AColumnMovedWithSetCollectionFollowsItsNewCollection)
+{
+    TZelColumn* column = A->Columns()->Add();
+    column->SetWidth(40);
+    column->SetCollection(B->Columns());
+    EXPECT_EQ(column->GetGrid(), B.get());
+    A.reset();
+    B->LayoutChanged();
+    EXPECT_EQ(B->ColWidths(1), 40);
+    column->SetWidth(45);
+    EXPECT_EQ(B->ColWidths(1), 45);
+
+    // In a collection of another kind, or in none, it has no grid.
+    TCollection plain(ItemClassOf<TZelColumn>);
+    column->SetCollection(&plain);
+    EXPECT_EQ(column->GetGrid(), nullptr);
+    EXPECT_EQ(column->DefaultWidth(), 64);
+    column->SetCollection(nullptr);
+    std::unique_ptr<TZelColumn> loose(column);
+    EXPECT_EQ(column->GetGrid(), nullptr);
+}
