@@ -60,7 +60,7 @@ void TDemoStatusLine::Paint()
 TDemoForm::TDemoForm(TComponent* AOwner, TDemoTable& Table) : TForm(AOwner), FTable(Table)
 {
     SetCaption("ZelGrid demo: " + std::to_string(Table.RowCount()) + " records");
-    SetBounds(60, 60, 900, 560);
+    SetBounds(60, 60, 720, 520);
 
     FStatus = new TDemoStatusLine(this);
     FStatus->SetAlign(alBottom);
@@ -109,7 +109,7 @@ void TDemoForm::BuildLayouts()
 {
     // Overview: the short fields; Details: number, customer and the long ones, word-wrapped.
     const std::vector<std::string> layouts[2] = {
-        {"Number", "Date", "Customer", "Amount", "Status", "Paid"},
+        {"Number", "Date", "Customer", "Amount", "Status", "Paid", "Tags"},
         {"Number", "Customer", "Tags", "Note", "Amount"},
     };
     const bool generated = FTable.FindColumn("Note") >= 0 && FTable.FindColumn("Tags") >= 0;
