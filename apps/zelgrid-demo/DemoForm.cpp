@@ -76,7 +76,11 @@ TDemoForm::TDemoForm(TComponent* AOwner, TDemoTable& Table) : TForm(AOwner), FTa
     };
     FGrid->OnValidateData = [this](int ACol, int ARow, const std::string& NewVal, bool& ACancel) {
         if (FTable.Cell(FieldAt(ACol), ARow) == NewVal) return;
+        TObjectWatch alive(FGrid);
         ACancel = !StoreCell(ACol, ARow, NewVal);
+        // A refused text leaves the editor: it shows the kept value again, so that leaving the
+        // cell does not offer the same text (and the same message) once more.
+        if (ACancel && alive) FGrid->InvalidateEditor();
     };
     FGrid->OnGetSummary = [this](TObject*, int, Currency& aSummary) { aSummary = FTable.AmountTotal(); };
     FGrid->OnMoveToRow = [this](int) { FStatus->Invalidate(); };
@@ -225,6 +229,9 @@ void TDemoForm::GridKeyDown(WORD& Key, TShiftState Shift)
     if (Key == VK_F6 && Shift.Empty()) {
         Key = 0;
         SwitchLayout();
+    } else if (Shift == TShiftState{ssCtrl} && Key == 'Q') {
+        Key = 0;
+        Close();
     } else if (Shift == TShiftState{ssCtrl} && (Key == 'C' || Key == 'V')) {
         const WORD key = Key;
         Key = 0;

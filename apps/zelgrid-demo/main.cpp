@@ -24,7 +24,7 @@ const char* const Usage =
     "  --png FILE          render the form to FILE instead of opening a window\n"
     "  --save-changes FILE on exit, write the changed, appended and deleted records as CSV\n"
     "  --help              show this text\n"
-    "Keys: F6 switches the layout, Ctrl+C and Ctrl+V copy and paste the current cell,\n"
+    "Keys: F6 switches the layout, Ctrl+C and Ctrl+V copy and paste the current cell, Ctrl+Q quits,\n"
     "Delete deletes the record, Down on the last row appends one.\n";
 
 struct TOptions {
