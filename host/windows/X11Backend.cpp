@@ -8,9 +8,11 @@
 #include <cstring>
 #include <deque>
 #include <map>
+#include <string>
 #include <vector>
 
 #include <X11/XKBlib.h>
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
@@ -190,6 +192,47 @@ public:
         XFlush(FDisplay);
     }
 
+    // The CLIPBOARD selection: owned through a hidden window, so that other programs paste what
+    // was copied here and a paste here asks the program that copied last.
+    void SetClipboardText(const std::string& Text) override
+    {
+        FClipText = Text;
+        XSetSelectionOwner(FDisplay, ClipAtom("CLIPBOARD"), ClipWindow(), CurrentTime);
+        XFlush(FDisplay);
+    }
+
+    std::string ClipboardText() override
+    {
+        const Window owner = XGetSelectionOwner(FDisplay, ClipAtom("CLIPBOARD"));
+        if (owner == None) return {};
+        if (owner == ClipWindow()) return FClipText;
+        const Atom property = ClipAtom("ZEL_CLIPBOARD");
+        XConvertSelection(FDisplay, ClipAtom("CLIPBOARD"), ClipAtom("UTF8_STRING"), property, FClipWin, CurrentTime);
+        XFlush(FDisplay);
+        // The owner answers with SelectionNotify; other events stay queued meanwhile. An owner
+        // that does not answer within a second gives an empty paste.
+        for (int waited = 0; waited < 1000; waited += 10) {
+            XEvent e;
+            if (!XCheckTypedWindowEvent(FDisplay, FClipWin, SelectionNotify, &e)) {
+                pollfd fd{ConnectionNumber(FDisplay), POLLIN, 0};
+                poll(&fd, 1, 10);
+                continue;
+            }
+            if (e.xselection.property == None) return {};
+            Atom type = None;
+            int format = 0;
+            unsigned long count = 0, after = 0;
+            unsigned char* data = nullptr;
+            // At most 4 MiB of text (the count is in 32-bit units).
+            XGetWindowProperty(FDisplay, FClipWin, property, 0, 1L << 20, True, AnyPropertyType, &type, &format, &count,
+                               &after, &data);
+            std::string text = data && format == 8 ? std::string(reinterpret_cast<char*>(data), count) : std::string();
+            if (data) XFree(data);
+            return text;
+        }
+        return {};
+    }
+
     void SetSurfaceBounds(TSurfaceId Surface, const TRect& Bounds) override
     {
         TX11Surface* s = Get(Surface);
@@ -307,8 +350,48 @@ private:
 
     void Push(TInputEvent E) { FPending.push_back(E); }
 
+    Atom ClipAtom(const char* Name) { return XInternAtom(FDisplay, Name, False); }
+
+    Window ClipWindow()
+    {
+        if (!FClipWin) FClipWin = XCreateSimpleWindow(FDisplay, RootWindow(FDisplay, FScreen), 0, 0, 1, 1, 0, 0, 0);
+        return FClipWin;
+    }
+
+    // Another program asks for the copied text: as UTF-8 or Latin-1 text, or the list of targets.
+    void AnswerSelectionRequest(const XSelectionRequestEvent& R)
+    {
+        XSelectionEvent reply{};
+        reply.type = SelectionNotify;
+        reply.display = FDisplay;
+        reply.requestor = R.requestor;
+        reply.selection = R.selection;
+        reply.target = R.target;
+        reply.time = R.time;
+        reply.property = None;
+        const Atom property = R.property == None ? R.target : R.property;
+        const Atom utf8 = ClipAtom("UTF8_STRING"), targets = ClipAtom("TARGETS");
+        if (R.target == targets) {
+            const Atom offered[] = {targets, utf8, XA_STRING};
+            XChangeProperty(FDisplay, R.requestor, property, XA_ATOM, 32, PropModeReplace,
+                            reinterpret_cast<const unsigned char*>(offered), 3);
+            reply.property = property;
+        } else if (R.target == utf8 || R.target == XA_STRING) {
+            XChangeProperty(FDisplay, R.requestor, property, R.target, 8, PropModeReplace,
+                            reinterpret_cast<const unsigned char*>(FClipText.data()), static_cast<int>(FClipText.size()));
+            reply.property = property;
+        }
+        XSendEvent(FDisplay, R.requestor, False, 0, reinterpret_cast<XEvent*>(&reply));
+        XFlush(FDisplay);
+    }
+
     void Translate(XEvent& E)
     {
+        if (FClipWin && E.xany.window == FClipWin) {
+            if (E.type == SelectionRequest) AnswerSelectionRequest(E.xselectionrequest);
+            if (E.type == SelectionClear) FClipText.clear();
+            return;
+        }
         const TSurfaceId id = IdOf(E.xany.window);
         if (!id) return;
         TInputEvent ev;
@@ -418,6 +501,9 @@ private:
     Visual* FVisual = nullptr;
     int FDepth = 24;
     bool FDirectFormat = false;
+    // The hidden window owning the CLIPBOARD selection, and the text it offers.
+    Window FClipWin = 0;
+    std::string FClipText;
     Atom FDeleteWindow = 0;
     std::map<TSurfaceId, TX11Surface> FSurfaces;
     std::map<Window, TSurfaceId> FByWindow;

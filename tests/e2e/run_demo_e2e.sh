@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # End-to-end test of the demo application: starts Xvfb on a free display, opens zelgrid-demo over
-# 30 records in a real X window, edits an amount, switches the layout, quits, and checks the
-# changes the demo saved.
+# 30 records in a real X window, edits an amount, pastes from and copies to another program through
+# the CLIPBOARD selection, switches the layout, quits, and checks the changes the demo saved.
 #
-#   run_demo_e2e.sh ZELGRID_DEMO
+#   run_demo_e2e.sh ZELGRID_DEMO CLIPBOARD_PEER
 set -euo pipefail
 demo=$1
+peer=$2
 for tool in Xvfb xdotool; do
   command -v "$tool" >/dev/null || { echo "e2e: $tool is missing (scripts/setup installs it)" >&2; exit 1; }
 done
@@ -13,8 +14,10 @@ done
 work=$(mktemp -d "${TMPDIR:-/tmp}/zel-demo-e2e.XXXXXX")
 xvfb_pid=""
 demo_pid=""
+peer_pid=""
 cleanup() {
   local status=$?
+  [ -n "$peer_pid" ] && kill "$peer_pid" 2>/dev/null || true
   [ -n "$demo_pid" ] && kill "$demo_pid" 2>/dev/null || true
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
   wait 2>/dev/null || true
@@ -53,6 +56,19 @@ xdotool type --delay 30 "77.5"
 xdotool key Down
 sleep 0.3
 xdotool key Escape
+# Another program copies "123.45"; Ctrl+V pastes it into the amount of record 3, now current.
+"$peer" --set 123.45 20 &
+peer_pid=$!
+sleep 0.5
+xdotool key ctrl+v
+sleep 0.3
+# Ctrl+C on the customer of record 3; the other program reads it.
+xdotool key Left ctrl+c
+sleep 0.3
+copied=$(timeout 10 "$peer" --get) || fail "the other program could not read the clipboard"
+[ "$copied" = "Greystone Mills" ] || fail "the other program read '$copied' from the clipboard"
+wait "$peer_pid" 2>/dev/null || true
+peer_pid=""
 xdotool key F6 F6 ctrl+q
 
 for _ in $(seq 100); do kill -0 "$demo_pid" 2>/dev/null || break; sleep 0.1; done
@@ -68,4 +84,5 @@ expect_line() {
   grep -q -- "$1" "$work/changes.csv" || { cat "$work/changes.csv" >&2; fail "saved changes lack: $1"; }
 }
 expect_line '^changed,2,[0-9-]*,[^,]*,77.5,'
-echo "e2e: the demo stored the edit typed in its window"
+expect_line '^changed,3,[0-9-]*,[^,]*,123.45,'
+echo "e2e: the demo stored the edit typed in its window and moved text to and from another program"
