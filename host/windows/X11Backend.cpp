@@ -436,7 +436,8 @@ private:
             const int n = XLookupString(&E.xkey, text, sizeof text, &sym, nullptr);
             ev.Kind = E.type == KeyPress ? ieKeyDown : ieKeyUp;
             ev.Key = KeySymToVK(sym);
-            if (E.type == KeyPress && n == 1) ev.Char = static_cast<unsigned char>(text[0]);
+            // Delete is a command key: the DEL character X gives it would type into an editor.
+            if (E.type == KeyPress && n == 1 && text[0] != '\x7f') ev.Char = static_cast<unsigned char>(text[0]);
             if (E.type == KeyPress && sym == XK_Return) ev.Char = '\r';
             const unsigned code = E.xkey.keycode;
             if (E.type == KeyPress) {

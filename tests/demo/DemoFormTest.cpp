@@ -119,3 +119,13 @@ TEST_F(DemoFormTest, AppendAndDeleteHandlersKeepTableGridAndTotalTogether)
     ASSERT_TRUE(ParseDemoAmount(TDemoTable::Generated(1).Cell(3, 0), first));
     EXPECT_EQ(Table.AmountTotal(), total - first);
 }
+
+TEST_F(DemoFormTest, DeleteKeyAsksAndRemovesTheCurrentRecord)
+{
+    for (WORD key : {VK_RIGHT, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN}) Session.Input.PressKey(key);
+    ASSERT_EQ(Grid->Row() - Grid->TitleRows(), 4);
+    Session.Input.PressKey(VK_DELETE);
+    EXPECT_EQ(Dialogs, std::vector<std::string>{"Confirm"});
+    EXPECT_EQ(Table.RowCount(), 19);
+    EXPECT_EQ(Table.Cell(0, 4), "6");
+}

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # End-to-end test of the demo application: starts Xvfb on a free display, opens zelgrid-demo over
-# 30 records in a real X window, edits an amount, pastes from and copies to another program through
+# 30 records in a real X window, deletes a record answering the question, edits an amount, pastes from and copies to another program through
 # the CLIPBOARD selection, switches the layout, quits, and checks the changes the demo saved.
 #
 #   run_demo_e2e.sh ZELGRID_DEMO CLIPBOARD_PEER
@@ -46,9 +46,22 @@ wid=$(timeout 20 xdotool search --sync --onlyvisible --name '^ZelGrid demo' | he
 [ -n "$wid" ] || fail "the demo window did not appear"
 # Without a window manager nobody gives the focus back to the window once a dialog is gone.
 refocus() { xdotool windowfocus --sync "$wid" 2>/dev/null || true; }
+# Waits for the dialog of the given title, gives it the focus and presses Return (its OK button).
+answer_dialog() {
+  local dlg
+  dlg=$(timeout 10 xdotool search --sync --onlyvisible --name "^$1\$" | head -n1) || true
+  [ -n "$dlg" ] || fail "no dialog \"$1\" appeared"
+  xdotool windowfocus --sync "$dlg" 2>/dev/null || true
+  xdotool key Return
+  sleep 0.3
+  refocus
+}
 refocus
 sleep 0.5
 
+# Record 5, reached with the keys: Delete, and the question answered with Return (OK).
+xdotool key Right Down Down Down Down Delete
+answer_dialog Confirm
 # The amount of record 2 (second data row, fourth column), typed and committed with Down.
 xdotool mousemove --window "$wid" 380 62 click 1
 sleep 0.3
@@ -85,4 +98,5 @@ expect_line() {
 }
 expect_line '^changed,2,[0-9-]*,[^,]*,77.5,'
 expect_line '^changed,3,[0-9-]*,[^,]*,123.45,'
+expect_line '^deleted,5,'
 echo "e2e: the demo stored the edit typed in its window and moved text to and from another program"
