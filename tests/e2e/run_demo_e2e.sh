@@ -1,47 +1,20 @@
 #!/usr/bin/env bash
 # End-to-end test of the demo application: starts Xvfb on a free display, opens zelgrid-demo over
-# 30 records in a real X window, deletes a record answering the question, edits an amount, pastes from and copies to another program through
-# the CLIPBOARD selection, switches the layout, quits, and checks the changes the demo saved.
+# 30 records in a real X window, deletes a record answering the question, edits an amount, pastes
+# from and copies to another program through the CLIPBOARD selection, switches the layout, quits,
+# and checks the changes the demo saved.
 #
 #   run_demo_e2e.sh ZELGRID_DEMO CLIPBOARD_PEER
 set -euo pipefail
 demo=$1
 peer=$2
-for tool in Xvfb xdotool; do
-  command -v "$tool" >/dev/null || { echo "e2e: $tool is missing (scripts/setup installs it)" >&2; exit 1; }
-done
-
-work=$(mktemp -d "${TMPDIR:-/tmp}/zel-demo-e2e.XXXXXX")
-xvfb_pid=""
-demo_pid=""
-peer_pid=""
-cleanup() {
-  local status=$?
-  [ -n "$peer_pid" ] && kill "$peer_pid" 2>/dev/null || true
-  [ -n "$demo_pid" ] && kill "$demo_pid" 2>/dev/null || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-  wait 2>/dev/null || true
-  if [ $status -eq 0 ]; then rm -rf "$work"; else echo "e2e: files kept in $work" >&2; fi
-}
-trap cleanup EXIT
-fail() {
-  echo "e2e: $*" >&2
-  cat "$work/demo.out" >&2 2>/dev/null || true
-  exit 1
-}
-
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 100); do
-  [ -s "$work/display" ] && break
-  kill -0 "$xvfb_pid" 2>/dev/null || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-  sleep 0.1
-done
-[ -s "$work/display" ] || fail "Xvfb did not report its display"
-export DISPLAY=":$(head -n1 "$work/display")"
+source "$(dirname "$0")/xvfb_session.sh"
+log="$work/demo.out"
+start_xvfb 1024x768x24
 
 "$demo" --rows 30 --save-changes "$work/changes.csv" >"$work/demo.out" 2>&1 &
 demo_pid=$!
+pids+=("$demo_pid")
 wid=$(timeout 20 xdotool search --sync --onlyvisible --name '^ZelGrid demo' | head -n1) || true
 [ -n "$wid" ] || fail "the demo window did not appear"
 # Without a window manager nobody gives the focus back to the window once a dialog is gone.
@@ -72,6 +45,7 @@ xdotool key Escape
 # Another program copies "123.45"; Ctrl+V pastes it into the amount of record 3, now current.
 "$peer" --set 123.45 20 &
 peer_pid=$!
+pids+=("$peer_pid")
 sleep 0.5
 xdotool key ctrl+v
 sleep 0.3
@@ -81,7 +55,6 @@ sleep 0.3
 copied=$(timeout 10 "$peer" --get) || fail "the other program could not read the clipboard"
 [ "$copied" = "Greystone Mills" ] || fail "the other program read '$copied' from the clipboard"
 wait "$peer_pid" 2>/dev/null || true
-peer_pid=""
 xdotool key F6 F6 ctrl+q
 
 for _ in $(seq 100); do kill -0 "$demo_pid" 2>/dev/null || break; sleep 0.1; done
@@ -90,7 +63,6 @@ if kill -0 "$demo_pid" 2>/dev/null; then
   fail "the demo did not end after Ctrl+Q"
 fi
 wait "$demo_pid" || fail "the demo failed"
-demo_pid=""
 
 [ -f "$work/changes.csv" ] || fail "no changes were saved"
 expect_line() {
