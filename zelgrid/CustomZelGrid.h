@@ -224,6 +224,7 @@ protected:
     void CMCancelMode(TMessage& Message) override;
     void KeyDown(WORD& Key, TShiftState Shift) override;
     void KeyPress(char& Key) override;
+    void WMGetDlgCode(TWMGetDlgCode& Message) override;
     // Asks "Delete record?" in a modal message dialog when dgConfirmDelete is set; true lets
     // Delete remove the record.
     virtual bool ConfirmDelete();

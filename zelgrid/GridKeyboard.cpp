@@ -175,6 +175,16 @@ void TCustomZelGrid::KeyPress(char& Key)
     if (alive) TCustomGrid::KeyPress(Key);
 }
 
+// Enter and Escape reach the grid while it edits, also on a form with a default or cancel
+// button; the editor asks the grid the same question.
+void TCustomZelGrid::WMGetDlgCode(TWMGetDlgCode& Message)
+{
+    TCustomGrid::WMGetDlgCode(Message);
+    const WORD key = Message.CharCode();
+    if (FEditorActive && (key == VK_RETURN || key == VK_ESCAPE))
+        Message.SetResult(Message.Result() | DLGC_WANTALLKEYS);
+}
+
 // ----- the editor's parent callbacks --------------------------------------------------------
 
 void TCustomZelGrid::KeyDownParent(TObject* Sender, WORD& Key, TShiftState Shift)

@@ -7,6 +7,7 @@
 
 #include "ZelGridTestSupport.h"
 #include "host/controls/Application.h"
+#include "host/controls/StdCtrls.h"
 #include "host/windows/Input.h"
 
 namespace {
@@ -117,6 +118,25 @@ TEST_F(GridKeyboardTest, EnterTogglesEditModeAndEscapeCommitsAndCloses)
     Session.Input.PressKey(VK_ESCAPE);
     EXPECT_TRUE(Grid->Editor()->IsShown());
     EXPECT_EQ(Take(), Events{"validate 0,0 q"});
+}
+
+TEST_F(GridKeyboardTest, DefaultButtonTakesEnterOnlyWhileTheGridIsNotEditing)
+{
+    auto* ok = new TButton(Form);
+    ok->SetBounds(300, 285, 60, 14);
+    ok->SetDefault(true);
+    ok->SetParent(Form);
+    int clicks = 0;
+    ok->OnClick = [&](TObject*) { ++clicks; };
+    Grid->SetFocus();
+    Session.Input.PressKey(VK_F2);
+    Session.Input.TypeText("e");
+    Session.Input.PressKey(VK_RETURN);
+    EXPECT_EQ(clicks, 0) << "Enter in the editor belongs to the grid";
+    EXPECT_FALSE(Grid->EditorActive());
+    EXPECT_EQ(Take(), Events{"validate 0,0 c0r0e"});
+    Session.Input.PressKey(VK_RETURN);
+    EXPECT_EQ(clicks, 1) << "a grid that does not edit leaves Enter to the default button";
 }
 
 TEST_F(GridKeyboardTest, ArrowsInTheEditorLeaveTheCellAtTheTextEnds)
