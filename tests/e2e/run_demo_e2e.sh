@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # End-to-end test of the demo application: starts Xvfb on a free display, opens zelgrid-demo over
-# 30 records in a real X window, deletes a record answering the question, edits an amount, pastes
+# 30 records in a real X window, deletes a record answering the question, edits an amount (and has
+# a bad one refused with a message box), pastes
 # from and copies to another program through the CLIPBOARD selection, switches the layout, quits,
 # and checks the changes the demo saved.
 #
@@ -41,6 +42,11 @@ sleep 0.3
 xdotool type --delay 30 "77.5"
 xdotool key Down
 sleep 0.3
+# Text that is no amount is refused with a message box; the record keeps its amount.
+xdotool key Up
+xdotool type --delay 30 "abc"
+xdotool key Down
+answer_dialog Error
 xdotool key Escape
 # Another program copies "123.45"; Ctrl+V pastes it into the amount of record 3, now current.
 "$peer" --set 123.45 20 &
@@ -71,4 +77,5 @@ expect_line() {
 expect_line '^changed,2,[0-9-]*,[^,]*,77.5,'
 expect_line '^changed,3,[0-9-]*,[^,]*,123.45,'
 expect_line '^deleted,5,'
+if grep -q abc "$work/changes.csv"; then fail "the refused amount was stored"; fi
 echo "e2e: the demo stored the edit typed in its window and moved text to and from another program"
