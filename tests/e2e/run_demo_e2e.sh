@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
 # End-to-end test of the demo application: starts Xvfb on a free display, opens zelgrid-demo over
 # 30 records in a real X window, deletes a record answering the question, edits an amount (and has
-# a bad one refused with a message box), pastes
-# from and copies to another program through the CLIPBOARD selection, switches the layout, quits,
-# and checks the changes the demo saved.
+# a bad one refused with a message box), pastes from and copies to another program through the
+# CLIPBOARD selection, switches the layout, quits, and checks the changes the demo saved.
 #
 #   run_demo_e2e.sh ZELGRID_DEMO CLIPBOARD_PEER
 set -euo pipefail
