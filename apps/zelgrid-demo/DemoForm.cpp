@@ -25,7 +25,11 @@ std::string FormatTotal(Currency c)
     const std::uint64_t raw = negative ? 0 - static_cast<std::uint64_t>(c.Value) : static_cast<std::uint64_t>(c.Value);
     const std::uint64_t cents = (raw + 50) / 100;
     const std::uint64_t frac = cents % 100;
-    return (negative ? "-" : "") + Grouped(std::to_string(cents / 100)) + (frac < 10 ? ".0" : ".") + std::to_string(frac);
+    std::string out = negative ? "-" : "";
+    out += Grouped(std::to_string(cents / 100));
+    out += frac < 10 ? ".0" : ".";
+    out += std::to_string(frac);
+    return out;
 }
 
 struct TFieldLook {
@@ -175,7 +179,10 @@ std::string TDemoForm::StatusText() const
     if (TZelGridColumns* columns = FGrid->Columns()) {
         for (int c = 0; c < columns->Count(); ++c) {
             TZelColumn* column = columns->GeTZelColumn(c);
-            if (column->ColumnSumEnable) return text + "   |   Total amount: " + FormatTotal(column->GetSummary());
+            if (!column->ColumnSumEnable) continue;
+            text += "   |   Total amount: ";
+            text += FormatTotal(column->GetSummary());
+            break;
         }
     }
     return text;

@@ -53,9 +53,11 @@ std::string FormatAmount(Currency c)
     const bool negative = c.Value < 0;
     const std::uint64_t raw = negative ? 0 - static_cast<std::uint64_t>(c.Value) : static_cast<std::uint64_t>(c.Value);
     const std::uint64_t cents = (raw + 50) / 100;
-    std::string frac = std::to_string(cents % 100);
-    if (frac.size() < 2) frac.insert(0, "0");
-    return (negative ? "-" : "") + std::to_string(cents / 100) + "." + frac;
+    std::string out = negative ? "-" : "";
+    out += std::to_string(cents / 100);
+    out += cents % 100 < 10 ? ".0" : ".";
+    out += std::to_string(cents % 100);
+    return out;
 }
 
 } // namespace
@@ -158,7 +160,10 @@ std::string TDemoTable::GeneratedCell(int Col, std::uint32_t Record) const
     case 6: {
         std::string tags;
         for (std::size_t t = 0; t < std::size(Tags); ++t)
-            if ((m >> (t * 3)) % 5 == 0) tags += (tags.empty() ? "" : ",") + std::string(Tags[t]);
+            if ((m >> (t * 3)) % 5 == 0) {
+                if (!tags.empty()) tags += ',';
+                tags += Tags[t];
+            }
         return tags;
     }
     default: return Notes[m % std::size(Notes)];
