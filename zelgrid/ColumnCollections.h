@@ -22,6 +22,8 @@
 
 class TCustomZelGrid;
 class TZelColLayout;
+class TReader;
+class TWriter;
 
 // A grid as the column model refers to it without owning it: the grid clears the shared cell
 // when it is destroyed, so the reference then reads nullptr instead of freed memory.
@@ -95,6 +97,12 @@ public:
     void SetItem(int Index, TZelLayoutItem* Value);
 
     TCustomZelGrid* OwnerGrid() const { return FOwnerGrid ? *FOwnerGrid : nullptr; }
+
+    // The defined "Layout" property (LayoutStreaming.cpp): every layout's columns as one value.
+    void DefineProperties(TFiler* Filer) override;
+    void WriteLayout(TWriter& Writer);
+    // Reads what WriteLayout writes, in place of the layouts held.
+    void ReadLayout(TReader& Reader);
 
 protected:
     // Layout changes reach the grid only through its own layout operations.

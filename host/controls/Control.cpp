@@ -29,6 +29,11 @@ void TControl::SetParent(TWinControl* AParent)
     if (AParent) AParent->InsertControl(this);
 }
 
+void TControl::SetParentComponent(TComponent* Value)
+{
+    if (auto* parent = dynamic_cast<TWinControl*>(Value)) SetParent(parent);
+}
+
 void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight)
 {
     if (AWidth < 0) AWidth = 0;

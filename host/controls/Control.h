@@ -22,6 +22,8 @@ public:
 
     TWinControl* Parent() const { return FParent; }
     virtual void SetParent(TWinControl* AParent);
+    // A control read inside a windowed control of a form is placed on it.
+    void SetParentComponent(TComponent* Value) override;
 
     int Left() const { return FLeft; }
     int Top() const { return FTop; }

@@ -93,6 +93,24 @@ void TComponent::SetName(const std::string& NewName)
     FName = NewName;
 }
 
+std::string TComponent::HandlerName(const std::string& Event) const
+{
+    for (const auto& [event, handler] : FHandlerNames)
+        if (strcasecmp(event.c_str(), Event.c_str()) == 0) return handler;
+    return {};
+}
+
+void TComponent::SetHandlerName(const std::string& Event, const std::string& Handler)
+{
+    for (auto it = FHandlerNames.begin(); it != FHandlerNames.end(); ++it)
+        if (strcasecmp(it->first.c_str(), Event.c_str()) == 0) {
+            if (Handler.empty()) FHandlerNames.erase(it);
+            else it->second = Handler;
+            return;
+        }
+    if (!Handler.empty()) FHandlerNames.emplace_back(Event, Handler);
+}
+
 void TComponent::Loaded()
 {
     ComponentState.Exclude(csLoading).Exclude(csReading);

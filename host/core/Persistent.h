@@ -2,6 +2,7 @@
 // TObject, TPersistent and TComponent: the roots of the host's object model.
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "host/core/ObjectWatch.h"
@@ -72,6 +73,13 @@ public:
     virtual void Loaded();
     // Marks this component and everything it owns as being designed (or not).
     void SetDesigning(bool Value);
+    // A form reader places a component read inside another one there (a control on its form).
+    virtual void SetParentComponent(TComponent*) {}
+
+    // The name of the application's handler each event was bound to from a form file, so that
+    // the form writer can write it back; empty when the event was not bound by name.
+    std::string HandlerName(const std::string& Event) const;
+    void SetHandlerName(const std::string& Event, const std::string& Handler);
 
 
 protected:
@@ -81,4 +89,5 @@ private:
     TComponent* FOwner = nullptr;
     std::vector<TComponent*> FComponents;
     std::string FName;
+    std::vector<std::pair<std::string, std::string>> FHandlerNames;
 };

@@ -11,6 +11,7 @@
 #include "host/core/Types.h"
 #include "host/graphics/Color.h"
 #include "host/graphics/Font.h"
+#include "host/streaming/Filer.h"
 
 namespace {
 
@@ -211,6 +212,12 @@ void TPropInfo::SetObj(TPersistent* Instance, TPersistent* Value) const
     FSetObj(Instance, Value);
 }
 
+void TPropInfo::SetEvent(TPersistent* Instance, const std::any* Handler) const
+{
+    if (!FSetEvent) throw EInvalidCast("Event " + Name + " cannot be bound by name");
+    FSetEvent(Instance, Handler);
+}
+
 bool TPropInfo::IsStored(TPersistent* Instance) const
 {
     return FStored ? FStored(Instance) : FStoredConst;
@@ -265,6 +272,12 @@ const TPropInfo* TClassInfo::FindProperty(const std::string& Name) const
         for (const TPropInfo& prop : info->FProps)
             if (SameText(prop.Name, Name)) return &prop;
     return nullptr;
+}
+
+void TClassInfo::DefineProperties(TPersistent* Instance, TFiler* Filer) const
+{
+    if (FParent) FParent->DefineProperties(Instance, Filer);
+    if (FDefine) FDefine(Instance, Filer);
 }
 
 bool TClassInfo::InheritsFrom(const std::string& ClassName) const
@@ -506,7 +519,27 @@ void RegisterHostProperties(TPropertyRegistry& R)
     R.RegisterClass<TCollection>("TCollection", "TPersistent");
     R.RegisterClass<TCollectionItem>("TCollectionItem", "TPersistent");
     // A string list's lines travel as its own extra data, not as published properties.
-    R.RegisterClass<TStrings>("TStrings", "TPersistent");
+    R.RegisterClass<TStrings>("TStrings", "TPersistent").DefineProperties([](TStrings& Lines, TFiler* Filer) {
+        auto read = [&Lines](TReader& Reader) {
+            Reader.ReadListBegin();
+            Lines.BeginUpdate();
+            try {
+                Lines.Clear();
+                while (!Reader.EndOfList()) Lines.Add(Reader.ReadString());
+            } catch (...) {
+                Lines.EndUpdate();
+                throw;
+            }
+            Lines.EndUpdate();
+            Reader.ReadListEnd();
+        };
+        auto write = [&Lines](TWriter& Writer) {
+            Writer.WriteListBegin();
+            for (int i = 0; i < Lines.Count(); ++i) Writer.WriteString(Lines.Get(i));
+            Writer.WriteListEnd();
+        };
+        Filer->DefineProperty("Strings", read, write, Lines.Count() > 0);
+    });
     R.RegisterClass<TStringList>("TStringList", "TStrings");
     R.RegisterClass<TFont>("TFont", "TPersistent")
         .Property("Charset", R.Type("TFontCharset"), &TFont::Charset, &TFont::SetCharset)

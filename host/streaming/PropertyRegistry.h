@@ -16,6 +16,7 @@
 //
 // Values cross the registry as 64-bit ordinals (integers, Booleans, enumerations, set bits,
 // colours), strings, or object pointers (sub-objects and collections).
+#include <any>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -99,6 +100,13 @@ public:
     // What a form writer asks: stored, and not equal to the default.
     bool ShouldWrite(TPersistent* Instance) const;
 
+    // Events registered with their member: whether the event has a handler, and binding one.
+    // SetEvent takes the handler as the event's own function type (nullptr clears the event);
+    // EInvalidCast when it is of another type or the event cannot be bound.
+    bool CanBindEvent() const { return static_cast<bool>(FSetEvent); }
+    bool IsEventAssigned(TPersistent* Instance) const { return FEventAssigned && FEventAssigned(Instance); }
+    void SetEvent(TPersistent* Instance, const std::any* Handler) const;
+
     // The value as text for the designer and the text form; a sub-object shows as "(TFont)".
     std::string GetAsText(TPersistent* Instance) const;
     // Sets the value from text; EConvertError for bad text, EInvalidCast for a sub-object.
@@ -118,7 +126,11 @@ private:
     std::function<void(TPersistent*, TPersistent*)> FSetObj;
     std::function<bool(TPersistent*)> FStored;
     bool FStoredConst = true;
+    std::function<bool(TPersistent*)> FEventAssigned;
+    std::function<void(TPersistent*, const std::any*)> FSetEvent;
 };
+
+class TFiler;
 
 class TClassInfo {
 public:
@@ -142,6 +154,8 @@ public:
     // Creates a component of this class, for classes registered as creatable; else nullptr.
     TComponent* CreateComponent(TComponent* AOwner) const { return FCreate ? FCreate(AOwner) : nullptr; }
     bool IsCreatable() const { return static_cast<bool>(FCreate); }
+    // The extra data of this class and its registered ancestors, as DefineProperties gives it.
+    void DefineProperties(TPersistent* Instance, TFiler* Filer) const;
 
 private:
     friend class TPropertyRegistry;
@@ -155,6 +169,7 @@ private:
     std::string FItemClassName;
     std::function<bool(const TPersistent*)> FIsInstance;
     std::function<TComponent*(TComponent*)> FCreate;
+    std::function<void(TPersistent*, TFiler*)> FDefine;
 };
 
 namespace PropertyRegistryDetail {
@@ -306,6 +321,37 @@ public:
         prop.PropType = &Type;
         prop.FStoredConst = false;
         FInfo.FProps.push_back(std::move(prop));
+        return *this;
+    }
+
+    // An event bound by name through Member, a std::function member of T (or of a base).
+    template <class M>
+    TClassRegistration& Event(const std::string& Name, const TTypeInfo& Type, M Member)
+    {
+        namespace D = PropertyRegistryDetail;
+        using Handler = std::remove_cvref_t<std::invoke_result_t<M, T&>>;
+        Event(Name, Type);
+        TPropInfo& prop = Last();
+        prop.FEventAssigned = [Member, Name](TPersistent* I) { return static_cast<bool>(std::invoke(Member, D::Cast<T>(I, Name))); };
+        prop.FSetEvent = [Member, Name](TPersistent* I, const std::any* H) {
+            Handler& event = std::invoke(Member, D::Cast<T>(I, Name));
+            if (!H) {
+                event = nullptr;
+                return;
+            }
+            const Handler* handler = std::any_cast<Handler>(H);
+            if (!handler) throw EInvalidCast("The handler does not fit event " + Name);
+            event = *handler;
+        };
+        return *this;
+    }
+
+    // Extra data the class writes and reads beside its published properties, as a
+    // DefineProperties override would (for classes whose unit cannot see the filer).
+    TClassRegistration& DefineProperties(std::function<void(T&, TFiler*)> Define)
+    {
+        const std::string name = FInfo.FName;
+        FInfo.FDefine = [Define, name](TPersistent* I, TFiler* F) { Define(PropertyRegistryDetail::Cast<T>(I, name), F); };
         return *this;
     }
 
