@@ -110,6 +110,8 @@ void RegisterZelGridProperties(TPropertyRegistry& R)
         .Property("ReadOnly", R.Type("Boolean"), &G::ReadOnly, &G::ReadOnly)
         .Default(false)
         .Property("ShowHint", R.Type("Boolean"), &G::ShowHint, &G::SetShowHint)
+        // Setting ShowHint clears ParentShowHint, so a value that follows the parent stays out.
+        .Stored([](const G& Grid) { return !Grid.ParentShowHint(); })
         .Property("TabOrder", R.Type("Integer"), &G::TabOrder, &G::SetTabOrder)
         .Default(-1)
         .Property("TabStop", R.Type("Boolean"), &G::TabStop, &G::SetTabStop)
