@@ -366,7 +366,7 @@ TValueType TReader::NextValue() const
 {
     if (AtEnd()) {
         // Position the error at the end, where the value is missing.
-        const_cast<TReader*>(this)->FValuePos = FPos;
+        FValuePos = FPos;
         Error("Unexpected end of the form file");
     }
     return static_cast<TValueType>(static_cast<unsigned char>(FData[FPos]));
@@ -849,6 +849,7 @@ TComponent* TReader::ReadComponent(TComponent* Parent, TComponent* Existing, TCo
         TComponent* owner = Parent ? Parent : Owner;
         if (!name.empty() && owner && owner->FindComponent(name)) Error("A component named " + name + " already exists");
         CountObject();
+        if (++FComponents > MaxFormComponents) Error("More than " + std::to_string(MaxFormComponents) + " components in one form");
         component = info->CreateComponent(owner);
         created = true;
         // Listed before anything can fail, so that a failure frees it.

@@ -39,9 +39,10 @@ enum TFilerFlag : unsigned char { ffInherited = 1, ffChildPos = 2, ffInline = 4 
 
 inline constexpr std::string_view FormSignature = "TPF0";
 inline constexpr int MaxFormNesting = 256;
-// Components and collection items one read may create: a column costs far more memory than
-// the two bytes that describe it, so the count is bounded, not the file size alone.
-inline constexpr int MaxFormObjects = 1 << 20;
+// Collection items and components one read may create: a column or a grid costs far more
+// memory than the few bytes that describe it, so their counts are bounded, not the file size.
+inline constexpr int MaxFormObjects = 1 << 18;
+inline constexpr int MaxFormComponents = 10000;
 
 // The tag a string is written with: ASCII in a short or long string; other bytes that form
 // valid UTF-8 as a UTF-8 string; anything else as the 8-bit bytes they are.
@@ -228,11 +229,13 @@ private:
 
     std::string_view FData;
     std::size_t FPos = 0;
-    std::size_t FValuePos = 0;
+    // Where the value being read began, for errors.
+    mutable std::size_t FValuePos = 0;
     const THandlerTable* FHandlers = nullptr;
     std::function<std::string(std::size_t)> FDescribe;
     int FDepth = 0;
     int FObjects = 0;
+    int FComponents = 0;
     std::vector<TReplaced> FReplaced;
     std::vector<TLoading> FLoading;
     // The defined property the reader looks for while asking an object for its definitions.

@@ -344,7 +344,7 @@ public:
     std::string Convert()
     {
         FWriter.WriteSignature();
-        Object(0);
+        Object();
         SkipSpace();
         if (FPos < FText.size()) Error("Unexpected text after the last end");
         return FWriter.TakeData();
@@ -418,7 +418,7 @@ private:
         if (++FDepth > MaxFormNesting) Error("Nested deeper than " + std::to_string(MaxFormNesting));
     }
 
-    void Object(int)
+    void Object()
     {
         Enter();
         Mark();
@@ -452,7 +452,7 @@ private:
         FWriter.WriteStr(name);
         while (!PeekWord("end") && !PeekWord("object") && !PeekWord("inherited") && !PeekWord("inline")) Property();
         FWriter.WriteListEnd();
-        while (!PeekWord("end")) Object(0);
+        while (!PeekWord("end")) Object();
         Ident(false, "end");
         FWriter.WriteListEnd();
         --FDepth;
