@@ -403,7 +403,14 @@ private:
         }
         std::string ident(FText.substr(start, FPos - start));
         if (ident.size() > 255) Error("Name longer than 255 characters");
+        if (IsKeyword(ident)) Error(std::string(What) + " expected, found the keyword " + ident);
         return ident;
+    }
+
+    void Keyword(std::string_view Word)
+    {
+        if (!PeekWord(Word)) Error(std::string(Word) + " expected");
+        Advance(Word.size());
     }
 
     bool PeekWord(std::string_view Word)
@@ -426,7 +433,7 @@ private:
         if (PeekWord("inherited")) flags = ffInherited;
         else if (PeekWord("inline")) flags = ffInline;
         else if (!PeekWord("object")) Error("object, inherited or inline expected");
-        Ident(false, "object");
+        Advance(flags == ffInherited ? 9 : 6);
         std::string first = Ident(false, "Name or class");
         std::string name;
         if (Peek() == ':') {
@@ -453,7 +460,7 @@ private:
         while (!PeekWord("end") && !PeekWord("object") && !PeekWord("inherited") && !PeekWord("inline")) Property();
         FWriter.WriteListEnd();
         while (!PeekWord("end")) Object();
-        Ident(false, "end");
+        Keyword("end");
         FWriter.WriteListEnd();
         --FDepth;
     }
@@ -461,9 +468,7 @@ private:
     void Property()
     {
         Mark();
-        const std::string name = Ident(true, "Property name");
-        if (IsKeyword(name)) Error("Property name expected");
-        FWriter.WriteStr(name);
+        FWriter.WriteStr(Ident(true, "Property name"));
         Expect('=');
         Value();
     }
@@ -616,14 +621,13 @@ private:
         Enter();
         FWriter.WriteValue(vaCollection);
         while (Peek() != '>') {
-            if (!PeekWord("item")) Error("item or '>' expected");
-            Ident(false, "item");
+            Keyword("item");
             FWriter.WriteListBegin();
             while (!PeekWord("end")) {
                 if (Peek() == '<') Collection();
                 else Property();
             }
-            Ident(false, "end");
+            Keyword("end");
             FWriter.WriteListEnd();
         }
         Advance(1);
@@ -663,9 +667,7 @@ private:
             return;
         }
         if (IsIdentStart(c)) {
-            const std::string ident = Ident(false, "Value");
-            if (IsKeyword(ident)) Error("Value expected");
-            FWriter.WriteIdent(ident);
+            FWriter.WriteIdent(Ident(false, "Value"));
             return;
         }
         Error("Value expected");

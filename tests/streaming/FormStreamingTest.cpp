@@ -288,6 +288,17 @@ std::string Replace(std::string S, const std::string& From, const std::string& T
     return at == std::string::npos ? S : S.replace(at, From.size(), To);
 }
 
+// Reading Data fails with an EReadError whose message holds Message.
+void ExpectReadError(const std::string& Data, const std::string& Message, const THandlerTable& Handlers)
+{
+    try {
+        delete ReadForm(Data, nullptr, &Handlers, nullptr, Registry());
+        ADD_FAILURE() << "no error for " << Message;
+    } catch (const EReadError& E) {
+        EXPECT_NE(std::string(E.what()).find(Message), std::string::npos) << E.what();
+    }
+}
+
 TEST(FormStreaming, HostileFormsAreReadErrorsThatSayWhatAndWhere)
 {
     auto form = MakeForm();
@@ -312,12 +323,7 @@ TEST(FormStreaming, HostileFormsAreReadErrorsThatSayWhatAndWhere)
         {deep, "nested deeper than 256"},
     };
     for (const Case& c : cases) {
-        try {
-            delete ReadForm(c.Data, nullptr, &handlers, nullptr, Registry());
-            ADD_FAILURE() << "no error for " << c.Message;
-        } catch (const EReadError& E) {
-            EXPECT_NE(std::string(E.what()).find(c.Message), std::string::npos) << E.what();
-        }
+        ExpectReadError(c.Data, c.Message, handlers);
         EXPECT_EQ(TProbe::Live, live) << c.Message;
     }
 
@@ -328,15 +334,9 @@ TEST(FormStreaming, HostileFormsAreReadErrorsThatSayWhatAndWhere)
         {"object A: TProbe\n  Count 1\nend", "Line 2, column 9: '=' expected"},
         {"object A: TProbe\n  Shade = 5\nend", "for property Shade of type TShade (at line 2, column 3)"},
         {"object A: TProbe\n  Nope = 5\nend", "Property Nope does not exist (at line 2, column 3)"},
+        {"object end: TProbe\nend", "Line 1, column 11: Name or class expected, found the keyword end"},
     };
-    for (const auto& [text, message] : texts) {
-        try {
-            delete ReadForm(text, nullptr, &handlers, nullptr, Registry());
-            ADD_FAILURE() << "no error for " << message;
-        } catch (const EReadError& E) {
-            EXPECT_NE(std::string(E.what()).find(message), std::string::npos) << E.what();
-        }
-    }
+    for (const auto& [text, message] : texts) ExpectReadError(text, message, handlers);
 }
 
 // Every truncation and every single-byte change of a valid form reads as a form or raises
