@@ -20,6 +20,7 @@ public:
     using TCustomZelGrid::ColWidthsChanged;
     using TCustomZelGrid::FLastIndicatorRow;
     using TCustomZelGrid::FEditor;
+    using TCustomZelGrid::FEditorActive;
 
 protected:
     void InternalLayout() override
