@@ -132,7 +132,6 @@ void TCustomZelGrid::DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawS
             canvas.Brush()->SetColor(Color());
         }
         if (column->GetWidth() > 0) {
-            canvas.FillRect(r);
             // The text buffer is lent to the handler and taken back, so that a paint allocates
             // nothing per cell once the buffer is large enough.
             std::string text = std::move(FDrawText);
@@ -144,6 +143,9 @@ void TCustomZelGrid::DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawS
             }
             // The handler may have changed the layout: look the column up again.
             column = GeTZelColumns()->GeTZelColumn(dataCol);
+            // The text writer covers the cell with the brush itself; the cell is filled only
+            // where no text is written, so that each pixel is filled once.
+            if (text.empty() || (column->WordWrap() && !CellTextBitmap())) canvas.FillRect(r);
             if (!text.empty()) WriteCellText(canvas, r, offset, offset, text, column->GetAlignment(), column->WordWrap());
             FDrawText = std::move(text);
         }

@@ -192,7 +192,10 @@ bool TCanvas::ExtTextOut(int X, int Y, unsigned Options, const TRect* Rect, std:
     if (Rect && (Options & ETO_OPAQUE)) FillLogicalRect(*Rect, FBkColor);
     if (FText.empty()) return true;
     const int width = RunWidth(FText, 0);
-    if (FBkMode == OPAQUE)
+    // Clipped to a rectangle just filled with the background, the text's own background
+    // would fill the same pixels again.
+    const bool filled = Rect && (Options & ETO_OPAQUE) && (Options & ETO_CLIPPED);
+    if (FBkMode == OPAQUE && !filled)
         FillSurfaceRect(IntersectRect(bound, ToSurface({X, Y, X + width, Y + LineHeight()})), ColorToPixel(FBkColor));
     DrawRun(X, Y, FText, bound, 0, -1);
     return true;
