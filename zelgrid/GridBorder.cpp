@@ -8,6 +8,7 @@
 //
 // At design time the border is hot exactly when the grid is enabled. Flat also turns the
 // platform's own border and 3D look off; a disabled grid is painted in the button-face colour.
+#include "host/core/ObjectWatch.h"
 #include "host/windows/Paint.h"
 #include "zelgrid/CustomZelGrid.h"
 
@@ -63,8 +64,9 @@ void TCustomZelGrid::WMNCCalcSize(TWMNCCalcSize& Message)
 
 void TCustomZelGrid::WMNCPaint(TWMNCPaint& Message)
 {
+    TObjectWatch alive(this);
     TCustomGrid::WMNCPaint(Message);
-    RedrawBorder(Message.Region());
+    if (alive) RedrawBorder(Message.Region());
 }
 
 void TCustomZelGrid::RedrawBorder(const TRegion* Clip)
@@ -105,8 +107,9 @@ void TCustomZelGrid::RedrawBorder(const TRegion* Clip)
 // design time the swap would change the colour the form stores, so it does not run there.
 void TCustomZelGrid::CMEnabledChanged(TMessage& Message)
 {
+    TObjectWatch alive(this);
     TCustomGrid::CMEnabledChanged(Message);
-    if (ComponentState.Contains(csDesigning)) return;
+    if (!alive || ComponentState.Contains(csDesigning)) return;
     if (Enabled()) {
         SetColor(FEnabledColor);
         return;
