@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "host/controls/Forms.h"
+#include "host/core/ObjectWatch.h"
 #include "host/windows/Headless.h"
 #include "host/windows/MessageQueue.h"
 #include "host/windows/Paint.h"
@@ -22,11 +23,26 @@ public:
     using TCustomZelGrid::FEditor;
     using TCustomZelGrid::FEditorActive;
 
+    // True while the grid paints a cell: its OnGetDataCell questions are then the paint's.
+    bool Painting = false;
+
 protected:
     void InternalLayout() override
     {
         ++Passes;
         TZelGrid::InternalLayout();
+    }
+    void DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawState AState) override
+    {
+        TObjectWatch alive(this);
+        Painting = true;
+        try {
+            TZelGrid::DrawCell(ACol, ARow, ARect, AState);
+        } catch (...) {
+            if (alive) Painting = false;
+            throw;
+        }
+        if (alive) Painting = false;
     }
 };
 
