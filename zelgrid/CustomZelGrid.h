@@ -10,6 +10,8 @@
 //   GridMouse.cpp     presses, sizing write-back, column moves, drag start, the cell under the mouse
 //   GridEditing.cpp   the in-place editor: the edit cycle, its callbacks and messages
 //   GridKeyboard.cpp  the key tables, row and tab steps, Enter and Escape, the editor's keys
+//   GridDrawing.cpp   the cell painter, the drawing services and their events
+//   GridBorder.cpp    the three-pixel border in the non-client area, hot tracking, the disabled look
 #include <memory>
 #include <optional>
 #include <string>
@@ -129,6 +131,21 @@ public:
     // The data cell under the mouse as the hover events last reported it; -1, -1 for none.
     int MouseCol() const { return FMouseCol; }
     int MouseRow() const { return FMouseRow; }
+    // ----- drawing (GridDrawing.cpp) -----
+    // Raise OnDrawColumnCell and OnDrawDataCell with these arguments, when assigned.
+    virtual void DrawColumnCell(const TRect& Rect, int DataCol, TZelColumn* Column, TGridDrawState State);
+    virtual void DrawDataCell(const TRect& Rect, TGridDrawState State);
+    // Services for drawing handlers: write the text of the cell being painted (outside a paint,
+    // of the current cell) into Rect with the canvas's font and colours.
+    void DefaultDrawColumnCell(const TRect& Rect, int DataCol, TZelColumn* Column, TGridDrawState State);
+    void DefaultDrawDataCell(const TRect& Rect, TGridDrawState State);
+    virtual bool HighlightCell(int ACol, int ARow, const std::string& Value, TGridDrawState AState);
+    // Invalidates the cells of grid row ARow in raw columns 0 to the shown layout's column count.
+    void InvalidateRow(int ARow);
+
+    // ----- border (GridBorder.cpp) -----
+    // Paints the three-pixel border, clipped to Clip (window-system screen coordinates) when given.
+    void RedrawBorder(const TRegion* Clip);
 
     // ----- in-place editing (GridEditing.cpp) -----
     void ShowEditor();
@@ -244,6 +261,14 @@ protected:
     virtual void KeyDownParent(TObject* Sender, WORD& Key, TShiftState Shift);
     virtual void KeyPressParent(TObject* Sender, char& Key);
     virtual void DblClickParent(TObject* Sender);
+    // Drawing and border.
+    void DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawState AState) override;
+    // A cell's bevel lies on the grid lines on all four sides of it.
+    TRect CellPictureRect(int ACol, int ARow) const override;
+    void CreateParams(TCreateParams& Params) override;
+    void WMNCCalcSize(TWMNCCalcSize& Message) override;
+    void WMNCPaint(TWMNCPaint& Message) override;
+    void CMEnabledChanged(TMessage& Message) override;
 
     void TitleFontChanged(TObject* Sender);
 
@@ -265,6 +290,9 @@ protected:
     std::string FCellText;
     bool FTakeFocus = false;
     bool FMouseInside = false;
+    // The cell DrawCell is painting (raw column, grid row); -1 outside a paint.
+    int FDrawingCol = -1;
+    int FDrawingRow = -1;
 
 private:
     // Brings LayoutIndex back onto an existing layout, adding one when none is left.
@@ -296,6 +324,10 @@ private:
     // Remembers the data cell under a client point and reports the change; false when a
     // handler freed the grid.
     bool TrackMouseCell(int X, int Y);
+    // GridDrawing.cpp
+    std::string DrawFailureMessage(int DataCol, int DataRow) const;
+    // The data row of the cell being painted, or of the current cell outside a paint.
+    int DrawingDataRow() const;
 
     TZelColLayout* FLayout = nullptr;
     TGridReference FSelfReference = std::make_shared<TCustomZelGrid*>(this);
@@ -315,6 +347,8 @@ private:
     std::unique_ptr<TFont> FTitleFont;
     TZelGridOptions FOptions;
     TColor FSelectedColor = clActiveCaption;
+    // The text buffer a paint lends to OnGetDataCell, kept between cells.
+    std::string FDrawText;
 };
 
 // Closes a layout bracket also when an exception passes; a grid freed inside the bracket is
@@ -370,3 +404,7 @@ extern const unsigned CellTextAlignFlags[3];
 // through the shared bitmap.
 void WriteCellText(TCanvas& Canvas, const TRect& Rect, int DX, int DY, const std::string& Text,
                    TAlignment Alignment, bool WordWrap);
+
+// Draws a one-pixel frame on Control's parent, two pixels outside the control: raised when Hot
+// or focused, sunken otherwise. Nothing when the control is not showing or has no window.
+void DrawFrame(TWinControl* Control, bool Hot);

@@ -316,6 +316,7 @@ void TCustomZelGrid::WMSetFocus(TWMSetFocus& Message)
     else HideEdit();
     if (!alive) return;
     for (int c = 1; c < ColCount(); ++c) InvalidateCell(c, 0);
+    if (FFlat && !ComponentState.Contains(csDesigning)) RedrawBorder(nullptr);
 }
 
 void TCustomZelGrid::WMKillFocus(TWMKillFocus& Message)
@@ -324,6 +325,7 @@ void TCustomZelGrid::WMKillFocus(TWMKillFocus& Message)
     TCustomGrid::WMKillFocus(Message);
     if (!alive) return;
     for (int c = 1; c < ColCount(); ++c) InvalidateCell(c, 0);
+    if (FFlat && !ComponentState.Contains(csDesigning)) RedrawBorder(nullptr);
     if (FEditor && Message.FocusedWnd() != FEditor->WindowHandle()) HideEdit();
 }
 

@@ -235,7 +235,9 @@ void TCustomZelGrid::CMMouseEnter(TMessage& Message)
     if (!alive) return;
     FMouseCol = -1;
     FMouseRow = -1;
-    if (FFlat) FMouseInside = true;
+    if (!FFlat) return;
+    FMouseInside = true;
+    RedrawBorder(nullptr);
 }
 
 void TCustomZelGrid::CMMouseLeave(TMessage& Message)
@@ -243,7 +245,10 @@ void TCustomZelGrid::CMMouseLeave(TMessage& Message)
     TObjectWatch alive(this);
     TCustomGrid::CMMouseLeave(Message);
     if (!alive) return;
-    if (FFlat) FMouseInside = false;
+    if (FFlat) {
+        FMouseInside = false;
+        RedrawBorder(nullptr);
+    }
     const int leftCol = FMouseCol, leftRow = FMouseRow;
     FMouseCol = -1;
     FMouseRow = -1;

@@ -104,6 +104,7 @@ void WriteCellText(TCanvas& Canvas, const TRect& Rect, int DX, int DY, const std
 TCustomZelGrid::TCustomZelGrid(TComponent* AOwner) : TCustomGrid(AOwner)
 {
     TCustomGrid::SetDefaultDrawing(false);
+    FDrawHiddenCols = true;
     FTakeFocus = true;
     FIndicatorImages = LoadIndicatorImages();
     FTitleRows = 1;
@@ -192,11 +193,6 @@ void TCustomZelGrid::SetSelColor(TColor Value)
 {
     FSelectedColor = Value;
     Invalidate();
-}
-
-void TCustomZelGrid::SetFlat(bool Value)
-{
-    FFlat = Value;
 }
 
 void TCustomZelGrid::SetDefRowHeight(int Value)

@@ -108,11 +108,31 @@ void TCustomGrid::Paint()
         }
         return true;
     };
+    // With FDrawHiddenCols, the hidden columns right before each painted column get an empty
+    // rectangle at its left edge, and those after the grid's last visible column one at its end.
+    const int lastVisibleCol = FCols.PriorVisible(ColCount() - 1);
+    auto paintBand = [&](int ARow, int Top, int Bottom, int From, int To, int Origin, std::int64_t OriginPos,
+                         int ClipLo, int ClipHi) {
+        return ForEachCell(FCols, From, To, Origin, OriginPos, ClipLo, ClipHi, [&](int c, int l, int r) {
+            if (FDrawHiddenCols) {
+                int hidden = c;
+                while (hidden > From && FCols.Size(hidden - 1) <= 0) --hidden;
+                for (; hidden < c; ++hidden)
+                    if (!paintCell(hidden, ARow, l, l, Top, Bottom)) return false;
+            }
+            if (!paintCell(c, ARow, l, r, Top, Bottom)) return false;
+            if (FDrawHiddenCols && c == lastVisibleCol) {
+                const int end = r + FCols.LineWidth();
+                for (int hidden = c + 1; hidden <= To; ++hidden)
+                    if (!paintCell(hidden, ARow, end, end, Top, Bottom)) return false;
+            }
+            return true;
+        });
+    };
     auto paintRow = [&](int ARow, int Top, int Bottom) {
-        auto cell = [&](int c, int l, int r) { return paintCell(c, ARow, l, r, Top, Bottom); };
-        return ForEachCell(FCols, 0, FFixedCols - 1, 0, 0, clip.Left, std::min(clip.Right, fixedRight), cell) &&
-               ForEachCell(FCols, firstCol, ColCount() - 1, fixedRight, leftPos, std::max(clip.Left, fixedRight),
-                           clip.Right, cell);
+        return paintBand(ARow, Top, Bottom, 0, FFixedCols - 1, 0, 0, clip.Left, std::min(clip.Right, fixedRight)) &&
+               paintBand(ARow, Top, Bottom, firstCol, ColCount() - 1, fixedRight, leftPos,
+                         std::max(clip.Left, fixedRight), clip.Right);
     };
     if (!ForEachCell(FRows, 0, FFixedRows - 1, 0, 0, clip.Top, std::min(clip.Bottom, fixedBottom), paintRow) ||
         !ForEachCell(FRows, firstRow, RowCount() - 1, fixedBottom, topPos, std::max(clip.Top, fixedBottom),
@@ -214,14 +234,21 @@ void TCustomGrid::InvalidateSizingLine()
 
 // ----- invalidation -------------------------------------------------------------------------
 
-void TCustomGrid::InvalidateCell(int ACol, int ARow)
+TRect TCustomGrid::CellPictureRect(int ACol, int ARow) const
 {
-    if (!HandleAllocated()) return;
     TRect r = CellRect(ACol, ARow);
-    if (r.IsEmpty()) return;
+    if (r.IsEmpty()) return r;
     // The grid line after the cell belongs to its picture (the focus frame touches it).
     r.Right += FCols.LineWidth();
     r.Bottom += FRows.LineWidth();
+    return r;
+}
+
+void TCustomGrid::InvalidateCell(int ACol, int ARow)
+{
+    if (!HandleAllocated()) return;
+    const TRect r = CellPictureRect(ACol, ARow);
+    if (r.IsEmpty()) return;
     InvalidateRect(WindowHandle(), &r, false);
 }
 

@@ -167,6 +167,10 @@ protected:
     // Moves the column (or row) with its size and tab stop, then reports it.
     void MoveColumn(int FromIndex, int ToIndex);
 
+    // What a repaint of the cell covers: its rectangle and the grid lines after it. A
+    // descendant that draws over the lines around its cells widens it.
+    virtual TRect CellPictureRect(int ACol, int ARow) const;
+
     // Editor hooks.
     virtual bool CanEditAcceptKey(char Key);
     virtual bool CanGridAcceptKey(WORD Key, TShiftState Shift);
@@ -212,6 +216,10 @@ protected:
     void CMCancelMode(TMessage& Message) override;
     void CMFontChanged(TMessage& Message) override;
     void CMDesignHitTest(TMessage& Message) override;
+
+    // Whether Paint also calls DrawCell for hidden columns (with an empty rectangle), for a
+    // descendant that reports every cell of a row to its application.
+    bool FDrawHiddenCols = false;
 
     // The screen geometry of the columns and of the rows, as the grid is scrolled now.
     TGridAxisView Horz() const;

@@ -114,15 +114,25 @@ void TCanvas::BrushChanged()
     FBkMode = FBrush.Style() == bsClear ? TRANSPARENT : OPAQUE;
 }
 
+// A change of colour alone keeps the face: painters assign the same font cell after cell.
 void TCanvas::FontChanged()
 {
-    FFace = nullptr;
     FTextColor = FFont.Color();
+    if (FFace && FFaceName == FFont.Name() && FFaceHeight == FFont.Height() && FFaceStyle == FFont.Style() &&
+        FFaceCharset == FFont.Charset() && FFacePitch == FFont.Pitch())
+        return;
+    FFace = nullptr;
 }
 
 TFaceSize& TCanvas::Face()
 {
-    if (!FFace) FFace = &FaceForFont(FFont);
+    if (FFace) return *FFace;
+    FFace = &FaceForFont(FFont);
+    FFaceName = FFont.Name();
+    FFaceHeight = FFont.Height();
+    FFaceStyle = FFont.Style();
+    FFaceCharset = FFont.Charset();
+    FFacePitch = FFont.Pitch();
     return *FFace;
 }
 

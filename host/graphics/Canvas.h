@@ -185,6 +185,12 @@ private:
     TColor FBkColor = clWhite;
     TColor FTextColor = clWindowText;
     TFaceSize* FFace = nullptr;
+    // The font attributes FFace was found for (all but the colour).
+    std::string FFaceName;
+    int FFaceHeight = 0;
+    TFontStyles FFaceStyle;
+    TFontCharset FFaceCharset = 0;
+    TFontPitch FFacePitch = fpDefault;
     std::u32string FText; // decoding buffer, kept to spare an allocation per call
 };
 

@@ -5,6 +5,7 @@
 
 #include "host/graphics/Canvas.h"
 #include "host/graphics/FontEngine.h"
+#include "host/graphics/GlyphBlend.h"
 #include "host/graphics/TextCodec.h"
 
 namespace {
@@ -28,14 +29,6 @@ int AdvanceOver(TFaceSize& Face, std::u32string_view Text, int X, int TabWidth)
     return X;
 }
 
-inline TPixel Blend(TPixel Dst, TPixel Src, unsigned A)
-{
-    const unsigned na = 255 - A;
-    const unsigned r = (((Src >> 16) & 0xFF) * A + ((Dst >> 16) & 0xFF) * na + 127) / 255;
-    const unsigned g = (((Src >> 8) & 0xFF) * A + ((Dst >> 8) & 0xFF) * na + 127) / 255;
-    const unsigned b = ((Src & 0xFF) * A + (Dst & 0xFF) * na + 127) / 255;
-    return 0xFF000000u | r << 16 | g << 8 | b;
-}
 
 struct TTextLine {
     std::u32string Text;
@@ -155,11 +148,7 @@ void TCanvas::BlendGlyph(int SX, int SY, const TGlyph& Glyph, TPixel Color, cons
         for (int y = r.Top; y < r.Bottom; ++y) {
             const unsigned char* coverage = Glyph.Coverage.data() + static_cast<std::size_t>(y - SY) * Glyph.Width;
             TPixel* out = FBits + static_cast<std::ptrdiff_t>(y) * FStride;
-            for (int x = r.Left; x < r.Right; ++x) {
-                const unsigned a = coverage[x - SX];
-                if (a == 0) continue;
-                out[x] = a == 255 ? Color : Blend(out[x], Color, a);
-            }
+            BlendRow(out + r.Left, coverage + (r.Left - SX), r.Width(), Color);
         }
     }
 }
@@ -203,7 +192,10 @@ bool TCanvas::ExtTextOut(int X, int Y, unsigned Options, const TRect* Rect, std:
     if (Rect && (Options & ETO_OPAQUE)) FillLogicalRect(*Rect, FBkColor);
     if (FText.empty()) return true;
     const int width = RunWidth(FText, 0);
-    if (FBkMode == OPAQUE)
+    // Clipped to a rectangle just filled with the background, the text's own background
+    // would fill the same pixels again.
+    const bool filled = Rect && (Options & ETO_OPAQUE) && (Options & ETO_CLIPPED);
+    if (FBkMode == OPAQUE && !filled)
         FillSurfaceRect(IntersectRect(bound, ToSurface({X, Y, X + width, Y + LineHeight()})), ColorToPixel(FBkColor));
     DrawRun(X, Y, FText, bound, 0, -1);
     return true;

@@ -23,7 +23,8 @@ protected:
     {
         AddColumns(4);
         Grid->OnGetDataCell = [this](int ACol, int ARow, std::string& Value) {
-            Log.push_back("get " + Cell(ACol, ARow) + " '" + Value + "'");
+            // The paint's questions are not the edit cycle's.
+            if (!Grid->Painting) Log.push_back("get " + Cell(ACol, ARow) + " '" + Value + "'");
             auto it = Stored.find({ACol, ARow});
             Value = it != Stored.end() ? it->second : "c" + std::to_string(ACol) + "r" + std::to_string(ARow);
         };

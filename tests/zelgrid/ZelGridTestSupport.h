@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "host/controls/Forms.h"
+#include "host/core/ObjectWatch.h"
 #include "host/windows/Headless.h"
 #include "host/windows/MessageQueue.h"
 #include "host/windows/Paint.h"
@@ -20,12 +21,28 @@ public:
     using TCustomZelGrid::ColWidthsChanged;
     using TCustomZelGrid::FLastIndicatorRow;
     using TCustomZelGrid::FEditor;
+    using TCustomZelGrid::FEditorActive;
+
+    // True while the grid paints a cell: its OnGetDataCell questions are then the paint's.
+    bool Painting = false;
 
 protected:
     void InternalLayout() override
     {
         ++Passes;
         TZelGrid::InternalLayout();
+    }
+    void DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawState AState) override
+    {
+        TObjectWatch alive(this);
+        Painting = true;
+        try {
+            TZelGrid::DrawCell(ACol, ARow, ARect, AState);
+        } catch (...) {
+            if (alive) Painting = false;
+            throw;
+        }
+        if (alive) Painting = false;
     }
 };
 
