@@ -84,6 +84,14 @@ void TCustomZelGrid::DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawS
     }
     const int dataCol = ACol - FIndicatorCols;
     const int dataRow = ARow - FTitleRows;
+    // Between a change of the layouts and the pass that follows it, the base grid may still show a
+    // column the shown layout no longer has: such a cell is only filled.
+    TZelGridColumns* columns = GeTZelColumns();
+    if (dataCol >= 0 && (!columns || dataCol >= columns->Count())) {
+        canvas.Brush()->SetColor(dataRow < 0 ? FixedColor() : Color());
+        canvas.FillRect(ARect);
+        return;
+    }
     TObjectWatch alive(this);
     TDrawingCellScope drawing(FDrawingCol, FDrawingRow, ACol, ARow);
     try {
@@ -106,7 +114,7 @@ void TCustomZelGrid::DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawS
                             FEditorActive ? igEdit : igArrow, true);
                 FLastIndicatorRow = ARow;
             } else if (dataRow < 0 && dataCol >= 0) {
-                TZelColumn* column = GeTZelColumns()->GeTZelColumn(dataCol);
+                TZelColumn* column = columns->GeTZelColumn(dataCol);
                 TZelColumnTitle* title = column->Title();
                 canvas.Font()->Assign(title->GetFont());
                 if (Focused()) {
@@ -121,7 +129,7 @@ void TCustomZelGrid::DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawS
             return;
         }
 
-        TZelColumn* column = GeTZelColumns()->GeTZelColumn(dataCol);
+        TZelColumn* column = columns->GeTZelColumn(dataCol);
         canvas.Font()->Assign(column->GetFont());
         if (FOptions.Contains(dgRowSelect) && ARow == Row()) {
             canvas.Brush()->SetColor(FSelectedColor);
@@ -142,7 +150,13 @@ void TCustomZelGrid::DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawS
                 return;
             }
             // The handler may have changed the layout: look the column up again.
-            column = GeTZelColumns()->GeTZelColumn(dataCol);
+            columns = GeTZelColumns();
+            if (!columns || dataCol >= columns->Count()) {
+                FDrawText = std::move(text);
+                canvas.FillRect(r);
+                return;
+            }
+            column = columns->GeTZelColumn(dataCol);
             // The text writer covers the cell with the brush itself; the cell is filled only
             // where no text is written, so that each pixel is filled once.
             if (text.empty() || (column->WordWrap() && !CellTextBitmap())) canvas.FillRect(r);

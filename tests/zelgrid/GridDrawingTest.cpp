@@ -375,3 +375,21 @@ TEST_F(GridDrawingTest, HighlightAndRowInvalidation)
     // Raw columns 0 to 3 of grid row 4, with the lines around them where the bevels lie.
     EXPECT_EQ(update, IntersectRect(UnionRect(Grid->CellRect(0, 4), Grid->CellRect(3, 4)).Inflate(1, 1), Grid->ClientRect()));
 }
+
+// A handler that takes the shown layout's columns away in the middle of a paint: the paint goes on
+// without asking about, or failing on, the columns that are gone.
+TEST_F(GridDrawingTest, AHandlerClearingTheColumnsMidPaintEndsThePaintQuietly)
+{
+    AddColumns(3);
+    ShowGrid();
+    std::vector<int> askedColumns;
+    Grid->OnGetDataCell = [&](int ACol, int, std::string& AValue) {
+        AValue = "x";
+        askedColumns.push_back(ACol);
+        if (askedColumns.size() == 2) Columns()->Clear();
+    };
+    EXPECT_NO_THROW(Shot());
+    ASSERT_GE(askedColumns.size(), 2u);
+    for (size_t i = 2; i < askedColumns.size(); ++i)
+        EXPECT_LT(askedColumns[i], Columns()->Count()) << "asked about a column that is gone";
+}
