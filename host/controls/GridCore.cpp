@@ -142,6 +142,8 @@ void TCustomGrid::SetDefaultRowHeight(int Value)
 
 void TCustomGrid::SetGridLineWidth(int Value)
 {
+    // A line wider than a window shows nothing more, and keeps the axis sums far from overflow.
+    Value = std::min(Value, MaxWindowSize);
     if (Value < 0 || Value == FGridLineWidth) return;
     FGridLineWidth = Value;
     UpdateLineWidths();
