@@ -122,10 +122,11 @@ bool TWindowManager::Peek(TMsg& Msg, HWND Wnd, UINT First, UINT Last, UINT Remov
                 if (found || !TranslateNextInput()) break;
             }
             if (found) return true;
-            // Translating input may have posted or sent messages.
-            if (!FPosted.empty() && std::any_of(FPosted.begin(), FPosted.end(), [&](const TMsg& m) {
-                    return MatchesFilter(Wnd, m.Wnd) && InRange(m.Message, First, Last);
-                }))
+            // Translating input may have posted or sent messages, or a quit (a window destroyed).
+            if ((FQuitPosted && InRange(WM_QUIT, First, Last)) ||
+                (!FPosted.empty() && std::any_of(FPosted.begin(), FPosted.end(), [&](const TMsg& m) {
+                     return MatchesFilter(Wnd, m.Wnd) && InRange(m.Message, First, Last);
+                 })))
                 continue;
         }
         if (InRange(WM_PAINT, First, Last)) {
