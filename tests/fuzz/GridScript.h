@@ -8,7 +8,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <random>
 #include <string>
+#include <vector>
 
 // The headless window system and the 200 x 120 form the scripts run on; making them costs more
 // than most inputs, so they stay from one input to the next, and each input gets a new grid.
@@ -26,3 +28,14 @@ private:
     struct TState;
     std::unique_ptr<TState> FState;
 };
+
+// A script of Steps random steps from a fixed seed: the seed corpus of the fuzz target and the
+// inputs its replay in the normal suite runs. Each step is a step byte and the bytes it reads.
+inline std::vector<std::uint8_t> RandomGridScript(std::uint32_t Seed, int Steps)
+{
+    std::mt19937 random(Seed);
+    std::vector<std::uint8_t> bytes;
+    for (int i = 0; i < Steps; ++i)
+        for (int n = 1 + static_cast<int>(random() % 12); n > 0; --n) bytes.push_back(static_cast<std::uint8_t>(random()));
+    return bytes;
+}
