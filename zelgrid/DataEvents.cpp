@@ -169,7 +169,7 @@ void TCustomZelGrid::DeleteRecord(int ARow)
     if (!alive) return;
     UpdateRowCount();
     if (!alive) return;
-    int target = ARow >= 1 && ARow < RowCount() ? ARow : ARow - 1;
+    int target = ARow >= 1 && ARow < RowCount() ? ARow : SatAdd(ARow, -1);
     // Deleting the first data row (or rows beyond the new end) still leaves the cursor on a record.
     target = std::clamp(target, FixedRows(), RowCount() - 1);
     AMoveColRow(Col(), target, true, true);
@@ -248,10 +248,11 @@ void TCustomZelGrid::Scroll(int Distance)
         if (far) {
             Invalidate();
         } else if (HandleAllocated()) {
-            const int step = DefaultRowHeight() + (FOptions.Contains(dgRowLines) ? GridLineWidth() : 0);
+            const std::int64_t step = std::int64_t{DefaultRowHeight()} + (FOptions.Contains(dgRowLines) ? GridLineWidth() : 0);
             // The whole visible data area, however far down the grid is scrolled.
             const TRect area = BoxRect(FIndicatorCols, FTitleRows, ColCount() - 1, RowCount() - 1);
-            ScrollWindowEx(WindowHandle(), 0, -step * Distance, &area, &area, nullptr, nullptr, SW_INVALIDATE);
+            ScrollWindowEx(WindowHandle(), 0, ClampToInt(-step * Distance, -MaxCoord, MaxCoord), &area, &area, nullptr,
+                           nullptr, SW_INVALIDATE);
             if (FOptions.Contains(dgIndicator)) {
                 const TRect lastIndicator = WholeRowRect(FLastIndicatorRow);
                 const TRect current = WholeRowRect(Row());

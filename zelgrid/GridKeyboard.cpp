@@ -112,8 +112,8 @@ void TCustomZelGrid::PlainKey(WORD Key, TShiftState Shift)
         RowStep(Row() + (Key == VK_UP ? -1 : 1));
         break;
     }
-    case VK_PRIOR: RowStep(std::max(Row() - VisibleRowCount(), FixedRows())); break;
-    case VK_NEXT: RowStep(std::min(Row() + VisibleRowCount(), RowCount() - 1)); break;
+    case VK_PRIOR: RowStep(std::max(SatAdd(Row(), -VisibleRowCount()), FixedRows())); break;
+    case VK_NEXT: RowStep(std::min(SatAdd(Row(), VisibleRowCount()), RowCount() - 1)); break;
     case VK_LEFT:
         InvalidateRow(Row());
         InvalidateCell(Col(), Row());

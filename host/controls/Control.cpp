@@ -1,5 +1,7 @@
 #include "host/controls/Control.h"
 
+#include <algorithm>
+
 #include "host/controls/DragDrop.h"
 #include "host/core/Exceptions.h"
 #include "host/controls/WinControl.h"
@@ -36,8 +38,11 @@ void TControl::SetParentComponent(TComponent* Value)
 
 void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight)
 {
-    if (AWidth < 0) AWidth = 0;
-    if (AHeight < 0) AHeight = 0;
+    // Held to what a window can be, so that no sum of bounds overflows.
+    ALeft = std::clamp(ALeft, -MaxCoord, MaxCoord);
+    ATop = std::clamp(ATop, -MaxCoord, MaxCoord);
+    AWidth = std::clamp(AWidth, 0, MaxWindowSize);
+    AHeight = std::clamp(AHeight, 0, MaxWindowSize);
     if (ALeft == FLeft && ATop == FTop && AWidth == FWidth && AHeight == FHeight) return;
     const TRect old = BoundsRect();
     FLeft = ALeft;

@@ -193,6 +193,25 @@ void TCustomForm::WMClose(TMessage&)
     Close();
 }
 
+void TCustomForm::DestroyWnd()
+{
+    FDestroyingWnd = true;
+    struct TReset {
+        bool& Flag;
+        ~TReset() { Flag = false; }
+    } reset{FDestroyingWnd};
+    TWinControl::DestroyWnd();
+}
+
+void TCustomForm::WMDestroy(TMessage& Message)
+{
+    // The window went without the form asking (another client of the display destroyed it): the
+    // end of the main form's window ends the application.
+    if (!FDestroyingWnd && !ComponentState.Contains(csDestroying) && Application().MainForm() == this)
+        Application().Terminate();
+    TWinControl::WMDestroy(Message);
+}
+
 void TCustomForm::Close()
 {
     if (FModal) {

@@ -54,6 +54,8 @@ protected:
     virtual void DoClose(TCloseAction& Action);
 
     void WMClose(TMessage& Message) override;
+    void WMDestroy(TMessage& Message) override;
+    void DestroyWnd() override;
     void WMActivate(TWMActivate& Message) override;
     void WMSetFocus(TWMSetFocus& Message) override;
     void CMVisibleChanged(TMessage& Message) override;
@@ -76,6 +78,8 @@ private:
     bool FModal = false;
     // Where a modal loop wants the result if the form is freed while the loop runs.
     TModalResult* FModalExit = nullptr;
+    // The form itself is destroying its window (DestroyWnd).
+    bool FDestroyingWnd = false;
 };
 
 class TForm : public TCustomForm {

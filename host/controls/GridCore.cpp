@@ -72,21 +72,25 @@ void TCustomGrid::SetRowCount(int Value)
     if (alive) SizesChanged();
 }
 
-void TCustomGrid::SetFixedCount(int& Fixed, int Value, int Count, const char* Axis)
+void TCustomGrid::SetFixedCount(int& Fixed, int& TopLeft, int Value, int Count, const char* Axis)
 {
     if (Value < 0) IndexOutOfRange();
     if (Value > Count)
         throw EInvalidGridOperation(std::string("Fixed ") + Axis + " count must not exceed " + Axis + " count");
     if (Value == Fixed) return;
+    // The scrolled cells keep their place: a grid that showed its first scrollable cell still does.
+    const TGridCoord oldTopLeft = FTopLeft;
+    TopLeft = std::clamp(SatAdd(TopLeft, std::int64_t{Value} - Fixed), Value, std::max(Value, Count - 1));
     Fixed = Value;
     TObjectWatch alive(this);
     CheckCurrent();
+    if (alive && FTopLeft != oldTopLeft) TopLeftMoved(oldTopLeft);
     if (alive) SizesChanged();
 }
 
-void TCustomGrid::SetFixedCols(int Value) { SetFixedCount(FFixedCols, Value, ColCount(), "column"); }
+void TCustomGrid::SetFixedCols(int Value) { SetFixedCount(FFixedCols, FTopLeft.X, Value, ColCount(), "column"); }
 
-void TCustomGrid::SetFixedRows(int Value) { SetFixedCount(FFixedRows, Value, RowCount(), "row"); }
+void TCustomGrid::SetFixedRows(int Value) { SetFixedCount(FFixedRows, FTopLeft.Y, Value, RowCount(), "row"); }
 
 void TCustomGrid::CheckCurrent()
 {
@@ -142,6 +146,8 @@ void TCustomGrid::SetDefaultRowHeight(int Value)
 
 void TCustomGrid::SetGridLineWidth(int Value)
 {
+    // A line wider than a window shows nothing more, and keeps the axis sums far from overflow.
+    Value = std::min(Value, MaxWindowSize);
     if (Value < 0 || Value == FGridLineWidth) return;
     FGridLineWidth = Value;
     UpdateLineWidths();

@@ -62,14 +62,14 @@ void TCustomGrid::KeyDown(WORD& Key, TShiftState Shift)
         case VK_DOWN: ++topLeft.Y; break;
         case VK_LEFT:
             if (!rowSelect) {
-                current.X -= pageWidth;
-                topLeft.X -= pageWidth;
+                current.X = SatAdd(current.X, -pageWidth);
+                topLeft.X = SatAdd(topLeft.X, -pageWidth);
             }
             break;
         case VK_RIGHT:
             if (!rowSelect) {
-                current.X += pageWidth;
-                topLeft.X += pageWidth;
+                current.X = SatAdd(current.X, pageWidth);
+                topLeft.X = SatAdd(topLeft.X, pageWidth);
             }
             break;
         case VK_PRIOR: current.Y = FTopLeft.Y; break;
@@ -95,12 +95,12 @@ void TCustomGrid::KeyDown(WORD& Key, TShiftState Shift)
             else current.X = StepColumn(current.X, 1);
             break;
         case VK_NEXT:
-            current.Y += pageHeight;
-            topLeft.Y += pageHeight;
+            current.Y = SatAdd(current.Y, pageHeight);
+            topLeft.Y = SatAdd(topLeft.Y, pageHeight);
             break;
         case VK_PRIOR:
-            current.Y -= pageHeight;
-            topLeft.Y -= pageHeight;
+            current.Y = SatAdd(current.Y, -pageHeight);
+            topLeft.Y = SatAdd(topLeft.Y, -pageHeight);
             break;
         case VK_HOME:
             if (rowSelect) current.Y = FFixedRows;

@@ -12,7 +12,8 @@ namespace {
 
 // Calls Visit(index, start, end) for every visible cell of one band of an axis: the cells
 // From..To (shown from pixel Origin on) that lie inside [ClipLo, ClipHi). A visitor that answers
-// a bool stops the walk with false (the grid was freed by a cell painter); so does the walk.
+// a bool stops the walk with false (the grid was freed by a cell painter); so does the walk. A
+// cell reaching past MaxCoord ends there, so that painters may add to its edges.
 template <class TVisit>
 bool ForEachCell(const TGridAxis& Axis, int From, int To, int Origin, std::int64_t OriginPos, int ClipLo, int ClipHi,
                  TVisit&& Visit)
@@ -20,11 +21,12 @@ bool ForEachCell(const TGridAxis& Axis, int From, int To, int Origin, std::int64
     for (int i = Axis.NextVisible(From); i >= 0 && i <= To; i = Axis.NextVisible(i + 1)) {
         const std::int64_t start = Origin + (Axis.Position(i) - OriginPos);
         if (start >= ClipHi) break;
-        const int size = Axis.Size(i);
-        if (start + size + Axis.LineWidth() <= ClipLo) continue;
+        const std::int64_t end = start + Axis.Size(i);
+        if (end + Axis.LineWidth() <= ClipLo) continue;
+        const int shownEnd = ClampToInt(end, 0, MaxCoord);
         if constexpr (std::is_void_v<std::invoke_result_t<TVisit&, int, int, int>>) {
-            Visit(i, static_cast<int>(start), static_cast<int>(start) + size);
-        } else if (!Visit(i, static_cast<int>(start), static_cast<int>(start) + size)) {
+            Visit(i, static_cast<int>(start), shownEnd);
+        } else if (!Visit(i, static_cast<int>(start), shownEnd)) {
             return false;
         }
     }
@@ -166,6 +168,8 @@ void TCustomGrid::DrawGridLines(TCanvas& Canvas, const TRect& Clip)
     const bool fixedV = FOptions.Contains(goFixedVertLine), scrolledV = FOptions.Contains(goVertLine);
     const bool fixedH = FOptions.Contains(goFixedHorzLine), scrolledH = FOptions.Contains(goHorzLine);
 
+    // Lines are at most a window wide (SetGridLineWidth) and start before MaxCoord: no sum here
+    // overflows.
     auto fill = [&](TColor Color, TRect R) {
         R = IntersectRect(R, Clip);
         if (R.IsEmpty()) return;

@@ -226,8 +226,9 @@ protected:
     TGridAxisView Vert() const;
 
 private:
-    // GridCore.cpp: the checks and the change of FixedCols or FixedRows.
-    void SetFixedCount(int& Fixed, int Value, int Count, const char* Axis);
+    // GridCore.cpp: the checks and the change of FixedCols or FixedRows; TopLeft is that axis's
+    // first scrolled cell.
+    void SetFixedCount(int& Fixed, int& TopLeft, int Value, int Count, const char* Axis);
     // GridScroll.cpp
     void MoveCurrent(int ACol, int ARow, bool MoveAnchor, bool Show);
     void MoveTopLeft(int ALeft, int ATop);

@@ -2,6 +2,26 @@
 // Points, sizes and rectangles in integer device pixels. A rectangle holds Left..Right-1 and
 // Top..Bottom-1, as the window system's rectangles do.
 #include <algorithm>
+#include <cstdint>
+
+// The largest coordinate a control or window takes, either way: far beyond any screen, yet the
+// sum of a window's position, size and a few levels of parents stays well inside int.
+constexpr int MaxCoord = 1 << 24;
+// The largest width and height of a window and of its back buffer: memory follows what can be
+// shown, never what a caller asks for.
+constexpr int MaxWindowSize = 16384;
+
+// Value held to Lo..Hi, computed without overflow for any 64-bit value.
+constexpr int ClampToInt(std::int64_t Value, int Lo, int Hi)
+{
+    return static_cast<int>(std::clamp<std::int64_t>(Value, Lo, Hi));
+}
+
+// A + B, saturated at the ends of int.
+constexpr int SatAdd(int A, std::int64_t B)
+{
+    return ClampToInt(std::int64_t{A} + B, INT32_MIN, INT32_MAX);
+}
 
 struct TPoint {
     int X = 0;

@@ -2,8 +2,12 @@
 
 #include <algorithm>
 #include <cassert>
-#include <fstream>
-#include <iterator>
+#include <cerrno>
+#include <new>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "host/graphics/BmpReader.h"
 #include "host/graphics/Canvas.h"
@@ -26,10 +30,16 @@ TBitmap::~TBitmap() = default;
 
 void TBitmap::SetSize(int AWidth, int AHeight)
 {
-    if (AWidth < 0 || AHeight < 0)
+    if (AWidth < 0 || AHeight < 0 || AWidth > MaxWindowSize || AHeight > MaxWindowSize)
         throw EInvalidGraphic("Invalid bitmap size " + std::to_string(AWidth) + " x " + std::to_string(AHeight));
     if (AWidth == FWidth && AHeight == FHeight) return;
-    std::vector<TPixel> pixels(static_cast<std::size_t>(AWidth) * AHeight, White);
+    std::vector<TPixel> pixels;
+    try {
+        pixels.assign(static_cast<std::size_t>(AWidth) * AHeight, White);
+    } catch (const std::bad_alloc&) {
+        throw EOutOfResources("Not enough memory for a bitmap of " + std::to_string(AWidth) + " x " +
+                              std::to_string(AHeight) + " pixels");
+    }
     const int w = std::min(AWidth, FWidth), h = std::min(AHeight, FHeight);
     for (int y = 0; y < h; ++y)
         std::copy_n(FPixels.data() + static_cast<std::size_t>(y) * FWidth, w, pixels.data() + static_cast<std::size_t>(y) * AWidth);
@@ -105,9 +115,35 @@ void TBitmap::LoadFromBMP(const std::uint8_t* Data, std::size_t Size)
 
 void TBitmap::LoadFromFile(const std::string& FileName)
 {
-    std::ifstream in(FileName, std::ios::binary);
-    if (!in) throw EInvalidGraphic("Cannot open bitmap file " + FileName);
-    const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    // Without blocking on a pipe; only a regular file is read, and only as far as the headers
+    // say the image reaches, so a device or a growing file is never read to its end.
+    const int fd = ::open(FileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) throw EInvalidGraphic("Cannot open bitmap file " + FileName);
+    struct TCloser {
+        int Fd;
+        ~TCloser() { ::close(Fd); }
+    } closer{fd};
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) throw EInvalidGraphic("Not a regular file: " + FileName);
+
+    std::vector<std::uint8_t> bytes;
+    for (;;) {
+        // Never more than the file held when it was opened.
+        const std::uint64_t need =
+            std::min<std::uint64_t>(BmpBytesNeeded(bytes.data(), bytes.size()), static_cast<std::uint64_t>(st.st_size));
+        if (need <= bytes.size()) break;
+        const std::size_t had = bytes.size();
+        bytes.resize(static_cast<std::size_t>(need));
+        std::size_t got = had;
+        while (got < bytes.size()) {
+            const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) break;
+            got += static_cast<std::size_t>(n);
+        }
+        bytes.resize(got);
+        if (got < need) break; // the file ends early: the decoder says what is missing
+    }
     LoadFromBMP(bytes.data(), bytes.size());
 }
 

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstdint>
 #include <map>
 
 #include "host/core/Exceptions.h"
@@ -131,18 +132,24 @@ public:
 private:
     // A negative height is the character (em) height; a positive one the cell height,
     // ascent plus descent, converted through the face's design metrics.
+    // Glyphs are rasterised at most this large (a glyph of it takes about 4 MiB), whatever height
+    // a font asks for: larger text does not fit on a window anyway.
+    static constexpr int MaxPixelSize = 2048;
+
     int PixelSize(const TMatch& Match, int Height)
     {
-        if (Height < 0) return -Height;
         if (Height == 0) return 11;
+        if (Height < 0) return static_cast<int>(std::min<std::int64_t>(-std::int64_t{Height}, MaxPixelSize));
+        double em = Height;
         FT_Face face = nullptr;
-        if (FT_New_Face(FLibrary, Match.File.c_str(), Match.Index, &face) != 0) return Height;
-        int cell = face->ascender - face->descender;
-        if (auto* os2 = static_cast<TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2)); os2 && os2->usWinAscent + os2->usWinDescent > 0)
-            cell = os2->usWinAscent + os2->usWinDescent;
-        const int em = cell > 0 ? static_cast<int>(std::lround(static_cast<double>(Height) * face->units_per_EM / cell)) : Height;
-        FT_Done_Face(face);
-        return std::max(1, em);
+        if (FT_New_Face(FLibrary, Match.File.c_str(), Match.Index, &face) == 0) {
+            int cell = face->ascender - face->descender;
+            if (auto* os2 = static_cast<TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2)); os2 && os2->usWinAscent + os2->usWinDescent > 0)
+                cell = os2->usWinAscent + os2->usWinDescent;
+            if (cell > 0) em = em * face->units_per_EM / cell;
+            FT_Done_Face(face);
+        }
+        return static_cast<int>(std::lround(std::clamp(em, 1.0, double{MaxPixelSize})));
     }
 
     FT_Library FLibrary = nullptr;

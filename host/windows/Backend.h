@@ -43,6 +43,8 @@ enum TInputKind : unsigned char {
     ieConfigure,
     // The user asked to close the surface.
     ieClose,
+    // The surface is gone: another client of the display destroyed it.
+    ieDestroyed,
 };
 
 struct TInputEvent {

@@ -178,6 +178,8 @@ void THeadlessInput::SendToSurface(TInputKind Kind, HWND Wnd)
 
 void THeadlessInput::MouseLeave(HWND Wnd) { SendToSurface(ieMouseLeave, Wnd); }
 
+void THeadlessInput::DestroySurface(HWND Wnd) { SendToSurface(ieDestroyed, Wnd); }
+
 void THeadlessInput::KeyDown(WORD Key, unsigned Char)
 {
     TInputEvent e;

@@ -61,6 +61,8 @@ public:
     void ClickInWindow(HWND Wnd, TPoint P, TMouseButton Button = mbLeft);
     // The pointer leaves the window's top-level surface.
     void MouseLeave(HWND Wnd);
+    // Another client of the display destroys the window's top-level surface.
+    void DestroySurface(HWND Wnd);
 
     void KeyDown(WORD Key, unsigned Char = 0);
     void KeyUp(WORD Key);

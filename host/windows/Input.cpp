@@ -84,6 +84,10 @@ bool TWindowManager::TranslateNextInput()
     case ieClose:
         if (TWindowRec* t = TopBySurface(e.Surface)) SendMessage(t->Handle, WM_CLOSE);
         break;
+    case ieDestroyed:
+        // The window cannot be shown any more: it goes as if destroyed here (WM_DESTROY runs).
+        if (TWindowRec* t = TopBySurface(e.Surface)) Destroy(t->Handle);
+        break;
     }
     return true;
 }

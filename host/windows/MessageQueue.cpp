@@ -73,7 +73,8 @@ bool TWindowManager::PeekTimer(TMsg& Msg, HWND Filter, UINT Remove)
     const DWORD limit = FHasHorizon ? FHorizon : now;
     TTimer* best = nullptr;
     for (TTimer& t : FTimers) {
-        if (TicksUntil(t.Due, limit) > 0 || !MatchesFilter(Filter, t.Wnd)) continue;
+        // Against now first: a distance to the horizon may wrap for a timer far in the future.
+        if (TicksUntil(t.Due, now) > 0 || TicksUntil(t.Due, limit) > 0 || !MatchesFilter(Filter, t.Wnd)) continue;
         if (!best || TicksUntil(t.Due, best->Due) < 0) best = &t;
     }
     if (!best) return false;
@@ -121,10 +122,11 @@ bool TWindowManager::Peek(TMsg& Msg, HWND Wnd, UINT First, UINT Last, UINT Remov
                 if (found || !TranslateNextInput()) break;
             }
             if (found) return true;
-            // Translating input may have posted or sent messages.
-            if (!FPosted.empty() && std::any_of(FPosted.begin(), FPosted.end(), [&](const TMsg& m) {
-                    return MatchesFilter(Wnd, m.Wnd) && InRange(m.Message, First, Last);
-                }))
+            // Translating input may have posted or sent messages, or a quit (a window destroyed).
+            if ((FQuitPosted && InRange(WM_QUIT, First, Last)) ||
+                (!FPosted.empty() && std::any_of(FPosted.begin(), FPosted.end(), [&](const TMsg& m) {
+                     return MatchesFilter(Wnd, m.Wnd) && InRange(m.Message, First, Last);
+                 })))
                 continue;
         }
         if (InRange(WM_PAINT, First, Last)) {
@@ -299,7 +301,8 @@ void TWindowManager::HandleOne()
 UINT_PTR TWindowManager::SetTimer(HWND Wnd, UINT_PTR Id, UINT Elapse)
 {
     if (!Find(Wnd)) return 0;
-    const UINT elapse = std::max<UINT>(Elapse, 1);
+    // Tick counts wrap at 2^32, so a longer wait could not be told from one already past.
+    const UINT elapse = std::clamp<UINT>(Elapse, 1, USER_TIMER_MAXIMUM);
     for (TTimer& t : FTimers)
         if (t.Wnd == Wnd && t.Id == Id) {
             t.Elapse = elapse;

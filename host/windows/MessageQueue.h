@@ -60,6 +60,8 @@ TPoint GetMessagePos();
 // Milliseconds from the back end's clock.
 DWORD GetTickCount();
 
+// The longest timer interval, about 24.8 days; a longer Elapse is taken as this.
+constexpr UINT USER_TIMER_MAXIMUM = 0x7FFFFFFF;
 // Starts or restarts a timer that posts WM_TIMER with the id to the window every Elapse ms.
 UINT_PTR SetTimer(HWND Wnd, UINT_PTR IDEvent, UINT Elapse);
 bool KillTimer(HWND Wnd, UINT_PTR IDEvent);

@@ -257,6 +257,9 @@ int TWindowManager::ScrollWindowEx(HWND Wnd, int DX, int DY, const TRect* Scroll
 {
     TWindowRec* w = Find(Wnd);
     if (!w) return ERROR;
+    // A distance beyond any window moves everything out of view; held there, no offset overflows.
+    DX = std::clamp(DX, -MaxCoord, MaxCoord);
+    DY = std::clamp(DY, -MaxCoord, MaxCoord);
     const TRect client{0, 0, w->Client.Width(), w->Client.Height()};
     const TRect scroll = Scroll ? IntersectRect(*Scroll, client) : client;
     const TRect clip = Clip ? IntersectRect(*Clip, client) : client;

@@ -1,7 +1,21 @@
 // Creating, destroying, showing, moving and re-parenting windows; frames and coordinates.
 #include <algorithm>
+#include <cstdint>
+#include <new>
+#include <string>
 
 #include "host/windows/WindowManager.h"
+
+namespace {
+
+// Bounds held to what a window can be: a position within MaxCoord, a size within MaxWindowSize.
+TRect WindowBounds(std::int64_t Left, std::int64_t Top, std::int64_t Width, std::int64_t Height)
+{
+    const int left = ClampToInt(Left, -MaxCoord, MaxCoord), top = ClampToInt(Top, -MaxCoord, MaxCoord);
+    return {left, top, left + ClampToInt(Width, 0, MaxWindowSize), top + ClampToInt(Height, 0, MaxWindowSize)};
+}
+
+} // namespace
 
 TWindowManager::TWindowManager(TWindowBackend& Backend) : FBackend(Backend) {}
 
@@ -97,26 +111,31 @@ HWND TWindowManager::Create(const TCreateParams& Params)
     w->ExStyle = Params.ExStyle;
     w->Parent = parent;
     w->Owner = child ? nullptr : (Find(Params.Parent) ? Params.Parent : nullptr);
-    w->Bounds = Params.Bounds;
-    w->Bounds.Right = std::max(w->Bounds.Right, w->Bounds.Left);
-    w->Bounds.Bottom = std::max(w->Bounds.Bottom, w->Bounds.Top);
+    const TRect& b = Params.Bounds;
+    w->Bounds = WindowBounds(b.Left, b.Top, std::int64_t{b.Right} - b.Left, std::int64_t{b.Bottom} - b.Top);
     w->Client = {0, 0, w->Width(), w->Height()};
     w->Background = Params.Background;
     w->Order = FNextOrder++;
+    // A top-level window needs its back buffer and a surface of the display; without either
+    // there is no window at all.
+    if (!parent) {
+        try {
+            w->Buffer = std::make_unique<TBitmap>(w->Width(), w->Height());
+            TSurfaceParams sp;
+            sp.Bounds = w->Bounds;
+            sp.Title = w->Text;
+            sp.OverrideRedirect = IsOverrideRedirect(w);
+            if (TWindowRec* owner = Find(w->Owner)) sp.Owner = Top(owner)->Surface;
+            w->Surface = FBackend.CreateSurface(sp);
+        } catch (const std::bad_alloc&) {
+            w->Surface = 0;
+        }
+        if (!w->Surface) return nullptr;
+    }
     const HWND h = w->Handle;
     FWindows.emplace(h, std::move(rec));
-    if (parent) {
-        parent->Children.push_back(w);
-    } else {
-        FTopLevels.push_back(h);
-        w->Buffer = std::make_unique<TBitmap>(w->Width(), w->Height());
-        TSurfaceParams sp;
-        sp.Bounds = w->Bounds;
-        sp.Title = w->Text;
-        sp.OverrideRedirect = IsOverrideRedirect(w);
-        if (TWindowRec* owner = Find(w->Owner)) sp.Owner = Top(owner)->Surface;
-        w->Surface = FBackend.CreateSurface(sp);
-    }
+    if (parent) parent->Children.push_back(w);
+    else FTopLevels.push_back(h);
     if (Params.Target) Params.Target->FWindowHandle = h;
 
     TMessage nc{WM_NCCREATE, 0, reinterpret_cast<LPARAM>(&Params), 0};
@@ -384,13 +403,20 @@ bool TWindowManager::SetPos(HWND Wnd, HWND InsertAfter, int X, int Y, int CX, in
     }
     const TRect oldClient = w->Client;
     TRect b = w->Bounds;
-    if (!(Flags & SWP_NOMOVE)) b = b.Offset(X - b.Left, Y - b.Top);
-    if (!(Flags & SWP_NOSIZE)) {
-        b.Right = b.Left + std::max(CX, 0);
-        b.Bottom = b.Top + std::max(CY, 0);
-    }
+    if (!(Flags & SWP_NOMOVE)) b = WindowBounds(X, Y, b.Width(), b.Height());
+    if (!(Flags & SWP_NOSIZE)) b = WindowBounds(b.Left, b.Top, CX, CY);
     const bool moved = b.Left != w->Bounds.Left || b.Top != w->Bounds.Top;
     const bool sized = b.Width() != w->Width() || b.Height() != w->Height();
+    // The new back buffer first: when there is no memory for it, nothing has changed.
+    if (sized && w->Buffer) {
+        try {
+            w->Buffer->SetSize(b.Width(), b.Height());
+        } catch (const std::bad_alloc&) {
+            throw EOutOfResources("Not enough memory for a window of " + std::to_string(b.Width()) + " x " +
+                                  std::to_string(b.Height()) + " pixels");
+        }
+        DetachDCs();
+    }
     bool reordered = false;
     if (!(Flags & SWP_NOZORDER)) {
         if (w->Parent) {

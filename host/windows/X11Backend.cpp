@@ -4,7 +4,10 @@
 #include "host/windows/X11Backend.h"
 
 #include <poll.h>
+#include <unistd.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <map>
@@ -21,6 +24,32 @@
 #include "host/windows/Messages.h"
 
 namespace {
+
+// The display connection's failure ends the program: Xlib cannot go on without its connection, so
+// the handler says so, lets the process release what it holds (exit runs the static destructors
+// and flushes the streams; no X call is made any more) and ends with exit code 1.
+bool ConnectionLost = false;
+
+int OnIOError(Display* D)
+{
+    if (ConnectionLost) _exit(1); // a destructor that still reached for the display
+    ConnectionLost = true;
+    std::fprintf(stderr, "zelgrid: the connection to the X display %s was lost; the program ends.\n",
+                 D ? DisplayString(D) : "");
+    std::fflush(stderr);
+    std::exit(1);
+}
+
+// A request about a window another client destroyed meanwhile fails harmlessly: the window's
+// DestroyNotify follows and takes it out. Other protocol errors are reported and ignored.
+int OnProtocolError(Display* D, XErrorEvent* E)
+{
+    if (E->error_code == BadWindow || E->error_code == BadDrawable || E->error_code == BadMatch) return 0;
+    char text[256] = {};
+    XGetErrorText(D, E->error_code, text, sizeof text);
+    std::fprintf(stderr, "zelgrid: X request %u failed: %s\n", static_cast<unsigned>(E->request_code), text);
+    return 0;
+}
 
 struct TX11Surface {
     Window Win = 0;
@@ -126,6 +155,7 @@ public:
 
     ~TX11Backend() override
     {
+        if (ConnectionLost) return;
         for (auto& [id, s] : FSurfaces) {
             XFreeGC(FDisplay, s.Gc);
             XDestroyWindow(FDisplay, s.Win);
@@ -172,10 +202,9 @@ public:
     {
         auto it = FSurfaces.find(Surface);
         if (it == FSurfaces.end()) return;
-        FByWindow.erase(it->second.Win);
-        XFreeGC(FDisplay, it->second.Gc);
-        XDestroyWindow(FDisplay, it->second.Win);
-        FSurfaces.erase(it);
+        const Window win = it->second.Win;
+        ForgetSurface(Surface);
+        XDestroyWindow(FDisplay, win);
         XFlush(FDisplay);
     }
 
@@ -336,6 +365,15 @@ private:
         return ((bits >= 8 ? V << (bits - 8) : V >> (8 - bits)) << shift) & Mask;
     }
 
+    // Drops a surface from the tables and frees its graphics context; the window is left alone.
+    void ForgetSurface(TSurfaceId Id)
+    {
+        auto it = FSurfaces.find(Id);
+        if (it == FSurfaces.end()) return;
+        FByWindow.erase(it->second.Win);
+        XFreeGC(FDisplay, it->second.Gc);
+        FSurfaces.erase(it);
+    }
     TX11Surface* Get(TSurfaceId Id)
     {
         auto it = FSurfaces.find(Id);
@@ -472,6 +510,14 @@ private:
         case UnmapNotify:
             if (TX11Surface* s = Get(id)) s->Mapped = false;
             break;
+        case DestroyNotify:
+            // Only a window still in the table was destroyed by someone else: DestroySurface
+            // takes a window out before destroying it.
+            if (E.xdestroywindow.window != E.xdestroywindow.event) break;
+            ForgetSurface(id);
+            ev.Kind = ieDestroyed;
+            Push(ev);
+            break;
         case ConfigureNotify: {
             // The position on the root window, whatever frame a window manager put around it.
             int x = 0, y = 0;
@@ -519,5 +565,7 @@ std::unique_ptr<TWindowBackend> CreateX11Backend(const char* DisplayName)
 {
     Display* d = XOpenDisplay(DisplayName);
     if (!d) return nullptr;
+    XSetIOErrorHandler(OnIOError);
+    XSetErrorHandler(OnProtocolError);
     return std::make_unique<TX11Backend>(d);
 }

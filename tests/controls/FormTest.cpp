@@ -176,3 +176,32 @@ TEST_F(FormTest, VisibleFormCannotBeShownModally)
     Form->Show();
     EXPECT_THROW(Form->ShowModal(), EInvalidOperation);
 }
+
+TEST_F(FormTest, AWindowDestroyedOnTheDisplayGoesHereTooAndTheMainFormsEndsTheApplication)
+{
+    for (const bool main : {false, true}) {
+        SCOPED_TRACE(main ? "main form" : "other form");
+        THeadlessSession session;
+        TForm form(nullptr);
+        struct TMainFormGuard {
+            ~TMainFormGuard() { Application().SetMainForm(nullptr); }
+        } guard;
+        if (main) Application().SetMainForm(&form);
+        form.Show();
+        ProcessMessages();
+        const HWND wnd = form.Handle();
+        session.Input.DestroySurface(wnd);
+        EXPECT_FALSE(IsWindow(wnd));
+        EXPECT_FALSE(form.HandleAllocated());
+        EXPECT_EQ(QuitReceived(), main);
+    }
+    // A form that destroys its own window does not end the application.
+    THeadlessSession session;
+    TForm form(nullptr);
+    Application().SetMainForm(&form);
+    form.Show();
+    form.DestroyHandle();
+    ProcessMessages();
+    Application().SetMainForm(nullptr);
+    EXPECT_FALSE(QuitReceived());
+}

@@ -47,6 +47,21 @@ TEST_F(GridTest, TopRowStaysInsideTheScrollableRows)
     EXPECT_EQ(Grid->LeftCol(), 1);
 }
 
+TEST_F(GridTest, ChangingTheFixedCountKeepsTheScrolledCellsInPlace)
+{
+    Grid->SetTopRow(10);
+    Grid->SetLeftCol(2);
+    Grid->SetFixedRows(3);
+    Grid->SetFixedCols(0);
+    EXPECT_EQ(Grid->TopRow(), 12);
+    EXPECT_EQ(Grid->LeftCol(), 1);
+    Grid->SetFixedRows(0);
+    EXPECT_EQ(Grid->TopRow(), 9);
+    Grid->SetTopRow(0);
+    Grid->SetFixedRows(1);
+    EXPECT_EQ(Grid->TopRow(), 1) << "the first scrollable row stays the first shown";
+}
+
 TEST_F(GridTest, ScrollingByARowMovesThePixelsAndRepaintsOnlyTheNewRow)
 {
     Repaint();

@@ -2,12 +2,14 @@
 // after the same input.
 //
 //   e2e-xcheck --window ID --out DIR [--script STEPS] [--popup]
+//   e2e-xcheck --destroy ID
 //
 // Captures the window with XGetImage, renders the demo headless with the script replayed, and
 // compares the two pixel by pixel (retrying for a while, as the X window may still be painting).
 // Writes DIR/x11.png and DIR/headless.png, and DIR/diff.png when they differ. Exit code 0 when
 // identical, 1 when not, 2 on bad arguments or no display. With --popup the window is the demo's
-// popup: it must be an override-redirect window, compared with the headless popup.
+// popup: it must be an override-redirect window, compared with the headless popup. With --destroy
+// it destroys the window as another client of the display would, and ends.
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -83,22 +85,32 @@ long CountDifferences(const TBitmap& A, const TBitmap& B, TBitmap* Diff)
 int main(int argc, char** argv)
 {
     std::string window, out, script;
-    bool popup = false;
+    bool popup = false, destroy = false;
     for (int i = 1; i < argc; ++i) {
         const bool value = i + 1 < argc;
         if (!std::strcmp(argv[i], "--window") && value) window = argv[++i];
         else if (!std::strcmp(argv[i], "--out") && value) out = argv[++i];
         else if (!std::strcmp(argv[i], "--script") && value) script = argv[++i];
         else if (!std::strcmp(argv[i], "--popup")) popup = true;
+        else if (!std::strcmp(argv[i], "--destroy") && value) {
+            window = argv[++i];
+            destroy = true;
+        }
     }
-    if (window.empty() || out.empty()) {
-        std::cerr << "usage: e2e-xcheck --window ID --out DIR [--script STEPS] [--popup]\n";
+    if (window.empty() || (out.empty() && !destroy)) {
+        std::cerr << "usage: e2e-xcheck --window ID --out DIR [--script STEPS] [--popup] | --destroy ID\n";
         return 2;
     }
     Display* d = XOpenDisplay(nullptr);
     if (!d) {
         std::cerr << "e2e-xcheck: cannot open the display\n";
         return 2;
+    }
+    if (destroy) {
+        XDestroyWindow(d, std::strtoul(window.c_str(), nullptr, 0));
+        XSync(d, False);
+        XCloseDisplay(d);
+        return 0;
     }
     const Window w = std::strtoul(window.c_str(), nullptr, 0);
     if (popup) {

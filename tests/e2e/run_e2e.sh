@@ -112,3 +112,40 @@ if kill -0 "$demo_pid" 2>/dev/null; then fail "the demo did not end after Escape
 wait "$demo_pid" || fail "the demo ended with an error: $(cat "$work/demo.out")"
 demo_pid=""
 echo "e2e: messages arrived and both screenshots match the headless rendering"
+
+# Starts the demo again and waits for its window.
+start_demo() {
+  : >"$work/log.txt"
+  "$demo" --log "$work/log.txt" >"$work/demo.out" 2>&1 &
+  demo_pid=$!
+  wid=$(timeout 20 xdotool search --sync --onlyvisible --name '^Zel window demo$' | head -n1) || true
+  [ -n "$wid" ] || fail "the demo window did not appear"
+  wait_for "WM_PAINT"
+}
+# Waits for the demo to end and sets status to its exit code.
+wait_demo_end() {
+  for _ in $(seq 100); do kill -0 "$demo_pid" 2>/dev/null || break; sleep 0.1; done
+  kill -0 "$demo_pid" 2>/dev/null && fail "the demo did not end: $1"
+  status=0
+  wait "$demo_pid" || status=$?
+  demo_pid=""
+}
+
+# Another client destroys the window: the demo's window goes as well (WM_DESTROY) and it ends.
+start_demo
+"$xcheck" --destroy "$wid" || fail "could not destroy window $wid"
+wait_for "WM_DESTROY"
+wait_demo_end "after its window was destroyed by another client"
+[ "$status" -eq 0 ] || fail "the demo ended with $status after its window was destroyed: $(cat "$work/demo.out")"
+echo "e2e: a window destroyed by another client is destroyed in the demo, which ends"
+
+# The X server goes away under the running demo: it ends with exit code 1 and says why.
+start_demo
+kill "$xvfb_pid"
+wait "$xvfb_pid" 2>/dev/null || true
+xvfb_pid=""
+wait_demo_end "after the X server went away"
+[ "$status" -eq 1 ] || fail "the demo ended with $status, not 1, when the X server went away"
+grep -q "connection to the X display .* was lost" "$work/demo.out" ||
+  fail "the demo did not say that the display connection was lost: $(cat "$work/demo.out")"
+echo "e2e: the demo ends with exit code 1 and a clear message when the X server goes away"

@@ -1,5 +1,5 @@
-// Writes the seed corpora of the fuzz targets: the sample bitmaps, and property texts (a
-// property-picking byte and a text) of every form the conversions read.
+// Writes the seed corpora of the fuzz targets: the sample bitmaps, property texts (a
+// property-picking byte and a text) of every form the conversions read, and random grid scripts.
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/fuzz/GridScript.h"
 #include "tests/graphics/BmpSamples.h"
 #include "tests/streaming/PropertyTextProbe.h"
 
@@ -30,6 +31,11 @@ int main(int Argc, char** Argv)
     const std::filesystem::path root = Argv[1];
     std::filesystem::create_directories(root / "bmp");
     std::filesystem::create_directories(root / "property");
+    std::filesystem::create_directories(root / "grid");
+    for (std::uint32_t seed = 1; seed <= 16; ++seed) {
+        const std::vector<std::uint8_t> script = RandomGridScript(seed, 8 + static_cast<int>(seed) * 2);
+        WriteFile(root / "grid" / ("script" + std::to_string(seed)), script.data(), script.size());
+    }
     for (const TBmpSample& sample : BmpSamples())
         WriteFile(root / "bmp" / (sample.Name + ".bmp"), sample.Bytes.data(), sample.Bytes.size());
 

@@ -233,21 +233,33 @@ TEST_F(ZelGridTest, CurrentCellTextIsAskedInDataCoordinates)
 TEST_F(ZelGridTest, ScrollByZeroRepaintsOnlyTheOldAndNewRow)
 {
     AddColumns(2);
-    Records = 100;
+    Records = 8;
     ShowGrid();
+    Grid->SetCurrentRow(7);
     Settle();
+    const auto rowArea = [&](int ARow) { return Grid->BoxRect(0, ARow, Grid->ColCount() - 1, ARow); };
+    const TRect oldRow = rowArea(7);
+    // The application moved its record pointer; the scroll's row count check follows it.
+    bool moved = false;
+    Grid->OnGetRowCount = [&](int& ARowCount) {
+        ARowCount = Records;
+        if (!moved) Grid->SetRow(3);
+        moved = true;
+    };
     Grid->BeginUpdate(); // keeps Scroll from painting at once
     Grid->Scroll(0);
     Grid->EndUpdate();
-    TRect update;
-    ASSERT_TRUE(GetUpdateRect(Grid->Handle(), &update, false));
-    const TRect row = Grid->BoxRect(0, Grid->Row(), Grid->ColCount() - 1, Grid->Row());
-    // The row, with at most the grid lines around it (the cells' bevels lie on them).
-    EXPECT_GE(update.Top, row.Top - Grid->GridLineWidth());
-    EXPECT_LE(update.Top, row.Top);
-    EXPECT_LE(update.Left, row.Left);
-    EXPECT_GE(update.Bottom, row.Bottom);
-    EXPECT_LE(update.Bottom, row.Bottom + Grid->GridLineWidth());
+    ASSERT_EQ(Grid->Row(), 3);
+    TRegion update;
+    GetUpdateRgn(Grid->Handle(), update, false);
+    // Both rows, each with at most its grid line below it; nothing between them.
+    for (const TRect& row : {oldRow, rowArea(3)}) {
+        TRegion missing(row);
+        missing.Subtract(update);
+        EXPECT_TRUE(missing.IsEmpty()) << "row at " << row.Top << " is repainted";
+    }
+    for (const int row : {1, 5, 8})
+        EXPECT_FALSE(update.Intersects(rowArea(row).Inflate(0, -1))) << "row " << row << " stays";
 }
 
 TEST_F(ZelGridTest, ScrollByMoreThanAPageRepaintsEverything)

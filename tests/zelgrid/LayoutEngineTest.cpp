@@ -227,6 +227,31 @@ TEST_F(ZelGridTest, ASizingDragSetsTheColumnWidth)
     const TRect first = Grid->CellRect(1, 0);
     Session.Input.Drag(Grid->Handle(), {first.Right, 5}, {first.Right + 40, 5}, 4);
     EXPECT_EQ(Columns()->GeTZelColumn(0)->GetWidth(), Grid->DefaultColWidth() + 40);
+    EXPECT_EQ(sized, std::vector<int>{1}) << "OnColSized once, with the raw column";
+}
+
+TEST_F(ZelGridTest, TurningTheIndicatorOrTitlesOffKeepsTheFirstColumnAndRecordInView)
+{
+    struct TCase {
+        TZelGridOptions Removed;
+        int LeftCol, TopRow;
+    };
+    const TCase cases[] = {
+        {TZelGridOptions{dgIndicator}, 0, 1},
+        {TZelGridOptions{dgTitles}, 1, 0},
+        {TZelGridOptions{dgIndicator, dgTitles}, 0, 0},
+    };
+    AddColumns(3);
+    ShowGrid();
+    const TZelGridOptions all = Grid->Options();
+    for (const TCase& c : cases) {
+        Grid->SetOptions(all - c.Removed);
+        EXPECT_EQ(Grid->LeftCol(), c.LeftCol);
+        EXPECT_EQ(Grid->TopRow(), c.TopRow);
+        Grid->SetOptions(all);
+        EXPECT_EQ(Grid->LeftCol(), 1);
+        EXPECT_EQ(Grid->TopRow(), 1);
+    }
 }
 
 TEST_F(ZelGridTest, LoadingRunsNoPassUntilLoaded)
