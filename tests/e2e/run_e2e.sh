@@ -7,44 +7,16 @@
 set -euo pipefail
 demo=$1
 xcheck=$2
-for tool in Xvfb xdotool; do
-  command -v "$tool" >/dev/null || { echo "e2e: $tool is missing (scripts/setup installs it)" >&2; exit 1; }
-done
-
-work=$(mktemp -d "${TMPDIR:-/tmp}/zel-e2e.XXXXXX")
-xvfb_pid=""
+source "$(dirname "$0")/xvfb_session.sh"
+log="$work/log.txt"
 demo_pid=""
-cleanup() {
-  local status=$?
-  [ -n "$demo_pid" ] && kill "$demo_pid" 2>/dev/null || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-  wait 2>/dev/null || true
-  if [ $status -eq 0 ]; then rm -rf "$work"; else echo "e2e: files kept in $work" >&2; fi
-}
-trap cleanup EXIT
-
-fail() {
-  echo "e2e: $*" >&2
-  echo "--- demo log:" >&2
-  cat "$work/log.txt" >&2 2>/dev/null || true
-  exit 1
-}
-
-# Xvfb picks a display nobody uses and tells its number (so parallel runs never collide).
-Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 100); do
-  [ -s "$work/display" ] && break
-  kill -0 "$xvfb_pid" 2>/dev/null || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-  sleep 0.1
-done
-[ -s "$work/display" ] || fail "Xvfb did not report its display"
-export DISPLAY=":$(head -n1 "$work/display")"
+start_xvfb 800x600x24
 xdotool getmouselocation >/dev/null 2>&1 || fail "Xvfb on $DISPLAY does not answer"
 
 touch "$work/log.txt"
 "$demo" --log "$work/log.txt" >"$work/demo.out" 2>&1 &
 demo_pid=$!
+pids+=("$demo_pid")
 
 wait_for() {
   for _ in $(seq 100); do
@@ -118,6 +90,8 @@ start_demo() {
   : >"$work/log.txt"
   "$demo" --log "$work/log.txt" >"$work/demo.out" 2>&1 &
   demo_pid=$!
+  pids+=("$demo_pid")
+pids+=("$demo_pid")
   wid=$(timeout 20 xdotool search --sync --onlyvisible --name '^Zel window demo$' | head -n1) || true
   [ -n "$wid" ] || fail "the demo window did not appear"
   wait_for "WM_PAINT"
@@ -143,7 +117,6 @@ echo "e2e: a window destroyed by another client is destroyed in the demo, which 
 start_demo
 kill "$xvfb_pid"
 wait "$xvfb_pid" 2>/dev/null || true
-xvfb_pid=""
 wait_demo_end "after the X server went away"
 [ "$status" -eq 1 ] || fail "the demo ended with $status, not 1, when the X server went away"
 grep -q "connection to the X display .* was lost" "$work/demo.out" ||

@@ -21,10 +21,11 @@ fail() {
   exit 1
 }
 
-# Xvfb tells the display number it picked, so that parallel runs never collide.
+# Xvfb tells the display number it picked, so that parallel runs never collide; its process id
+# is left in "xvfb_pid".
 start_xvfb() {
   Xvfb -displayfd 3 -screen 0 "$1" -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
-  local xvfb_pid=$!
+  xvfb_pid=$!
   pids+=("$xvfb_pid")
   for _ in $(seq 100); do
     [ -s "$work/display" ] && break
