@@ -328,6 +328,9 @@ private:
     std::string DrawFailureMessage(int DataCol, int DataRow) const;
     // The data row of the cell being painted, or of the current cell outside a paint.
     int DrawingDataRow() const;
+    // The shown layout's column at DataCol, or null where it has none: between a change of the
+    // layouts and the pass that follows it the base grid may still show columns that are gone.
+    TZelColumn* ShownColumn(int DataCol) const;
 
     TZelColLayout* FLayout = nullptr;
     TGridReference FSelfReference = std::make_shared<TCustomZelGrid*>(this);

@@ -84,10 +84,9 @@ void TCustomZelGrid::DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawS
     }
     const int dataCol = ACol - FIndicatorCols;
     const int dataRow = ARow - FTitleRows;
-    // Between a change of the layouts and the pass that follows it, the base grid may still show a
-    // column the shown layout no longer has: such a cell is only filled.
-    TZelGridColumns* columns = GeTZelColumns();
-    if (dataCol >= 0 && (!columns || dataCol >= columns->Count())) {
+    // A cell of a column the shown layout no longer has is only filled.
+    TZelColumn* column = ShownColumn(dataCol);
+    if (dataCol >= 0 && !column) {
         canvas.Brush()->SetColor(dataRow < 0 ? FixedColor() : Color());
         canvas.FillRect(ARect);
         return;
@@ -114,7 +113,6 @@ void TCustomZelGrid::DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawS
                             FEditorActive ? igEdit : igArrow, true);
                 FLastIndicatorRow = ARow;
             } else if (dataRow < 0 && dataCol >= 0) {
-                TZelColumn* column = columns->GeTZelColumn(dataCol);
                 TZelColumnTitle* title = column->Title();
                 canvas.Font()->Assign(title->GetFont());
                 if (Focused()) {
@@ -129,7 +127,6 @@ void TCustomZelGrid::DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawS
             return;
         }
 
-        TZelColumn* column = columns->GeTZelColumn(dataCol);
         canvas.Font()->Assign(column->GetFont());
         if (FOptions.Contains(dgRowSelect) && ARow == Row()) {
             canvas.Brush()->SetColor(FSelectedColor);
@@ -150,13 +147,12 @@ void TCustomZelGrid::DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawS
                 return;
             }
             // The handler may have changed the layout: look the column up again.
-            columns = GeTZelColumns();
-            if (!columns || dataCol >= columns->Count()) {
+            column = ShownColumn(dataCol);
+            if (!column) {
                 FDrawText = std::move(text);
                 canvas.FillRect(r);
                 return;
             }
-            column = columns->GeTZelColumn(dataCol);
             // The text writer covers the cell with the brush itself; the cell is filled only
             // where no text is written, so that each pixel is filled once.
             if (text.empty() || (column->WordWrap() && !CellTextBitmap())) canvas.FillRect(r);
@@ -184,9 +180,8 @@ void TCustomZelGrid::DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawS
 // position of the column, -1 where there is no column (indicator and corner cells).
 std::string TCustomZelGrid::DrawFailureMessage(int DataCol, int DataRow) const
 {
-    int ordinal = -1;
-    TZelGridColumns* columns = GeTZelColumns();
-    if (columns && DataCol >= 0 && DataCol < columns->Count()) ordinal = columns->GeTZelColumn(DataCol)->OrdPosition();
+    const TZelColumn* column = ShownColumn(DataCol);
+    const int ordinal = column ? column->OrdPosition() : -1;
     return "Error Drawing Cell on aCol:" + std::to_string(DataCol) + ",ARow:" + std::to_string(DataRow) +
            ",OrdinalPosition" + std::to_string(ordinal);
 }
@@ -199,6 +194,13 @@ void TCustomZelGrid::DrawColumnCell(const TRect& Rect, int DataCol, TZelColumn* 
 void TCustomZelGrid::DrawDataCell(const TRect& Rect, TGridDrawState State)
 {
     if (OnDrawDataCell) OnDrawDataCell(this, Rect, State);
+}
+
+TZelColumn* TCustomZelGrid::ShownColumn(int DataCol) const
+{
+    TZelGridColumns* columns = GeTZelColumns();
+    if (!columns || DataCol < 0 || DataCol >= columns->Count()) return nullptr;
+    return columns->GeTZelColumn(DataCol);
 }
 
 int TCustomZelGrid::DrawingDataRow() const
@@ -225,8 +227,8 @@ void TCustomZelGrid::DefaultDrawDataCell(const TRect& Rect, TGridDrawState)
     TObjectWatch alive(this);
     GetDataCell(dataCol, DrawingDataRow(), text);
     if (!alive) return;
-    TZelGridColumns* columns = GeTZelColumns();
-    const bool wordWrap = columns && dataCol >= 0 && dataCol < columns->Count() && columns->GeTZelColumn(dataCol)->WordWrap();
+    const TZelColumn* column = ShownColumn(dataCol);
+    const bool wordWrap = column && column->WordWrap();
     WriteCellText(*Canvas(), Rect, 2, 2, text, taLeftJustify, wordWrap);
 }
 

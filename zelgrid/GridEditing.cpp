@@ -22,10 +22,7 @@
 
 TZelColumn* TCustomZelGrid::CurrentColumn() const
 {
-    TZelGridColumns* columns = GeTZelColumns();
-    const int data = Col() - FIndicatorCols;
-    if (!columns || data < 0 || data >= columns->Count()) return nullptr;
-    return columns->GeTZelColumn(data);
+    return ShownColumn(RawToDataColumn(Col()));
 }
 
 bool TCustomZelGrid::CanEditShow()

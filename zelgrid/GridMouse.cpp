@@ -53,9 +53,8 @@ void TCustomZelGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, in
         }
     }
     if (cell.X == oldCol && cell.Y == oldRow) {
-        TZelGridColumns* columns = GeTZelColumns();
-        const int data = RawToDataColumn(cell.X);
-        const bool readOnly = columns && data >= 0 && data < columns->Count() && columns->GeTZelColumn(data)->GetReadOnly();
+        const TZelColumn* column = ShownColumn(RawToDataColumn(cell.X));
+        const bool readOnly = column && column->GetReadOnly();
         if (readOnly) InvalidateEditor();
         else ShowEditor();
         if (!alive) return;
@@ -95,10 +94,8 @@ void TCustomZelGrid::MouseUp(TMouseButton Button, TShiftState Shift, int X, int 
 
 bool TCustomZelGrid::ColumnShows(int ACol) const
 {
-    TZelGridColumns* columns = GeTZelColumns();
-    const int data = RawToDataColumn(ACol);
-    if (!columns || data < 0 || data >= columns->Count()) return ColWidths(ACol) > 0;
-    return columns->GeTZelColumn(data)->GetWidth() > 0;
+    const TZelColumn* column = ShownColumn(RawToDataColumn(ACol));
+    return column ? column->GetWidth() > 0 : ColWidths(ACol) > 0;
 }
 
 int TCustomZelGrid::MoveTarget(int ACol, int OldCol) const
