@@ -3,6 +3,7 @@
 #include <array>
 #include <climits>
 #include <exception>
+#include <unordered_map>
 #include <vector>
 
 #include "host/controls/Application.h"
@@ -122,6 +123,15 @@ private:
         }
     }
 
+    // The merged property list of a class, built once per class instead of on every write.
+    static const std::vector<const TPropInfo*>& PropertiesOf(const TClassInfo* Info)
+    {
+        static std::unordered_map<const TClassInfo*, std::vector<const TPropInfo*>> cache;
+        auto found = cache.find(Info);
+        if (found == cache.end()) found = cache.emplace(Info, Info->Properties()).first;
+        return found->second;
+    }
+
     TZelGridColumns* PickColumns()
     {
         TZelColLayout* layouts = FGrid->Layout();
@@ -142,7 +152,7 @@ private:
             }
             const TClassInfo* info = PropertyRegistry().ClassOf(object);
             if (!info) return;
-            const std::vector<const TPropInfo*> props = info->Properties();
+            const std::vector<const TPropInfo*>& props = PropertiesOf(info);
             if (props.empty()) return;
             const TPropInfo* prop = props[static_cast<std::size_t>(FIn.Pick(props.size()))];
             if (prop->IsReadOnly() && prop->PropType->Kind != tkClass) return;
