@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "../outline/Golden.h"
+#include "tests/support/Golden.h"
 #include "host/controls/Application.h"
 #include "host/controls/Dialogs.h"
 #include "host/controls/StdCtrls.h"

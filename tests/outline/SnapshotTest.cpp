@@ -1,6 +1,6 @@
 // The editor's look over a cell: selected text, the ellipsis button and the two dropped lists.
 #include "EditorFixture.h"
-#include "Golden.h"
+#include "tests/support/Golden.h"
 #include "host/windows/Paint.h"
 
 class SnapshotTest : public EditorTest {
