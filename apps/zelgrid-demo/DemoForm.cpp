@@ -2,7 +2,10 @@
 
 #include "host/controls/Dialogs.h"
 #include "host/controls/StdCtrls.h"
+#include "host/core/Exceptions.h"
 #include "host/core/ObjectWatch.h"
+#include "host/streaming/Filer.h"
+#include "host/streaming/FormText.h"
 #include "host/windows/Input.h"
 
 namespace {
@@ -73,6 +76,7 @@ TDemoForm::TDemoForm(TComponent* AOwner, TDemoTable& Table) : TForm(AOwner), FTa
     FStatus->SetParent(this);
 
     FGrid = new TZelGrid(this);
+    FGrid->SetName("Grid");
     FGrid->SetAlign(alClient);
     FGrid->OnGetRowCount = [this](int& ARowCount) { ARowCount = FTable.RowCount(); };
     FGrid->OnGetDataCell = [this](int ACol, int ARow, std::string& AValue) {
@@ -195,6 +199,51 @@ void TDemoForm::SwitchLayout()
     if (!alive) return;
     FGrid->SetLayoutIndex(FGrid->LayoutIndex() == 0 ? 1 : 0);
     if (alive) FStatus->Invalidate();
+}
+
+std::string TDemoForm::LayoutForm() const
+{
+    RegisterZelGridProperties();
+    return ObjectBinaryToText(WriteForm(FGrid));
+}
+
+void TDemoForm::RestoreLayouts(std::string_view Form)
+{
+    RegisterZelGridProperties();
+    // A grid of its own reads the file first, so that a file that fails to read or does not fit
+    // this table never touches the shown grid.
+    {
+        TZelGrid trial(nullptr);
+        ReadForm(Form, &trial);
+        CheckLayouts(trial);
+    }
+    TObjectWatch alive(FGrid);
+    FGrid->HideEditor();
+    if (!alive) return;
+    ReadForm(Form, FGrid);
+    // Where the grid sits is the form's business, whatever the file says.
+    FGrid->SetAlign(alClient);
+    FGrid->SetVisible(true);
+    FGrid->SetEnabled(true);
+    FStatus->Invalidate();
+}
+
+void TDemoForm::CheckLayouts(TZelGrid& Grid) const
+{
+    const int layouts = Grid.Layout()->Count();
+    if (layouts != 2) throw EReadError("the file holds " + std::to_string(layouts) + " layouts, the demo shows two");
+    for (int index = 0; index < layouts; ++index) {
+        TZelGridColumns* columns = Grid.Layout()->GetItem(index)->GeTZelColumns();
+        for (int c = 0; c < columns->Count(); ++c) {
+            TZelColumn* column = columns->GeTZelColumn(c);
+            const int field = column->Tag;
+            const std::string caption = column->Title()->GetCaption();
+            // The caption names the field the column shows (Tag), as BuildLayouts made it.
+            if (field >= 0 && field < FTable.ColCount() && FTable.ColumnName(field) == caption) continue;
+            throw EReadError("column \"" + caption + "\" of the layout \"" + LayoutNames[index] +
+                             "\" is no column of this table");
+        }
+    }
 }
 
 bool TDemoForm::StoreCell(int ACol, int ARow, const std::string& Value)

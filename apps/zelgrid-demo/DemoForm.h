@@ -3,6 +3,7 @@
 // answers the grid's events from the table, stores edits through OnValidateData, switches the
 // layouts "Overview" and "Details" with F6 and copies and pastes cells through the clipboard.
 #include <string>
+#include <string_view>
 
 #include "apps/zelgrid-demo/DemoTable.h"
 #include "host/controls/Forms.h"
@@ -31,8 +32,17 @@ public:
     // Shows the other layout.
     void SwitchLayout();
 
+    // The grid's published properties (its layouts with their columns, the shown layout, ...)
+    // as a text form file.
+    std::string LayoutForm() const;
+    // Reads a form file written by LayoutForm into the grid. EReadError, with the grid as it
+    // was, for a damaged file or one whose layouts show columns this table does not have.
+    void RestoreLayouts(std::string_view Form);
+
 private:
     void BuildLayouts();
+    // EReadError unless Grid holds two layouts of columns of this table.
+    void CheckLayouts(TZelGrid& Grid) const;
     // The table column shown at data column ACol of the current layout, or -1.
     int FieldAt(int ACol) const;
     // Stores Value or says why not in a message box; false when refused (or the grid was freed).

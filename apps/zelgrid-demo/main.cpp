@@ -8,6 +8,7 @@
 
 #include "apps/zelgrid-demo/CsvReader.h"
 #include "apps/zelgrid-demo/DemoForm.h"
+#include "apps/zelgrid-demo/LayoutFile.h"
 #include "host/controls/Application.h"
 #include "host/graphics/Bitmap.h"
 #include "host/windows/Headless.h"
@@ -19,17 +20,24 @@ namespace {
 
 const char* const Usage =
     "usage: zelgrid-demo [--rows N | --csv FILE] [--png FILE] [--save-changes FILE]\n"
-    "  --rows N            generate N order records (default 1000000)\n"
-    "  --csv FILE          show a CSV file (RFC 4180, the first line names the columns)\n"
-    "  --png FILE          render the form to FILE instead of opening a window\n"
-    "  --save-changes FILE on exit, write the changed, appended and deleted records as CSV\n"
-    "  --help              show this text\n"
+    "                    [--layout-file FILE | --no-layout-file]\n"
+    "  --rows N             generate N order records (default 1000000)\n"
+    "  --csv FILE           show a CSV file (RFC 4180, the first line names the columns)\n"
+    "  --png FILE           render the form to FILE instead of opening a window\n"
+    "  --save-changes FILE  on exit, write the changed, appended and deleted records as CSV\n"
+    "  --layout-file FILE   restore the layouts from FILE at start and save them to it on exit\n"
+    "                       (default: orders.layout, or csv-XXXXXXXX.layout for a CSV file's\n"
+    "                       columns, in $XDG_CONFIG_HOME/zelgrid-demo or ~/.config/zelgrid-demo;\n"
+    "                       a rendering to PNG only reads it)\n"
+    "  --no-layout-file     start with the built-in layouts and save none\n"
+    "  --help               show this text\n"
     "Keys: F6 switches the layout, Ctrl+C and Ctrl+V copy and paste the current cell, Ctrl+Q quits,\n"
     "Delete deletes the record, Down on the last row appends one.\n";
 
 struct TOptions {
     int Rows = 1'000'000;
-    std::string Csv, Png, SaveChanges;
+    std::string Csv, Png, SaveChanges, LayoutFile;
+    bool NoLayoutFile = false;
 };
 
 // Parses the command line; nullopt after printing the usage (Exit says with which code).
@@ -59,40 +67,62 @@ std::optional<TOptions> ParseOptions(int argc, char** argv, int& Exit)
             options.Png = argv[++i];
         } else if (arg == "--save-changes" && hasValue) {
             options.SaveChanges = argv[++i];
+        } else if (arg == "--layout-file" && hasValue) {
+            options.LayoutFile = argv[++i];
+        } else if (arg == "--no-layout-file") {
+            options.NoLayoutFile = true;
         } else {
             std::cerr << "zelgrid-demo: unknown or incomplete option " << arg << "\n" << Usage;
             Exit = 2;
             return std::nullopt;
         }
     }
+    if (options.NoLayoutFile && !options.LayoutFile.empty()) {
+        std::cerr << "zelgrid-demo: --layout-file and --no-layout-file exclude each other\n";
+        Exit = 2;
+        return std::nullopt;
+    }
     return options;
 }
 
-TDemoForm* ShowForm(TDemoTable& Table)
+// Restores the layouts from their file (nullptr: none) and shows the form; says on standard
+// error why a file that is there was not used.
+TDemoForm* ShowForm(TDemoTable& Table, TDemoLayoutFile* Layouts)
 {
     auto* form = new TDemoForm(nullptr, Table);
+    if (Layouts) {
+        const std::string problem = Layouts->Load(*form);
+        if (!problem.empty()) std::cerr << "zelgrid-demo: " << problem << "\n";
+    }
     form->Show();
     return form;
 }
 
-void RenderToPng(TDemoTable& Table, const std::string& File)
+void RenderToPng(TDemoTable& Table, TDemoLayoutFile* Layouts, const std::string& File)
 {
     THeadlessSession session;
-    TDemoForm* form = ShowForm(Table);
+    TDemoForm* form = ShowForm(Table, Layouts);
     ProcessMessages();
     CaptureWindow(form->Handle())->SaveToPNG(File);
     delete form;
     std::cout << "No display: rendered the demo to " << File << "\n";
 }
 
-void RunOnDisplay(std::unique_ptr<TWindowBackend> Backend, TDemoTable& Table)
+// Runs the form until it closes and saves its layouts; false when writing them failed (a file
+// refused at start is kept, with a reminder, and is no failure).
+bool RunOnDisplay(std::unique_ptr<TWindowBackend> Backend, TDemoTable& Table, TDemoLayoutFile* Layouts)
 {
     TWindowSystem system(std::move(Backend));
-    TDemoForm* form = ShowForm(Table);
+    TDemoForm* form = ShowForm(Table, Layouts);
     TObjectWatch alive(form);
     Application().SetMainForm(form);
     Application().Run();
-    if (alive) delete form;
+    if (!alive) return true;
+    const std::string problem = Layouts ? Layouts->Save(*form) : std::string();
+    delete form;
+    if (problem.empty()) return true;
+    std::cerr << "zelgrid-demo: " << problem << "\n";
+    return Layouts->Refused();
 }
 
 } // namespace
@@ -104,15 +134,20 @@ int main(int argc, char** argv)
     if (!options) return exitCode;
     try {
         TDemoTable table = options->Csv.empty() ? TDemoTable::Generated(options->Rows) : LoadCsvFile(options->Csv);
+        std::optional<TDemoLayoutFile> layouts;
+        const std::string layoutPath = options->LayoutFile.empty() ? DefaultLayoutPath(table) : options->LayoutFile;
+        if (!options->NoLayoutFile && !layoutPath.empty()) layouts.emplace(layoutPath);
+        TDemoLayoutFile* layoutFile = layouts ? &*layouts : nullptr;
+        bool saved = true;
         if (options->Png.empty()) {
             auto backend = CreateBackend("x11");
-            if (std::strcmp(backend->Name(), "x11") == 0) RunOnDisplay(std::move(backend), table);
-            else RenderToPng(table, "zelgrid-demo.png");
+            if (std::strcmp(backend->Name(), "x11") == 0) saved = RunOnDisplay(std::move(backend), table, layoutFile);
+            else RenderToPng(table, layoutFile, "zelgrid-demo.png");
         } else {
-            RenderToPng(table, options->Png);
+            RenderToPng(table, layoutFile, options->Png);
         }
         if (!options->SaveChanges.empty()) table.SaveChanges(options->SaveChanges);
-        return 0;
+        return saved ? 0 : 1;
     } catch (const std::exception& e) {
         std::cerr << "zelgrid-demo: " << e.what() << "\n";
         return 1;

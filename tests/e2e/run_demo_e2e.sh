@@ -11,6 +11,8 @@ peer=$2
 source "$(dirname "$0")/xvfb_session.sh"
 log="$work/demo.out"
 start_xvfb 1024x768x24
+# The demo keeps its layouts under the configuration folder: the test's own, never the user's.
+export XDG_CONFIG_HOME="$work/config"
 
 "$demo" --rows 30 --save-changes "$work/changes.csv" >"$work/demo.out" 2>&1 &
 demo_pid=$!
