@@ -1,0 +1,57 @@
+# What `cmake --install` puts into the prefix: the headers of the grid and of the host layers it
+# builds on (under their source paths, as the code includes them), the static libraries, the CMake
+# package (find_package(ZelGrid) -> ZelGrid::zelgrid) and a pkg-config file. Programs, tests,
+# examples and benchmarks stay in the build tree.
+include(GNUInstallDirs)
+include(CMakePackageConfigHelpers)
+
+set(ZEL_INSTALLED_LIBRARIES host_core host_graphics host_streaming host_windows host_controls outline zelgrid)
+set(ZEL_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/ZelGrid)
+
+# Users of the headers need C++20; the build sets the same standard already.
+target_compile_features(host_core PUBLIC cxx_std_20)
+
+foreach(lib IN LISTS ZEL_INSTALLED_LIBRARIES)
+  # The archives carry a prefix so that generic names (liboutline.a) stay out of the prefix's lib/.
+  if(NOT lib STREQUAL "zelgrid")
+    set_target_properties(${lib} PROPERTIES OUTPUT_NAME zelgrid_${lib})
+  endif()
+  string(REPLACE "host_" "host/" folder ${lib})
+  install(DIRECTORY ${CMAKE_SOURCE_DIR}/${folder}/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/${folder}
+          FILES_MATCHING PATTERN "*.h")
+endforeach()
+
+install(TARGETS ${ZEL_INSTALLED_LIBRARIES} EXPORT ZelGridTargets
+        ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
+        INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+install(EXPORT ZelGridTargets NAMESPACE ZelGrid:: DESTINATION ${ZEL_CMAKE_DIR})
+
+configure_package_config_file(${CMAKE_CURRENT_LIST_DIR}/ZelGridConfig.cmake.in
+  ${CMAKE_CURRENT_BINARY_DIR}/ZelGridConfig.cmake INSTALL_DESTINATION ${ZEL_CMAKE_DIR})
+write_basic_package_version_file(${CMAKE_CURRENT_BINARY_DIR}/ZelGridConfigVersion.cmake
+  COMPATIBILITY SameMajorVersion)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/ZelGridConfig.cmake ${CMAKE_CURRENT_BINARY_DIR}/ZelGridConfigVersion.cmake
+        DESTINATION ${ZEL_CMAKE_DIR})
+
+# pkg-config: the archives in link order, the system libraries as public requirements (a static
+# archive needs them on every link line, not only with --static).
+set(ZEL_PC_LIBS "")
+foreach(lib zelgrid outline host_controls host_windows host_streaming host_graphics host_core)
+  get_target_property(name ${lib} OUTPUT_NAME)
+  if(NOT name)
+    set(name ${lib})
+  endif()
+  string(APPEND ZEL_PC_LIBS " -l${name}")
+endforeach()
+# The prefix is found from the file's own place, so that `cmake --install --prefix` anywhere works.
+file(RELATIVE_PATH ZEL_PC_TO_PREFIX /${CMAKE_INSTALL_LIBDIR}/pkgconfig /)
+string(REGEX REPLACE "/$" "" ZEL_PC_TO_PREFIX "${ZEL_PC_TO_PREFIX}")
+configure_file(${CMAKE_CURRENT_LIST_DIR}/zelgrid.pc.in ${CMAKE_CURRENT_BINARY_DIR}/zelgrid.pc @ONLY)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/zelgrid.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+
+# The programs only when asked for: cmake --install BUILD --component apps.
+foreach(app zelgrid_demo zelform)
+  if(TARGET ${app})
+    install(TARGETS ${app} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT apps EXCLUDE_FROM_ALL)
+  endif()
+endforeach()

@@ -1,0 +1,40 @@
+// hello: a TZelGrid over a std::vector of records, editable; a window, or a PNG with --png FILE.
+#include <charconv>
+#include <string>
+#include <vector>
+
+#include "host/controls/Application.h"
+#include "host/graphics/Bitmap.h"
+#include "host/windows/Paint.h"
+#include "host/windows/WindowSystem.h"
+#include "zelgrid/Zelgrid.h"
+
+struct TCity { std::string Name, Country; int People; };
+std::vector<TCity> Cities = {{"Oslo", "Norway", 709037}, {"Lisbon", "Portugal", 545796}, {"Riga", "Latvia", 605273}};
+
+int main(int argc, char** argv)
+{
+    const char* png = argc == 3 && std::string(argv[1]) == "--png" ? argv[2] : nullptr;
+    TWindowSystem windows(CreateBackend(png ? "headless" : "x11"));
+    TForm form(nullptr);
+    auto* grid = new TZelGrid(&form); // freed by the form
+    grid->SetAlign(alClient);
+    for (const char* caption : {"City", "Country", "People"}) grid->Columns()->Add()->Title()->SetCaption(caption);
+    grid->OnGetRowCount = [](int& ARowCount) { ARowCount = static_cast<int>(Cities.size()); };
+    grid->OnGetDataCell = [](int ACol, int ARow, std::string& AValue) {
+        AValue = ACol == 0 ? Cities[ARow].Name : ACol == 1 ? Cities[ARow].Country : std::to_string(Cities[ARow].People);
+    };
+    // Edits are stored here as the row is left; a People text that is no whole number is refused.
+    grid->OnValidateData = [](int ACol, int ARow, const std::string& NewVal, bool& ACancel) {
+        int people = 0;
+        std::from_chars(NewVal.data(), NewVal.data() + NewVal.size(), people);
+        if (ACol < 2) (ACol == 0 ? Cities[ARow].Name : Cities[ARow].Country) = NewVal;
+        else if (std::to_string(people) == NewVal) Cities[ARow].People = people;
+        else ACancel = true;
+    };
+    grid->SetParent(&form);
+    form.Show();
+    Application().SetMainForm(&form);
+    if (std::string(windows.Backend().Name()) == "x11") Application().Run(); // until the window is closed
+    else CaptureWindow(form.Handle())->SaveToPNG(png ? png : "hello.png");
+}

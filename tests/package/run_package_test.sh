@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# Installs a build into a fresh prefix and uses it as a program outside the source tree would:
+#   run_package_test.sh BUILD_DIR HELLO_SOURCE WORK_DIR LIBDIR CXX BUILD_TYPE "CXXFLAGS"
+# Checks that the prefix holds only the headers, libraries and package files (the programs only
+# with --component apps); that every installed header compiles from the prefix alone; that hello
+# builds through find_package(ZelGrid) and through pkg-config; and that both builds render the
+# same non-empty PNG without a display.
+set -euo pipefail
+build=$1 hello=$2 work=$3 libdir=$4 cxx=$5 buildType=$6 flags=$7
+prefix=$work/prefix
+rm -rf "$work"
+mkdir -p "$work"
+fail() { echo "package test: $*" >&2; exit 1; }
+
+cmake --install "$build" --prefix "$prefix" >"$work/install.log"
+stray=$(cd "$prefix" && find . -type f | sed 's|^\./||' | grep -v -E \
+  "^(include/(host/[a-z]+|outline|zelgrid)/[A-Za-z0-9]+\.h|$libdir/libzelgrid(_[a-z_]+)?\.a|$libdir/cmake/ZelGrid/ZelGrid[A-Za-z-]*\.cmake|$libdir/pkgconfig/zelgrid\.pc)$" || true)
+[ -z "$stray" ] || fail "unexpected files installed: $stray"
+[ -f "$prefix/include/zelgrid/Zelgrid.h" ] || fail "zelgrid/Zelgrid.h is not installed"
+# The programs come only when asked for.
+cmake --install "$build" --prefix "$work/apps" --component apps >>"$work/install.log"
+for app in zelgrid-demo zelform; do
+  [ -x "$work/apps/bin/$app" ] || fail "the apps component lacks bin/$app"
+done
+
+export PKG_CONFIG_PATH=$prefix/$libdir/pkgconfig
+read -r -a pcflags <<<"$(pkg-config --cflags --libs zelgrid)"
+read -r -a cxxflags <<<"$flags"
+launcher=()
+command -v ccache >/dev/null && launcher=(ccache)
+
+# Every installed header, from the prefix alone: none may need a file that stayed behind.
+(cd "$prefix/include" && find . -name '*.h' | sort | sed 's|^\./\(.*\)|#include "\1"|') >"$work/headers.cpp"
+"${launcher[@]}" "$cxx" -std=c++20 "${cxxflags[@]}" -fsyntax-only "${pcflags[@]}" "$work/headers.cpp" \
+  || fail "the installed headers do not compile on their own"
+
+cmake -S "$hello" -B "$work/cmake" -G Ninja -DCMAKE_PREFIX_PATH="$prefix" -DCMAKE_CXX_COMPILER="$cxx" \
+  -DCMAKE_BUILD_TYPE="$buildType" -DCMAKE_CXX_FLAGS="$flags" -DCMAKE_CXX_COMPILER_LAUNCHER="${launcher[*]}" \
+  >"$work/configure.log" || { cat "$work/configure.log"; fail "hello does not configure with find_package"; }
+cmake --build "$work/cmake" || fail "hello does not build with find_package"
+
+"${launcher[@]}" "$cxx" -std=c++20 "${cxxflags[@]}" "$hello/main.cpp" "${pcflags[@]}" -o "$work/hello-pc" \
+  || fail "hello does not build with pkg-config"
+
+# Headless whatever the environment says: --png never opens a window.
+(cd "$work" && ./cmake/hello --png cmake.png && ./hello-pc --png pc.png) || fail "hello failed to run"
+for png in cmake.png pc.png; do
+  [ "$(head -c 8 "$work/$png" | od -An -tx1 | tr -d ' ')" = 89504e470d0a1a0a ] || fail "$png is not a PNG"
+  [ "$(stat -c %s "$work/$png")" -gt 1000 ] || fail "$png is too small to show a grid"
+done
+cmp -s "$work/cmake.png" "$work/pc.png" || fail "the two builds of hello render differently"
+echo "package test: installed, built hello both ways, rendered $(stat -c %s "$work/cmake.png") bytes"
