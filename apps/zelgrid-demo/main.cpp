@@ -105,7 +105,6 @@ void RenderToPng(TDemoTable& Table, TDemoLayoutFile* Layouts, const std::string&
     ProcessMessages();
     CaptureWindow(form->Handle())->SaveToPNG(File);
     delete form;
-    std::cout << "No display: rendered the demo to " << File << "\n";
 }
 
 // Runs the form until it closes and saves its layouts; false when writing them failed (a file
@@ -141,10 +140,15 @@ int main(int argc, char** argv)
         bool saved = true;
         if (options->Png.empty()) {
             auto backend = CreateBackend("x11");
-            if (std::strcmp(backend->Name(), "x11") == 0) saved = RunOnDisplay(std::move(backend), table, layoutFile);
-            else RenderToPng(table, layoutFile, "zelgrid-demo.png");
+            if (std::strcmp(backend->Name(), "x11") == 0) {
+                saved = RunOnDisplay(std::move(backend), table, layoutFile);
+            } else {
+                RenderToPng(table, layoutFile, "zelgrid-demo.png");
+                std::cout << "No display: rendered the demo to zelgrid-demo.png\n";
+            }
         } else {
             RenderToPng(table, layoutFile, options->Png);
+            std::cout << "Rendered the demo to " << options->Png << "\n";
         }
         if (!options->SaveChanges.empty()) table.SaveChanges(options->SaveChanges);
         return saved ? 0 : 1;

@@ -2,23 +2,33 @@
 # End-to-end test of the demo application: starts Xvfb on a free display, opens zelgrid-demo over
 # 30 records in a real X window, deletes a record answering the question, edits an amount (and has
 # a bad one refused with a message box), pastes from and copies to another program through the
-# CLIPBOARD selection, switches the layout, quits, and checks the changes the demo saved.
+# CLIPBOARD selection, edits across columns with Tab, sizes a column by dragging its title line,
+# switches the layout, quits, and checks the changes and the layouts the demo saved. It then
+# starts the demo again: the window must look like the headless rendering from the same layout
+# file and show the sized column, and a record appended with Down and typed into must be saved.
 #
-#   run_demo_e2e.sh ZELGRID_DEMO CLIPBOARD_PEER
+#   run_demo_e2e.sh ZELGRID_DEMO CLIPBOARD_PEER WINDOWSHOT
 set -euo pipefail
 demo=$1
 peer=$2
+windowshot=$3
 source "$(dirname "$0")/xvfb_session.sh"
 log="$work/demo.out"
 start_xvfb 1024x768x24
 # The demo keeps its layouts under the configuration folder: the test's own, never the user's.
 export XDG_CONFIG_HOME="$work/config"
+layouts="$work/demo.layout"
 
-"$demo" --rows 30 --save-changes "$work/changes.csv" >"$work/demo.out" 2>&1 &
-demo_pid=$!
-pids+=("$demo_pid")
-wid=$(timeout 20 xdotool search --sync --onlyvisible --name '^ZelGrid demo' | head -n1) || true
-[ -n "$wid" ] || fail "the demo window did not appear"
+# Starts the demo over 30 records with the test's layout file and further options; sets wid.
+start_demo() {
+  "$demo" --rows 30 --layout-file "$layouts" "$@" >"$work/demo.out" 2>&1 &
+  demo_pid=$!
+  pids+=("$demo_pid")
+  wid=$(timeout 20 xdotool search --sync --onlyvisible --name '^ZelGrid demo' | head -n1) || true
+  [ -n "$wid" ] || fail "the demo window did not appear"
+  refocus
+  sleep 0.5
+}
 # Without a window manager nobody gives the focus back to the window once a dialog is gone.
 refocus() { xdotool windowfocus --sync "$wid" 2>/dev/null || true; }
 # Waits for the dialog of the given title, gives it the focus and presses Return (its OK button).
@@ -31,8 +41,28 @@ answer_dialog() {
   sleep 0.3
   refocus
 }
-refocus
-sleep 0.5
+# Quits with Ctrl+Q and waits for a clean end.
+quit_demo() {
+  xdotool key ctrl+q
+  for _ in $(seq 100); do kill -0 "$demo_pid" 2>/dev/null || break; sleep 0.1; done
+  if kill -0 "$demo_pid" 2>/dev/null; then
+    xdotool search --onlyvisible --name '.' getwindowname %@ >&2 || true
+    fail "the demo did not end after Ctrl+Q"
+  fi
+  wait "$demo_pid" || fail "the demo failed"
+}
+# Fails unless FILE has a line matching the pattern.
+expect_line() {
+  grep -q -- "$2" "$1" || { cat "$1" >&2; fail "$1 lacks: $2"; }
+}
+# Ctrl+C on the current cell; prints what another program then reads from the clipboard.
+copied_text() {
+  xdotool key ctrl+c
+  sleep 0.3
+  timeout 10 "$peer" --get || fail "the other program could not read the clipboard"
+}
+
+start_demo --save-changes "$work/changes.csv"
 
 # Record 5, reached with the keys: Delete, and the question answered with Return (OK).
 xdotool key Right Down Down Down Down Delete
@@ -57,26 +87,54 @@ sleep 0.5
 xdotool key ctrl+v
 sleep 0.3
 # Ctrl+C on the customer of record 3; the other program reads it.
-xdotool key Left ctrl+c
-sleep 0.3
-copied=$(timeout 10 "$peer" --get) || fail "the other program could not read the clipboard"
+xdotool key Left
+copied=$(copied_text)
 [ "$copied" = "Greystone Mills" ] || fail "the other program read '$copied' from the clipboard"
 wait "$peer_pid" 2>/dev/null || true
-xdotool key F6 F6 ctrl+q
-
-for _ in $(seq 100); do kill -0 "$demo_pid" 2>/dev/null || break; sleep 0.1; done
-if kill -0 "$demo_pid" 2>/dev/null; then
-  xdotool search --onlyvisible --name '.' getwindowname %@ >&2 || true
-  fail "the demo did not end after Ctrl+Q"
-fi
-wait "$demo_pid" || fail "the demo failed"
+# Tab across columns: the amount of the sixth row (record 7, as record 5 is gone) and its status,
+# each committed by the Tab that leaves it.
+xdotool mousemove --window "$wid" 380 162 click 1
+sleep 0.3
+xdotool type --delay 30 "5.25"
+xdotool key Tab
+xdotool type --delay 30 "Shipped"
+xdotool key Tab
+sleep 0.3
+# The title line right of "Customer" (150 pixels wide, ending at x=327) dragged 60 pixels right.
+xdotool mousemove --window "$wid" 327 12 mousedown 1 mousemove --window "$wid" 357 12 sleep 0.1 \
+  mousemove --window "$wid" 387 12 mouseup 1
+sleep 0.3
+xdotool key F6 F6
+quit_demo
 
 [ -f "$work/changes.csv" ] || fail "no changes were saved"
-expect_line() {
-  grep -q -- "$1" "$work/changes.csv" || { cat "$work/changes.csv" >&2; fail "saved changes lack: $1"; }
-}
-expect_line '^changed,2,[0-9-]*,[^,]*,77.5,'
-expect_line '^changed,3,[0-9-]*,[^,]*,123.45,'
-expect_line '^deleted,5,'
+expect_line "$work/changes.csv" '^changed,2,[0-9-]*,[^,]*,77.5,'
+expect_line "$work/changes.csv" '^changed,3,[0-9-]*,[^,]*,123.45,'
+expect_line "$work/changes.csv" '^changed,7,.*,5\.25,Shipped,'
+expect_line "$work/changes.csv" '^deleted,5,'
 if grep -q abc "$work/changes.csv"; then fail "the refused amount was stored"; fi
-echo "e2e: the demo stored the edit typed in its window and moved text to and from another program"
+[ -f "$layouts" ] || fail "the layouts were not saved"
+# The first Customer column is that of "Overview".
+width=$(awk '/Title.Caption = .Customer./ { getline; print $3; exit }' "$layouts")
+[ "$width" = 210 ] || { cat "$layouts" >&2; fail "the sized column was saved $width pixels wide, not 210"; }
+echo "e2e: the demo stored the edits typed in its window, moved text to and from another program and saved the sized column"
+
+# The headless rendering from the saved layouts, and the demo started again from them.
+"$demo" --rows 30 --layout-file "$layouts" --png "$work/restored.png" >/dev/null || fail "the headless rendering failed"
+start_demo --save-changes "$work/appended.csv"
+"$windowshot" --window "$wid" --expect "$work/restored.png" --out "$work/shot" ||
+  fail "the restarted window differs from the headless rendering of the same layouts"
+# Where "Amount" began before the column was sized, the first record's customer now shows.
+xdotool mousemove --window "$wid" 360 37 click 1
+sleep 0.3
+copied=$(copied_text)
+[ "$copied" = "Abernathy Ltd" ] || fail "the restarted demo shows '$copied' where the sized customer column should be"
+# Down past the last record appends one; the customer typed into it is stored when Up leaves it.
+xdotool key ctrl+End Down
+sleep 0.3
+xdotool type --delay 30 "Zed Corp"
+xdotool key Up
+sleep 0.3
+quit_demo
+expect_line "$work/appended.csv" '^appended,31,[0-9-]*,Zed Corp,'
+echo "e2e: the restarted demo showed the saved layouts as rendered headless and saved the appended record"
