@@ -17,38 +17,11 @@
 #include <string>
 #include <thread>
 
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
-
 #include "host/graphics/Bitmap.h"
 #include "host/graphics/Png.h"
+#include "tests/e2e/XCapture.h"
 
 namespace {
-
-unsigned Channel(unsigned long Pixel, unsigned long Mask)
-{
-    if (!Mask) return 0;
-    int shift = 0;
-    while (!((Mask >> shift) & 1)) ++shift;
-    return static_cast<unsigned>(((Pixel & Mask) >> shift) * 255 / (Mask >> shift));
-}
-
-std::unique_ptr<TBitmap> Capture(Display* D, Window W)
-{
-    XWindowAttributes a;
-    if (!XGetWindowAttributes(D, W, &a) || a.map_state != IsViewable) return nullptr;
-    XImage* image = XGetImage(D, W, 0, 0, static_cast<unsigned>(a.width), static_cast<unsigned>(a.height), AllPlanes, ZPixmap);
-    if (!image) return nullptr;
-    auto bitmap = std::make_unique<TBitmap>(a.width, a.height);
-    for (int y = 0; y < a.height; ++y)
-        for (int x = 0; x < a.width; ++x) {
-            const unsigned long p = XGetPixel(image, x, y);
-            bitmap->SetPixel(x, y, 0xFF000000u | Channel(p, image->red_mask) << 16 | Channel(p, image->green_mask) << 8 |
-                                       Channel(p, image->blue_mask));
-        }
-    XDestroyImage(image);
-    return bitmap;
-}
 
 bool Differs(TPixel A, TPixel B)
 {
@@ -109,7 +82,7 @@ int main(int argc, char** argv)
     std::unique_ptr<TBitmap> shown;
     long differences = -1;
     do {
-        shown = Capture(d, w);
+        shown = CaptureXWindow(d, w);
         differences = shown ? CountDifferences(*shown, expected, nullptr) : -1;
         if (differences >= 0 && differences <= allowed) break;
         std::this_thread::sleep_for(std::chrono::milliseconds(200));

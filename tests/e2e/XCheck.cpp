@@ -19,41 +19,13 @@
 #include <string>
 #include <thread>
 
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
-
 #include "examples/windows-demo/DemoWindow.h"
 #include "host/graphics/Bitmap.h"
 #include "host/windows/MessageQueue.h"
 #include "host/windows/Paint.h"
+#include "tests/e2e/XCapture.h"
 
 namespace {
-
-unsigned Channel(unsigned long Pixel, unsigned long Mask)
-{
-    if (!Mask) return 0;
-    int shift = 0;
-    while (!((Mask >> shift) & 1)) ++shift;
-    const unsigned long max = Mask >> shift;
-    return static_cast<unsigned>(((Pixel & Mask) >> shift) * 255 / max);
-}
-
-std::unique_ptr<TBitmap> CaptureX(Display* D, Window W)
-{
-    XWindowAttributes a;
-    if (!XGetWindowAttributes(D, W, &a)) return nullptr;
-    XImage* img = XGetImage(D, W, 0, 0, static_cast<unsigned>(a.width), static_cast<unsigned>(a.height), AllPlanes, ZPixmap);
-    if (!img) return nullptr;
-    auto bmp = std::make_unique<TBitmap>(a.width, a.height);
-    for (int y = 0; y < a.height; ++y)
-        for (int x = 0; x < a.width; ++x) {
-            const unsigned long p = XGetPixel(img, x, y);
-            bmp->SetPixel(x, y, 0xFF000000u | Channel(p, img->red_mask) << 16 | Channel(p, img->green_mask) << 8 |
-                                    Channel(p, img->blue_mask));
-        }
-    XDestroyImage(img);
-    return bmp;
-}
 
 std::unique_ptr<TBitmap> RenderHeadless(const std::string& Script, bool Popup)
 {
@@ -128,7 +100,7 @@ int main(int argc, char** argv)
     long differences = -1;
     std::unique_ptr<TBitmap> shown;
     for (int attempt = 0; attempt < 25; ++attempt) {
-        shown = CaptureX(d, w);
+        shown = CaptureXWindow(d, w);
         if (!shown) break;
         differences = CountDifferences(*shown, *expected, nullptr);
         if (differences == 0) break;
