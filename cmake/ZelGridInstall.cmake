@@ -5,7 +5,8 @@
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
-set(ZEL_INSTALLED_LIBRARIES host_core host_graphics host_streaming host_windows host_controls outline zelgrid)
+# In link order: each library before those it uses.
+set(ZEL_INSTALLED_LIBRARIES zelgrid outline host_controls host_windows host_streaming host_graphics host_core)
 set(ZEL_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/ZelGrid)
 
 # Users of the headers need C++20; the build sets the same standard already.
@@ -13,7 +14,9 @@ target_compile_features(host_core PUBLIC cxx_std_20)
 
 foreach(lib IN LISTS ZEL_INSTALLED_LIBRARIES)
   # The archives carry a prefix so that generic names (liboutline.a) stay out of the prefix's lib/.
-  if(NOT lib STREQUAL "zelgrid")
+  if(lib STREQUAL "zelgrid")
+    set_target_properties(${lib} PROPERTIES OUTPUT_NAME zelgrid)
+  else()
     set_target_properties(${lib} PROPERTIES OUTPUT_NAME zelgrid_${lib})
   endif()
   string(REPLACE "host_" "host/" folder ${lib})
@@ -34,14 +37,34 @@ install(FILES ${CMAKE_CURRENT_BINARY_DIR}/ZelGridConfig.cmake ${CMAKE_CURRENT_BI
         DESTINATION ${ZEL_CMAKE_DIR})
 
 # pkg-config: the archives in link order, the system libraries as public requirements (a static
-# archive needs them on every link line, not only with --static).
+# archive needs them on every link line, not only with --static), named from what the libraries
+# link. A system library without a pkg-config module below stops the configure.
+set(ZEL_PC_MODULES PkgConfig::ZEL_FREETYPE freetype2 PkgConfig::ZEL_FONTCONFIG fontconfig PNG::PNG libpng
+    X11::X11 x11 X11::Xext xext)
 set(ZEL_PC_LIBS "")
-foreach(lib zelgrid outline host_controls host_windows host_streaming host_graphics host_core)
+set(ZEL_PC_REQUIRES "")
+foreach(lib IN LISTS ZEL_INSTALLED_LIBRARIES)
   get_target_property(name ${lib} OUTPUT_NAME)
-  if(NOT name)
-    set(name ${lib})
-  endif()
   string(APPEND ZEL_PC_LIBS " -l${name}")
+  get_target_property(links ${lib} LINK_LIBRARIES)
+  if(NOT links)
+    set(links "")
+  endif()
+  foreach(link IN LISTS links)
+    if(link IN_LIST ZEL_INSTALLED_LIBRARIES)
+      continue()
+    endif()
+    list(FIND ZEL_PC_MODULES ${link} at)
+    if(at LESS 0)
+      message(FATAL_ERROR "${lib} links ${link}: name its pkg-config module in ${CMAKE_CURRENT_LIST_FILE}"
+                          " and find it in ZelGridConfig.cmake.in")
+    endif()
+    math(EXPR at "${at} + 1")
+    list(GET ZEL_PC_MODULES ${at} module)
+    if(NOT " ${ZEL_PC_REQUIRES} " MATCHES " ${module} ")
+      string(APPEND ZEL_PC_REQUIRES " ${module}")
+    endif()
+  endforeach()
 endforeach()
 # The prefix is found from the file's own place, so that `cmake --install --prefix` anywhere works.
 file(RELATIVE_PATH ZEL_PC_TO_PREFIX /${CMAKE_INSTALL_LIBDIR}/pkgconfig /)
