@@ -24,13 +24,13 @@ int main(int argc, char** argv)
     grid->OnGetDataCell = [](int ACol, int ARow, std::string& AValue) {
         AValue = ACol == 0 ? Cities[ARow].Name : ACol == 1 ? Cities[ARow].Country : std::to_string(Cities[ARow].People);
     };
-    // Edits are stored here as the row is left; a People text that is no whole number is refused.
     grid->OnValidateData = [](int ACol, int ARow, const std::string& NewVal, bool& ACancel) {
         int people = 0;
         std::from_chars(NewVal.data(), NewVal.data() + NewVal.size(), people);
-        if (ACol < 2) (ACol == 0 ? Cities[ARow].Name : Cities[ARow].Country) = NewVal;
-        else if (std::to_string(people) == NewVal) Cities[ARow].People = people;
-        else ACancel = true;
+        ACancel = ACol == 2 && std::to_string(people) != NewVal; // not a whole number: refused, the old value stays
+        if (ACol == 0) Cities[ARow].Name = NewVal; // an edit arrives here as its row is left
+        if (ACol == 1) Cities[ARow].Country = NewVal;
+        if (ACol == 2 && !ACancel) Cities[ARow].People = people;
     };
     grid->SetParent(&form);
     form.Show();
