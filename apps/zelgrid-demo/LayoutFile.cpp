@@ -73,6 +73,20 @@ std::string ReadLayoutFile(const std::string& Path, std::string& Problem)
     return data;
 }
 
+// Where writing Path puts the data: a symbolic link (a configuration kept elsewhere) is followed,
+// so that the link stays and its target gets the layouts.
+fs::path WriteTarget(const fs::path& Path)
+{
+    std::error_code error;
+    fs::path target = Path;
+    for (int hops = 0; hops < 16 && fs::is_symlink(target, error); ++hops) {
+        const fs::path link = fs::read_symlink(target, error);
+        if (error) break;
+        target = link.is_absolute() ? link : target.parent_path() / link;
+    }
+    return target;
+}
+
 } // namespace
 
 std::string DefaultLayoutPath(const TDemoTable& Table)
@@ -116,12 +130,12 @@ std::string TDemoLayoutFile::Save(TDemoForm& Form)
     } catch (const std::exception& E) {
         return "cannot write the layouts: " + std::string(E.what());
     }
-    const fs::path path(FPath);
+    const fs::path path = WriteTarget(FPath);
     std::error_code error;
     if (path.has_parent_path()) fs::create_directories(path.parent_path(), error);
     if (error) return "cannot create the folder " + path.parent_path().string() + ": " + error.message();
 
-    const std::string temporary = FPath + "." + std::to_string(::getpid()) + ".new";
+    const std::string temporary = path.string() + "." + std::to_string(::getpid()) + ".new";
     {
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
         out.write(text.data(), static_cast<std::streamsize>(text.size()));
@@ -131,9 +145,12 @@ std::string TDemoLayoutFile::Save(TDemoForm& Form)
             return "cannot write the layouts to " + temporary;
         }
     }
+    // The file keeps the permissions it had (a private file stays private).
+    const fs::file_status old = fs::status(path, error);
+    if (!error && fs::is_regular_file(old)) fs::permissions(temporary, old.permissions(), error);
     fs::rename(temporary, path, error);
     if (error) {
-        const std::string message = "cannot replace " + FPath + ": " + error.message();
+        const std::string message = "cannot replace " + path.string() + ": " + error.message();
         fs::remove(temporary, error);
         return message;
     }

@@ -63,6 +63,9 @@ TEST_F(DemoLayoutFileTest, WidthOrderAndLayoutComeBackAfterARestart)
 {
     std::vector<TPixel> frame;
     std::string problem;
+    // The file is a link into a folder kept elsewhere (not there yet): the link must stay.
+    std::filesystem::create_directories(Folder + "/sub");
+    std::filesystem::create_symlink("../kept/orders.layout", Path);
     {
         TDemoLayoutFile file(Path);
         auto form = NewForm(Table, &file, &problem);
@@ -75,6 +78,8 @@ TEST_F(DemoLayoutFileTest, WidthOrderAndLayoutComeBackAfterARestart)
         frame = Frame(*form);
         EXPECT_EQ(file.Save(*form), "") << "the save creates the missing folders";
     }
+    EXPECT_TRUE(std::filesystem::is_symlink(Path));
+    EXPECT_TRUE(std::filesystem::is_regular_file(Folder + "/kept/orders.layout"));
     TDemoLayoutFile file(Path);
     auto form = NewForm(Table, &file, &problem);
     EXPECT_EQ(problem, "");
