@@ -5,7 +5,8 @@
 # CLIPBOARD selection, edits across columns with Tab, sizes a column by dragging its title line,
 # switches the layout, quits, and checks the changes and the layouts the demo saved. It then
 # starts the demo again: the window must look like the headless rendering from the same layout
-# file and show the sized column, and a record appended with Down and typed into must be saved.
+# file and show the sized column; a cell copied into another and a record appended with Down and
+# typed into must be saved.
 #
 #   run_demo_e2e.sh ZELGRID_DEMO CLIPBOARD_PEER WINDOWSHOT
 set -euo pipefail
@@ -104,7 +105,8 @@ sleep 0.3
 xdotool mousemove --window "$wid" 327 12 mousedown 1 mousemove --window "$wid" 357 12 sleep 0.1 \
   mousemove --window "$wid" 387 12 mouseup 1
 sleep 0.3
-xdotool key F6 F6
+# F6 twice shows "Overview" again; a third time leaves "Details" shown, as the next start must.
+xdotool key F6 F6 F6
 quit_demo
 
 [ -f "$work/changes.csv" ] || fail "no changes were saved"
@@ -117,6 +119,7 @@ if grep -q abc "$work/changes.csv"; then fail "the refused amount was stored"; f
 # The first Customer column is that of "Overview".
 width=$(awk '/Title.Caption = .Customer./ { getline; print $3; exit }' "$layouts")
 [ "$width" = 210 ] || { cat "$layouts" >&2; fail "the sized column was saved $width pixels wide, not 210"; }
+grep -q '^  LayoutIndex = 1$' "$layouts" || { cat "$layouts" >&2; fail "the shown layout was not saved"; }
 echo "e2e: the demo stored the edits typed in its window, moved text to and from another program and saved the sized column"
 
 # The headless rendering from the saved layouts, and the demo started again from them.
@@ -124,11 +127,15 @@ echo "e2e: the demo stored the edits typed in its window, moved text to and from
 start_demo --save-changes "$work/appended.csv"
 "$windowshot" --window "$wid" --expect "$work/restored.png" --out "$work/shot" ||
   fail "the restarted window differs from the headless rendering of the same layouts"
-# Where "Amount" began before the column was sized, the first record's customer now shows.
+# Back to "Overview": where "Amount" began before the column was sized, the first record's
+# customer now shows. Copied there, it is pasted into the customer of the second record.
+xdotool key F6
 xdotool mousemove --window "$wid" 360 37 click 1
 sleep 0.3
 copied=$(copied_text)
 [ "$copied" = "Abernathy Ltd" ] || fail "the restarted demo shows '$copied' where the sized customer column should be"
+xdotool key Down ctrl+v
+sleep 0.3
 # Down past the last record appends one; the customer typed into it is stored when Up leaves it.
 xdotool key ctrl+End Down
 sleep 0.3
@@ -136,5 +143,6 @@ xdotool type --delay 30 "Zed Corp"
 xdotool key Up
 sleep 0.3
 quit_demo
+expect_line "$work/appended.csv" '^changed,2,[0-9-]*,Abernathy Ltd,'
 expect_line "$work/appended.csv" '^appended,31,[0-9-]*,Zed Corp,'
-echo "e2e: the restarted demo showed the saved layouts as rendered headless and saved the appended record"
+echo "e2e: the restarted demo showed the saved layouts as rendered headless, copied a cell into another and saved the appended record"
