@@ -56,11 +56,17 @@ quit_demo() {
 expect_line() {
   grep -q -- "$2" "$1" || { cat "$1" >&2; fail "$1 lacks: $2"; }
 }
-# Ctrl+C on the current cell; prints what another program then reads from the clipboard.
-copied_text() {
+# Ctrl+C on the current cell; another program must then read TEXT from the clipboard (asked
+# again for a while, as a busy demo may take the selection late). WHAT names the cell in the failure.
+expect_copied() {
+  local copied=""
   xdotool key ctrl+c
-  sleep 0.3
-  timeout 10 "$peer" --get || fail "the other program could not read the clipboard"
+  for _ in $(seq 20); do
+    sleep 0.25
+    copied=$(timeout 10 "$peer" --get) || copied=""
+    [ "$copied" = "$1" ] && return 0
+  done
+  fail "the other program read '$copied' from the clipboard, not $2 '$1'"
 }
 
 start_demo --save-changes "$work/changes.csv"
@@ -89,8 +95,7 @@ xdotool key ctrl+v
 sleep 0.3
 # Ctrl+C on the customer of record 3; the other program reads it.
 xdotool key Left
-copied=$(copied_text)
-[ "$copied" = "Greystone Mills" ] || fail "the other program read '$copied' from the clipboard"
+expect_copied "Greystone Mills" "the customer of record 3"
 wait "$peer_pid" 2>/dev/null || true
 # Tab across columns: the amount of the sixth row (record 7, as record 5 is gone) and its status,
 # each committed by the Tab that leaves it.
@@ -132,8 +137,7 @@ start_demo --save-changes "$work/appended.csv"
 xdotool key F6
 xdotool mousemove --window "$wid" 360 37 click 1
 sleep 0.3
-copied=$(copied_text)
-[ "$copied" = "Abernathy Ltd" ] || fail "the restarted demo shows '$copied' where the sized customer column should be"
+expect_copied "Abernathy Ltd" "the customer of record 1 in the sized column"
 xdotool key Down ctrl+v
 sleep 0.3
 # Down past the last record appends one; the customer typed into it is stored when Up leaves it.
