@@ -18,7 +18,7 @@ namespace {
 
 // A layout file is a few kilobytes; anything this large is no layout file and is refused before
 // it is read into memory.
-constexpr std::uintmax_t MaxLayoutFileSize = std::uintmax_t{16} << 20;
+constexpr std::uintmax_t MaxLayoutFileSize = std::uintmax_t{1} << 20;
 
 std::string ConfigFolder()
 {
@@ -64,7 +64,7 @@ std::string ReadLayoutFile(const std::string& Path, std::string& Problem)
     }
     const std::uintmax_t size = fs::file_size(Path, error);
     if (error || size > MaxLayoutFileSize) {
-        Problem = error ? error.message() : "larger than 16 MiB";
+        Problem = error ? error.message() : "larger than 1 MiB";
         return {};
     }
     std::ifstream in(Path, std::ios::binary);

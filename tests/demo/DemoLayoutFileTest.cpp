@@ -126,6 +126,7 @@ TEST_F(DemoLayoutFileTest, UnusableFileLeavesBuiltInLayoutsAndIsNotOverwritten)
         {"cut short", good.substr(0, good.size() / 2), "Line "},
         {"binary noise", std::string("\x01\x02\xFFnoise", 8), "Not a form file"},
         {"empty", "", "Not a form file"},
+        {"too large to be one", good + std::string(1 << 20, ' '), "larger than"},
         {"another component", "object Form1: TForm\n  Caption = 'Orders'\nend\n", "holds a TForm"},
         {"a CSV table's layouts", NewForm(csv)->LayoutForm(), "is no column of this table"},
         {"three layouts", extraLayout, "3 layouts"},
