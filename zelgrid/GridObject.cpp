@@ -83,8 +83,11 @@ void WriteCellText(TCanvas& Canvas, const TRect& Rect, int DX, int DY, const std
     }
     TBitmap* bitmap = SharedCellTextBitmap;
     if (!bitmap) return; // no grid alive: nothing to draw with
-    const int width = Rect.Width();
-    const int height = Rect.Height();
+    // Only the part of the cell the canvas shows is rendered: a cell may be far larger than any
+    // bitmap (a row or column of millions of pixels). The text is laid out on the whole cell.
+    const TRect shown = IntersectRect(Rect, Canvas.ClipRect());
+    const int width = shown.Width();
+    const int height = shown.Height();
     if (width <= 0 || height <= 0) return;
     if (bitmap->Width() < width || bitmap->Height() < height)
         bitmap->SetSize(std::max(bitmap->Width(), width), std::max(bitmap->Height(), height));
@@ -93,12 +96,13 @@ void WriteCellText(TCanvas& Canvas, const TRect& Rect, int DX, int DY, const std
     target.Font()->SetColor(Canvas.Font()->Color());
     target.Brush()->Assign(Canvas.Brush());
     target.Brush()->SetStyle(bsSolid);
-    const TRect cell{0, 0, width, height};
-    target.FillRect(cell);
+    const TRect piece{0, 0, width, height};
+    target.FillRect(piece);
     target.SetBkMode(TRANSPARENT);
-    TRect textRect{DX, DY, width - 1, height - 1};
+    const TPoint from{shown.Left - Rect.Left, shown.Top - Rect.Top};
+    TRect textRect{DX - from.X, DY - from.Y, Rect.Width() - 1 - from.X, Rect.Height() - 1 - from.Y};
     target.DrawText(Text, textRect, CellTextAlignFlags[Alignment <= taCenter ? Alignment : taLeftJustify]);
-    Canvas.CopyRect(Rect, target, cell);
+    Canvas.CopyRect(shown, target, piece);
 }
 
 TCustomZelGrid::TCustomZelGrid(TComponent* AOwner) : TCustomGrid(AOwner)

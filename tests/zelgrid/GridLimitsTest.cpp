@@ -24,6 +24,14 @@ TEST_F(ZelGridTest, PublishedSizesAtTheEndsOfIntPaintScrollAndMoveRows)
         {"column font Size INT_MIN", [](TCountingGrid& G) { G.GeTZelColumns()->GeTZelColumn(2)->GetFont()->SetSize(INT_MIN); }},
         {"Left and Top INT_MAX", [](TCountingGrid& G) { G.SetBounds(INT_MAX, INT_MAX, 380, 280); }},
         {"Width and Height INT_MAX", [](TCountingGrid& G) { G.SetBounds(0, 0, INT_MAX, INT_MAX); }},
+        {"word wrap in cells of millions of pixels",
+         [](TCountingGrid& G) {
+             G.SetBounds(0, 0, 380, 280);
+             G.GeTZelColumns()->GeTZelColumn(0)->SetWordWrap(true);
+             G.GeTZelColumns()->GeTZelColumn(0)->SetWidth(INT_MAX);
+             G.SetTitleHeight(INT_MAX);
+             G.SetDefRowHeight(INT_MAX);
+         }},
     };
     AddColumns(3);
     ShowGrid();
