@@ -310,7 +310,7 @@ void TCustomInplaceEdit::WMKeyUp(TWMKey& Message)
 
 void TCustomInplaceEdit::WMChar(TWMKey& Message)
 {
-    const unsigned code = Message.CharCode();
+    const unsigned code = Message.CodePoint();
     if (code > 0xFF) {
         if (!FReadOnly) ReplaceSelection(EncodeUtf8(code));
         return;

@@ -150,7 +150,8 @@ public:
     // ----- in-place editing (GridEditing.cpp) -----
     void ShowEditor();
     // Shows the editor and hands it Ch as its first input, after it loaded its text.
-    void ShowEditorChar(char Ch);
+    // Ch is a Unicode code point.
+    void ShowEditorChar(unsigned Ch);
     // Leaves edit mode: commits and hides the editor.
     void HideEditor();
     void SetEditorMode(bool Value);

@@ -58,13 +58,13 @@ void TCustomZelGrid::ShowEditor()
     if (alive && FOptions.Contains(dgPopupOnClick) && FEditor) FEditor->DropDown();
 }
 
-void TCustomZelGrid::ShowEditorChar(char Ch)
+void TCustomZelGrid::ShowEditorChar(unsigned Ch)
 {
     TObjectWatch alive(this);
     ShowEditor();
     // Posted, so that the editor takes the character after it has loaded its text.
     if (alive && FEditor && FEditor->HandleAllocated())
-        PostMessage(FEditor->WindowHandle(), WM_CHAR, static_cast<unsigned char>(Ch), 0);
+        PostMessage(FEditor->WindowHandle(), WM_CHAR, Ch, 0);
 }
 
 void TCustomZelGrid::HideEditor()
@@ -287,9 +287,9 @@ void TCustomZelGrid::aUpdateEdit(TCustomInplaceEdit*) { UpdateEdit(); }
 
 void TCustomZelGrid::WMChar(TWMKey& Message)
 {
-    const WORD ch = Message.CharCode();
-    if (FOptions.Contains(dgEditing) && (ch == 8 || (ch >= 32 && ch <= 0xFF))) {
-        ShowEditorChar(static_cast<char>(ch));
+    const unsigned ch = Message.CodePoint();
+    if (FOptions.Contains(dgEditing) && (ch == 8 || ch >= 32)) {
+        ShowEditorChar(ch);
         return;
     }
     TCustomGrid::WMChar(Message);

@@ -59,7 +59,7 @@ void TCustomGrid::HideEditor()
     HideEdit();
 }
 
-void TCustomGrid::ShowEditorChar(WORD Ch)
+void TCustomGrid::ShowEditorChar(unsigned Ch)
 {
     TObjectWatch alive(this);
     ShowEditor();

@@ -155,7 +155,7 @@ bool TCustomGrid::CanGridAcceptKey(WORD, TShiftState)
 
 void TCustomGrid::WMChar(TWMKey& Message)
 {
-    const WORD ch = Message.CharCode();
+    const unsigned ch = Message.CodePoint();
     if (FOptions.Contains(goEditing) && (ch == 8 || ch >= 32)) {
         ShowEditorChar(ch);
         return;

@@ -185,7 +185,8 @@ protected:
     void ShowEditor();
     void HideEditor();
     // Opens the editor and hands it the character that opened it, after it loaded its text.
-    void ShowEditorChar(WORD Ch);
+    // Ch is a Unicode code point.
+    void ShowEditorChar(unsigned Ch);
     void InvalidateEditor();
     void UpdateText();
 

@@ -176,7 +176,7 @@ void TInplaceEdit::WMKeyDown(TWMKey& Message)
 
 void TInplaceEdit::WMChar(TWMKey& Message)
 {
-    const unsigned code = Message.CharCode();
+    const unsigned code = Message.CodePoint();
     if (code <= 0xFF) {
         char key = static_cast<char>(code);
         TObjectWatch alive(this);

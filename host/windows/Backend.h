@@ -85,6 +85,8 @@ public:
     }
     // Sends what was presented to the display.
     virtual void Flush() {}
+    // Waits until the display has shown everything presented so far.
+    virtual void Sync() {}
 
     // Input: the next raw event, if one is waiting.
     virtual bool PollInput(TInputEvent& Event) { (void)Event; return false; }

@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstring>
 
+#include "host/graphics/TextCodec.h"
 #include "host/windows/WindowManager.h"
 
 TSurfaceId THeadlessBackend::CreateSurface(const TSurfaceParams& Params)
@@ -288,12 +289,15 @@ void THeadlessInput::PressKey(WORD Key, TShiftState Shift)
 
 void THeadlessInput::TypeText(std::string_view Text)
 {
-    for (char c : Text) {
+    std::u32string chars;
+    DecodeText(Text, chars);
+    for (const char32_t code : chars) {
         WORD key = 0;
         bool shift = false;
-        if (!KeyForChar(c, key, shift)) {
+        const char c = static_cast<char>(code);
+        if (code >= 0x80 || !KeyForChar(c, key, shift)) {
             // No key on the keyboard types it: the character alone, as an input method gives it.
-            KeyDown(0, static_cast<unsigned char>(c));
+            KeyDown(0, static_cast<unsigned>(code));
             KeyUp(0);
             continue;
         }

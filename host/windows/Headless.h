@@ -69,7 +69,8 @@ public:
     // Presses the modifiers of Shift, then the key (with the character it types), and releases
     // them all again.
     void PressKey(WORD Key, TShiftState Shift = {});
-    // Types each character as its key (letters, digits, space, punctuation, Enter, Tab, Backspace).
+    // Types each character of the UTF-8 text as its key (letters, digits, space, punctuation,
+    // Enter, Tab, Backspace); any other character arrives alone, as an input method gives it.
     void TypeText(std::string_view Text);
 
     // The display gives the window's top-level surface the keyboard focus, or takes it away.

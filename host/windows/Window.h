@@ -45,6 +45,8 @@ struct TWMKey : TWMBase {
     using TWMBase::TWMBase;
     WORD CharCode() const { return LOWORD(Message.WParam); }
     void SetCharCode(WORD Value) { Message.WParam = Value; }
+    // WM_CHAR: the whole Unicode code point, also beyond the 16 bits of CharCode.
+    unsigned CodePoint() const { return static_cast<unsigned>(Message.WParam); }
     LPARAM KeyData() const { return Message.LParam; }
     TShiftState Shift() const { return KeyDataToShiftState(Message.LParam); }
 };

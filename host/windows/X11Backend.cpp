@@ -1,16 +1,20 @@
 // The X11 back end. Each top-level window is an X window of the same size; its back buffer is
-// shown with XPutImage straight from the buffer's pixels (0xAARRGGBB, which a 24-bit TrueColor
-// visual with the usual masks reads as is; other visuals get a converted copy).
+// shown through a shared-memory image (MIT-SHM) when the server offers one, otherwise with
+// XPutImage straight from the buffer's pixels (0xAARRGGBB, which a 24-bit TrueColor visual with
+// the usual masks reads as is; other visuals get a converted copy). Keys go through the X input
+// method, so composed and non-ASCII characters arrive as Unicode code points.
 #include "host/windows/X11Backend.h"
 
 #include <poll.h>
 #include <unistd.h>
 
+#include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,7 +25,9 @@
 #include <X11/keysym.h>
 
 #include "host/graphics/Bitmap.h"
+#include "host/graphics/TextCodec.h"
 #include "host/windows/Messages.h"
+#include "host/windows/X11Shm.h"
 
 namespace {
 
@@ -54,10 +60,36 @@ int OnProtocolError(Display* D, XErrorEvent* E)
 struct TX11Surface {
     Window Win = 0;
     GC Gc = nullptr;
+    // The input context of the window (null without an input method) and its shared image
+    // (null until the first frame, or without MIT-SHM).
+    XIC Ic = nullptr;
+    std::unique_ptr<TX11ShmImage> Shm;
     TRect Bounds;
     bool Mapped = false;
     bool WantFocus = false;
 };
+
+// The input method follows the user's locale (LC_CTYPE from the environment, unless the program
+// chose one) and XMODIFIERS; without a usable one the built-in composing is tried, then none.
+XIM OpenInputMethod(Display* D)
+{
+    if (const char* current = std::setlocale(LC_CTYPE, nullptr); current && std::strcmp(current, "C") == 0) {
+        if (std::setlocale(LC_CTYPE, "") && !XSupportsLocale()) std::setlocale(LC_CTYPE, "C");
+    }
+    if (!XSupportsLocale()) return nullptr;
+    for (const char* modifiers : {"", "@im=none"}) {
+        if (!XSetLocaleModifiers(modifiers)) continue;
+        if (XIM im = XOpenIM(D, nullptr, nullptr, nullptr)) return im;
+    }
+    return nullptr;
+}
+
+// The Unicode character of a key symbol, for keys read without an input method; 0 for none.
+unsigned KeySymToChar(KeySym S, const char* Latin1, int Count)
+{
+    if ((S & 0xFF000000) == 0x01000000) return static_cast<unsigned>(S & 0x00FFFFFF);
+    return Count == 1 ? static_cast<unsigned char>(Latin1[0]) : 0;
+}
 
 // The virtual-key code of an X key symbol; 0 when it has none.
 int KeySymToVK(KeySym S)
@@ -151,19 +183,29 @@ public:
         FDeleteWindow = XInternAtom(D, "WM_DELETE_WINDOW", False);
         Bool supported = False;
         XkbSetDetectableAutoRepeat(D, True, &supported);
+        FShm = FDirectFormat && X11ShmUsable(D);
+        FIm = OpenInputMethod(D);
     }
 
     ~TX11Backend() override
     {
-        if (ConnectionLost) return;
-        for (auto& [id, s] : FSurfaces) {
-            XFreeGC(FDisplay, s.Gc);
-            XDestroyWindow(FDisplay, s.Win);
+        if (ConnectionLost) {
+            for (auto& [id, s] : FSurfaces)
+                if (s.Shm) s.Shm->Abandon();
+            return;
         }
+        while (!FSurfaces.empty()) {
+            const Window win = FSurfaces.begin()->second.Win;
+            ForgetSurface(FSurfaces.begin()->first);
+            XDestroyWindow(FDisplay, win);
+        }
+        if (FIm) XCloseIM(FIm);
         XCloseDisplay(FDisplay);
     }
 
     const char* Name() const override { return "x11"; }
+    bool UsesShm() const { return FShm; }
+    bool UsesInputMethod() const { return FIm != nullptr; }
 
     TSurfaceId CreateSurface(const TSurfaceParams& Params) override
     {
@@ -192,9 +234,10 @@ public:
         s.Win = win;
         s.Gc = XCreateGC(FDisplay, win, 0, nullptr);
         s.Bounds = b;
+        s.Ic = CreateInputContext(win, a.event_mask);
         const TSurfaceId id = ++FLastId;
-        FSurfaces[id] = s;
         FByWindow[win] = id;
+        FSurfaces[id] = std::move(s);
         return id;
     }
 
@@ -298,6 +341,7 @@ public:
         if (!s || Buffer.Empty() || Area.IsEmpty()) return;
         const TRect a = IntersectRect(Area, {0, 0, Buffer.Width(), Buffer.Height()});
         if (a.IsEmpty()) return;
+        if (FShm && PresentShared(*s, Buffer, a)) return;
         if (FDirectFormat) {
             XImage* img = XCreateImage(FDisplay, FVisual, static_cast<unsigned>(FDepth), ZPixmap, 0,
                                        reinterpret_cast<char*>(const_cast<TPixel*>(Buffer.Bits())),
@@ -329,13 +373,25 @@ public:
         XDestroyImage(img);
     }
 
-    void Flush() override { XFlush(FDisplay); }
+    void Flush() override
+    {
+        XFlush(FDisplay);
+        FFrameOpen = false;
+    }
+
+    void Sync() override
+    {
+        XSync(FDisplay, False);
+        FShmInFlight = false;
+    }
 
     bool PollInput(TInputEvent& Event) override
     {
         while (FPending.empty() && XPending(FDisplay) > 0) {
             XEvent e;
             XNextEvent(FDisplay, &e);
+            // The input method takes the keys of a sequence it composes.
+            if (XFilterEvent(&e, None)) continue;
             Translate(e);
         }
         if (FPending.empty()) return false;
@@ -355,6 +411,53 @@ public:
     TSize ScreenSize() override { return {DisplayWidth(FDisplay, FScreen), DisplayHeight(FDisplay, FScreen)}; }
 
 private:
+    // The rectangles of one frame are disjoint, so they go out one after the other; a new frame
+    // may overwrite pixels the server has not read yet, so it waits for the server first. False
+    // when no shared image can be made for this buffer.
+    bool PresentShared(TX11Surface& S, const TBitmap& Buffer, const TRect& Area)
+    {
+        if (!S.Shm) S.Shm = std::make_unique<TX11ShmImage>(FDisplay);
+        if (!FFrameOpen && FShmInFlight) Sync();
+        if (!S.Shm->Ensure(FVisual, FDepth, Buffer.Width(), Buffer.Height())) return false;
+        S.Shm->Put(S.Win, S.Gc, Buffer, Area);
+        FFrameOpen = true;
+        FShmInFlight = true;
+        return true;
+    }
+
+    XIC CreateInputContext(Window Win, long EventMask)
+    {
+        if (!FIm) return nullptr;
+        XIC ic = XCreateIC(FIm, XNInputStyle, XIMPreeditNothing | XIMStatusNothing, XNClientWindow, Win, XNFocusWindow,
+                           Win, nullptr);
+        if (!ic) return nullptr;
+        long wanted = 0;
+        if (!XGetICValues(ic, XNFilterEvents, &wanted, nullptr)) XSelectInput(FDisplay, Win, EventMask | wanted);
+        return ic;
+    }
+
+    // The characters a key press types, as Unicode code points, and its key symbol.
+    std::u32string KeyText(TX11Surface* S, XKeyEvent& E, KeySym& Sym)
+    {
+        std::u32string chars;
+        if (!S || !S->Ic) {
+            char text[8] = {};
+            const int n = XLookupString(&E, text, sizeof text, &Sym, nullptr);
+            if (const unsigned c = KeySymToChar(Sym, text, n)) chars.push_back(c);
+            return chars;
+        }
+        std::string text(32, '\0');
+        Status status = 0;
+        int n = Xutf8LookupString(S->Ic, &E, text.data(), static_cast<int>(text.size()), &Sym, &status);
+        if (status == XBufferOverflow) {
+            text.resize(static_cast<std::size_t>(n));
+            n = Xutf8LookupString(S->Ic, &E, text.data(), n, &Sym, &status);
+        }
+        if (status != XLookupKeySym && status != XLookupBoth) Sym = NoSymbol;
+        if (status == XLookupChars || status == XLookupBoth) DecodeText(std::string_view(text.data(), static_cast<std::size_t>(n)), chars);
+        return chars;
+    }
+
     static unsigned long Scale(unsigned long V, unsigned long Mask)
     {
         if (!Mask) return 0;
@@ -371,6 +474,8 @@ private:
         auto it = FSurfaces.find(Id);
         if (it == FSurfaces.end()) return;
         FByWindow.erase(it->second.Win);
+        it->second.Shm.reset();
+        if (it->second.Ic) XDestroyIC(it->second.Ic);
         XFreeGC(FDisplay, it->second.Gc);
         FSurfaces.erase(it);
     }
@@ -430,6 +535,11 @@ private:
             if (E.type == SelectionClear) FClipText.clear();
             return;
         }
+        // Another client changed the keyboard layout: the key symbols are read again.
+        if (E.type == MappingNotify) {
+            XRefreshKeyboardMapping(&E.xmapping);
+            return;
+        }
         const TSurfaceId id = IdOf(E.xany.window);
         if (!id) return;
         TInputEvent ev;
@@ -469,13 +579,18 @@ private:
         }
         case KeyPress:
         case KeyRelease: {
-            char text[8] = {};
-            KeySym sym = 0;
-            const int n = XLookupString(&E.xkey, text, sizeof text, &sym, nullptr);
+            KeySym sym = NoSymbol;
+            std::u32string chars;
+            if (E.type == KeyPress) {
+                chars = KeyText(Get(id), E.xkey, sym);
+            } else {
+                char text[8];
+                XLookupString(&E.xkey, text, sizeof text, &sym, nullptr);
+            }
             ev.Kind = E.type == KeyPress ? ieKeyDown : ieKeyUp;
             ev.Key = KeySymToVK(sym);
             // Delete is a command key: the DEL character X gives it would type into an editor.
-            if (E.type == KeyPress && n == 1 && text[0] != '\x7f') ev.Char = static_cast<unsigned char>(text[0]);
+            if (!chars.empty() && chars[0] != 0x7F) ev.Char = chars[0];
             if (E.type == KeyPress && sym == XK_Return) ev.Char = '\r';
             const unsigned code = E.xkey.keycode;
             if (E.type == KeyPress) {
@@ -485,12 +600,23 @@ private:
                 FDown[code & 0xFF] = false;
             }
             if (ev.Key || ev.Char) Push(ev);
+            // A sequence the input method composed may type more than one character.
+            for (std::size_t i = 1; i < chars.size(); ++i) {
+                TInputEvent more = ev;
+                more.Key = 0;
+                more.Char = chars[i];
+                Push(more);
+            }
             break;
         }
         case FocusIn:
         case FocusOut:
             if (E.xfocus.detail == NotifyPointer || E.xfocus.mode == NotifyGrab || E.xfocus.mode == NotifyUngrab) break;
             ev.Kind = E.type == FocusIn ? ieFocusIn : ieFocusOut;
+            if (TX11Surface* s = Get(id); s && s->Ic) {
+                if (E.type == FocusIn) XSetICFocus(s->Ic);
+                else XUnsetICFocus(s->Ic);
+            }
             Push(ev);
             break;
         case Expose:
@@ -552,6 +678,12 @@ private:
     Window FClipWin = 0;
     std::string FClipText;
     Atom FDeleteWindow = 0;
+    XIM FIm = nullptr;
+    // MIT-SHM in use; a frame is being presented; shared images were sent that the server may
+    // not have read yet.
+    bool FShm = false;
+    bool FFrameOpen = false;
+    bool FShmInFlight = false;
     std::map<TSurfaceId, TX11Surface> FSurfaces;
     std::map<Window, TSurfaceId> FByWindow;
     std::deque<TInputEvent> FPending;
@@ -559,6 +691,18 @@ private:
     bool FDown[256] = {};
 };
 
+}
+
+bool X11PresentsThroughShm(const TWindowBackend& Backend)
+{
+    const auto* x11 = dynamic_cast<const TX11Backend*>(&Backend);
+    return x11 && x11->UsesShm();
+}
+
+bool X11ReadsThroughInputMethod(const TWindowBackend& Backend)
+{
+    const auto* x11 = dynamic_cast<const TX11Backend*>(&Backend);
+    return x11 && x11->UsesInputMethod();
 }
 
 std::unique_ptr<TWindowBackend> CreateX11Backend(const char* DisplayName)

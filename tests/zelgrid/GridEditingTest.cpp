@@ -90,6 +90,33 @@ TEST_F(GridEditingTest, TypedLetterOpensTheEditorOverTheCellAndReplacesTheText)
     EXPECT_EQ(Only("keypress"), std::vector<std::string>{"keypress y"});
 }
 
+TEST_F(GridEditingTest, CharactersBeyondAsciiOpenTheEditorAndEditAsWholeCharacters)
+{
+    // The first character opens the editor whatever its size: Latin-1, beyond it, beyond 16 bits.
+    struct TCase {
+        const char* Typed;
+        const char* Stored;
+    };
+    const TCase cases[] = {
+        {"\xC3\xA9t\xC3\xA9", "\xC3\xA9t\xC3\xA9"},            // été
+        {"\xE2\x82\xAC" "5", "\xE2\x82\xAC" "5"},                 // €5
+        {"\xF0\x9F\x98\x80!", "\xF0\x9F\x98\x80!"},             // an emoji beyond 16 bits
+        {"a\xE2\x82\xAC\b\b", ""},                                // Backspace takes whole characters
+        {"\xF0\x9F\x98\x80\b\xC3\xA9", "\xC3\xA9"},
+    };
+    int row = 0;
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Typed);
+        Session.Input.TypeText(c.Typed);
+        ASSERT_TRUE(EditorShown());
+        EXPECT_EQ(Editor()->Text(), c.Stored);
+        Session.Input.PressKey(VK_DOWN);
+        const std::pair<int, int> cell{0, row};
+        EXPECT_EQ(Stored[cell], c.Stored);
+        ++row;
+    }
+}
+
 TEST_F(GridEditingTest, MovingToAnotherRowCommitsOnceBeforeTheMove)
 {
     Session.Input.TypeText("new");
