@@ -13,15 +13,16 @@
 #include <memory>
 #include <string>
 
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
-
 #include "apps/zelgrid-demo/DemoForm.h"
 #include "host/graphics/Bitmap.h"
 #include "host/windows/Paint.h"
 #include "host/windows/ScriptedBackend.h"
 #include "host/windows/WindowSystem.h"
 #include "host/windows/X11Backend.h"
+
+// Last: Xlib's macros (KeyPress, ...) would clash with the names of the headers above.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
 namespace {
 
