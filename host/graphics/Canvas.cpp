@@ -190,6 +190,7 @@ void TCanvas::RestoreState(const TCanvasState& State)
 void TCanvas::FillSurfaceRect(const TRect& SurfaceRect, TPixel Pixel)
 {
     if (SurfaceRect.IsEmpty() || !FBits) return;
+    NoteDrawn(SurfaceRect);
     for (const TRect& clip : FClip) {
         if (clip.Top >= SurfaceRect.Bottom) break;
         const TRect r = IntersectRect(clip, SurfaceRect);
@@ -215,6 +216,7 @@ void TCanvas::FillChecker(const TRect& R, TColor A, TColor B)
     const TRect target = ToSurface(R);
     if (target.IsEmpty() || !FBits) return;
     const TPixel pixels[2] = {ColorToPixel(A), ColorToPixel(B)};
+    NoteDrawn(target);
     for (const TRect& clip : FClip) {
         if (clip.Top >= target.Bottom) break;
         const TRect r = IntersectRect(clip, target);
@@ -248,6 +250,7 @@ void TCanvas::SetPixel(int X, int Y, TColor Color)
 {
     const int x = X + FOrigin.X, y = Y + FOrigin.Y;
     if (!FBits || !FClip.Contains(x, y)) return;
+    NoteDrawn({x, y, x + 1, y + 1});
     FBits[static_cast<std::ptrdiff_t>(y) * FStride + x] = ColorToPixel(Color);
 }
 
@@ -361,6 +364,7 @@ void TCanvas::CopyRect(const TRect& Dest, TCanvas& Source, const TRect& SourceRe
     const TRect dst = ToSurface(Dest);
     const TRect src = Source.ToSurface(SourceRect);
     const int dw = dst.Width(), dh = dst.Height(), sw = src.Width(), sh = src.Height();
+    NoteDrawn(dst);
 
     // Copies from the same surface may overlap: read the source from a snapshot. Rows are
     // addressed from the source area's left column.
@@ -409,6 +413,7 @@ void TCanvas::Draw(int X, int Y, const TBitmap& Bitmap)
     const TRect dst = ToSurface({X, Y, X + Bitmap.Width(), Y + Bitmap.Height()});
     const bool transparent = Bitmap.Transparent();
     const TPixel key = ColorToPixel(Bitmap.TransparentColor());
+    NoteDrawn(dst);
     for (const TRect& clip : FClip) {
         const TRect r = IntersectRect(clip, dst);
         if (r.IsEmpty()) continue;

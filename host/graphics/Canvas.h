@@ -89,6 +89,11 @@ public:
     // The area drawing reaches: in surface coordinates, and its bounds in logical coordinates.
     const TRegion& EffectiveClip() const { return FClip; }
     TRect ClipRect() const;
+    // Collects the surface area each drawing call may have changed (within the clip's bounds),
+    // so that a window drawn into outside a paint shows again only what changed.
+    void TrackDrawing(bool Value) { FTracking = Value; FDrawn.Clear(); }
+    bool Tracking() const { return FTracking; }
+    const TRegion& Drawn() const { return FDrawn; }
 
     TFont* Font() { return &FFont; }
     void SetFont(TFont* Value) { FFont.Assign(Value); }
@@ -160,6 +165,10 @@ private:
     void FontChanged();
     TFaceSize& Face();
     TRect ToSurface(const TRect& R) const { return R.Offset(FOrigin.X, FOrigin.Y); }
+    void NoteDrawn(const TRect& SurfaceRect)
+    {
+        if (FTracking) FDrawn.Union(IntersectRect(SurfaceRect, FClip.Bounds()));
+    }
     void FillSurfaceRect(const TRect& SurfaceRect, TPixel Pixel);
     void FillLogicalRect(const TRect& R, TColor Color);
     int RunWidth(std::u32string_view Text, int TabWidth);
@@ -176,6 +185,8 @@ private:
     bool FHasClipRgn = false;
     TRegion FClipRgn;
     TRegion FClip;
+    bool FTracking = false;
+    TRegion FDrawn;
 
     TFont FFont;
     TBrush FBrush;

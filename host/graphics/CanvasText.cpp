@@ -141,6 +141,7 @@ void TCanvas::BlendGlyph(int SX, int SY, const TGlyph& Glyph, TPixel Color, cons
 {
     const TRect area = IntersectRect(Bound, {SX, SY, SX + Glyph.Width, SY + Glyph.Height});
     if (area.IsEmpty()) return;
+    NoteDrawn(area);
     for (const TRect& clip : FClip) {
         if (clip.Top >= area.Bottom) break;
         const TRect r = IntersectRect(clip, area);

@@ -186,6 +186,8 @@ HDC TWindowManager::MakeDC(HWND Wnd, bool WholeWindow)
         if (!WholeWindow) o = o + TopLeft(w->Client);
         canvas->SetOrigin(o);
         canvas->SetDeviceClip(VisibleRegion(w, WholeWindow));
+        // Outside a paint, what the caller drew is what changed (a border, a scroll bar).
+        canvas->TrackDrawing(true);
     }
     HDC dc = new TDeviceContext(Wnd, canvas.release(), WholeWindow);
     FLiveDCs.push_back(dc);
@@ -197,7 +199,16 @@ int TWindowManager::ReleaseDC(HDC DC)
     auto it = std::find(FLiveDCs.begin(), FLiveDCs.end(), DC);
     if (it == FLiveDCs.end()) return 0;
     FLiveDCs.erase(it);
-    if (TWindowRec* w = Find(DC->Window()); w && DC->Canvas().Bits()) MarkDirty(Top(w), DC->Canvas().DeviceClip());
+    if (TWindowRec* w = Find(DC->Window()); w && DC->Canvas().Bits()) {
+        const TCanvas& c = DC->Canvas();
+        if (!c.Tracking()) {
+            MarkDirty(Top(w), c.DeviceClip());
+        } else {
+            TRegion drawn = c.Drawn();
+            drawn.Intersect(c.DeviceClip());
+            MarkDirty(Top(w), drawn);
+        }
+    }
     delete DC;
     return 1;
 }
@@ -230,6 +241,8 @@ HDC TWindowManager::BeginPaint(HWND Wnd, TPaintStruct& Paint)
         clip.Offset(c.Origin().X, c.Origin().Y);
         clip.Intersect(c.DeviceClip());
         c.SetDeviceClip(clip);
+        // A paint shows its whole update region again.
+        c.TrackDrawing(false);
     }
     Paint.DC = dc;
     Paint.rcPaint = update.Bounds();

@@ -22,9 +22,9 @@ fail() {
 }
 
 # Xvfb tells the display number it picked, so that parallel runs never collide; its process id
-# is left in "xvfb_pid".
+# is left in "xvfb_pid". Arguments after the screen size go to Xvfb.
 start_xvfb() {
-  Xvfb -displayfd 3 -screen 0 "$1" -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+  Xvfb -displayfd 3 -screen 0 "$1" -nolisten tcp "${@:2}" 3>"$work/display" >"$work/xvfb.log" 2>&1 &
   xvfb_pid=$!
   pids+=("$xvfb_pid")
   for _ in $(seq 100); do

@@ -393,3 +393,43 @@ TEST_F(GridDrawingTest, AHandlerClearingTheColumnsMidPaintEndsThePaintQuietly)
     for (size_t i = 2; i < askedColumns.size(); ++i)
         EXPECT_LT(askedColumns[i], Columns()->Count()) << "asked about a column that is gone";
 }
+
+// What reaches the display after a cursor move: the rows the grid repainted and its scroll bar,
+// never the window.
+TEST_F(GridDrawingTest, CursorMovesPresentOnlyTheRowsTheyRepaint)
+{
+    AddColumns(3);
+    Records = 100'000;
+    ShowGrid();
+    Grid->SetFocus();
+    Settle();
+    // The form's window buffer holds the grid's window at offset o, its client area at co.
+    TRect formWindow, gridWindow, gridClient;
+    GetWindowRect(Form->Handle(), formWindow);
+    GetWindowRect(Grid->Handle(), gridWindow);
+    GetClientRectInWindow(Grid->Handle(), gridClient);
+    const TPoint o{gridWindow.Left - formWindow.Left, gridWindow.Top - formWindow.Top};
+    const TPoint co{o.X + gridClient.Left, o.Y + gridClient.Top};
+    const TRect scrollBar{co.X + gridClient.Width(), co.Y, o.X + gridWindow.Width(), co.Y + gridClient.Height()};
+    // Grid row ARow with the lines around it.
+    auto band = [&](int ARow) {
+        const TRect cell = Grid->CellRect(1, ARow);
+        return TRect{co.X, co.Y + cell.Top - 1, co.X + gridClient.Width(), co.Y + cell.Bottom + 1};
+    };
+    for (const WORD key : {VK_RIGHT, VK_DOWN, VK_DOWN, VK_LEFT, VK_UP}) {
+        SCOPED_TRACE(key);
+        const int before = Grid->Row();
+        Session.Backend().TakePresented(1);
+        Session.Input.PressKey(key);
+        Settle();
+        TRegion presented = Session.Backend().TakePresented(1);
+        EXPECT_FALSE(presented.IsEmpty());
+        TRegion allowed(band(before));
+        allowed.Union(band(Grid->Row()));
+        allowed.Union(scrollBar);
+        presented.Subtract(allowed);
+        EXPECT_TRUE(presented.IsEmpty()) << "presented beyond the changed rows: " << presented.Bounds().Left << ","
+                                         << presented.Bounds().Top << " to " << presented.Bounds().Right << ","
+                                         << presented.Bounds().Bottom;
+    }
+}

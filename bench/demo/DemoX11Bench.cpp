@@ -1,0 +1,104 @@
+// The demo form over 1,000,000 records in a real X window through the X11 back end, presented
+// through MIT-SHM (argument 1) or XPutImage (argument 0): a full paint, a one-row scroll (Down on
+// the last visible row) and Ctrl+End, each timed until the display has shown the frame. Without a
+// display each benchmark is skipped with a message; run it under xvfb-run.
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <memory>
+
+#include "apps/zelgrid-demo/DemoForm.h"
+#include "host/windows/Paint.h"
+#include "host/windows/ScriptedBackend.h"
+#include "host/windows/WindowSystem.h"
+#include "host/windows/X11Backend.h"
+
+namespace {
+
+TDemoTable& MillionRecords()
+{
+    static TDemoTable table = TDemoTable::Generated(1'000'000);
+    return table;
+}
+
+// The demo form shown on the display, with its keyboard scripted.
+struct TDemoOnDisplay {
+    TScriptedBackend* Script = nullptr;
+    std::unique_ptr<TWindowSystem> System;
+    std::unique_ptr<TDemoForm> Form;
+
+    ~TDemoOnDisplay()
+    {
+        Form.reset();
+        System.reset();
+    }
+};
+
+std::unique_ptr<TDemoOnDisplay> Open(benchmark::State& State)
+{
+    const bool shm = State.range(0) != 0;
+    if (shm) unsetenv("ZEL_X11_NO_SHM");
+    else setenv("ZEL_X11_NO_SHM", "1", 1);
+    auto x11 = CreateX11Backend();
+    if (!x11) {
+        State.SkipWithError("no X display (DISPLAY unset or unreachable): run under xvfb-run");
+        return nullptr;
+    }
+    if (shm && !X11PresentsThroughShm(*x11)) {
+        State.SkipWithError("the display offers no MIT-SHM");
+        return nullptr;
+    }
+    auto demo = std::make_unique<TDemoOnDisplay>();
+    auto script = std::make_unique<TScriptedBackend>(std::move(x11));
+    demo->Script = script.get();
+    demo->System = std::make_unique<TWindowSystem>(std::move(script));
+    demo->Form = std::make_unique<TDemoForm>(nullptr, MillionRecords());
+    demo->Form->Show();
+    demo->Script->Settle();
+    State.SetLabel(shm ? "MIT-SHM" : "XPutImage");
+    return demo;
+}
+
+void BM_X11DemoFullPaint(benchmark::State& State)
+{
+    auto demo = Open(State);
+    if (!demo) return;
+    const HWND form = demo->Form->Handle();
+    for (auto _ : State) {
+        RedrawWindow(form, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+        demo->Script->Settle();
+    }
+}
+BENCHMARK(BM_X11DemoFullPaint)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
+
+void BM_X11DemoScrollOneRow(benchmark::State& State)
+{
+    auto demo = Open(State);
+    if (!demo) return;
+    TZelGrid* grid = demo->Form->Grid();
+    // To the last visible row; each Down from there scrolls by one row.
+    for (int i = 0; i < grid->VisibleRowCount(); ++i) demo->Script->PressKey(VK_DOWN);
+    demo->Script->Settle();
+    for (auto _ : State) {
+        demo->Script->PressKey(VK_DOWN);
+        demo->Script->Settle();
+    }
+}
+BENCHMARK(BM_X11DemoScrollOneRow)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
+
+void BM_X11DemoCtrlEnd(benchmark::State& State)
+{
+    auto demo = Open(State);
+    if (!demo) return;
+    for (auto _ : State) {
+        State.PauseTiming();
+        demo->Script->PressKey(VK_HOME, true);
+        demo->Script->Settle();
+        State.ResumeTiming();
+        demo->Script->PressKey(VK_END, true);
+        demo->Script->Settle();
+    }
+}
+BENCHMARK(BM_X11DemoCtrlEnd)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
+
+} // namespace
