@@ -172,6 +172,9 @@ int main(int argc, char** argv)
         std::cerr << "e2e-present: no DISPLAY\n";
         return 2;
     }
+    // An X server resets when its last client leaves and refuses connections meanwhile: this
+    // connection stays open between the two windows.
+    const auto keeper = CreateX11Backend();
     TDemoTable table = TDemoTable::Generated(rows);
     const bool shm = CheckMode(true, table, out);
     const bool put = CheckMode(false, table, out);

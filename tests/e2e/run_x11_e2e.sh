@@ -11,9 +11,7 @@ set -euo pipefail
 demo=$1
 present=$2
 source "$(dirname "$0")/xvfb_session.sh"
-# No reset when the last client leaves: the keyboard layout set below must stay, and a program
-# connecting during a reset would find no display.
-start_xvfb 1024x768x24 -noreset
+start_xvfb 1024x768x24
 "$present" --out "$work" || fail "the X window does not show what was presented"
 
 # A layout with a dead acute and the euro sign, so that both keys are on the keyboard.

@@ -22,9 +22,10 @@ fail() {
 }
 
 # Xvfb tells the display number it picked, so that parallel runs never collide; its process id
-# is left in "xvfb_pid". Arguments after the screen size go to Xvfb.
+# is left in "xvfb_pid". It does not reset when its last client leaves: a program started during
+# a reset would find no display, and the keyboard layout a script set would be lost.
 start_xvfb() {
-  Xvfb -displayfd 3 -screen 0 "$1" -nolisten tcp "${@:2}" 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+  Xvfb -displayfd 3 -screen 0 "$1" -nolisten tcp -noreset 3>"$work/display" >"$work/xvfb.log" 2>&1 &
   xvfb_pid=$!
   pids+=("$xvfb_pid")
   for _ in $(seq 100); do
