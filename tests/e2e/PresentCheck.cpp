@@ -20,18 +20,9 @@
 #include "host/windows/WindowSystem.h"
 #include "host/windows/X11Backend.h"
 
-// Last: Xlib's macros (KeyPress, ...) would clash with the names of the headers above.
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
+#include "tests/e2e/XCapture.h"
 
 namespace {
-
-unsigned Channel(unsigned long Pixel, unsigned long Mask)
-{
-    int shift = 0;
-    while (Mask && !((Mask >> shift) & 1)) ++shift;
-    return Mask ? static_cast<unsigned>(((Pixel & Mask) >> shift) * 255 / (Mask >> shift)) : 0;
-}
 
 // The top-level window named Title, or 0.
 Window FindWindow(Display* D, const std::string& Title)
@@ -56,22 +47,8 @@ std::unique_ptr<TBitmap> CaptureX(const std::string& Title)
 {
     Display* d = XOpenDisplay(nullptr);
     if (!d) return nullptr;
-    XWindowAttributes a;
-    const Window W = FindWindow(d, Title);
-    XImage* img = W && XGetWindowAttributes(d, W, &a)
-                      ? XGetImage(d, W, 0, 0, static_cast<unsigned>(a.width), static_cast<unsigned>(a.height), AllPlanes, ZPixmap)
-                      : nullptr;
-    std::unique_ptr<TBitmap> bmp;
-    if (img) {
-        bmp = std::make_unique<TBitmap>(a.width, a.height);
-        for (int y = 0; y < a.height; ++y)
-            for (int x = 0; x < a.width; ++x) {
-                const unsigned long p = XGetPixel(img, x, y);
-                bmp->SetPixel(x, y, 0xFF000000u | Channel(p, img->red_mask) << 16 | Channel(p, img->green_mask) << 8 |
-                                        Channel(p, img->blue_mask));
-            }
-        XDestroyImage(img);
-    }
+    const Window w = FindWindow(d, Title);
+    auto bmp = w ? CaptureXWindow(d, w) : nullptr;
     XCloseDisplay(d);
     return bmp;
 }
