@@ -78,7 +78,10 @@ void TOutlineTreeView::KeyDown(WORD& Key, TShiftState Shift)
 
 void TOutlineTreeView::WMGetDlgCode(TWMGetDlgCode& Message)
 {
-    Message.SetResult(DLGC_WANTARROWS | DLGC_WANTCHARS | (CanEdit() ? DLGC_WANTALLKEYS : 0));
+    // Enter edits, Escape ends an edit; Tab and an idle Escape stay with the dialog.
+    const WPARAM key = Message.Message.WParam;
+    const bool wants = (key == VK_RETURN && CanEdit()) || (key == VK_ESCAPE && EditorMode());
+    Message.SetResult(DLGC_WANTARROWS | DLGC_WANTCHARS | (wants ? DLGC_WANTALLKEYS : 0));
 }
 
 void TOutlineTreeView::WMChar(TWMKey& Message)
@@ -107,7 +110,11 @@ void TOutlineTreeView::MouseDown(TMouseButton Button, TShiftState Shift, int X, 
     if (!Focused() && CanFocus()) SetFocus();
     if (!alive) return;
     TCustomControl::MouseDown(Button, Shift, X, Y);
+    // The second press of a double click comes after DblClick, which may have opened the editor.
     if (!alive || Shift.Contains(ssDouble)) return;
+    // A press on the tree ends an edit in progress.
+    HideEditor(true);
+    if (!alive) return;
     FDownPos = {X, Y};
     if (Button == mbLeft && OverDivider(X)) {
         FSizing = true;

@@ -179,6 +179,20 @@ TEST_F(TreeTest, EditingSession)
     EXPECT_EQ(actions, (std::vector<std::string>{"button Font", "validate Font=Serif;10;clRed", "button Font",
                                                  "validate Font=Serif;10;clRed"}));
 
+    // Tab leaves the tree for the next control; the edit ends with the focus.
+    auto* next = new TOutlineTreeView(Form);
+    next->SetBounds(390, 0, 20, 20);
+    next->SetParent(Form);
+    Tree->SetSelected(width);
+    Session.Input.PressKey(VK_F2);
+    Session.Input.TypeText("33");
+    Session.Input.PressKey(VK_TAB);
+    EXPECT_TRUE(next->Focused());
+    EXPECT_FALSE(Tree->Editor()->IsShown());
+    EXPECT_EQ(Values[width], "33");
+    Tree->SetFocus();
+    TakeLog();
+
     // Layout and column rows are read-only: nothing opens.
     Session.Input.PressKey(VK_ESCAPE);
     Tree->SetSelected(Column0);
