@@ -26,8 +26,11 @@ TOutlineTreeView::TOutlineTreeView(TComponent* AOwner)
 
 TOutlineTreeView::~TOutlineTreeView()
 {
-    // The editor is a component of this control and goes with it; the nodes go first, silently.
+    // The editor goes first, while this is still whole, with no edit left to validate; then the
+    // nodes, silently.
     FEditNode = nullptr;
+    delete FEditor;
+    FEditor = nullptr;
     FItems.reset();
 }
 

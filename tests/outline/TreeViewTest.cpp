@@ -2,6 +2,8 @@
 // changing the nodes under a selection or an edit.
 #include "TreeFixture.h"
 
+#include <utility>
+
 #include "host/core/ObjectWatch.h"
 #include "host/windows/ScrollBar.h"
 
@@ -250,8 +252,9 @@ TEST_F(TreeTest, HandlersMayFreeTheTree)
     Session.Input.TypeText("1");
     TObjectWatch alive(Tree);
     Tree->OnValidateNodeData = [this](TTreeNode*, const std::string&) {
-        delete Form;
-        Form = nullptr;
+        // The handler goes with the tree: nothing of it is touched after the delete.
+        TForm* form = std::exchange(Form, nullptr);
+        delete form;
     };
     Session.Input.PressKey(VK_RETURN);
     EXPECT_FALSE(alive);
@@ -263,8 +266,9 @@ TEST_F(TreeTest, HandlersMayFreeTheTree)
     Tree->SetParent(Form);
     Tree->Items()->Add(nullptr, "a");
     Tree->OnGetNodeData = [this](TTreeNode*, std::string&, bool&, int&) {
-        delete Form;
-        Form = nullptr;
+        // The handler goes with the tree: nothing of it is touched after the delete.
+        TForm* form = std::exchange(Form, nullptr);
+        delete form;
     };
     Form->Show();
     ProcessMessages();
