@@ -2,9 +2,11 @@
 #include "outline/OutlineTreeView.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "host/core/ObjectWatch.h"
 #include "host/windows/MessageQueue.h"
+#include "host/windows/Paint.h"
 #include "host/windows/ScrollBar.h"
 #include "outline/OutInplaceEdit.h"
 
@@ -196,10 +198,18 @@ void TOutlineTreeView::SetTopRow(int Value)
     EnsureRows();
     Value = std::clamp(Value, 0, MaxTopRow());
     if (Value == FTopRow) return;
+    const int delta = Value - FTopRow;
     FTopRow = Value;
     PlaceEditor();
     UpdateScrollBar();
-    Invalidate();
+    if (!HandleAllocated()) return;
+    // A short way moves the rows already painted; only the rows uncovered are painted again.
+    if (std::abs(delta) >= VisibleRowCount()) {
+        Invalidate();
+        return;
+    }
+    const TRect rows{0, HeaderBottom(), ClientWidth(), ClientHeight()};
+    ScrollWindowEx(WindowHandle(), 0, -delta * RowHeight(), &rows, &rows, nullptr, nullptr, SW_INVALIDATE);
 }
 
 TTreeNode* TOutlineTreeView::GetNodeAt(int X, int Y)

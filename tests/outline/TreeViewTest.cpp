@@ -87,8 +87,17 @@ TEST_F(TreeTest, MouseSession)
     Layout1->Expand(false);
     ProcessMessages();
     EXPECT_EQ(Tree->TopRow(), 0);
+    // Scrolling moves the rows painted: a paint asks only for the values of the rows uncovered.
+    int asked = 0;
+    Tree->OnGetNodeData = [&](TTreeNode* Node, std::string& Text, bool&, int&) {
+        ++asked;
+        Text = Values[Node];
+    };
     Session.Input.Wheel(TW(), {100, 100}, -WHEEL_DELTA);
+    ProcessMessages();
     EXPECT_EQ(Tree->TopRow(), 3);
+    EXPECT_GE(asked, 3);
+    EXPECT_LE(asked, 5) << "of " << Tree->VisibleRowCount() << " rows shown";
     const TScrollBarParts bar = GetScrollBarParts(TW(), SB_VERT);
     ASSERT_FALSE(bar.ArrowDown.IsEmpty());
     Session.Input.ClickInWindow(TW(), {bar.ArrowDown.Left + 4, bar.ArrowDown.Top + 4});
@@ -180,6 +189,15 @@ TEST_F(TreeTest, EditingSession)
         if (entry.rfind("button", 0) == 0 || entry.rfind("validate", 0) == 0) actions.push_back(entry);
     EXPECT_EQ(actions, (std::vector<std::string>{"button Font", "validate Font=Serif;10;clRed", "button Font",
                                                  "validate Font=Serif;10;clRed"}));
+
+    // A press on the tree, even on the edited row's caption, ends the edit.
+    Session.Input.PressKey(VK_ESCAPE);
+    Tree->SetSelected(width);
+    Session.Input.PressKey(VK_F2);
+    Session.Input.TypeText("44");
+    Session.Input.Click(TW(), CaptionPoint(width));
+    EXPECT_FALSE(Tree->Editor()->IsShown());
+    EXPECT_EQ(Values[width], "44");
 
     // Tab leaves the tree for the next control; the edit ends with the focus.
     auto* next = new TOutlineTreeView(Form);
