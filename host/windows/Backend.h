@@ -83,6 +83,13 @@ public:
     {
         (void)Surface; (void)Buffer; (void)Area;
     }
+    // Moves pixels the display already shows: Dest (surface coordinates) takes the pixels of the
+    // same size at From. False when the back end cannot; then Dest is presented instead.
+    virtual bool MoveSurfaceRect(TSurfaceId Surface, const TRect& Dest, TPoint From)
+    {
+        (void)Surface; (void)Dest; (void)From;
+        return false;
+    }
     // Sends what was presented to the display.
     virtual void Flush() {}
     // Waits until the display has shown everything presented so far.

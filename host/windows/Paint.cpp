@@ -156,6 +156,18 @@ void TWindowManager::MarkDirty(TWindowRec* TopW, const TRegion& BufferRegion)
     if (TopW) TopW->Dirty.Union(BufferRegion);
 }
 
+void TWindowManager::MarkMoved(TWindowRec* TopW, const TRect& Dest, int DX, int DY)
+{
+    if (!TopW->SurfaceShown || !FBackend.MoveSurfaceRect(TopW->Surface, Dest, {Dest.Left - DX, Dest.Top - DY})) {
+        MarkDirty(TopW, TRegion(Dest));
+        return;
+    }
+    TRegion stale = TopW->Dirty;
+    stale.Offset(DX, DY);
+    stale.Intersect(Dest);
+    MarkDirty(TopW, stale);
+}
+
 void TWindowManager::Present()
 {
     bool any = false;
@@ -303,9 +315,7 @@ int TWindowManager::ScrollWindowEx(HWND Wnd, int DX, int DY, const TRect* Scroll
         } else {
             for (int y = d.Bottom; y-- > d.Top;) std::memmove(buf.ScanLine(y) + d.Left, buf.ScanLine(y - DY) + d.Left - DX, width);
         }
-        TRegion dirty = moved;
-        dirty.Offset(co.X, co.Y);
-        MarkDirty(top, dirty);
+        MarkMoved(top, d, DX, DY);
     } else if (!moved.IsEmpty() && (DX || DY) && top->Buffer) {
         // Copy through a snapshot of the source, so that overlapping moves read unmoved pixels.
         TRegion source = moved;

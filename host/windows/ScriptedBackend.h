@@ -47,6 +47,10 @@ public:
     {
         FDisplay->Present(Surface, Buffer, Area);
     }
+    bool MoveSurfaceRect(TSurfaceId Surface, const TRect& Dest, TPoint From) override
+    {
+        return FDisplay->MoveSurfaceRect(Surface, Dest, From);
+    }
     void Flush() override { FDisplay->Flush(); }
     void Sync() override { FDisplay->Sync(); }
     bool PollInput(TInputEvent& Event) override

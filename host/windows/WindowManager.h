@@ -237,6 +237,9 @@ private:
     bool PeekTimer(TMsg& Msg, HWND Filter, UINT Remove);
     void SendNCPaint(HWND Wnd);
     void MarkDirty(TWindowRec* W, const TRegion& BufferRegion);
+    // Pixels of the top-level buffer moved by (DX, DY) into Dest: the display moves its own copy
+    // when it can, and only what it showed stale is presented again.
+    void MarkMoved(TWindowRec* TopW, const TRect& Dest, int DX, int DY);
     void ShowChanged(TWindowRec* W, bool Visible);
     void TopShown(TWindowRec* W, bool Visible, bool Activate);
     void CollectTabStops(TWindowRec* W, std::vector<HWND>& Out, bool TabStopsOnly) const;

@@ -25,6 +25,7 @@
 #include <X11/keysym.h>
 
 #include "host/graphics/Bitmap.h"
+#include "host/graphics/Region.h"
 #include "host/graphics/TextCodec.h"
 #include "host/windows/Messages.h"
 #include "host/windows/X11Shm.h"
@@ -373,6 +374,20 @@ public:
         XDestroyImage(img);
     }
 
+    // The server copies within the window; what it cannot (a part hidden by another window or
+    // off the screen) comes back as GraphicsExpose and is presented from the buffer. The move is
+    // remembered until the server is known to have done it: an exposure from before it lost
+    // pixels that the copy then carried along (see Exposed).
+    bool MoveSurfaceRect(TSurfaceId Surface, const TRect& Dest, TPoint From) override
+    {
+        TX11Surface* s = Get(Surface);
+        if (!s || !s->Mapped || Dest.IsEmpty()) return false;
+        FMoves.push_back({NextRequest(FDisplay), Surface, Dest, {Dest.Left - From.X, Dest.Top - From.Y}});
+        XCopyArea(FDisplay, s->Win, s->Win, s->Gc, From.X, From.Y, static_cast<unsigned>(Dest.Width()),
+                  static_cast<unsigned>(Dest.Height()), Dest.Left, Dest.Top);
+        return true;
+    }
+
     void Flush() override
     {
         XFlush(FDisplay);
@@ -493,6 +508,28 @@ private:
 
     void Push(TInputEvent E) { FPending.push_back(E); }
 
+    // Area of the surface must be shown again. The moves the server did after the exposure
+    // (their request came later than the event's serial) carried the lost pixels along: where
+    // they went must be shown again too.
+    void Exposed(TSurfaceId Id, unsigned long Serial, const TRect& Area)
+    {
+        TRegion lost(Area);
+        for (const TMove& m : FMoves) {
+            if (m.Surface != Id || m.Serial <= Serial) continue;
+            TRegion carried = lost;
+            carried.Offset(m.Offset.X, m.Offset.Y);
+            carried.Intersect(m.Dest);
+            lost.Union(carried);
+        }
+        TInputEvent ev;
+        ev.Kind = ieExpose;
+        ev.Surface = Id;
+        for (const TRect& r : lost) {
+            ev.Area = r;
+            Push(ev);
+        }
+    }
+
     Atom ClipAtom(const char* Name) { return XInternAtom(FDisplay, Name, False); }
 
     Window ClipWindow()
@@ -540,6 +577,9 @@ private:
             XRefreshKeyboardMapping(&E.xmapping);
             return;
         }
+        // Events come in the order the server made them: moves it had done before this event
+        // need no more care.
+        while (!FMoves.empty() && FMoves.front().Serial <= E.xany.serial) FMoves.pop_front();
         const TSurfaceId id = IdOf(E.xany.window);
         if (!id) return;
         TInputEvent ev;
@@ -620,10 +660,13 @@ private:
             Push(ev);
             break;
         case Expose:
-            ev.Kind = ieExpose;
-            ev.Area = {E.xexpose.x, E.xexpose.y, E.xexpose.x + E.xexpose.width, E.xexpose.y + E.xexpose.height};
-            Push(ev);
+            Exposed(id, E.xany.serial, {E.xexpose.x, E.xexpose.y, E.xexpose.x + E.xexpose.width, E.xexpose.y + E.xexpose.height});
             break;
+        case GraphicsExpose: {
+            const XGraphicsExposeEvent& g = E.xgraphicsexpose;
+            Exposed(id, E.xany.serial, {g.x, g.y, g.x + g.width, g.y + g.height});
+            break;
+        }
         case MapNotify:
             if (TX11Surface* s = Get(id)) {
                 s->Mapped = true;
@@ -687,6 +730,14 @@ private:
     std::map<TSurfaceId, TX11Surface> FSurfaces;
     std::map<Window, TSurfaceId> FByWindow;
     std::deque<TInputEvent> FPending;
+    // Moves within surfaces the server may not have done yet, in request order.
+    struct TMove {
+        unsigned long Serial;
+        TSurfaceId Surface;
+        TRect Dest;
+        TPoint Offset;
+    };
+    std::deque<TMove> FMoves;
     TSurfaceId FLastId = 0;
     bool FDown[256] = {};
 };

@@ -1,12 +1,13 @@
 // e2e-present: the demo form in a real X window, presented once through MIT-SHM and once through
-// XPutImage. After a session of moves, scrolls and jumps, each sent as damaged rectangles only,
-// the X window must show exactly the back buffer in both modes, so the two agree with each other.
+// XPutImage. Through a session of scrolls (also under another window), moves and jumps, each sent
+// as damaged rectangles or moved by the display, the X window must show exactly the back buffer
+// in both modes, so the two agree with each other.
 //
 //   e2e-present [--rows N] [--out DIR]
 //   e2e-present --close ID     asks window ID to close (WM_DELETE_WINDOW), as a window manager does
 //
 // Exit code 0 when identical, 1 when not (or when the display offers no MIT-SHM), 2 on bad
-// arguments or no display. DIR receives shm.png, putimage.png and buffer.png.
+// arguments or no display. On a difference DIR receives shown.png and buffer.png.
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
@@ -62,7 +63,27 @@ long Differences(const TBitmap& A, const TBitmap& B)
     return n;
 }
 
-// Runs the session in a new window; true when the display shows the back buffer exactly.
+// Whether the window named Title shows exactly Form's back buffer; Step names the moment.
+bool ShowsBuffer(const std::string& Title, TDemoForm& Form, const std::string& Step, const std::string& Out)
+{
+    auto shown = CaptureX(Title);
+    auto buffer = CaptureWindow(Form.Handle());
+    if (!shown) {
+        std::cerr << "e2e-present: cannot read the window back (" << Title << ")\n";
+        return false;
+    }
+    const long n = Differences(*shown, *buffer);
+    if (n == 0) return true;
+    shown->SaveToPNG(Out + "/shown.png");
+    buffer->SaveToPNG(Out + "/buffer.png");
+    std::cerr << "e2e-present: " << Title << ", " << Step << ": the window shows "
+              << (n < 0 ? "another size" : std::to_string(n) + " pixels") << " unlike the back buffer (see " << Out
+              << "/shown.png)\n";
+    return false;
+}
+
+// Runs the session in a new window; true when the display shows the back buffer exactly at
+// each step.
 bool CheckMode(bool Shm, TDemoTable& Table, const std::string& Out)
 {
     const char* mode = Shm ? "MIT-SHM" : "XPutImage";
@@ -83,8 +104,27 @@ bool CheckMode(bool Shm, TDemoTable& Table, const std::string& Out)
     form->SetCaption(title);
     form->Show();
     script.Settle();
-    // Small damages: the cursor moves a cell; scrolls move pixels and paint a row; jumps repaint.
-    for (int i = 0; i < 30; ++i) script.PressKey(VK_DOWN);
+    // Scrolls by a row, each shown before the next key: the display moves its pixels and is sent
+    // the new row.
+    for (int i = 0; i < 30; ++i) {
+        script.PressKey(VK_DOWN);
+        script.Settle();
+    }
+    if (!ShowsBuffer(title, *form, "rows scrolled", Out)) return false;
+    // Scrolls under another window: what the display cannot move comes back as an exposure.
+    {
+        TForm cover(nullptr);
+        cover.SetBounds(120, 200, 300, 120);
+        cover.Show();
+        script.Settle();
+        for (int i = 0; i < 5; ++i) {
+            SendMessage(form->Grid()->Handle(), WM_KEYDOWN, VK_DOWN, 0);
+            script.Settle();
+        }
+    }
+    script.Settle();
+    if (!ShowsBuffer(title, *form, "rows scrolled under another window", Out)) return false;
+    // A cell, a page, the end, a layout switch and the top: small damages and whole repaints.
     script.PressKey(VK_RIGHT);
     script.PressKey(VK_NEXT);
     script.PressKey(VK_END, true);
@@ -93,22 +133,8 @@ bool CheckMode(bool Shm, TDemoTable& Table, const std::string& Out)
     script.PressKey(VK_HOME, true);
     script.PressKey(VK_DOWN);
     script.Settle();
-    auto shown = CaptureX(title);
-    auto buffer = CaptureWindow(form->Handle());
-    if (!shown) {
-        std::cerr << "e2e-present: cannot read the window back (" << mode << ")\n";
-        return false;
-    }
-    shown->SaveToPNG(Out + (Shm ? "/shm.png" : "/putimage.png"));
-    buffer->SaveToPNG(Out + "/buffer.png");
-    const long n = Differences(*shown, *buffer);
-    if (n != 0) {
-        std::cerr << "e2e-present: through " << mode << " the window shows " << (n < 0 ? "another size" : std::to_string(n) + " pixels")
-                  << " unlike the back buffer\n";
-        return false;
-    }
-    std::cout << "e2e-present: through " << mode << " the window shows the back buffer exactly (" << shown->Width() << " x "
-              << shown->Height() << ")\n";
+    if (!ShowsBuffer(title, *form, "cursor moves and jumps", Out)) return false;
+    std::cout << "e2e-present: through " << mode << " the window showed its back buffer exactly at each step\n";
     return true;
 }
 
