@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cstring>
+#include <vector>
 
 #include "host/graphics/TextCodec.h"
 #include "host/windows/WindowManager.h"
@@ -15,13 +16,44 @@ TSurfaceId THeadlessBackend::CreateSurface(const TSurfaceParams& Params)
 void THeadlessBackend::DestroySurface(TSurfaceId Surface)
 {
     FPresented.erase(Surface);
+    FShown.erase(Surface);
     std::erase_if(FInput, [Surface](const TInputEvent& e) { return e.Surface == Surface; });
 }
 
 void THeadlessBackend::Present(TSurfaceId Surface, const TBitmap& Buffer, const TRect& Area)
 {
-    (void)Buffer;
     FPresented[Surface].Union(Area);
+    if (!FMirror) return;
+    auto& shown = FShown[Surface];
+    if (!shown || shown->Width() != Buffer.Width() || shown->Height() != Buffer.Height())
+        shown = std::make_unique<TBitmap>(Buffer.Width(), Buffer.Height());
+    const TRect a = IntersectRect(Area, {0, 0, Buffer.Width(), Buffer.Height()});
+    for (int y = a.Top; y < a.Bottom; ++y)
+        std::memcpy(shown->ScanLine(y) + a.Left, Buffer.ScanLine(y) + a.Left, sizeof(TPixel) * static_cast<std::size_t>(a.Width()));
+}
+
+bool THeadlessBackend::MoveSurfaceRect(TSurfaceId Surface, const TRect& Dest, TPoint From)
+{
+    auto it = FShown.find(Surface);
+    if (!FMirror || it == FShown.end()) return false;
+    TBitmap& shown = *it->second;
+    const TRect bounds{0, 0, shown.Width(), shown.Height()};
+    const TRect source = Dest.Offset(From.X - Dest.Left, From.Y - Dest.Top);
+    if (IntersectRect(Dest, bounds) != Dest || IntersectRect(source, bounds) != source) return false;
+    // Through a copy of the source, as the source and the destination overlap.
+    const auto width = static_cast<std::size_t>(Dest.Width());
+    std::vector<TPixel> pixels(width * static_cast<std::size_t>(Dest.Height()));
+    for (int y = 0; y < Dest.Height(); ++y)
+        std::memcpy(&pixels[width * static_cast<std::size_t>(y)], shown.ScanLine(source.Top + y) + source.Left, sizeof(TPixel) * width);
+    for (int y = 0; y < Dest.Height(); ++y)
+        std::memcpy(shown.ScanLine(Dest.Top + y) + Dest.Left, &pixels[width * static_cast<std::size_t>(y)], sizeof(TPixel) * width);
+    return true;
+}
+
+const TBitmap* THeadlessBackend::Shown(TSurfaceId Surface) const
+{
+    auto it = FShown.find(Surface);
+    return it == FShown.end() ? nullptr : it->second.get();
 }
 
 TRegion THeadlessBackend::TakePresented(TSurfaceId Surface)

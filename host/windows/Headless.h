@@ -8,6 +8,7 @@
 #include <memory>
 #include <string_view>
 
+#include "host/graphics/Bitmap.h"
 #include "host/graphics/Region.h"
 #include "host/windows/Backend.h"
 #include "host/windows/Window.h"
@@ -30,12 +31,21 @@ public:
     void AdvanceTime(std::uint32_t Ms) { FClock += Ms; }
     // What the window system presented of a surface since the last call, then forgotten.
     TRegion TakePresented(TSurfaceId Surface);
+    // Keeps what a display would show of each surface: the presented areas and the moves of its
+    // own pixels, so that a test compares it with the window buffers. Off, moves are refused and
+    // presented instead.
+    void MirrorDisplay(bool Value) { FMirror = Value; }
+    bool MoveSurfaceRect(TSurfaceId Surface, const TRect& Dest, TPoint From) override;
+    // What the display shows of a surface (null when nothing was presented with the mirror on).
+    const TBitmap* Shown(TSurfaceId Surface) const;
 
 private:
     std::deque<TInputEvent> FInput;
     std::uint32_t FClock = 1000;
     TSurfaceId FLastSurface = 0;
     std::map<TSurfaceId, TRegion> FPresented;
+    bool FMirror = false;
+    std::map<TSurfaceId, std::unique_ptr<TBitmap>> FShown;
 };
 
 // Scripted input for the current window system's headless back end. Points are in the client

@@ -189,4 +189,49 @@ TEST_F(ScrollWindowTest, PresentsOnlyTheMovedAndRepaintedPixels)
     EXPECT_EQ(presented.Bounds(), half.Offset(o.X, o.Y));
 }
 
+
+TEST_F(ScrollWindowTest, ADisplayThatMovesItsOwnPixelsEndsShowingTheBuffer)
+{
+    THeadlessBackend& display = Session.Backend();
+    display.MirrorDisplay(true);
+    RedrawWindow(TopWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+    Settle();
+    auto differing = [&] {
+        const auto buffer = CaptureWindow(TopWnd);
+        const TBitmap* shown = display.Shown(1);
+        if (!shown || shown->Width() != buffer->Width() || shown->Height() != buffer->Height()) return -1;
+        int n = 0;
+        for (int y = 0; y < buffer->Height(); ++y)
+            for (int x = 0; x < buffer->Width(); ++x) n += shown->Pixel(x, y) != buffer->Pixel(x, y);
+        return n;
+    };
+    ASSERT_EQ(differing(), 0);
+    TPoint o{0, 0};
+    MapWindowPoints(DocWnd, TopWnd, &o, 1);
+
+    // A scroll: the display moves the pixels and is sent only the uncovered lines.
+    display.TakePresented(1);
+    ScrollLines(10);
+    Settle();
+    EXPECT_EQ(display.TakePresented(1), TRegion(TRect{0, 90, 200, 100}.Offset(o.X, o.Y)));
+    EXPECT_EQ(differing(), 0);
+
+    // Drawn outside a paint and not yet shown when the scroll comes: the display moves stale
+    // pixels, which are sent again at their new place.
+    {
+        TDCGuard dc(DocWnd, GetDC(DocWnd));
+        Fill(dc.DC()->Canvas(), {20, 40, 120, 60}, clRed);
+    }
+    ScrollLines(15);
+    Settle();
+    EXPECT_EQ(differing(), 0) << "drawn, then scrolled before it was shown";
+
+    // Several scrolls before one frame, back and forth.
+    ScrollLines(3);
+    ScrollLines(-30);
+    ScrollLines(7);
+    Settle();
+    EXPECT_EQ(differing(), 0) << "scrolled three times before one frame";
+}
+
 }
