@@ -1,48 +1,10 @@
 // The published properties of TZelGrid, in their streaming order and with their stream
-// defaults, and those of the control classes it inherits them from.
-#include "host/controls/Forms.h"
+// defaults; the control classes it inherits from register theirs in host/controls.
+#include "host/controls/ControlProperties.h"
 #include "zelgrid/ColumnProperties.h"
 #include "zelgrid/Zelgrid.h"
 
 namespace {
-
-void RegisterControlTypes(TPropertyRegistry& R)
-{
-    R.RegisterEnumeration("TAlign", {"alNone", "alTop", "alBottom", "alLeft", "alRight", "alClient"});
-    R.RegisterEnumeration("TBorderStyle", {"bsNone", "bsSingle"});
-    R.RegisterEnumeration("TDragMode", {"dmManual", "dmAutomatic"});
-    TTypeInfo cursor;
-    cursor.Kind = tkInteger;
-    cursor.Name = "TCursor";
-    cursor.OrdType = otSWord;
-    cursor.MinValue = -32768;
-    cursor.MaxValue = 32767;
-    R.RegisterType(std::move(cursor));
-    for (const char* name : {"TNotifyEvent", "TMouseEvent", "TKeyEvent", "TKeyPressEvent", "TDragDropEvent",
-                             "TDragOverEvent", "TStartDragEvent", "TEndDragEvent", "TMovedEvent"})
-        R.RegisterMethodType(name);
-}
-
-// The standard properties every control publishes; the rest are published by the classes that
-// choose to (TZelGrid below).
-void RegisterControls(TPropertyRegistry& R)
-{
-    R.RegisterClass<TControl>("TControl", "TComponent")
-        .Property("Tag", R.Type("Integer"), &TControl::Tag, &TControl::Tag)
-        .Default(0)
-        .Property("Left", R.Type("Integer"), &TControl::Left, &TControl::SetLeft)
-        .Property("Top", R.Type("Integer"), &TControl::Top, &TControl::SetTop)
-        .Property("Width", R.Type("Integer"), &TControl::Width, &TControl::SetWidth)
-        .Property("Height", R.Type("Integer"), &TControl::Height, &TControl::SetHeight)
-        .Property("Hint", R.Type("string"), &TControl::Hint, &TControl::SetHint)
-        .Stored([](const TControl& C) { return !C.Hint().empty(); });
-    R.RegisterClass<TWinControl>("TWinControl", "TControl");
-    R.RegisterClass<TCustomControl>("TCustomControl", "TWinControl");
-    R.RegisterClass<TCustomGrid>("TCustomGrid", "TCustomControl");
-    R.RegisterClass<TCustomForm>("TCustomForm", "TWinControl")
-        .Property("Caption", R.Type("string"), &TCustomForm::Caption, &TCustomForm::SetCaption);
-    R.RegisterClass<TForm>("TForm", "TCustomForm").Creatable();
-}
 
 void RegisterGridTypes(TPropertyRegistry& R)
 {
@@ -65,8 +27,7 @@ void RegisterZelGridProperties(TPropertyRegistry& R)
 {
     RegisterColumnModelProperties(R);
     if (R.FindClass("TZelGrid")) return;
-    RegisterControlTypes(R);
-    RegisterControls(R);
+    RegisterControlProperties(R);
     RegisterGridTypes(R);
 
     using G = TZelGrid;
@@ -107,6 +68,7 @@ void RegisterZelGridProperties(TPropertyRegistry& R)
         .Default(true)
         .Property("ParentShowHint", R.Type("Boolean"), &G::ParentShowHint, &G::SetParentShowHint)
         .Default(true)
+        .Property("PopupMenu", R.Type("TPopupMenu"), &G::PopupMenu, &G::SetPopupMenu)
         .Property("ReadOnly", R.Type("Boolean"), &G::ReadOnly, &G::ReadOnly)
         .Default(false)
         .Property("ShowHint", R.Type("Boolean"), &G::ShowHint, &G::SetShowHint)

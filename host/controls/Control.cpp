@@ -274,7 +274,10 @@ void TControl::WMRButtonDown(TWMMouse& Message)
 
 void TControl::WMRButtonUp(TWMMouse& Message)
 {
+    TObjectWatch alive(this);
     DoMouseUp(Message, mbRight);
+    if (!alive || !Enabled()) return;
+    DoContextPopup(ClientToScreen({Message.XPos(), Message.YPos()}));
 }
 
 void TControl::WMMouseMove(TWMMouse& Message)

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "host/controls/ControlTypes.h"
+#include "host/core/ObjectWatch.h"
 #include "host/core/Types.h"
 #include "host/graphics/Color.h"
 #include "host/graphics/Font.h"
@@ -80,8 +81,18 @@ public:
     void SetDragMode(TDragMode Value) { FDragMode = Value; }
     TCursor DragCursor() const { return FDragCursor; }
     void SetDragCursor(TCursor Value) { FDragCursor = Value; }
-    TPopupMenu* PopupMenu() const { return FPopupMenu; }
-    void SetPopupMenu(TPopupMenu* Value) { FPopupMenu = Value; }
+    // The menu a right click or the context-menu key opens; null once the menu is freed.
+    TPopupMenu* PopupMenu() const { return FPopupMenu.Get(); }
+    void SetPopupMenu(TPopupMenu* Value);
+    // Opens PopupMenu at a screen point (a right click, the context-menu key); false when the
+    // control has no menu that opens by itself.
+    virtual bool DoContextPopup(TPoint ScreenPos);
+    // The pointer shape over the control.
+    TCursor Cursor() const { return FCursor; }
+    void SetCursor(TCursor Value) { FCursor = Value; }
+    // The help topic of the control, 0 for its parent's.
+    int HelpContext() const { return FHelpContext; }
+    void SetHelpContext(int Value) { FHelpContext = Value; }
 
     // Repaints the control's area (or nothing when it cannot be shown).
     virtual void Invalidate();
@@ -173,7 +184,9 @@ private:
     bool FVisible = true;
     TDragMode FDragMode = dmManual;
     TCursor FDragCursor = crDrag;
-    TPopupMenu* FPopupMenu = nullptr;
+    TWatchedPtr<TPopupMenu> FPopupMenu;
+    TCursor FCursor = crDefault;
+    int FHelpContext = 0;
     bool FClicked = false;
     // The drag this control is the source of, while one runs.
     std::unique_ptr<TDragObject> FDrag;

@@ -16,6 +16,7 @@ constexpr UINT CM_PARENTSHOWHINTCHANGED = CM_FIRSTFREE + 0;
 
 enum TAlign : unsigned char { alNone, alTop, alBottom, alLeft, alRight, alClient };
 enum TBorderStyle : unsigned char { bsNone, bsSingle };
+enum TScrollStyle : unsigned char { ssNone, ssHorizontal, ssVertical, ssBoth };
 enum TDragMode : unsigned char { dmManual, dmAutomatic };
 enum TDragState : unsigned char { dsDragEnter, dsDragLeave, dsDragMove };
 

@@ -1,11 +1,15 @@
 #include "host/controls/Forms.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "host/controls/Application.h"
+#include "host/controls/Menus.h"
+#include "host/controls/StdCtrls.h"
 #include "host/core/Exceptions.h"
 #include "host/windows/Input.h"
 #include "host/windows/MessageQueue.h"
+#include "host/windows/WindowSystem.h"
 
 TCustomForm::TCustomForm(TComponent* AOwner) : TWinControl(AOwner)
 {
@@ -111,6 +115,12 @@ void TCustomForm::WMSetFocus(TWMSetFocus& Message)
 void TCustomForm::CMDialogKey(TCMDialogKey& Message)
 {
     const WORD key = Message.CharCode();
+    // Tab, the arrows, Enter and Escape belong to an open popup menu.
+    if (TPopupMenu* menu = TPopupMenu::Tracking()) {
+        menu->TrackKey(key);
+        Message.SetResult(1);
+        return;
+    }
     const TShiftState shift = Message.Shift();
     if (key == VK_TAB && !shift.Contains(ssCtrl) && !shift.Contains(ssAlt)) {
         SelectNext(FActiveControl, !shift.Contains(ssShift), true);
@@ -135,6 +145,42 @@ void TCustomForm::CMDialogKey(TCMDialogKey& Message)
     DefaultHandler(Message.Message);
 }
 
+namespace {
+
+// The first control below Parent, depth first, whose accelerator is Key and that acts on it.
+bool DialogCharIn(TWinControl* Parent, WORD Key)
+{
+    TObjectWatch alive(Parent);
+    for (int i = 0; alive && i < Parent->ControlCount(); ++i) {
+        TControl* control = Parent->Controls(i);
+        if (!control->Visible() || !control->Enabled()) continue;
+        if (auto* label = dynamic_cast<TLabel*>(control)) {
+            if (label->DialogChar(Key)) return true;
+        } else if (auto* button = dynamic_cast<TButton*>(control)) {
+            if (IsAccel(Key, button->Caption()) && button->CanFocus()) {
+                button->SetFocus();
+                if (alive && Parent->HasControl(button)) button->Click();
+                return true;
+            }
+        }
+        if (auto* win = dynamic_cast<TWinControl*>(control); win && DialogCharIn(win, Key)) return true;
+    }
+    return false;
+}
+
+} // namespace
+
+bool TCustomForm::IsShortCut(WORD Key, TShiftState Shift)
+{
+    TObjectWatch alive(this);
+    for (int i = 0; i < ComponentCount(); ++i)
+        if (auto* menu = dynamic_cast<TPopupMenu*>(Components(i)); menu && menu->IsShortCut(Key, Shift)) return true;
+    if (!alive) return true;
+    const bool accelKey = (Key >= 'A' && Key <= 'Z') || (Key >= '0' && Key <= '9');
+    if (!accelKey || !Shift.Contains(ssAlt) || Shift.Contains(ssCtrl)) return false;
+    return DialogCharIn(this, Key);
+}
+
 void TCustomForm::Dispatch(TMessage& Message)
 {
     if (Message.Msg == CM_RELEASE) {
@@ -151,6 +197,11 @@ void TCustomForm::CMVisibleChanged(TMessage&)
     // Every step runs handlers (WM_SIZE, activation, focus, OnShow) that may free the form.
     TObjectWatch alive(this);
     if (Visible()) {
+        if (FPosition == poScreenCenter) {
+            const TSize screen = TWindowSystem::Current().Backend().ScreenSize();
+            SetBounds(std::max(0, (screen.cx - Width()) / 2), std::max(0, (screen.cy - Height()) / 2), Width(), Height());
+            if (!alive) return;
+        }
         HandleNeeded();
         if (!alive) return;
         ShowWindow(WindowHandle(), SW_SHOW);

@@ -7,6 +7,11 @@
 #include "host/controls/WinControl.h"
 
 enum TCloseAction : unsigned char { caNone, caHide, caFree, caMinimize };
+enum TFormBorderStyle : unsigned char { bsNoneForm, bsSingleForm, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
+enum TBorderIcon : unsigned char { biSystemMenu, biMinimize, biMaximize, biHelp };
+using TBorderIcons = TSet<TBorderIcon, std::uint8_t>;
+enum TFormStyle : unsigned char { fsNormal, fsMDIChild, fsMDIForm, fsStayOnTop };
+enum TPosition : unsigned char { poDesigned, poDefault, poDefaultPosOnly, poDefaultSizeOnly, poScreenCenter };
 using TCloseEvent = std::function<void(TObject* Sender, TCloseAction& Action)>;
 using TCloseQueryEvent = std::function<void(TObject* Sender, bool& CanClose)>;
 
@@ -39,6 +44,28 @@ public:
     TModalResult ModalResult() const { return FModalResult; }
     void SetModalResult(TModalResult Value) { FModalResult = Value; }
     bool Modal() const { return FModal; }
+
+    // The form's OnKeyDown, OnKeyUp and OnKeyPress see every key before the focused control;
+    // a handler that clears the key keeps it from the control.
+    bool KeyPreview() const { return FKeyPreview; }
+    void SetKeyPreview(bool Value) { FKeyPreview = Value; }
+    // Looks for the key among the form's menu shortcuts and its controls' accelerators (Alt
+    // with the letter a caption marks) and runs what it finds; true when something took it.
+    virtual bool IsShortCut(WORD Key, TShiftState Shift);
+
+    // Sizes the form so that its client area gets this size.
+    void SetClientWidth(int Value) { SetWidth(Width() - ClientWidth() + Value); }
+    void SetClientHeight(int Value) { SetHeight(Height() - ClientHeight() + Value); }
+    // The frame the form's window gets (bsDialog and bsSingle: not sizeable).
+    TFormBorderStyle FormBorderStyle() const { return FFormBorderStyle; }
+    void SetFormBorderStyle(TFormBorderStyle Value) { FFormBorderStyle = Value; }
+    TBorderIcons BorderIcons() const { return FBorderIcons; }
+    void SetBorderIcons(TBorderIcons Value) { FBorderIcons = Value; }
+    TFormStyle FormStyle() const { return FFormStyle; }
+    void SetFormStyle(TFormStyle Value) { FFormStyle = Value; }
+    // poScreenCenter centres the form on the screen each time it is shown.
+    TPosition Position() const { return FPosition; }
+    void SetPosition(TPosition Value) { FPosition = Value; }
 
     TNotifyEvent OnShow;
     TNotifyEvent OnHide;
@@ -76,6 +103,11 @@ private:
     TWinControl* FFocusedControl = nullptr;
     TModalResult FModalResult = mrNone;
     bool FModal = false;
+    bool FKeyPreview = false;
+    TFormBorderStyle FFormBorderStyle = bsSizeable;
+    TBorderIcons FBorderIcons{biSystemMenu, biMinimize, biMaximize};
+    TFormStyle FFormStyle = fsNormal;
+    TPosition FPosition = poDesigned;
     // Where a modal loop wants the result if the form is freed while the loop runs.
     TModalResult* FModalExit = nullptr;
     // The form itself is destroying its window (DestroyWnd).

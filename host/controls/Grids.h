@@ -39,7 +39,6 @@ enum TGridState : unsigned char { gsNormal, gsSelecting, gsRowSizing, gsColSizin
 enum TGridScrollDirectionItem : unsigned char { sdLeft, sdRight, sdUp, sdDown };
 using TGridScrollDirection = TSet<TGridScrollDirectionItem, std::uint8_t>;
 
-enum TScrollStyle : unsigned char { ssNone, ssHorizontal, ssVertical, ssBoth };
 
 struct TGridCoord {
     int X = 0;

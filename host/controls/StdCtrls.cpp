@@ -1,5 +1,7 @@
 #include "host/controls/StdCtrls.h"
 
+#include <cctype>
+
 #include "host/controls/Forms.h"
 #include "host/core/ObjectWatch.h"
 
@@ -152,4 +154,113 @@ void DrawFocusRect(TCanvas& Canvas, const TRect& R, TColor Color)
         Canvas.SetPixel(R.Left, y, Color);
         Canvas.SetPixel(R.Right - 1, y, Color);
     }
+}
+
+// ----- TLabel -------------------------------------------------------------------------------
+
+bool IsAccel(WORD Key, const std::string& Caption)
+{
+    for (std::size_t i = 0; i + 1 < Caption.size(); ++i) {
+        if (Caption[i] != '&') continue;
+        // "&&" is a plain ampersand.
+        if (Caption[i + 1] == '&') {
+            ++i;
+            continue;
+        }
+        const unsigned char c = static_cast<unsigned char>(Caption[i + 1]);
+        return c < 0x80 && std::toupper(c) == Key;
+    }
+    return false;
+}
+
+TLabel::TLabel(TComponent* AOwner) : TCustomControl(AOwner)
+{
+    ControlStyle = {csOpaque, csClickEvents, csDoubleClicks};
+    SetBounds(0, 0, 65, 17);
+}
+
+unsigned TLabel::TextFlags() const
+{
+    static constexpr unsigned Alignments[] = {DT_LEFT, DT_RIGHT, DT_CENTER};
+    unsigned flags = Alignments[FAlignment] | DT_EXPANDTABS;
+    flags |= FWordWrap ? DT_WORDBREAK : DT_SINGLELINE;
+    if (!FShowAccelChar) flags |= DT_NOPREFIX;
+    return flags;
+}
+
+void TLabel::AdjustBounds()
+{
+    if (!FAutoSize || ComponentState.Contains(csLoading)) return;
+    TCanvas* canvas = Canvas();
+    canvas->SetFont(Font());
+    TRect r{0, 0, FWordWrap ? Width() : 0, 0};
+    const std::string text = Caption().empty() ? std::string(" ") : Caption();
+    canvas->DrawText(text, r, TextFlags() | DT_CALCRECT);
+    SetBounds(Left(), Top(), FWordWrap ? Width() : r.Width(), r.Height());
+}
+
+void TLabel::SetAlignment(TAlignment Value)
+{
+    FAlignment = Value;
+    Invalidate();
+}
+
+void TLabel::SetAutoSize(bool Value)
+{
+    FAutoSize = Value;
+    AdjustBounds();
+}
+
+void TLabel::SetWordWrap(bool Value)
+{
+    FWordWrap = Value;
+    AdjustBounds();
+    Invalidate();
+}
+
+void TLabel::SetShowAccelChar(bool Value)
+{
+    FShowAccelChar = Value;
+    AdjustBounds();
+    Invalidate();
+}
+
+bool TLabel::DialogChar(WORD Key)
+{
+    TWinControl* target = FocusControl();
+    if (!FShowAccelChar || !target || !Enabled() || !Showing() || !IsAccel(Key, Caption())) return false;
+    if (!target->CanFocus()) return false;
+    target->SetFocus();
+    return true;
+}
+
+void TLabel::Paint()
+{
+    TCanvas& canvas = *Canvas();
+    canvas.Brush()->SetColor(Color());
+    canvas.FillRect(ClientRect());
+    TRect r = ClientRect();
+    canvas.Brush()->SetStyle(bsClear);
+    canvas.SetTextColor(Enabled() ? Font()->Color() : clGrayText);
+    canvas.DrawText(Caption(), r, TextFlags());
+    canvas.Brush()->SetStyle(bsSolid);
+}
+
+void TLabel::CMTextChanged(TMessage& Message)
+{
+    TCustomControl::CMTextChanged(Message);
+    AdjustBounds();
+    Invalidate();
+}
+
+void TLabel::CMFontChanged(TMessage& Message)
+{
+    TCustomControl::CMFontChanged(Message);
+    AdjustBounds();
+}
+
+void TLabel::Loaded()
+{
+    TCustomControl::Loaded();
+    AdjustBounds();
 }

@@ -3,7 +3,11 @@
 // over it and on Space, and sets its form's ModalResult when it has one of its own. A Default
 // button answers Enter and a Cancel button answers Escape when the form's dialog keys reach it;
 // a focused button answers Enter itself.
+//
+// TLabel: a line of text that never takes the focus. An accelerator in its caption ("&Strings"
+// underlines S) gives the focus to its FocusControl when the user presses Alt with that key.
 #include "host/controls/WinControl.h"
+#include "host/core/ObjectWatch.h"
 
 class TButton : public TCustomControl {
 public:
@@ -43,6 +47,46 @@ private:
     bool FPressed = false;
     TModalResult FModalResult = mrNone;
 };
+
+class TLabel : public TCustomControl {
+public:
+    explicit TLabel(TComponent* AOwner);
+
+    TWinControl* FocusControl() const { return FFocusControl.Get(); }
+    void SetFocusControl(TWinControl* Value) { FFocusControl.Set(Value); }
+    TAlignment Alignment() const { return FAlignment; }
+    void SetAlignment(TAlignment Value);
+    // The label takes the size of its text whenever the caption or the font changes.
+    bool AutoSize() const { return FAutoSize; }
+    void SetAutoSize(bool Value);
+    bool WordWrap() const { return FWordWrap; }
+    void SetWordWrap(bool Value);
+    // '&' marks the accelerator ("&&" is a plain '&'); off, the caption shows as it is.
+    bool ShowAccelChar() const { return FShowAccelChar; }
+    void SetShowAccelChar(bool Value);
+
+    // Alt+Key matches the caption's accelerator: focuses FocusControl and answers true.
+    bool DialogChar(WORD Key);
+    void Loaded() override;
+
+protected:
+    void Paint() override;
+    void CMTextChanged(TMessage& Message) override;
+    void CMFontChanged(TMessage& Message) override;
+
+private:
+    unsigned TextFlags() const;
+    void AdjustBounds();
+
+    TWatchedPtr<TWinControl> FFocusControl;
+    TAlignment FAlignment = taLeftJustify;
+    bool FAutoSize = true;
+    bool FWordWrap = false;
+    bool FShowAccelChar = true;
+};
+
+// Whether Key (a virtual key code: a letter or digit) is the accelerator '&' marks in Caption.
+bool IsAccel(WORD Key, const std::string& Caption);
 
 // A one-pixel dotted frame just inside R, every other pixel in Color.
 void DrawFocusRect(TCanvas& Canvas, const TRect& R, TColor Color);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "host/controls/Forms.h"
+#include "host/controls/Menus.h"
 #include "host/core/Exceptions.h"
 #include "host/windows/Input.h"
 #include "host/windows/Paint.h"
@@ -389,9 +390,31 @@ void TWinControl::WMKillFocus(TWMKillFocus& Message)
 
 bool TWinControl::DoKeyDown(TWMKey& Message)
 {
-    if (ControlStyle.Contains(csNoStdEvents)) return false;
     WORD key = Message.CharCode();
-    KeyDown(key, Message.Shift());
+    // An open popup menu takes every key.
+    if (TPopupMenu* menu = TPopupMenu::Tracking()) return menu->TrackKey(key);
+    if (ControlStyle.Contains(csNoStdEvents)) return false;
+    const TShiftState shift = Message.Shift();
+    TObjectWatch alive(this);
+    // The form sees the key first (KeyPreview), then its shortcuts and accelerators are looked
+    // up; any of them may free this control.
+    if (TCustomForm* form = GetParentForm(this); form && form != this) {
+        TObjectWatch formAlive(form);
+        if (form->KeyPreview()) {
+            form->KeyDown(key, shift);
+            if (!alive || key == 0) return true;
+        }
+        if (formAlive && form->IsShortCut(key, shift)) return true;
+        if (!alive) return true;
+    } else if (form && form->IsShortCut(key, shift)) {
+        return true;
+    }
+    if (!alive) return true;
+    KeyDown(key, shift);
+    if (!alive) return true;
+    // The context-menu key and Shift+F10 open the control's menu under its top left corner.
+    const bool menuKey = (key == VK_APPS && shift.Empty()) || (key == VK_F10 && shift == TShiftState{ssShift});
+    if (menuKey && DoContextPopup(ClientToScreen({4, 4}))) return true;
     Message.SetCharCode(key);
     return key == 0;
 }
@@ -413,6 +436,10 @@ void TWinControl::WMKeyUp(TWMKey& Message)
     if (!ControlStyle.Contains(csNoStdEvents)) {
         TObjectWatch alive(this);
         WORD key = Message.CharCode();
+        if (TCustomForm* form = GetParentForm(this); form && form != this && form->KeyPreview()) {
+            form->KeyUp(key, Message.Shift());
+            if (!alive || key == 0) return;
+        }
         KeyUp(key, Message.Shift());
         Message.SetCharCode(key);
         if (key == 0 || !alive) return;
@@ -422,10 +449,16 @@ void TWinControl::WMKeyUp(TWMKey& Message)
 
 void TWinControl::WMChar(TWMKey& Message)
 {
+    // The keys of an open popup menu type nothing.
+    if (MenuTracking()) return;
     // Characters are 8-bit; anything beyond goes to the default processing untouched.
     if (!ControlStyle.Contains(csNoStdEvents) && Message.CharCode() <= 0xFF) {
         TObjectWatch alive(this);
         char key = static_cast<char>(Message.CharCode());
+        if (TCustomForm* form = GetParentForm(this); form && form != this && form->KeyPreview()) {
+            form->KeyPress(key);
+            if (!alive || key == 0) return;
+        }
         KeyPress(key);
         Message.SetCharCode(static_cast<unsigned char>(key));
         if (key == 0 || !alive) return;

@@ -55,3 +55,27 @@ private:
     T& FMember;
     T FOld;
 };
+
+// A reference to an object that does not own it and reads null once the object is freed (a
+// label's FocusControl, a control's PopupMenu).
+template <class T>
+class TWatchedPtr {
+public:
+    TWatchedPtr() = default;
+    TWatchedPtr(const TWatchedPtr&) = delete;
+    TWatchedPtr& operator=(const TWatchedPtr&) = delete;
+    ~TWatchedPtr() { delete FWatch; }
+
+    void Set(T* Value)
+    {
+        delete FWatch;
+        FWatch = nullptr;
+        FObject = Value;
+        if (Value) FWatch = new TObjectWatch(Value);
+    }
+    T* Get() const { return FWatch && FWatch->Alive() ? FObject : nullptr; }
+
+private:
+    T* FObject = nullptr;
+    TObjectWatch* FWatch = nullptr;
+};

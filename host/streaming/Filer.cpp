@@ -254,8 +254,15 @@ void TWriter::WriteProperty(TPersistent* Instance, const TPropInfo& Prop)
     if (!Prop.ShouldWrite(Instance)) return;
     if (type.Kind == tkClass) {
         TPersistent* object = Prop.GetObj(Instance);
-        // Component references are not streamed; owned components travel as children.
-        if (!object || dynamic_cast<TComponent*>(object)) return;
+        if (!object) return;
+        // A reference to another component travels as its name; the reader finds it again once
+        // the whole form is read. Owned components travel as children.
+        if (auto* component = dynamic_cast<TComponent*>(object)) {
+            if (component->Name().empty() || Prop.IsReadOnly()) return;
+            WritePropName(Prop.Name);
+            WriteIdent(component->Name());
+            return;
+        }
         if (auto* collection = dynamic_cast<TCollection*>(object)) {
             WritePropName(Prop.Name);
             WriteCollection(collection);
@@ -749,6 +756,15 @@ void TReader::ReadPropValue(TPersistent* Instance, const TPropInfo& Prop)
         return Prop.SetOrd(Instance, value);
     }
     case tkClass: {
+        // A component reference by name (or nil), bound once the whole form is read.
+        if (next == vaIdent || next == vaNil) {
+            if (Prop.IsReadOnly()) invalid();
+            const std::size_t at = FPos;
+            const std::string ident = ReadIdent();
+            if (ident == "nil") return Prop.SetObj(Instance, nullptr);
+            FFixups.push_back({Instance, &Prop, ident, at});
+            return;
+        }
         // Sub-objects are read through their getter; a form never replaces or clears them.
         auto* collection = dynamic_cast<TCollection*>(Prop.GetObj(Instance));
         if (!collection || next != vaCollection) invalid();
@@ -877,6 +893,38 @@ TComponent* TReader::ReadComponent(TComponent* Parent, TComponent* Existing, TCo
     return component;
 }
 
+namespace {
+
+// A component named Name among those Root owns, at any depth (a control read inside a panel
+// belongs to the panel).
+TComponent* FindOwnedComponent(TComponent* Root, const std::string& Name)
+{
+    if (TComponent* found = Root->FindComponent(Name)) return found;
+    for (int i = 0; i < Root->ComponentCount(); ++i)
+        if (TComponent* found = FindOwnedComponent(Root->Components(i), Name)) return found;
+    return nullptr;
+}
+
+} // namespace
+
+void TReader::ResolveFixups(TComponent* Root)
+{
+    std::vector<TFixup> fixups = std::move(FFixups);
+    FFixups.clear();
+    for (const TFixup& fixup : fixups) {
+        TComponent* target = SameText(Root->Name(), fixup.Name) ? Root : FindOwnedComponent(Root, fixup.Name);
+        FValuePos = fixup.Offset;
+        if (!target) Error("Component " + fixup.Name + " of property " + fixup.Prop->Name + " not found");
+        try {
+            fixup.Prop->SetObj(fixup.Instance, target);
+        } catch (const EReadError&) {
+            throw;
+        } catch (const std::exception& E) {
+            Error("Error reading property " + fixup.Prop->Name + ": " + E.what());
+        }
+    }
+}
+
 TComponent* TReader::ReadRootComponent(TComponent* Root, TComponent* Owner)
 {
     TComponent* result = nullptr;
@@ -887,6 +935,7 @@ TComponent* TReader::ReadRootComponent(TComponent* Root, TComponent* Owner)
             FValuePos = FPos;
             Error("Unexpected data after the form");
         }
+        ResolveFixups(result);
     } catch (...) {
         Rollback();
         // Newest first, so a child goes before the component that owns it.

@@ -226,6 +226,8 @@ private:
     void ReadEvent(TPersistent* Instance, const TPropInfo& Prop);
     void Need(std::size_t Count) const;
     void Rollback();
+    // Binds the component references read by name to the components of Root's form.
+    void ResolveFixups(TComponent* Root);
 
     std::string_view FData;
     std::size_t FPos = 0;
@@ -238,6 +240,14 @@ private:
     int FComponents = 0;
     std::vector<TReplaced> FReplaced;
     std::vector<TLoading> FLoading;
+    // A component reference waiting for the whole form: Prop of Instance names Name.
+    struct TFixup {
+        TPersistent* Instance;
+        const TPropInfo* Prop;
+        std::string Name;
+        std::size_t Offset;
+    };
+    std::vector<TFixup> FFixups;
     // The defined property the reader looks for while asking an object for its definitions.
     std::string FDefineName;
     bool FDefineFound = false;

@@ -34,14 +34,13 @@ TEST_F(GridProperties, PublishedInDeclarationOrder)
     const std::vector<std::string> expected{
         "Layout", "BlindedColor", "Blinded", "Flat", "StopOnNonVisibleCol", "Align", "BorderStyle", "Color", "Ctl3D",
         "DefaultDrawing", "DragCursor", "DragMode", "Enabled", "FixedColor", "Font", "Options", "ParentColor",
-        "ParentCtl3D", "ParentFont", "ParentShowHint", "ReadOnly", "ShowHint", "TabOrder", "TabStop", "TitleFont",
+        "ParentCtl3D", "ParentFont", "ParentShowHint", "PopupMenu", "ReadOnly", "ShowHint", "TabOrder", "TabStop", "TitleFont",
         "Visible", "OnColEnter", "OnColExit", "OnColumnMoved", "OnDrawDataCell", "OnDrawColumnCell", "OnMouseDown",
         "OnMouseUp", "OnLayoutChange", "OnGetDataCell", "OnValidateData", "OnColSized", "OnDblClick", "OnDragDrop",
         "OnDragOver", "OnEditButtonClick", "OnEndDrag", "OnEnter", "OnExit", "OnKeyDown", "OnKeyPress", "OnKeyUp",
         "OnStartDrag", "OnCopyCell", "OnPasteCell", "OnCopyRecord", "OnPasteRecord", "OnAppendRecord",
         "OnDeleteRecord", "OnGetRowCount", "OnSetDefaultValue", "OnGetSummary", "SelectedColor", "OnMouseEnter",
         "OnMouseLeave", "RowCount", "DataRowHeight", "TitleHeight", "LayoutIndex", "OnPrintGrid", "OnMoveToRow"};
-    // PopupMenu waits for the host's popup menus.
     EXPECT_EQ(OwnNames(), expected);
 }
 
