@@ -1,6 +1,7 @@
 // The published properties of TZelGrid, in their streaming order and with their stream
 // defaults; the control classes it inherits from register theirs in host/controls.
 #include "host/controls/ControlProperties.h"
+#include "host/controls/Menus.h"
 #include "zelgrid/ColumnProperties.h"
 #include "zelgrid/Zelgrid.h"
 

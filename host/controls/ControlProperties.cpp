@@ -1,7 +1,6 @@
 #include "host/controls/ControlProperties.h"
 
-#include <algorithm>
-#include <cctype>
+#include <strings.h>
 
 #include "host/controls/ExtCtrls.h"
 #include "host/controls/Forms.h"
@@ -23,14 +22,6 @@ constexpr TCursorIdent CursorIdents[] = {
     {crHSplit, "crHSplit"},   {crNo, "crNo"},
 };
 
-bool SameIdent(const std::string& A, const char* B)
-{
-    const std::string b(B);
-    return A.size() == b.size() && std::equal(A.begin(), A.end(), b.begin(), [](char X, char Y) {
-               return std::tolower(static_cast<unsigned char>(X)) == std::tolower(static_cast<unsigned char>(Y));
-           });
-}
-
 bool CursorToIdent(std::int64_t Value, std::string& Ident)
 {
     for (const TCursorIdent& c : CursorIdents)
@@ -44,7 +35,7 @@ bool CursorToIdent(std::int64_t Value, std::string& Ident)
 bool IdentToCursor(const std::string& Ident, std::int64_t& Value)
 {
     for (const TCursorIdent& c : CursorIdents)
-        if (SameIdent(Ident, c.Name)) {
+        if (strcasecmp(Ident.c_str(), c.Name) == 0) {
             Value = c.Value;
             return true;
         }

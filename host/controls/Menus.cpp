@@ -1,7 +1,7 @@
 #include "host/controls/Menus.h"
 
 #include <algorithm>
-#include <cctype>
+#include <strings.h>
 
 #include "host/controls/Control.h"
 #include "host/controls/StdCtrls.h"
@@ -30,13 +30,6 @@ std::string KeyName(WORD Key)
     for (const TKeyName& k : KeyNames)
         if (k.Key == Key) return k.Name;
     return {};
-}
-
-bool SameTextAscii(const std::string& A, const std::string& B)
-{
-    return A.size() == B.size() && std::equal(A.begin(), A.end(), B.begin(), [](char X, char Y) {
-               return std::tolower(static_cast<unsigned char>(X)) == std::tolower(static_cast<unsigned char>(Y));
-           });
 }
 
 } // namespace
@@ -70,7 +63,7 @@ TShortCut TextToShortCut(const std::string& Text)
         bool found = false;
         for (const auto& [prefix, bit] : {std::pair{"Shift+", scShift}, std::pair{"Ctrl+", scCtrl}, std::pair{"Alt+", scAlt}}) {
             const std::string p(prefix);
-            if (rest.size() > p.size() && SameTextAscii(rest.substr(0, p.size()), p)) {
+            if (rest.size() > p.size() && strncasecmp(rest.c_str(), p.c_str(), p.size()) == 0) {
                 mods |= bit;
                 rest = rest.substr(p.size());
                 found = true;
@@ -79,7 +72,7 @@ TShortCut TextToShortCut(const std::string& Text)
         if (!found) break;
     }
     for (unsigned key = 1; key <= 0xFF; ++key)
-        if (const std::string name = KeyName(static_cast<WORD>(key)); !name.empty() && SameTextAscii(name, rest))
+        if (const std::string name = KeyName(static_cast<WORD>(key)); !name.empty() && strcasecmp(name.c_str(), rest.c_str()) == 0)
             return static_cast<TShortCut>(mods | key);
     return scNone;
 }

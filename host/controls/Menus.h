@@ -4,7 +4,8 @@
 // submenu. Popup opens the menu as a top-level window of its own at a screen point; while it is
 // open it takes the keyboard (arrows, Right and Left into and out of submenus, Enter, Escape,
 // the accelerators) and the mouse, and a chosen item's OnClick runs after the menu has closed.
-// The form that owns a popup menu fires its items' shortcuts (Ctrl+C) from its keys.
+// The form that owns a popup menu fires its items' shortcuts (Ctrl+C) from its keys. Items owned
+// by their menu (or by their parent item) are written inside it in a form file.
 #include <functional>
 #include <memory>
 #include <string>

@@ -230,6 +230,8 @@ bool TPropInfo::IsDefaultValue(TPersistent* Instance) const
 
 bool TPropInfo::ShouldWrite(TPersistent* Instance) const
 {
+    // A reference to no component is what a form without the property means.
+    if (PropType->Kind == tkClass && !IsReadOnly() && !GetObj(Instance)) return false;
     return IsStored(Instance) && !IsDefaultValue(Instance);
 }
 

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "ZelGridTestSupport.h"
+#include "host/controls/Menus.h"
+#include "host/streaming/Filer.h"
+#include "host/streaming/FormText.h"
 
 namespace {
 
@@ -81,4 +84,56 @@ TEST_F(GridProperties, PropertiesSetThroughTheRegistryUseTheGridsSetters)
     EXPECT_EQ(Grid->SelectedColor(), clHighlight);
     EXPECT_EQ(info->FindProperty("OnGetDataCell")->PropType->Kind, tkMethod);
     EXPECT_FALSE(info->FindProperty("OnGetDataCell")->ShouldWrite(Grid));
+}
+
+TEST_F(GridProperties, TenStandardPropertiesComeFromTheHostClasses)
+{
+    std::vector<std::string> inherited;
+    for (const TPropInfo* prop : Registry.FindClass("TCustomZelGrid")->Properties()) inherited.push_back(prop->Name);
+    EXPECT_EQ(inherited, (std::vector<std::string>{"Name", "Tag", "Left", "Top", "Width", "Height", "Cursor", "Hint",
+                                                   "HelpContext", "TabStop"}));
+    const TClassInfo* grid = Registry.FindClass("TZelGrid");
+    EXPECT_TRUE(grid->FindProperty("TabStop")->Default == 1) << "re-published with default true";
+    grid->FindProperty("Cursor")->SetAsText(Grid, "crIBeam");
+    EXPECT_EQ(Grid->Cursor(), crIBeam);
+    EXPECT_EQ(grid->FindProperty("Cursor")->GetAsText(Grid), "crIBeam");
+}
+
+// The grid's menu travels in a form file by name and opens on a right click and on the
+// context-menu key.
+TEST_F(GridProperties, PopupMenuStreamsByNameAndOpensOnRightClick)
+{
+    auto* menu = new TPopupMenu(Form);
+    menu->SetName("GridMenu");
+    // Items owned by their menu travel inside it.
+    auto* item = new TMenuItem(menu);
+    item->SetName("NewLayout");
+    item->SetCaption("&New layout");
+    menu->Items()->Add(item);
+    Form->SetName("Form1");
+    auto* streamed = new TZelGrid(Form);
+    streamed->SetName("Grid1");
+    streamed->SetPopupMenu(menu);
+    Grid->SetPopupMenu(menu);
+    const std::string text = ObjectBinaryToText(WriteForm(Form, Registry));
+    EXPECT_NE(text.find("PopupMenu = GridMenu"), std::string::npos) << text;
+    TForm copy(nullptr);
+    ReadForm(text, &copy, nullptr, nullptr, Registry);
+    auto* copiedGrid = dynamic_cast<TZelGrid*>(copy.FindComponent("Grid1"));
+    ASSERT_NE(copiedGrid, nullptr);
+    ASSERT_NE(copiedGrid->PopupMenu(), nullptr);
+    EXPECT_EQ(copiedGrid->PopupMenu(), copy.FindComponent("GridMenu"));
+    ASSERT_EQ(copiedGrid->PopupMenu()->Items()->Count(), 1) << "the item read inside the menu is in it";
+    EXPECT_EQ(copiedGrid->PopupMenu()->Items()->Items(0)->Caption(), "&New layout");
+
+    ShowGrid();
+    Session.Input.Click(Grid->Handle(), {100, 60}, mbRight);
+    EXPECT_TRUE(menu->IsOpen());
+    EXPECT_EQ(menu->PopupComponent(), Grid);
+    Session.Input.PressKey(VK_ESCAPE);
+    EXPECT_FALSE(menu->IsOpen());
+    Grid->SetFocus();
+    Session.Input.PressKey(VK_APPS);
+    EXPECT_TRUE(menu->IsOpen());
+    Session.Input.PressKey(VK_ESCAPE);
 }
