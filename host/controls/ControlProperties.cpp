@@ -3,6 +3,8 @@
 #include <strings.h>
 
 #include "host/controls/ExtCtrls.h"
+#include "host/controls/FontDialog.h"
+#include "host/controls/ListBox.h"
 #include "host/controls/Forms.h"
 #include "host/controls/Grids.h"
 #include "host/controls/Memo.h"
@@ -156,6 +158,7 @@ void RegisterControlClasses(TPropertyRegistry& R)
         .Event("OnShow", R.Type("TNotifyEvent"), &F::OnShow)
         .Event("OnHide", R.Type("TNotifyEvent"), &F::OnHide);
     R.RegisterClass<TForm>("TForm", "TCustomForm").Creatable();
+    R.RegisterClass<TFontDialogForm>("TFontDialogForm", "TForm");
 
     R.RegisterClass<TButton>("TButton", "TCustomControl")
         .Creatable()
@@ -236,6 +239,26 @@ void RegisterControlClasses(TPropertyRegistry& R)
         .Event("OnEnter", R.Type("TNotifyEvent"), &TMemo::OnEnter)
         .Event("OnExit", R.Type("TNotifyEvent"), &TMemo::OnExit)
         .Event("OnKeyDown", R.Type("TKeyEvent"), &TMemo::OnKeyDown);
+
+    R.RegisterClass<TListBox>("TListBox", "TCustomControl")
+        .Creatable()
+        .Property("Align", R.Type("TAlign"), &TListBox::Align, &TListBox::SetAlign)
+        .Default(alNone)
+        .Property("Color", R.Type("TColor"), &TListBox::Color, &TListBox::SetColor)
+        .Default(clWindow)
+        .Property("Font", R.Type("TFont"), &TListBox::Font, &TListBox::SetFont)
+        .Stored([](const TListBox& L) { return !L.ParentFont(); })
+        .Property("Items", R.Type("TStrings"), &TListBox::Items, &TListBox::SetItems)
+        .Property("ParentFont", R.Type("Boolean"), &TListBox::ParentFont, &TListBox::SetParentFont)
+        .Default(true)
+        .Property("PopupMenu", R.Type("TPopupMenu"), &TListBox::PopupMenu, &TListBox::SetPopupMenu)
+        .Property("TabOrder", R.Type("Integer"), &TListBox::TabOrder, &TListBox::SetTabOrder)
+        .Default(-1)
+        .Property("TabStop", R.Type("Boolean"), &TListBox::TabStop, &TListBox::SetTabStop)
+        .Default(true)
+        .Property("Visible", R.Type("Boolean"), &TListBox::Visible, &TListBox::SetVisible)
+        .Default(true)
+        .Event("OnClick", R.Type("TNotifyEvent"), &TListBox::OnClick);
 
     R.RegisterClass<TPanel>("TPanel", "TCustomControl")
         .Creatable()

@@ -239,3 +239,27 @@ std::string ResolvedFamily(const TFont& Font)
 {
     return Engine().Match(Font).Family;
 }
+
+const std::vector<std::string>& FontFamilies()
+{
+    static const std::vector<std::string> families = [] {
+        std::vector<std::string> names;
+        TPatternGuard pattern{FcPatternCreate()};
+        if (!pattern.Pattern) return names;
+        FcPatternAddBool(pattern.Pattern, FC_SCALABLE, FcTrue);
+        FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, nullptr);
+        FcFontSet* set = FcFontList(nullptr, pattern.Pattern, objects);
+        FcObjectSetDestroy(objects);
+        if (!set) return names;
+        for (int i = 0; i < set->nfont; ++i) {
+            FcChar8* family = nullptr;
+            if (FcPatternGetString(set->fonts[i], FC_FAMILY, 0, &family) == FcResultMatch)
+                names.emplace_back(reinterpret_cast<const char*>(family));
+        }
+        FcFontSetDestroy(set);
+        std::sort(names.begin(), names.end());
+        names.erase(std::unique(names.begin(), names.end()), names.end());
+        return names;
+    }();
+    return families;
+}

@@ -84,3 +84,6 @@ private:
 TFaceSize& FaceForFont(const TFont& Font);
 // The family name a font name is looked up under (the mapping above), for tests and reports.
 std::string ResolvedFamily(const TFont& Font);
+// The families of the installed scalable faces, sorted and without duplicates (a font dialog's
+// list); asked of fontconfig once.
+const std::vector<std::string>& FontFamilies();
