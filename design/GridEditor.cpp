@@ -1,0 +1,260 @@
+#include "design/GridEditor.h"
+
+#include "host/controls/StdCtrls.h"
+#include "zelgrid/ColumnRec.h"
+#include "zelgrid/Zelgrid.h"
+
+namespace {
+
+constexpr int FormWidth = 487, FormHeight = 265;
+
+bool IsPropertyKind(TTypeEl Kind) { return Kind >= teColAlignment && Kind <= teTitleFont; }
+
+std::string FontText(const TFont& Font)
+{
+    return Font.Name() + ";" + std::to_string(Font.Size()) + ";" + ColorToString(Font.Color());
+}
+
+TButton* MakeButton(TGridEditor* Form, const char* Name, const char* Caption, int Top, TModalResult Result)
+{
+    auto* button = new TButton(Form);
+    button->SetName(Name);
+    button->SetCaption(Caption);
+    button->SetBounds(394, Top, 93, 25);
+    button->SetModalResult(Result);
+    button->SetParent(Form);
+    return button;
+}
+
+} // namespace
+
+TGridEditor::TGridEditor(TComponent* AOwner) : TForm(AOwner)
+{
+    SetName("GridEditor");
+    SetCaption("LayoutEditor");
+    SetBounds(40, 40, FormWidth, FormHeight);
+    Font()->SetName("MS Sans Serif");
+    Font()->SetHeight(-11);
+    Font()->SetColor(clWindowText);
+
+    GridLay = new TOutlineTreeView(this);
+    GridLay->SetName("GridLay");
+    GridLay->SetBounds(0, 0, 387, FormHeight);
+    GridLay->SetAlign(alLeft);
+    GridLay->SetTreeOptions({totShowLines, totShowButtons, totNopaintNoChilds, totDrawGrid, totResizeCols, totEditing});
+    GridLay->SetFlat(false);
+    GridLay->SetWidthOutline(200);
+    GridLay->SetShowHeaders(true);
+    GridLay->SetHeadersHeight(17);
+    GridLay->SetPropText("Columns");
+    GridLay->SetValuesText("Values");
+    GridLay->SetBackgroundColor(clSilver);
+    GridLay->SetSelectedBackgroundColor(clSilver);
+    GridLay->SetIndent(19);
+    GridLay->SetParent(this);
+    GridLay->OnGetNodeData = [this](TTreeNode* N, std::string& T, bool& F, int& No) { GridLayGetNodeData(N, T, F, No); };
+    GridLay->OnValidateNodeData = [this](TTreeNode* N, const std::string& T) { GridLayValidateNodeData(N, T); };
+    GridLay->OnEditButtonClick = [this](TTreeNode* N) { GridLayEditButtonClick(N); };
+    GridLay->OnIsReadOnlyNode = [this](TTreeNode* N, bool& R) { GridLayIsReadOnlyNode(N, R); };
+    GridLay->OnGetPicklist = [this](TTreeNode* N, TStrings* L) { GridLayGetPicklist(N, L); };
+    GridLay->OnGetEditStyle = [this](TTreeNode* N, TEditStyle& S) { GridLayGetEditStyle(N, S); };
+
+    OkBtn = MakeButton(this, "OkBtn", "OK", 2, mrOk);
+    OkBtn->SetDefault(true);
+    OkBtn->OnClick = [this](TObject* Sender) { OkBtnClick(Sender); };
+    CancelBtn = MakeButton(this, "CancelBtn", "Cancel", 32, mrCancel);
+    CancelBtn->OnClick = [this](TObject* Sender) { CancelBtnClick(Sender); };
+    ApplyBtn = MakeButton(this, "ApplyBtn", "Apply...", 64, mrNone);
+    ApplyBtn->OnClick = [this](TObject* Sender) { ApplyBtnClick(Sender); };
+
+    SetActiveControl(GridLay);
+}
+
+TGridEditor::~TGridEditor() { ClearColumns(); }
+
+TTypeEl TGridEditor::NodeKind(const TTreeNode* Node)
+{
+    const int kind = Node ? Node->OverlayIndex() : -1;
+    return kind >= 0 && kind < TypeElCount ? static_cast<TTypeEl>(kind) : static_cast<TTypeEl>(TypeElCount);
+}
+
+TZelColumnRec* TGridEditor::NodeRecord(const TTreeNode* Node)
+{
+    const TTypeEl kind = NodeKind(Node);
+    if (kind == teColumn) return static_cast<TZelColumnRec*>(Node->Data());
+    if (IsPropertyKind(kind) && Node->Parent()) return static_cast<TZelColumnRec*>(Node->Parent()->Data());
+    return nullptr;
+}
+
+TTreeNode* TGridEditor::AddColumnNode(TTreeNode* Layout, int Number, TZelColumnRec* Rec)
+{
+    TTreeNodes* items = GridLay->Items();
+    TTreeNode* column = items->AddChildObject(Layout, PropertiesCols[teColumn].Caption + std::to_string(Number), Rec);
+    column->SetOverlayIndex(teColumn);
+    for (int kind = teColAlignment; kind <= teTitleFont; ++kind)
+        items->AddChild(column, PropertiesCols[kind].Caption)->SetOverlayIndex(kind);
+    return column;
+}
+
+void TGridEditor::CopyLayout(TZelGrid* Grid)
+{
+    FEditedGrid = Grid;
+    FEditedGridAlive = std::make_unique<TObjectWatch>(Grid);
+    ClearColumns();
+    FCopyNode = nullptr;
+    TTreeNodes* items = GridLay->Items();
+    TTreeNodesUpdate update(items);
+    items->Clear();
+    TZelColLayout* layouts = Grid->Layout();
+    for (int i = 0; layouts && i < layouts->Count(); ++i) {
+        TTreeNode* layout = items->Add(nullptr, PropertiesCols[teLayout].Caption + std::to_string(i));
+        layout->SetOverlayIndex(teLayout);
+        TZelGridColumns* columns = layouts->GetItem(i)->GeTZelColumns();
+        for (int j = 0; j < columns->Count(); ++j) {
+            auto rec = std::make_unique<TZelColumnRec>();
+            rec->Assign(columns->GeTZelColumn(j));
+            AddColumnNode(layout, j, rec.release());
+        }
+    }
+}
+
+void TGridEditor::ClearColumns()
+{
+    TTreeNodes* items = GridLay->Items();
+    for (int i = 0; i < items->TopCount(); ++i)
+        for (TTreeNode* column = items->TopItem(i)->getFirstChild(); column; column = column->getNextSibling()) {
+            delete static_cast<TZelColumnRec*>(column->Data());
+            column->SetData(nullptr);
+        }
+}
+
+void TGridEditor::SaveLayout(TZelGrid* Grid)
+{
+    if (!Grid) return;
+    TLayoutGuard bracket(Grid);
+    TObjectWatch alive(Grid);
+    TZelColLayout* layouts = Grid->Layout();
+    layouts->Clear();
+    TTreeNodes* items = GridLay->Items();
+    for (int i = 0; i < items->TopCount(); ++i) {
+        TZelGridColumns* columns = layouts->Add()->GeTZelColumns();
+        for (TTreeNode* node = items->TopItem(i)->getFirstChild(); node; node = node->getNextSibling()) {
+            TCollectionUpdateGuard update(columns);
+            TZelColumn* column = columns->Add();
+            if (auto* rec = static_cast<TZelColumnRec*>(node->Data())) rec->AssignToColumn(column);
+            if (!alive) return;
+        }
+    }
+}
+
+void TGridEditor::GridLayGetNodeData(TTreeNode* Node, std::string& Text, bool& Flag, int&)
+{
+    Flag = false;
+    const TTypeEl kind = NodeKind(Node);
+    if (kind == teLayout || kind == teColumn || kind == tePickList) {
+        Text = "...";
+        return;
+    }
+    const TZelColumnRec* rec = NodeRecord(Node);
+    if (!rec) return;
+    const auto name = [&](long long Value) {
+        const char* n = IdentName(KindTable(kind), Value);
+        return std::string(n ? n : "");
+    };
+    switch (kind) {
+    case teColAlignment: Text = name(rec->Alignment); break;
+    case teType: Text = rec->aType == tctCode ? "Code" : name(rec->aType); break;
+    case teButtonStyle: Text = name(rec->ButtonStyle); break;
+    case teColor: Text = ColorToString(rec->Color); break;
+    case teDropDownRows: Text = std::to_string(rec->DropDownRows); break;
+    case teReadOnly: Text = name(rec->ReadOnly); break;
+    case teWidth: Text = std::to_string(rec->Width); break;
+    case teFormat: Text = rec->Format; break;
+    case teColumnFont: Text = FontText(*rec->Font); break;
+    case teWordwrap: Text = name(rec->WordWrap); break;
+    case teColumnSumEnable: Text = name(rec->ColumnSumEnable); break;
+    case teVisible: Text = name(rec->Visible); break;
+    case teTitleCaption: Text = rec->TitleCaption; break;
+    case teTitleAlignment: Text = name(rec->TitleAlignment); break;
+    case teTitleColor: Text = ColorToString(rec->TitleColor); break;
+    case teTitleFont: Text = FontText(*rec->Titlefont); break;
+    default: break;
+    }
+}
+
+// A conversion error leaves before anything is stored, so the record and the change flag stay.
+void TGridEditor::GridLayValidateNodeData(TTreeNode* Node, const std::string& Text)
+{
+    const TTypeEl kind = NodeKind(Node);
+    TZelColumnRec* rec = NodeRecord(Node);
+    if (!IsPropertyKind(kind) || !rec) return;
+    long long value = 0;
+    const bool named = IdentValue(KindTable(kind), Text, value);
+    switch (kind) {
+    case teColAlignment:
+        if (named) rec->Alignment = static_cast<TAlignment>(value);
+        break;
+    case teTitleAlignment:
+        if (named) rec->TitleAlignment = static_cast<TAlignment>(value);
+        break;
+    case teType:
+        if (named) rec->aType = static_cast<TZelColumnType>(value);
+        break;
+    case teButtonStyle:
+        if (named) rec->ButtonStyle = static_cast<TZelColumnButtonStyle>(value);
+        break;
+    case teReadOnly:
+        if (named) rec->ReadOnly = value == 1;
+        break;
+    case teWordwrap:
+        if (named) rec->WordWrap = value == 1;
+        break;
+    case teColumnSumEnable:
+        if (named) rec->ColumnSumEnable = value == 1;
+        break;
+    case teVisible:
+        if (named) rec->Visible = value == 1;
+        break;
+    case teColor: rec->Color = StringToColor(Text); break;
+    case teTitleColor: rec->TitleColor = StringToColor(Text); break;
+    case teDropDownRows: rec->DropDownRows = StrToInt(Text); break;
+    case teWidth: rec->Width = StrToInt(Text); break;
+    case teFormat: rec->Format = Text; break;
+    case teTitleCaption: rec->TitleCaption = Text; break;
+    default: break; // the font and pick-list rows ignore typed text
+    }
+    FModified = true;
+}
+
+void TGridEditor::GridLayGetPicklist(TTreeNode* Node, TStrings* List)
+{
+    for (const TIdentMapEntry& e : KindTable(NodeKind(Node))) List->Add(e.Name);
+}
+
+void TGridEditor::GridLayGetEditStyle(TTreeNode* Node, TEditStyle& Style)
+{
+    const TTypeEl kind = NodeKind(Node);
+    if (!IsPropertyKind(kind)) return;
+    if (kind == teColumnFont || kind == teTitleFont || kind == tePickList) Style = esEllipsisButton;
+    else if (!KindTable(kind).empty()) Style = esDropDownList;
+    else Style = esNoButton;
+}
+
+void TGridEditor::GridLayIsReadOnlyNode(TTreeNode* Node, bool& ReadOnly)
+{
+    const TTypeEl kind = NodeKind(Node);
+    ReadOnly = kind == teLayout || kind == teColumn;
+}
+
+void TGridEditor::GridLayEditButtonClick(TTreeNode*) {}
+
+bool ExecuteLayoutEditor(TZelGrid* Grid, const std::string& Caption)
+{
+    auto editor = std::make_unique<TGridEditor>(nullptr);
+    editor->SetCaption(Caption);
+    editor->CopyLayout(Grid);
+    editor->SetModified(false);
+    editor->ShowModal();
+    editor->ClearColumns();
+    return editor->Modified() || editor->Applied();
+}

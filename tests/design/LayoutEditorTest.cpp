@@ -1,0 +1,166 @@
+// The layout editor driven as a user drives it: rows edited in place, OK, Cancel and Apply.
+#include "EditorFixture.h"
+#include "host/core/ObjectWatch.h"
+#include "host/windows/Paint.h"
+#include "tests/support/Golden.h"
+
+TEST_F(LayoutEditorTest, EditedWidthAndCaptionReachTheGridOnOk)
+{
+    const bool changed = Open([&] {
+        EXPECT_EQ(Editor->Caption(), "Form1.ZelGrid1 LayoutEditor");
+        EXPECT_EQ(Editor->GridLay->Items()->TopCount(), 2);
+        EXPECT_FALSE(Node("Layout0")->Expanded()) << "the tree opens with its layouts collapsed";
+        EXPECT_EQ(Node("Layout0")->Count(), 2);
+        EXPECT_EQ(Node("Layout0/Column0")->Count(), 17);
+        EXPECT_EQ(Value("Layout0"), "...");
+        EXPECT_EQ(Value("Layout0/Column0"), "...");
+        EXPECT_EQ(Value("Layout0/Column0/Width"), "80");
+        EXPECT_EQ(Value("Layout0/Column1/Alignment"), "Right");
+        EXPECT_EQ(Value("Layout0/Column0/Title Caption"), "Name");
+        EXPECT_EQ(Value("Layout0/Column0/PickList"), "...");
+        EXPECT_EQ(Value("Layout1/Column0/Title Caption"), "Note");
+
+        Type("Layout0/Column0/Width", "120");
+        EXPECT_EQ(Value("Layout0/Column0/Width"), "120");
+        EXPECT_TRUE(Editor->Modified());
+        // A typed character starts the edit with it.
+        Select("Layout0/Column1/Title Caption");
+        Session.Input.TypeText("Amount");
+        Session.Input.PressKey(VK_RETURN);
+        // A drop-down row offers its table and takes a pick.
+        Select("Layout1/Column0/Alignment");
+        Session.Input.PressKey(VK_F2);
+        Session.Input.PressKey(VK_DOWN, {ssAlt});
+        ASSERT_TRUE(Editor->GridLay->Editor()->ListVisible());
+        Session.Input.PressKey(VK_DOWN);
+        Session.Input.PressKey(VK_DOWN);
+        Session.Input.PressKey(VK_RETURN);
+        Session.Input.PressKey(VK_RETURN);
+        EXPECT_EQ(Value("Layout1/Column0/Alignment"), "Center");
+        EXPECT_EQ(Layouts(), "[Name:80:0:clWindow:MS Sans Serif:1 Qty:64:1:clWindow:MS Sans Serif:1][Note:64:0:clWindow:MS Sans Serif:1]")
+            << "nothing reaches the grid before OK";
+        Press(Editor->OkBtn);
+    });
+    EXPECT_TRUE(changed);
+    TZelColLayout* layouts = Grid->Layout();
+    ASSERT_EQ(layouts->Count(), 2);
+    EXPECT_EQ(layouts->GetItem(0)->GeTZelColumns()->GeTZelColumn(0)->GetWidth(), 120);
+    EXPECT_EQ(layouts->GetItem(0)->GeTZelColumns()->GeTZelColumn(1)->Title()->GetCaption(), "Amount");
+    EXPECT_EQ(layouts->GetItem(1)->GeTZelColumns()->GeTZelColumn(0)->GetAlignment(), taCenter);
+}
+
+TEST_F(LayoutEditorTest, RefusedTextsChangeNothingAndOkWithoutChangeWritesNothing)
+{
+    TObjectWatch firstColumn(Grid->Layout()->GetItem(0)->GeTZelColumns()->GeTZelColumn(0));
+    const std::string before = Layouts();
+    const bool changed = Open([&] {
+        TZelColumnRec* rec = TGridEditor::NodeRecord(Node("Layout0/Column0"));
+        // Texts the conversions refuse: the error passes out of the tree, and the record and
+        // the change flag stay as they were.
+        const struct {
+            const char* Row;
+            const char* Text;
+        } refused[] = {{"Width", "abc"}, {"Width", "12a"}, {"Width", ""}, {"Width", "99999999999"},
+                       {"Dropdown Rows", "7.5"}, {"Column Color", "clNoSuchColour"}};
+        for (const auto& r : refused) {
+            Select(std::string("Layout0/Column0/") + r.Row);
+            Session.Input.PressKey(VK_F2);
+            Session.Input.PressKey('A', {ssCtrl});
+            Session.Input.PressKey(VK_DELETE);
+            Session.Input.TypeText(r.Text);
+            EXPECT_THROW(Session.Input.PressKey(VK_RETURN), EConvertError) << r.Row << " " << r.Text;
+            Session.Input.KeyUp(VK_RETURN);
+            EXPECT_TRUE(Editor->GridLay->EditorMode()) << "the refused text stays in the editor";
+            Session.Input.PressKey(VK_ESCAPE);
+        }
+        EXPECT_EQ(rec->Width, 80);
+        EXPECT_EQ(rec->DropDownRows, 7);
+        EXPECT_EQ(rec->Color, clWindow);
+        EXPECT_FALSE(Editor->Modified());
+        Press(Editor->OkBtn);
+    });
+    EXPECT_FALSE(changed);
+    EXPECT_TRUE(firstColumn) << "OK without a change leaves the grid's columns in place";
+    EXPECT_EQ(Layouts(), before);
+}
+
+TEST_F(LayoutEditorTest, AcceptedTextsFollowTheTables)
+{
+    Open([&] {
+        TZelColumnRec* rec = TGridEditor::NodeRecord(Node("Layout0/Column0"));
+        // Row, text typed, value shown afterwards, whether the change flag is set.
+        const struct {
+            const char* Row;
+            const char* Text;
+            const char* Shown;
+        } cases[] = {
+            {"Width", "0", "0"},
+            {"Dropdown Rows", "-3", "-3"},
+            {"Column Color", "clNone", "clNone"},
+            {"Title Color", "$0000FF", "clRed"},
+            {"Visible", "yes", "Yes"},     // the names are case-sensitive: nothing changes
+            {"Visible", "No", "No"},
+            {"Type", "Procedure", "Procedure"},
+            {"ButtonStyle", "Ellipsis", "Ellipsis"},
+            {"Format", "#,##0.00", "#,##0.00"},
+            {"Font", "Serif;20", "MS Sans Serif;8;clWindowText"}, // typed font text is ignored
+        };
+        for (const auto& c : cases) {
+            Editor->SetModified(false);
+            Type(std::string("Layout0/Column0/") + c.Row, c.Text);
+            EXPECT_EQ(Value(std::string("Layout0/Column0/") + c.Row), c.Shown) << c.Row << " " << c.Text;
+            EXPECT_TRUE(Editor->Modified()) << c.Row << " " << c.Text;
+        }
+        EXPECT_EQ(rec->Color, static_cast<TColor>(0x1FFFFFFF));
+        EXPECT_FALSE(rec->Visible);
+
+        TStringList list;
+        list.Add("kept");
+        Editor->GridLay->GetPicklist(Node("Layout0/Column0/Column Color"), &list);
+        ASSERT_EQ(list.Count(), 43);
+        EXPECT_EQ(list.Strings(1), "clBlack");
+        EXPECT_EQ(list.Strings(42), "clNone");
+        rec->aType = tctCode;
+        EXPECT_EQ(Value("Layout0/Column0/Type"), "Code");
+        Press(Editor->OkBtn);
+    });
+    TZelColumn* column = Grid->Layout()->GetItem(0)->GeTZelColumns()->GeTZelColumn(0);
+    EXPECT_FALSE(column->Visible()) << "a column hidden in the editor is hidden in the grid";
+    EXPECT_EQ(column->aType, tctCode);
+}
+
+TEST_F(LayoutEditorTest, ApplyWritesAndStaysOpenAndCancelKeepsWhatWasApplied)
+{
+    int shown = 0;
+    const bool changed = Open([&] {
+        ++shown;
+        Type("Layout1/Column0/Title Caption", "Remark");
+        Press(Editor->ApplyBtn);
+        EXPECT_TRUE(Editor->Visible()) << "Apply leaves the dialog open";
+        EXPECT_TRUE(Editor->Modified());
+        EXPECT_EQ(Grid->Layout()->GetItem(1)->GeTZelColumns()->GeTZelColumn(0)->Title()->GetCaption(), "Remark");
+        Type("Layout1/Column0/Width", "99");
+        Press(Editor->CancelBtn);
+        EXPECT_FALSE(Editor->Modified());
+    });
+    EXPECT_EQ(shown, 1);
+    EXPECT_TRUE(changed) << "the applied change is still reported";
+    TZelColumn* column = Grid->Layout()->GetItem(1)->GeTZelColumns()->GeTZelColumn(0);
+    EXPECT_EQ(column->Title()->GetCaption(), "Remark");
+    EXPECT_EQ(column->GetWidth(), 64) << "the edit after Apply was cancelled";
+}
+
+TEST_F(LayoutEditorTest, EditorWithAnOpenColumnLooks)
+{
+    Open([&] {
+        // Layout0 closed, Layout1 and its column open, the Width row being edited.
+        Type("Layout1/Column0/Width", "75");
+        Select("Layout1/Column0/Width");
+        Session.Input.PressKey(VK_F2);
+        ProcessMessages();
+        const std::unique_ptr<TBitmap> form = CaptureWindow(Editor->Handle());
+        ExpectMatchesGolden("layout_editor_open_column", *form);
+        Session.Input.PressKey(VK_ESCAPE);
+        Press(Editor->CancelBtn);
+    });
+}
