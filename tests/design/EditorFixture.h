@@ -24,6 +24,8 @@ protected:
     THeadlessSession Session;
     std::unique_ptr<TZelGrid> Grid = std::make_unique<TZelGrid>(nullptr);
     TGridEditor* Editor = nullptr;
+    // Message boxes shown while the editor was open; each is answered with OK.
+    int Messages = 0;
 
     LayoutEditorTest()
     {
@@ -44,9 +46,13 @@ protected:
     bool Open(const std::function<void()>& Script)
     {
         TModalHookGuard hook([&](TCustomForm* Form) {
-            Editor = dynamic_cast<TGridEditor*>(Form);
-            ASSERT_NE(Editor, nullptr);
-            Script();
+            if (auto* editor = dynamic_cast<TGridEditor*>(Form)) {
+                Editor = editor;
+                Script();
+                return;
+            }
+            ++Messages;
+            Form->SetModalResult(mrOk);
         });
         const bool changed = ExecuteLayoutEditor(Grid.get(), "Form1.ZelGrid1 LayoutEditor");
         Editor = nullptr;
@@ -104,6 +110,13 @@ protected:
         int number = 0;
         Editor->GridLay->GetNodeData(Node(Path), text, flag, number);
         return text;
+    }
+    // Runs a command and answers how many message boxes it showed.
+    int Run(void (TGridEditor::*Command)(TObject*))
+    {
+        const int before = Messages;
+        (Editor->*Command)(nullptr);
+        return Messages - before;
     }
     void Press(TButton* Button) { Session.Input.Click(Button->Handle(), {Button->Width() / 2, Button->Height() / 2}); }
 
