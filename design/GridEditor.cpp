@@ -1,5 +1,6 @@
 #include "design/GridEditor.h"
 
+#include "host/controls/FontDialog.h"
 #include "host/controls/StdCtrls.h"
 #include "zelgrid/ColumnRec.h"
 #include "zelgrid/Zelgrid.h"
@@ -66,6 +67,12 @@ TGridEditor::TGridEditor(TComponent* AOwner) : TForm(AOwner)
     CancelBtn->OnClick = [this](TObject* Sender) { CancelBtnClick(Sender); };
     ApplyBtn = MakeButton(this, "ApplyBtn", "Apply...", 64, mrNone);
     ApplyBtn->OnClick = [this](TObject* Sender) { ApplyBtnClick(Sender); };
+
+    CreateMenu();
+    GridLay->SetPopupMenu(GridMenu);
+    FontDialog = new TFontDialog(this);
+    FontDialog->SetName("FontDialog");
+    FontDialog->SetFont(Font());
 
     SetActiveControl(GridLay);
 }
@@ -246,7 +253,22 @@ void TGridEditor::GridLayIsReadOnlyNode(TTreeNode* Node, bool& ReadOnly)
     ReadOnly = kind == teLayout || kind == teColumn;
 }
 
-void TGridEditor::GridLayEditButtonClick(TTreeNode*) {}
+void TGridEditor::GridLayEditButtonClick(TTreeNode* Node)
+{
+    const TTypeEl kind = NodeKind(Node);
+    TZelColumnRec* rec = NodeRecord(Node);
+    if (!rec || (kind != teColumnFont && kind != teTitleFont)) return;
+    TFont* font = kind == teColumnFont ? rec->Font.get() : rec->Titlefont.get();
+    FontDialog->SetFont(font);
+    TObjectWatch alive(this);
+    const bool chosen = FontDialog->Execute();
+    if (!alive || !chosen) return;
+    // The dialog may have let the tree drop the node; the record is looked up again.
+    rec = NodeRecord(Node);
+    if (!rec) return;
+    (kind == teColumnFont ? rec->Font : rec->Titlefont)->Assign(FontDialog->Font());
+    FModified = true;
+}
 
 bool ExecuteLayoutEditor(TZelGrid* Grid, const std::string& Caption)
 {

@@ -16,6 +16,9 @@
 #include "outline/OutlineTreeView.h"
 
 class TButton;
+class TFontDialog;
+class TMenuItem;
+class TPopupMenu;
 class TZelGrid;
 class TZelColumnRec;
 
@@ -65,6 +68,8 @@ public:
     void GodownClick(TObject* Sender);
     void copyClick(TObject* Sender);
     void PasteClick(TObject* Sender);
+    // Run each time the menu opens: Paste is enabled exactly when it would act.
+    void GridMenuPopup(TObject* Sender);
     // Whether Paste would act now: a copied node still in the tree, and a selection of its kind.
     bool CanPaste() const;
 
@@ -72,8 +77,14 @@ public:
     TButton* OkBtn = nullptr;
     TButton* CancelBtn = nullptr;
     TButton* ApplyBtn = nullptr;
+    TPopupMenu* GridMenu = nullptr;
+    TMenuItem *N1 = nullptr, *NewLayout = nullptr, *DelLayout = nullptr, *N2 = nullptr, *Newcol = nullptr,
+              *Delcol = nullptr, *DelAllCols = nullptr, *N3 = nullptr, *GoUp = nullptr, *Godown = nullptr,
+              *N4 = nullptr, *copy = nullptr, *Paste = nullptr;
+    TFontDialog* FontDialog = nullptr;
 
 private:
+    void CreateMenu();
     // A column node captioned "Column" + Number under Layout, owning Rec, with its 17 rows.
     TTreeNode* AddColumnNode(TTreeNode* Layout, int Number, TZelColumnRec* Rec);
     // Frees the records of Node's column nodes (Node itself when it is one), forgetting the

@@ -26,6 +26,8 @@ protected:
     TGridEditor* Editor = nullptr;
     // Message boxes shown while the editor was open; each is answered with OK.
     int Messages = 0;
+    // Answers the other dialogs the editor opens (the font dialog); unset, they get OK.
+    std::function<void(TCustomForm*)> OtherDialog;
 
     LayoutEditorTest()
     {
@@ -51,6 +53,7 @@ protected:
                 Script();
                 return;
             }
+            if (OtherDialog) return OtherDialog(Form);
             ++Messages;
             Form->SetModalResult(mrOk);
         });
@@ -111,11 +114,11 @@ protected:
         Editor->GridLay->GetNodeData(Node(Path), text, flag, number);
         return text;
     }
-    // Runs a command and answers how many message boxes it showed.
-    int Run(void (TGridEditor::*Command)(TObject*))
+    // Presses a command's shortcut on the tree and answers how many message boxes it showed.
+    int Keys(WORD Key, TShiftState Shift = {})
     {
         const int before = Messages;
-        (Editor->*Command)(nullptr);
+        Session.Input.PressKey(Key, Shift);
         return Messages - before;
     }
     void Press(TButton* Button) { Session.Input.Click(Button->Handle(), {Button->Width() / 2, Button->Height() / 2}); }

@@ -1,5 +1,7 @@
 // The layout editor driven as a user drives it: rows edited in place, OK, Cancel and Apply.
 #include "EditorFixture.h"
+#include "host/controls/FontDialog.h"
+#include "host/controls/ListBox.h"
 #include "host/core/ObjectWatch.h"
 #include "host/windows/Paint.h"
 #include "tests/support/Golden.h"
@@ -163,4 +165,47 @@ TEST_F(LayoutEditorTest, EditorWithAnOpenColumnLooks)
         Session.Input.PressKey(VK_ESCAPE);
         Press(Editor->CancelBtn);
     });
+}
+
+TEST_F(LayoutEditorTest, FontRowsAreChosenInTheFontDialog)
+{
+    const bool changed = Open([&] {
+        std::string offered;
+        TModalResult answer = mrOk;
+        int opened = 0;
+        OtherDialog = [&](TCustomForm* Form) {
+            ++opened;
+            auto* dialog = dynamic_cast<TFontDialogForm*>(Form);
+            ASSERT_NE(dialog, nullptr);
+            TListBox* sizes = dialog->SizeList();
+            offered = sizes->Items()->Get(sizes->ItemIndex());
+            const TRect twelve = sizes->ItemRect(sizes->Items()->IndexOf("12"));
+            Session.Input.Click(sizes->Handle(), {twelve.Left + 4, twelve.Top + 2});
+            auto* button = dynamic_cast<TButton*>(Form->FindComponent(answer == mrOk ? "OkBtn" : "CancelBtn"));
+            Press(button);
+        };
+        const auto clickEllipsis = [&](const std::string& Path) {
+            Select(Path);
+            Session.Input.PressKey(VK_F2);
+            const TRect button = Editor->GridLay->Editor()->ButtonRect();
+            Session.Input.Click(Editor->GridLay->Editor()->Handle(), {button.Left + 4, button.Top + 4});
+            Session.Input.PressKey(VK_RETURN);
+        };
+        answer = mrCancel;
+        clickEllipsis("Layout0/Column0/Title Font");
+        EXPECT_EQ(offered, "8") << "the dialog opens on the record's font";
+        EXPECT_EQ(TGridEditor::NodeRecord(Node("Layout0/Column0"))->Titlefont->Size(), 8)
+            << "a cancelled font dialog changes nothing";
+        answer = mrOk;
+        clickEllipsis("Layout0/Column0/Title Font");
+        EXPECT_EQ(opened, 2);
+        EXPECT_EQ(TGridEditor::NodeRecord(Node("Layout0/Column0"))->Titlefont->Size(), 12);
+        EXPECT_NE(Value("Layout0/Column0/Title Font").find(";12;"), std::string::npos);
+        EXPECT_EQ(Value("Layout0/Column0/Font"), "MS Sans Serif;8;clWindowText") << "only the title font changed";
+        EXPECT_TRUE(Editor->Modified());
+        OtherDialog = nullptr;
+        Press(Editor->OkBtn);
+    });
+    EXPECT_TRUE(changed);
+    EXPECT_EQ(Grid->Layout()->GetItem(0)->GeTZelColumns()->GeTZelColumn(0)->Title()->GetFont()->Size(), 12);
 }
