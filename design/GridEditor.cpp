@@ -1,5 +1,6 @@
 #include "design/GridEditor.h"
 
+#include "design/StrEde.h"
 #include "host/controls/FontDialog.h"
 #include "host/controls/StdCtrls.h"
 #include "zelgrid/ColumnRec.h"
@@ -257,16 +258,26 @@ void TGridEditor::GridLayEditButtonClick(TTreeNode* Node)
 {
     const TTypeEl kind = NodeKind(Node);
     TZelColumnRec* rec = NodeRecord(Node);
-    if (!rec || (kind != teColumnFont && kind != teTitleFont)) return;
+    if (!rec) return;
+    TObjectWatch alive(this);
+    if (kind == tePickList) {
+        TStringList list;
+        list.SetText(rec->PickListText);
+        const bool confirmed = GetStrings("PickList Values", &list);
+        if (!alive || !confirmed) return;
+        // An emptied list is stored as the empty pick list, not as the empty text, which would
+        // leave the column's old pick list in place when the layouts are written back.
+        const std::string text = list.GetText();
+        rec->PickListText = text.empty() ? TZelColumnRec::EmptyPickListText() : text;
+        FModified = true;
+        return;
+    }
+    if (kind != teColumnFont && kind != teTitleFont) return;
     TFont* font = kind == teColumnFont ? rec->Font.get() : rec->Titlefont.get();
     FontDialog->SetFont(font);
-    TObjectWatch alive(this);
     const bool chosen = FontDialog->Execute();
     if (!alive || !chosen) return;
-    // The dialog may have let the tree drop the node; the record is looked up again.
-    rec = NodeRecord(Node);
-    if (!rec) return;
-    (kind == teColumnFont ? rec->Font : rec->Titlefont)->Assign(FontDialog->Font());
+    font->Assign(FontDialog->Font());
     FModified = true;
 }
 
