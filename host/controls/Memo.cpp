@@ -416,6 +416,7 @@ void TMemo::WMChar(TWMKey& Message)
     if (code <= 0xFF) {
         char key = static_cast<char>(code);
         TObjectWatch alive(this);
+        if (!PreviewKeyPress(key)) return;
         KeyPress(key);
         if (!alive || key == 0) return;
         const unsigned char c = static_cast<unsigned char>(key);

@@ -455,15 +455,21 @@ void TWinControl::WMChar(TWMKey& Message)
     if (!ControlStyle.Contains(csNoStdEvents) && Message.CharCode() <= 0xFF) {
         TObjectWatch alive(this);
         char key = static_cast<char>(Message.CharCode());
-        if (TCustomForm* form = GetParentForm(this); form && form != this && form->KeyPreview()) {
-            form->KeyPress(key);
-            if (!alive || key == 0) return;
-        }
+        if (!PreviewKeyPress(key)) return;
         KeyPress(key);
         Message.SetCharCode(static_cast<unsigned char>(key));
         if (key == 0 || !alive) return;
     }
     DefaultHandler(Message.Message);
+}
+
+bool TWinControl::PreviewKeyPress(char& Key)
+{
+    TCustomForm* form = GetParentForm(this);
+    if (!form || form == this || !form->KeyPreview()) return true;
+    TObjectWatch alive(this);
+    form->KeyPress(Key);
+    return alive && Key != 0;
 }
 
 void TWinControl::KeyDown(WORD& Key, TShiftState Shift)

@@ -107,6 +107,10 @@ protected:
     void CMExit(TMessage& Message) override;
     void CMTextChanged(TMessage& Message) override;
 
+    // Offers a typed character to the form first when it previews keys; false when the form
+    // used it up (or a handler freed this control).
+    bool PreviewKeyPress(char& Key);
+
 private:
     bool DoKeyDown(TWMKey& Message);
 

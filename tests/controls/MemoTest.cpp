@@ -133,9 +133,16 @@ TEST_F(MemoTest, EnterMakesANewLineOnlyWhenTheMemoWantsIt)
     Memo->SetWantReturns(false);
     Session.Input.TypeText("\nc");
     EXPECT_EQ(Memo->Lines()->GetText(), "a\r\nbc\r\n");
+    // A form that previews keys sees typed characters first and may swallow them.
+    Form.SetKeyPreview(true);
+    Form.OnKeyPress = [](TObject*, char& Key) {
+        if (Key == 'x') Key = 0;
+    };
+    Session.Input.TypeText("xyx");
+    EXPECT_EQ(Memo->Lines()->Get(1), "bcy");
     // Tab leaves the memo unless it wants tabs.
     Memo->SetWantTabs(true);
     Session.Input.PressKey(VK_TAB);
-    EXPECT_EQ(Memo->Lines()->Get(1), "bc\t");
+    EXPECT_EQ(Memo->Lines()->Get(1), "bcy\t");
     EXPECT_TRUE(Memo->Focused());
 }
