@@ -1,16 +1,32 @@
 #pragma once
 // The layout editor's tables: the kinds of tree nodes with their captions, and the names
 // offered and accepted for the enumerated, Boolean and colour values of a column.
+#include "host/graphics/Color.h"
+
 #include <span>
 #include <string>
 
-#include "host/graphics/Color.h"
-
 // The kind of a node of the layout editor's tree, kept in the node's OverlayIndex.
 enum TTypeEl : unsigned char {
-    teLayout, teColumn, teColAlignment, teType, teButtonStyle, teColor, teDropDownRows, teReadOnly, teWidth,
-    teFormat, teColumnFont, teWordwrap, teColumnSumEnable, teVisible, tePickList, teTitleCaption,
-    teTitleAlignment, teTitleColor, teTitleFont
+    teLayout,
+    teColumn,
+    teColAlignment,
+    teType,
+    teButtonStyle,
+    teColor,
+    teDropDownRows,
+    teReadOnly,
+    teWidth,
+    teFormat,
+    teColumnFont,
+    teWordwrap,
+    teColumnSumEnable,
+    teVisible,
+    tePickList,
+    teTitleCaption,
+    teTitleAlignment,
+    teTitleColor,
+    teTitleFont
 };
 constexpr int TypeElCount = teTitleFont + 1;
 

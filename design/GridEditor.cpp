@@ -1,84 +1,105 @@
 #include "design/GridEditor.h"
 
 #include "design/StrEde.h"
+#include "host/controls/ControlProperties.h"
 #include "host/controls/FontDialog.h"
+#include "host/controls/Menus.h"
 #include "host/controls/StdCtrls.h"
+#include "outline/OutlineProperties.h"
 #include "zelgrid/ColumnRec.h"
 #include "zelgrid/Zelgrid.h"
 
 namespace {
 
-constexpr int FormWidth = 487, FormHeight = 265;
+// A component the form resource made; a missing one is a broken resource.
+template <class T> T* Find(const TComponent* Form, const char* Name)
+{
+    auto* found = dynamic_cast<T*>(Form->FindComponent(Name));
+    if (!found) throw EReadError(std::string("The layout editor's form has no ") + Name);
+    return found;
+}
 
-bool IsPropertyKind(TTypeEl Kind) { return Kind >= teColAlignment && Kind <= teTitleFont; }
+bool IsPropertyKind(TTypeEl Kind)
+{
+    return Kind >= teColAlignment && Kind <= teTitleFont;
+}
 
 std::string FontText(const TFont& Font)
 {
     return Font.Name() + ";" + std::to_string(Font.Size()) + ";" + ColorToString(Font.Color());
 }
 
-TButton* MakeButton(TGridEditor* Form, const char* Name, const char* Caption, int Top, TModalResult Result)
+// The menu item of that name at any depth below Root (the reader makes the menu their owner).
+TMenuItem* FindItem(TMenuItem* Root, const std::string& Name)
 {
-    auto* button = new TButton(Form);
-    button->SetName(Name);
-    button->SetCaption(Caption);
-    button->SetBounds(394, Top, 93, 25);
-    button->SetModalResult(Result);
-    button->SetParent(Form);
-    return button;
+    for (int i = 0; i < Root->Count(); ++i) {
+        TMenuItem* item = Root->Items(i);
+        if (item->Name() == Name) return item;
+        if (TMenuItem* found = FindItem(item, Name)) return found;
+    }
+    return nullptr;
 }
 
 } // namespace
 
-TGridEditor::TGridEditor(TComponent* AOwner) : TForm(AOwner)
+TGridEditor::TGridEditor(TComponent* AOwner)
+    : TForm(AOwner)
 {
-    SetName("GridEditor");
-    SetCaption("LayoutEditor");
-    SetBounds(40, 40, FormWidth, FormHeight);
-    Font()->SetName("MS Sans Serif");
-    Font()->SetHeight(-11);
-    Font()->SetColor(clWindowText);
+    RegisterOutlineProperties();
+    if (!PropertyRegistry().FindClass("TGridEditor"))
+        PropertyRegistry().RegisterClass<TGridEditor>("TGridEditor", "TForm");
+    THandlerTable handlers;
+    handlers.Add<TGetNodeDataEvent>("GridLayGetNodeData",
+        [this](TTreeNode* N, std::string& T, bool& F, int& No) { GridLayGetNodeData(N, T, F, No); });
+    handlers.Add<TValidateNodeDataEvent>(
+        "GridLayValidateNodeData", [this](TTreeNode* N, const std::string& T) { GridLayValidateNodeData(N, T); });
+    handlers.Add<TNodeEditButtonClickEvent>(
+        "GridLayEditButtonClick", [this](TTreeNode* N) { GridLayEditButtonClick(N); });
+    handlers.Add<TIsReadOnlyNodeEvent>(
+        "GridLayIsReadOnlyNode", [this](TTreeNode* N, bool& R) { GridLayIsReadOnlyNode(N, R); });
+    handlers.Add<TGetNodePicklistEvent>(
+        "GridLayGetPicklist", [this](TTreeNode* N, TStrings* L) { GridLayGetPicklist(N, L); });
+    handlers.Add<TGetNodeEditStyleEvent>(
+        "GridLayGetEditStyle", [this](TTreeNode* N, TEditStyle& S) { GridLayGetEditStyle(N, S); });
+    using TCommand = void (TGridEditor::*)(TObject*);
+    const std::pair<const char*, TCommand> commands[] = {
+        { "OkBtnClick", &TGridEditor::OkBtnClick },
+        { "CancelBtnClick", &TGridEditor::CancelBtnClick },
+        { "ApplyBtnClick", &TGridEditor::ApplyBtnClick },
+        { "NewLayoutClick", &TGridEditor::NewLayoutClick },
+        { "DelLayoutClick", &TGridEditor::DelLayoutClick },
+        { "NewcolClick", &TGridEditor::NewcolClick },
+        { "DelcolClick", &TGridEditor::DelcolClick },
+        { "DelAllColsClick", &TGridEditor::DelAllColsClick },
+        { "GoUpClick", &TGridEditor::GoUpClick },
+        { "GodownClick", &TGridEditor::GodownClick },
+        { "copyClick", &TGridEditor::copyClick },
+        { "PasteClick", &TGridEditor::PasteClick },
+        { "GridMenuPopup", &TGridEditor::GridMenuPopup },
+    };
+    for (const auto& [name, command] : commands)
+        handlers.Add<TNotifyEvent>(name, [this, command](TObject* Sender) { (this->*command)(Sender); });
+    ReadFormResource(this, "TGRIDEDITOR", &handlers);
 
-    GridLay = new TOutlineTreeView(this);
-    GridLay->SetName("GridLay");
-    GridLay->SetBounds(0, 0, 387, FormHeight);
-    GridLay->SetAlign(alLeft);
-    GridLay->SetTreeOptions({totShowLines, totShowButtons, totNopaintNoChilds, totDrawGrid, totResizeCols, totEditing});
-    GridLay->SetFlat(false);
-    GridLay->SetWidthOutline(200);
-    GridLay->SetShowHeaders(true);
-    GridLay->SetHeadersHeight(17);
-    GridLay->SetPropText("Columns");
-    GridLay->SetValuesText("Values");
-    GridLay->SetBackgroundColor(clSilver);
-    GridLay->SetSelectedBackgroundColor(clSilver);
-    GridLay->SetIndent(19);
-    GridLay->SetParent(this);
-    GridLay->OnGetNodeData = [this](TTreeNode* N, std::string& T, bool& F, int& No) { GridLayGetNodeData(N, T, F, No); };
-    GridLay->OnValidateNodeData = [this](TTreeNode* N, const std::string& T) { GridLayValidateNodeData(N, T); };
-    GridLay->OnEditButtonClick = [this](TTreeNode* N) { GridLayEditButtonClick(N); };
-    GridLay->OnIsReadOnlyNode = [this](TTreeNode* N, bool& R) { GridLayIsReadOnlyNode(N, R); };
-    GridLay->OnGetPicklist = [this](TTreeNode* N, TStrings* L) { GridLayGetPicklist(N, L); };
-    GridLay->OnGetEditStyle = [this](TTreeNode* N, TEditStyle& S) { GridLayGetEditStyle(N, S); };
-
-    OkBtn = MakeButton(this, "OkBtn", "OK", 2, mrOk);
-    OkBtn->SetDefault(true);
-    OkBtn->OnClick = [this](TObject* Sender) { OkBtnClick(Sender); };
-    CancelBtn = MakeButton(this, "CancelBtn", "Cancel", 32, mrCancel);
-    CancelBtn->OnClick = [this](TObject* Sender) { CancelBtnClick(Sender); };
-    ApplyBtn = MakeButton(this, "ApplyBtn", "Apply...", 64, mrNone);
-    ApplyBtn->OnClick = [this](TObject* Sender) { ApplyBtnClick(Sender); };
-
-    CreateMenu();
-    GridLay->SetPopupMenu(GridMenu);
+    GridLay = Find<TOutlineTreeView>(this, "GridLay");
+    OkBtn = Find<TButton>(this, "OkBtn");
+    CancelBtn = Find<TButton>(this, "CancelBtn");
+    ApplyBtn = Find<TButton>(this, "ApplyBtn");
+    GridMenu = Find<TPopupMenu>(this, "GridMenu");
+    for (auto [item, name] : { std::pair { &N1, "N1" }, { &NewLayout, "NewLayout" }, { &DelLayout, "DelLayout" },
+             { &N2, "N2" }, { &Newcol, "Newcol" }, { &Delcol, "Delcol" }, { &DelAllCols, "DelAllCols" }, { &N3, "N3" },
+             { &GoUp, "GoUp" }, { &Godown, "Godown" }, { &N4, "N4" }, { &copy, "copy" }, { &Paste, "Paste" } })
+        if (!(*item = FindItem(GridMenu->Items(), name)))
+            throw EReadError(std::string("The layout editor's menu has no ") + name);
     FontDialog = new TFontDialog(this);
     FontDialog->SetName("FontDialog");
     FontDialog->SetFont(Font());
-
-    SetActiveControl(GridLay);
 }
 
-TGridEditor::~TGridEditor() { ClearColumns(); }
+TGridEditor::~TGridEditor()
+{
+    ClearColumns();
+}
 
 TTypeEl TGridEditor::NodeKind(const TTreeNode* Node)
 {
@@ -170,23 +191,56 @@ void TGridEditor::GridLayGetNodeData(TTreeNode* Node, std::string& Text, bool& F
         return std::string(n ? n : "");
     };
     switch (kind) {
-    case teColAlignment: Text = name(rec->Alignment); break;
-    case teType: Text = rec->aType == tctCode ? "Code" : name(rec->aType); break;
-    case teButtonStyle: Text = name(rec->ButtonStyle); break;
-    case teColor: Text = ColorToString(rec->Color); break;
-    case teDropDownRows: Text = std::to_string(rec->DropDownRows); break;
-    case teReadOnly: Text = name(rec->ReadOnly); break;
-    case teWidth: Text = std::to_string(rec->Width); break;
-    case teFormat: Text = rec->Format; break;
-    case teColumnFont: Text = FontText(*rec->Font); break;
-    case teWordwrap: Text = name(rec->WordWrap); break;
-    case teColumnSumEnable: Text = name(rec->ColumnSumEnable); break;
-    case teVisible: Text = name(rec->Visible); break;
-    case teTitleCaption: Text = rec->TitleCaption; break;
-    case teTitleAlignment: Text = name(rec->TitleAlignment); break;
-    case teTitleColor: Text = ColorToString(rec->TitleColor); break;
-    case teTitleFont: Text = FontText(*rec->Titlefont); break;
-    default: break;
+    case teColAlignment:
+        Text = name(rec->Alignment);
+        break;
+    case teType:
+        Text = rec->aType == tctCode ? "Code" : name(rec->aType);
+        break;
+    case teButtonStyle:
+        Text = name(rec->ButtonStyle);
+        break;
+    case teColor:
+        Text = ColorToString(rec->Color);
+        break;
+    case teDropDownRows:
+        Text = std::to_string(rec->DropDownRows);
+        break;
+    case teReadOnly:
+        Text = name(rec->ReadOnly);
+        break;
+    case teWidth:
+        Text = std::to_string(rec->Width);
+        break;
+    case teFormat:
+        Text = rec->Format;
+        break;
+    case teColumnFont:
+        Text = FontText(*rec->Font);
+        break;
+    case teWordwrap:
+        Text = name(rec->WordWrap);
+        break;
+    case teColumnSumEnable:
+        Text = name(rec->ColumnSumEnable);
+        break;
+    case teVisible:
+        Text = name(rec->Visible);
+        break;
+    case teTitleCaption:
+        Text = rec->TitleCaption;
+        break;
+    case teTitleAlignment:
+        Text = name(rec->TitleAlignment);
+        break;
+    case teTitleColor:
+        Text = ColorToString(rec->TitleColor);
+        break;
+    case teTitleFont:
+        Text = FontText(*rec->Titlefont);
+        break;
+    default:
+        break;
     }
 }
 
@@ -223,13 +277,26 @@ void TGridEditor::GridLayValidateNodeData(TTreeNode* Node, const std::string& Te
     case teVisible:
         if (named) rec->Visible = value == 1;
         break;
-    case teColor: rec->Color = StringToColor(Text); break;
-    case teTitleColor: rec->TitleColor = StringToColor(Text); break;
-    case teDropDownRows: rec->DropDownRows = StrToInt(Text); break;
-    case teWidth: rec->Width = StrToInt(Text); break;
-    case teFormat: rec->Format = Text; break;
-    case teTitleCaption: rec->TitleCaption = Text; break;
-    default: break; // the font and pick-list rows ignore typed text
+    case teColor:
+        rec->Color = StringToColor(Text);
+        break;
+    case teTitleColor:
+        rec->TitleColor = StringToColor(Text);
+        break;
+    case teDropDownRows:
+        rec->DropDownRows = StrToInt(Text);
+        break;
+    case teWidth:
+        rec->Width = StrToInt(Text);
+        break;
+    case teFormat:
+        rec->Format = Text;
+        break;
+    case teTitleCaption:
+        rec->TitleCaption = Text;
+        break;
+    default:
+        break; // the font and pick-list rows ignore typed text
     }
     FModified = true;
 }
@@ -243,9 +310,12 @@ void TGridEditor::GridLayGetEditStyle(TTreeNode* Node, TEditStyle& Style)
 {
     const TTypeEl kind = NodeKind(Node);
     if (!IsPropertyKind(kind)) return;
-    if (kind == teColumnFont || kind == teTitleFont || kind == tePickList) Style = esEllipsisButton;
-    else if (!KindTable(kind).empty()) Style = esDropDownList;
-    else Style = esNoButton;
+    if (kind == teColumnFont || kind == teTitleFont || kind == tePickList)
+        Style = esEllipsisButton;
+    else if (!KindTable(kind).empty())
+        Style = esDropDownList;
+    else
+        Style = esNoButton;
 }
 
 void TGridEditor::GridLayIsReadOnlyNode(TTreeNode* Node, bool& ReadOnly)

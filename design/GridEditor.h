@@ -1,19 +1,19 @@
 #pragma once
-// TGridEditor: the layout editor dialog. It edits a copy of a grid's layouts as a three-level
-// tree (layouts, their columns, seventeen property rows per column); every column node owns a
-// TZelColumnRec that holds the column's values while the dialog is open. OK and Apply write the
-// tree back into the grid; Cancel writes nothing.
+// TGridEditor: the layout editor dialog, read from its form resource. It edits a copy of a grid's layouts as a
+// three-level tree (layouts, their columns, seventeen property rows per column); every column node owns a TZelColumnRec
+// that holds the column's values while the dialog is open. OK and Apply write the tree back into the grid; Cancel
+// writes nothing.
 //
 // Files: GridEditor.cpp (the form, the transfer between grid and tree, the property rows),
 // GridEditorCommands.cpp (adding, deleting, moving, copying and pasting layouts and columns,
 // and the three buttons).
-#include <memory>
-#include <string>
-
 #include "design/EditorTables.h"
 #include "host/controls/Forms.h"
 #include "host/core/ObjectWatch.h"
 #include "outline/OutlineTreeView.h"
+
+#include <memory>
+#include <string>
 
 class TButton;
 class TFontDialog;
@@ -84,7 +84,6 @@ public:
     TFontDialog* FontDialog = nullptr;
 
 private:
-    void CreateMenu();
     // A column node captioned "Column" + Number under Layout, owning Rec, with its 17 rows.
     TTreeNode* AddColumnNode(TTreeNode* Layout, int Number, TZelColumnRec* Rec);
     // Frees the records of Node's column nodes (Node itself when it is one), forgetting the

@@ -2,44 +2,15 @@
 // the change flag, which OK reads; a copied node that goes out of the tree is forgotten, so
 // Paste never reads a freed node.
 #include "design/GridEditor.h"
-
 #include "host/controls/Dialogs.h"
 #include "host/controls/Menus.h"
 #include "zelgrid/ColumnRec.h"
 #include "zelgrid/Zelgrid.h"
 
-void TGridEditor::CreateMenu()
+void TGridEditor::GridMenuPopup(TObject*)
 {
-    GridMenu = new TPopupMenu(this);
-    GridMenu->SetName("GridMenu");
-    GridMenu->OnPopup = [this](TObject* Sender) { GridMenuPopup(Sender); };
-    using TCommand = void (TGridEditor::*)(TObject*);
-    const auto item = [this](TMenuItem* Parent, const char* Name, const char* Caption, TShortCut Keys, TCommand Run) {
-        auto* menuItem = new TMenuItem(this);
-        menuItem->SetName(Name);
-        menuItem->SetCaption(Caption);
-        menuItem->SetShortCut(Keys);
-        if (Run) menuItem->OnClick = [this, Run](TObject* Sender) { (this->*Run)(Sender); };
-        Parent->Add(menuItem);
-        return menuItem;
-    };
-    TMenuItem* top = GridMenu->Items();
-    N1 = item(top, "N1", "Layouts...", scNone, nullptr);
-    NewLayout = item(N1, "NewLayout", "New...", ShortCut(VK_F3, {ssShift}), &TGridEditor::NewLayoutClick);
-    DelLayout = item(N1, "DelLayout", "Delete", ShortCut(VK_F4, {ssShift}), &TGridEditor::DelLayoutClick);
-    N2 = item(top, "N2", "Columns", scNone, nullptr);
-    Newcol = item(N2, "Newcol", "New", ShortCut(VK_F3, {}), &TGridEditor::NewcolClick);
-    Delcol = item(N2, "Delcol", "Delete", ShortCut(VK_F4, {}), &TGridEditor::DelcolClick);
-    DelAllCols = item(N2, "DelAllCols", "Delete All", ShortCut(VK_F4, {ssCtrl}), &TGridEditor::DelAllColsClick);
-    N3 = item(top, "N3", "-", scNone, nullptr);
-    GoUp = item(top, "GoUp", "Move Up", ShortCut(VK_UP, {ssCtrl, ssShift}), &TGridEditor::GoUpClick);
-    Godown = item(top, "Godown", "Move Down", ShortCut(VK_DOWN, {ssCtrl, ssShift}), &TGridEditor::GodownClick);
-    N4 = item(top, "N4", "-", scNone, nullptr);
-    copy = item(top, "copy", "Copy", ShortCut('C', {ssCtrl}), &TGridEditor::copyClick);
-    Paste = item(top, "Paste", "Paste", ShortCut('V', {ssCtrl}), &TGridEditor::PasteClick);
+    Paste->SetEnabled(CanPaste());
 }
-
-void TGridEditor::GridMenuPopup(TObject*) { Paste->SetEnabled(CanPaste()); }
 
 void TGridEditor::ForgetRecords(TTreeNode* Node, bool Self)
 {
@@ -73,9 +44,12 @@ TTreeNode* TGridEditor::SelectedColumn() const
 {
     TTreeNode* node = GridLay->Selected();
     switch (NodeKind(node)) {
-    case teLayout: return nullptr;
-    case teColumn: return node;
-    default: return node && node->Parent() ? node->Parent() : nullptr;
+    case teLayout:
+        return nullptr;
+    case teColumn:
+        return node;
+    default:
+        return node && node->Parent() ? node->Parent() : nullptr;
     }
 }
 
@@ -110,7 +84,8 @@ void TGridEditor::ApplyBtnClick(TObject*)
 void TGridEditor::NewLayoutClick(TObject*)
 {
     TTreeNodes* items = GridLay->Items();
-    items->Add(nullptr, PropertiesCols[teLayout].Caption + std::to_string(items->TopCount()))->SetOverlayIndex(teLayout);
+    items->Add(nullptr, PropertiesCols[teLayout].Caption + std::to_string(items->TopCount()))
+        ->SetOverlayIndex(teLayout);
     FModified = true;
 }
 

@@ -1,15 +1,17 @@
 #include "design/StrEde.h"
 
-#include <memory>
-
 #include "host/controls/ControlProperties.h"
 #include "host/controls/Memo.h"
 #include "host/core/ObjectWatch.h"
 
-TStringsEd::TStringsEd(TComponent* AOwner) : TForm(AOwner)
+#include <memory>
+
+TStringsEd::TStringsEd(TComponent* AOwner)
+    : TForm(AOwner)
 {
     RegisterControlProperties();
-    if (!PropertyRegistry().FindClass("TStringsEd")) PropertyRegistry().RegisterClass<TStringsEd>("TStringsEd", "TForm");
+    if (!PropertyRegistry().FindClass("TStringsEd"))
+        PropertyRegistry().RegisterClass<TStringsEd>("TStringsEd", "TForm");
     THandlerTable handlers;
     handlers.Add<TKeyEvent>("FormKeyDown", [this](TObject* S, WORD& K, TShiftState Sh) { FormKeyDown(S, K, Sh); });
     handlers.Add<TNotifyEvent>("OkBtnClick", [this](TObject* S) { OkBtnClick(S); });
@@ -17,11 +19,20 @@ TStringsEd::TStringsEd(TComponent* AOwner) : TForm(AOwner)
     ReadFormResource(this, "TSTRINGSED", &handlers);
 }
 
-TMemo* TStringsEd::StrMemo() const { return dynamic_cast<TMemo*>(FindComponent("StrMemo")); }
+TMemo* TStringsEd::StrMemo() const
+{
+    return dynamic_cast<TMemo*>(FindComponent("StrMemo"));
+}
 
-void TStringsEd::OkBtnClick(TObject*) { SetModalResult(mrOk); }
+void TStringsEd::OkBtnClick(TObject*)
+{
+    SetModalResult(mrOk);
+}
 
-void TStringsEd::CancelbtnClick(TObject*) { SetModalResult(mrCancel); }
+void TStringsEd::CancelbtnClick(TObject*)
+{
+    SetModalResult(mrCancel);
+}
 
 void TStringsEd::FormKeyDown(TObject*, WORD& Key, TShiftState)
 {

@@ -1,9 +1,9 @@
 #pragma once
 // The strings editor: a small modal dialog that edits a list of strings, one per line, built
 // from its form resource. GetStrings hands the edited lines back only after OK.
-#include <string>
-
 #include "host/controls/Forms.h"
+
+#include <string>
 
 class TMemo;
 class TStrings;

@@ -1,14 +1,13 @@
 // The layout editor opened on its largest grid: 10 layouts of 200 columns. Each run copies the
 // columns into records, builds the tree (42,010 nodes), shows the dialog and paints it once,
 // then frees the records and the dialog, as an opening does.
-#include <benchmark/benchmark.h>
-
-#include <memory>
-
 #include "design/GridEditor.h"
 #include "host/windows/Headless.h"
 #include "host/windows/MessageQueue.h"
 #include "zelgrid/Zelgrid.h"
+
+#include <benchmark/benchmark.h>
+#include <memory>
 
 namespace {
 constexpr int Layouts = 10, Columns = 200;

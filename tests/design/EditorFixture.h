@@ -2,13 +2,6 @@
 // A grid of two layouts and the layout editor opened on it as the designer opens it, with the
 // user played inside the modal loop: clicks on the tree's buttons and captions, typed values,
 // clicks on OK, Cancel and Apply.
-#include <gtest/gtest.h>
-
-#include <functional>
-#include <memory>
-#include <sstream>
-#include <string>
-
 #include "design/GridEditor.h"
 #include "host/controls/Application.h"
 #include "host/controls/StdCtrls.h"
@@ -18,6 +11,12 @@
 #include "outline/OutInplaceEdit.h"
 #include "zelgrid/ColumnRec.h"
 #include "zelgrid/Zelgrid.h"
+
+#include <functional>
+#include <gtest/gtest.h>
+#include <memory>
+#include <sstream>
+#include <string>
 
 class LayoutEditorTest : public ::testing::Test {
 protected:
@@ -86,12 +85,12 @@ protected:
             if (a->Expanded()) continue;
             Editor->GridLay->MakeVisible(a);
             const TRect b = Editor->GridLay->ButtonRect(a);
-            Session.Input.Click(Editor->GridLay->Handle(), {b.Left + b.Width() / 2, b.Top + b.Height() / 2});
+            Session.Input.Click(Editor->GridLay->Handle(), { b.Left + b.Width() / 2, b.Top + b.Height() / 2 });
         }
         Editor->GridLay->MakeVisible(node);
         const TRect r = Editor->GridLay->CaptionRect(node);
-        Session.Input.Click(Editor->GridLay->Handle(), {(node->Level() + 1) * Editor->GridLay->Indent() + 8,
-                                                        r.Top + r.Height() / 2});
+        Session.Input.Click(
+            Editor->GridLay->Handle(), { (node->Level() + 1) * Editor->GridLay->Indent() + 8, r.Top + r.Height() / 2 });
         EXPECT_EQ(Editor->GridLay->Selected(), node) << Path;
         return node;
     }
@@ -100,7 +99,7 @@ protected:
     {
         Select(Path);
         Session.Input.PressKey(VK_F2);
-        Session.Input.PressKey('A', {ssCtrl});
+        Session.Input.PressKey('A', { ssCtrl });
         Session.Input.PressKey(VK_DELETE);
         Session.Input.TypeText(Text);
         Session.Input.PressKey(VK_RETURN);
@@ -121,7 +120,10 @@ protected:
         Session.Input.PressKey(Key, Shift);
         return Messages - before;
     }
-    void Press(TButton* Button) { Session.Input.Click(Button->Handle(), {Button->Width() / 2, Button->Height() / 2}); }
+    void Press(TButton* Button)
+    {
+        Session.Input.Click(Button->Handle(), { Button->Width() / 2, Button->Height() / 2 });
+    }
 
     // Every layout of the grid, one line per layout: each column's effective settings.
     std::string Layouts() const
@@ -133,9 +135,9 @@ protected:
             s += "[";
             for (int j = 0; j < columns->Count(); ++j) {
                 TZelColumn* c = columns->GeTZelColumn(j);
-                s += (j ? " " : "") + c->Title()->GetCaption() + ":" + std::to_string(c->GetWidth()) + ":" +
-                     std::to_string(c->GetAlignment()) + ":" + ColorToString(c->GetColor()) + ":" +
-                     c->GetFont()->Name() + ":" + std::to_string(c->Visible());
+                s += (j ? " " : "") + c->Title()->GetCaption() + ":" + std::to_string(c->GetWidth()) + ":"
+                    + std::to_string(c->GetAlignment()) + ":" + ColorToString(c->GetColor()) + ":"
+                    + c->GetFont()->Name() + ":" + std::to_string(c->Visible());
             }
             s += "]";
         }

@@ -2,6 +2,7 @@
 #include "EditorFixture.h"
 #include "host/controls/FontDialog.h"
 #include "host/controls/ListBox.h"
+#include "host/controls/Menus.h"
 #include "host/core/ObjectWatch.h"
 #include "host/windows/Paint.h"
 #include "tests/support/Golden.h"
@@ -10,6 +11,9 @@ TEST_F(LayoutEditorTest, EditedWidthAndCaptionReachTheGridOnOk)
 {
     const bool changed = Open([&] {
         EXPECT_EQ(Editor->Caption(), "Form1.ZelGrid1 LayoutEditor");
+        EXPECT_EQ(Editor->ClientWidth(), 487) << "the form is read from its resource";
+        EXPECT_EQ(Editor->GridLay->WidthOutline(), 200);
+        EXPECT_EQ(Editor->GridMenu->Items()->Count(), 8);
         EXPECT_EQ(Editor->GridLay->Items()->TopCount(), 2);
         EXPECT_FALSE(Node("Layout0")->Expanded()) << "the tree opens with its layouts collapsed";
         EXPECT_EQ(Node("Layout0")->Count(), 2);
@@ -32,14 +36,16 @@ TEST_F(LayoutEditorTest, EditedWidthAndCaptionReachTheGridOnOk)
         // A drop-down row offers its table and takes a pick.
         Select("Layout1/Column0/Alignment");
         Session.Input.PressKey(VK_F2);
-        Session.Input.PressKey(VK_DOWN, {ssAlt});
+        Session.Input.PressKey(VK_DOWN, { ssAlt });
         ASSERT_TRUE(Editor->GridLay->Editor()->ListVisible());
         Session.Input.PressKey(VK_DOWN);
         Session.Input.PressKey(VK_DOWN);
         Session.Input.PressKey(VK_RETURN);
         Session.Input.PressKey(VK_RETURN);
         EXPECT_EQ(Value("Layout1/Column0/Alignment"), "Center");
-        EXPECT_EQ(Layouts(), "[Name:80:0:clWindow:MS Sans Serif:1 Qty:64:1:clWindow:MS Sans Serif:1][Note:64:0:clWindow:MS Sans Serif:1]")
+        EXPECT_EQ(Layouts(),
+            "[Name:80:0:clWindow:MS Sans Serif:1 Qty:64:1:clWindow:MS Sans Serif:1][Note:64:0:clWindow:MS Sans "
+            "Serif:1]")
             << "nothing reaches the grid before OK";
         Press(Editor->OkBtn);
     });
@@ -62,12 +68,12 @@ TEST_F(LayoutEditorTest, RefusedTextsChangeNothingAndOkWithoutChangeWritesNothin
         const struct {
             const char* Row;
             const char* Text;
-        } refused[] = {{"Width", "abc"}, {"Width", "12a"}, {"Width", ""}, {"Width", "99999999999"},
-                       {"Dropdown Rows", "7.5"}, {"Column Color", "clNoSuchColour"}};
+        } refused[] = { { "Width", "abc" }, { "Width", "12a" }, { "Width", "" }, { "Width", "99999999999" },
+            { "Dropdown Rows", "7.5" }, { "Column Color", "clNoSuchColour" } };
         for (const auto& r : refused) {
             Select(std::string("Layout0/Column0/") + r.Row);
             Session.Input.PressKey(VK_F2);
-            Session.Input.PressKey('A', {ssCtrl});
+            Session.Input.PressKey('A', { ssCtrl });
             Session.Input.PressKey(VK_DELETE);
             Session.Input.TypeText(r.Text);
             EXPECT_THROW(Session.Input.PressKey(VK_RETURN), EConvertError) << r.Row << " " << r.Text;
@@ -96,16 +102,12 @@ TEST_F(LayoutEditorTest, AcceptedTextsFollowTheTables)
             const char* Text;
             const char* Shown;
         } cases[] = {
-            {"Width", "0", "0"},
-            {"Dropdown Rows", "-3", "-3"},
-            {"Column Color", "clNone", "clNone"},
-            {"Title Color", "$0000FF", "clRed"},
-            {"Visible", "yes", "Yes"},     // the names are case-sensitive: nothing changes
-            {"Visible", "No", "No"},
-            {"Type", "Procedure", "Procedure"},
-            {"ButtonStyle", "Ellipsis", "Ellipsis"},
-            {"Format", "#,##0.00", "#,##0.00"},
-            {"Font", "Serif;20", "MS Sans Serif;8;clWindowText"}, // typed font text is ignored
+            { "Width", "0", "0" }, { "Dropdown Rows", "-3", "-3" }, { "Column Color", "clNone", "clNone" },
+            { "Title Color", "$0000FF", "clRed" },
+            { "Visible", "yes", "Yes" }, // the names are case-sensitive: nothing changes
+            { "Visible", "No", "No" }, { "Type", "Procedure", "Procedure" }, { "ButtonStyle", "Ellipsis", "Ellipsis" },
+            { "Format", "#,##0.00", "#,##0.00" },
+            { "Font", "Serif;20", "MS Sans Serif;8;clWindowText" }, // typed font text is ignored
         };
         for (const auto& c : cases) {
             Editor->SetModified(false);
@@ -180,7 +182,7 @@ TEST_F(LayoutEditorTest, FontRowsAreChosenInTheFontDialog)
             TListBox* sizes = dialog->SizeList();
             offered = sizes->Items()->Get(sizes->ItemIndex());
             const TRect twelve = sizes->ItemRect(sizes->Items()->IndexOf("12"));
-            Session.Input.Click(sizes->Handle(), {twelve.Left + 4, twelve.Top + 2});
+            Session.Input.Click(sizes->Handle(), { twelve.Left + 4, twelve.Top + 2 });
             auto* button = dynamic_cast<TButton*>(Form->FindComponent(answer == mrOk ? "OkBtn" : "CancelBtn"));
             Press(button);
         };
@@ -188,7 +190,7 @@ TEST_F(LayoutEditorTest, FontRowsAreChosenInTheFontDialog)
             Select(Path);
             Session.Input.PressKey(VK_F2);
             const TRect button = Editor->GridLay->Editor()->ButtonRect();
-            Session.Input.Click(Editor->GridLay->Editor()->Handle(), {button.Left + 4, button.Top + 4});
+            Session.Input.Click(Editor->GridLay->Editor()->Handle(), { button.Left + 4, button.Top + 4 });
             Session.Input.PressKey(VK_RETURN);
         };
         answer = mrCancel;

@@ -17,14 +17,13 @@ TEST_F(LayoutEditorTest, PickListIsEditedInTheStringsDialog)
         shown.push_back(dialog->StrMemo()->Lines()->GetText());
         answer(dialog);
     };
-    const auto button = [&](TStringsEd* Dialog, const char* Name) {
-        Press(dynamic_cast<TButton*>(Dialog->FindComponent(Name)));
-    };
+    const auto button
+        = [&](TStringsEd* Dialog, const char* Name) { Press(dynamic_cast<TButton*>(Dialog->FindComponent(Name))); };
     const auto clickEllipsis = [&] {
         Select("Layout0/Column1/PickList");
         Session.Input.PressKey(VK_F2);
         const TRect r = Editor->GridLay->Editor()->ButtonRect();
-        Session.Input.Click(Editor->GridLay->Editor()->Handle(), {r.Left + 4, r.Top + 4});
+        Session.Input.Click(Editor->GridLay->Editor()->Handle(), { r.Left + 4, r.Top + 4 });
         Session.Input.PressKey(VK_ESCAPE);
     };
     const auto picklist = [&] { return TGridEditor::NodeRecord(Node("Layout0/Column1"))->PickListText; };
@@ -32,7 +31,7 @@ TEST_F(LayoutEditorTest, PickListIsEditedInTheStringsDialog)
     Open([&] {
         // Enter and Escape typed in the memo stay there; Escape on a button cancels.
         answer = [&](TStringsEd* D) {
-            Session.Input.PressKey(VK_END, {ssCtrl});
+            Session.Input.PressKey(VK_END, { ssCtrl });
             Session.Input.PressKey(VK_RETURN);
             Session.Input.TypeText("c");
             Session.Input.PressKey(VK_ESCAPE);
@@ -44,7 +43,7 @@ TEST_F(LayoutEditorTest, PickListIsEditedInTheStringsDialog)
         EXPECT_EQ(picklist(), "a\r\nb\r\n");
 
         answer = [&](TStringsEd* D) {
-            Session.Input.PressKey(VK_END, {ssCtrl});
+            Session.Input.PressKey(VK_END, { ssCtrl });
             Session.Input.PressKey(VK_RETURN);
             Session.Input.TypeText("c");
             Session.Input.PressKey(VK_RETURN);
@@ -54,7 +53,7 @@ TEST_F(LayoutEditorTest, PickListIsEditedInTheStringsDialog)
         EXPECT_EQ(picklist(), "a\r\nb\r\nc\r\n") << "the empty last line is dropped";
 
         answer = [&](TStringsEd* D) {
-            Session.Input.PressKey('A', {ssCtrl});
+            Session.Input.PressKey('A', { ssCtrl });
             Session.Input.PressKey(VK_DELETE);
             button(D, "OkBtn");
         };
@@ -64,7 +63,7 @@ TEST_F(LayoutEditorTest, PickListIsEditedInTheStringsDialog)
         OtherDialog = nullptr;
         Press(Editor->OkBtn);
     });
-    EXPECT_EQ(shown, (std::vector<std::string>{"a\r\nb\r\n", "a\r\nb\r\n", "a\r\nb\r\nc\r\n"}));
+    EXPECT_EQ(shown, (std::vector<std::string> { "a\r\nb\r\n", "a\r\nb\r\n", "a\r\nb\r\nc\r\n" }));
     qty = Grid->Layout()->GetItem(0)->GeTZelColumns()->GeTZelColumn(1);
     EXPECT_EQ(qty->GetPickList()->Count(), 0) << "the emptied pick list reached the grid";
 }
