@@ -47,10 +47,15 @@ TEST_F(LayoutEditorTest, EditedWidthAndCaptionReachTheGridOnOk)
             "[Name:80:0:clWindow:MS Sans Serif:1 Qty:64:1:clWindow:MS Sans Serif:1][Note:64:0:clWindow:MS Sans "
             "Serif:1]")
             << "nothing reaches the grid before OK";
+        // A value still being typed when OK is pressed is taken too.
+        Select("Layout1/Column0/Width");
+        Session.Input.PressKey(VK_F2);
+        Session.Input.TypeText("150");
         Press(Editor->OkBtn);
     });
     EXPECT_TRUE(changed);
     TZelColLayout* layouts = Grid->Layout();
+    EXPECT_EQ(layouts->GetItem(1)->GeTZelColumns()->GeTZelColumn(0)->GetWidth(), 150);
     ASSERT_EQ(layouts->Count(), 2);
     EXPECT_EQ(layouts->GetItem(0)->GeTZelColumns()->GeTZelColumn(0)->GetWidth(), 120);
     EXPECT_EQ(layouts->GetItem(0)->GeTZelColumns()->GeTZelColumn(1)->Title()->GetCaption(), "Amount");

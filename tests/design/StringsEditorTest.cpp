@@ -3,6 +3,8 @@
 #include "EditorFixture.h"
 #include "design/StrEde.h"
 #include "host/controls/Memo.h"
+#include "host/windows/Paint.h"
+#include "tests/support/Golden.h"
 
 TEST_F(LayoutEditorTest, PickListIsEditedInTheStringsDialog)
 {
@@ -47,6 +49,8 @@ TEST_F(LayoutEditorTest, PickListIsEditedInTheStringsDialog)
             Session.Input.PressKey(VK_RETURN);
             Session.Input.TypeText("c");
             Session.Input.PressKey(VK_RETURN);
+            ProcessMessages();
+            ExpectMatchesGolden("strings_editor", *CaptureWindow(D->Handle()));
             button(D, "OkBtn");
         };
         clickEllipsis();
