@@ -77,8 +77,10 @@ TGridEditor::TGridEditor(TComponent* AOwner)
         { "PasteClick", &TGridEditor::PasteClick },
         { "GridMenuPopup", &TGridEditor::GridMenuPopup },
     };
-    for (const auto& [name, command] : commands)
-        handlers.Add<TNotifyEvent>(name, [this, command](TObject* Sender) { (this->*command)(Sender); });
+    for (const auto& entry : commands) {
+        const TCommand command = entry.second;
+        handlers.Add<TNotifyEvent>(entry.first, [this, command](TObject* Sender) { (this->*command)(Sender); });
+    }
     ReadFormResource(this, "TGRIDEDITOR", &handlers);
 
     GridLay = Find<TOutlineTreeView>(this, "GridLay");
