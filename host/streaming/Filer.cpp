@@ -291,6 +291,8 @@ void TWriter::WriteComponent(TComponent* Component)
     }
     Component->ComponentState.Include(csWriting);
     try {
+        if (info->ClassName().size() > MaxClassNameLength)
+            throw EWriteError("Class name too long for a form file: " + info->ClassName().substr(0, 64) + "...");
         WriteStr(info->ClassName());
         WriteStr(Component->Name());
         FPropPath.clear();

@@ -38,6 +38,9 @@ enum TValueType : unsigned char {
 enum TFilerFlag : unsigned char { ffInherited = 1, ffChildPos = 2, ffInline = 4 };
 
 inline constexpr std::string_view FormSignature = "TPF0";
+// A component's class name comes first; a length byte of 0xF0 or more would read as the prefix
+// byte, so longer class names cannot be stored.
+inline constexpr std::size_t MaxClassNameLength = 0xEF;
 inline constexpr int MaxFormNesting = 256;
 // Collection items and components one read may create: a column or a grid costs far more
 // memory than the few bytes that describe it, so their counts are bounded, not the file size.

@@ -441,6 +441,8 @@ private:
             name = std::move(first);
             first = Ident(false, "Class name");
         }
+        if (first.size() > MaxClassNameLength)
+            Error("Class name longer than " + std::to_string(MaxClassNameLength) + " characters");
         std::int64_t position = 0;
         if (Peek() == '[') {
             Advance(1);

@@ -335,6 +335,8 @@ TEST(FormStreaming, HostileFormsAreReadErrorsThatSayWhatAndWhere)
         {"object A: TProbe\n  Shade = 5\nend", "for property Shade of type TShade (at line 2, column 3)"},
         {"object A: TProbe\n  Nope = 5\nend", "Property Nope does not exist (at line 2, column 3)"},
         {"object end: TProbe\nend", "Line 1, column 11: Name or class expected, found the keyword end"},
+        // A class name's length byte of 0xF0 or more would read back as the component's prefix byte.
+        {"object A: T" + std::string(239, 'x') + "\nend", "Class name longer than 239 characters"},
     };
     for (const auto& [text, message] : texts) ExpectReadError(text, message, handlers);
 }
