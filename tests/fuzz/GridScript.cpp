@@ -158,7 +158,17 @@ private:
             if (prop->IsReadOnly() && prop->PropType->Kind != tkClass) return;
             switch (prop->PropType->Kind) {
             case tkMethod: return;
-            case tkString: prop->SetStr(object, FIn.Text()); return;
+            case tkString:
+                // Font names come from a short list: every other name is one more fallback match,
+                // cached for the life of the process, which would only slow the run down.
+                if (dynamic_cast<TFont*>(object) && prop->Name == "Name") {
+                    static constexpr std::array<const char*, 6> Names{"DejaVu Sans", "DejaVu Sans Mono", "Courier New",
+                                                                      "Times New Roman", "No Such Face", ""};
+                    prop->SetStr(object, Names[static_cast<std::size_t>(FIn.Pick(Names.size()))]);
+                    return;
+                }
+                prop->SetStr(object, FIn.Text());
+                return;
             case tkClass: {
                 TPersistent* sub = prop->GetObj(object);
                 // A font may also be set as a whole from another font of the grid.
@@ -171,6 +181,12 @@ private:
             }
             default: {
                 std::int64_t v = FIn.Value();
+                // Font sizes likewise: the ends of int and a few ordinary sizes. Each distinct size
+                // is a face and its glyphs kept for the life of the process.
+                if (dynamic_cast<TFont*>(object) && (prop->Name == "Height" || prop->Name == "Size")) {
+                    static constexpr std::array<int, 12> Sizes{0, 1, -1, 8, -12, 14, -20, 48, INT_MAX, INT_MIN, 2048, -2049};
+                    v = Sizes[static_cast<std::size_t>(FIn.Pick(Sizes.size()))];
+                }
                 const TTypeInfo& type = *prop->PropType;
                 // Most enumeration and set values should be values of the type.
                 if (type.Kind != tkInteger && FIn.Byte() % 4 != 0 && type.MaxValue >= type.MinValue)
