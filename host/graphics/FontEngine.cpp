@@ -230,6 +230,18 @@ std::unique_ptr<TGlyph> TFaceSize::Render(char32_t C)
     return glyph;
 }
 
+std::unique_ptr<TGlyph> TFaceSize::Cached(std::unique_ptr<TGlyph> Glyph)
+{
+    const std::size_t bytes = Glyph->Coverage.size();
+    if (FCachedBytes + bytes > GlyphCacheBytes) {
+        for (auto& glyph : FAscii) glyph.reset();
+        FOthers.clear();
+        FCachedBytes = 0;
+    }
+    FCachedBytes += bytes;
+    return Glyph;
+}
+
 TFaceSize& FaceForFont(const TFont& Font)
 {
     return Engine().Face(Font);

@@ -48,22 +48,28 @@ public:
     int StrikeOutPosition() const { return FStrikeOutPosition; }
 
     // The glyph of a character, rendered on first use. A character the face lacks gives the
-    // face's missing-glyph shape.
+    // face's missing-glyph shape. The reference is valid until the next call on this face: the
+    // cache holds at most GlyphCacheBytes of masks and starts over when a glyph would exceed it.
     const TGlyph& Glyph(char32_t C)
     {
         if (C < FAscii.size()) {
-            if (!FAscii[C]) FAscii[C] = Render(C);
+            if (!FAscii[C]) FAscii[C] = Cached(Render(C));
             return *FAscii[C];
         }
         auto it = FOthers.find(C);
-        if (it == FOthers.end()) it = FOthers.emplace(C, Render(C)).first;
+        if (it == FOthers.end()) it = FOthers.emplace(C, Cached(Render(C))).first;
         return *it->second;
     }
+    static constexpr std::size_t GlyphCacheBytes = std::size_t{16} << 20;
     int Advance(char32_t C) { return Glyph(C).Advance; }
     int GlyphCount() const;
+    std::size_t CachedBytes() const { return FCachedBytes; }
 
 private:
     std::unique_ptr<TGlyph> Render(char32_t C);
+    // Counts a new glyph's mask against the budget, forgetting every cached glyph first when it
+    // would not fit (large sizes would otherwise keep megabytes per character for good).
+    std::unique_ptr<TGlyph> Cached(std::unique_ptr<TGlyph> Glyph);
 
     TKey FKey;
     void* FFace = nullptr; // FT_Face
@@ -76,6 +82,7 @@ private:
     int FStrikeOutPosition = 3;
     std::array<std::unique_ptr<TGlyph>, 256> FAscii;
     std::unordered_map<char32_t, std::unique_ptr<TGlyph>> FOthers;
+    std::size_t FCachedBytes = 0;
 };
 
 // The face of a font (name, height, style, pitch). "MS Sans Serif" and other names that no

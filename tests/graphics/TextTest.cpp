@@ -71,6 +71,28 @@ TEST_F(TextTest, FontsThatDifferOnlyInColourShareOneFaceAndItsGlyphs)
     EXPECT_NE(&face, &FaceForFont(b));
 }
 
+TEST_F(TextTest, GlyphsOfHugeFontsStayWithinTheCacheBudget)
+{
+    TFont huge;
+    huge.SetHeight(-2048);
+    TFaceSize& face = FaceForFont(huge);
+    const TGlyph& w = face.Glyph(U'W');
+    const int advance = w.Advance;
+    const std::size_t bytes = w.Coverage.size();
+    ASSERT_GT(bytes, std::size_t{1} << 20) << "a glyph of this size takes megabytes";
+    for (char32_t c = U'A'; c <= U'Z'; ++c) {
+        face.Glyph(c);
+        ASSERT_LE(face.CachedBytes(), TFaceSize::GlyphCacheBytes) << static_cast<unsigned>(c);
+    }
+    // A glyph forgotten by the cache renders again the same.
+    const TGlyph& again = face.Glyph(U'W');
+    EXPECT_EQ(again.Advance, advance);
+    EXPECT_EQ(again.Coverage.size(), bytes);
+    // Text in that font still draws.
+    C().Font()->SetHeight(-2048);
+    EXPECT_NO_THROW(C().TextOut(0, 0, "WW"));
+}
+
 TEST_F(TextTest, BoldIsWiderAndUnderlineDrawsALineUnderTheRun)
 {
     const int regular = C().TextWidth("Bold words");
