@@ -2,7 +2,6 @@
 
 #include "host/controls/ControlProperties.h"
 #include "host/controls/Memo.h"
-#include "host/core/ObjectWatch.h"
 
 #include <memory>
 
@@ -46,14 +45,7 @@ bool GetStrings(const std::string& Caption, TStrings* List)
     auto form = std::make_unique<TStringsEd>(nullptr);
     form->SetCaption(Caption);
     form->StrMemo()->Lines()->Assign(List);
-    TObjectWatch alive(form.get());
-    const TModalResult result = form->ShowModal();
-    // A handler that freed the dialog took it from us.
-    if (!alive) {
-        (void)form.release();
-        return false;
-    }
-    if (result != mrOk) return false;
+    if (ShowOwnedModal(form) != mrOk) return false;
     // The memo always holds a line, empty when the text is; an empty last line is no string.
     TStringList lines;
     lines.Assign(form->StrMemo()->Lines());

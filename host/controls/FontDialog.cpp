@@ -6,7 +6,6 @@
 #include "host/controls/ControlProperties.h"
 #include "host/controls/ExtCtrls.h"
 #include "host/controls/ListBox.h"
-#include "host/core/ObjectWatch.h"
 #include "host/graphics/FontEngine.h"
 
 namespace {
@@ -108,14 +107,7 @@ bool TFontDialog::Execute()
     showChoice(nullptr);
     for (TListBox* list : {f->FamilyList(), f->StyleList(), f->SizeList(), f->ColorList()}) list->OnClick = showChoice;
     form->SetActiveControl(f->FamilyList());
-    TObjectWatch alive(form.get());
-    const TModalResult result = form->ShowModal();
-    // A handler that freed the dialog took it from us.
-    if (!alive) {
-        (void)form.release();
-        return false;
-    }
-    if (result != mrOk) return false;
+    if (ShowOwnedModal(form) != mrOk) return false;
     FFont->Assign(&choice);
     return true;
 }

@@ -3,8 +3,10 @@
 // and moves the focus with Tab in tab order; Show opens it, ShowModal runs a nested message loop
 // that ends when ModalResult is set (the application's modal hook may answer it, for tests).
 #include <functional>
+#include <memory>
 
 #include "host/controls/WinControl.h"
+#include "host/core/ObjectWatch.h"
 
 enum TCloseAction : unsigned char { caNone, caHide, caFree, caMinimize };
 enum TFormBorderStyle : unsigned char { bsNoneForm, bsSingleForm, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
@@ -118,3 +120,15 @@ class TForm : public TCustomForm {
 public:
     explicit TForm(TComponent* AOwner) : TCustomForm(AOwner) {}
 };
+
+// Shows a dialog its caller owns modally. A handler that freed the dialog inside its loop took
+// it from the caller: Form is then released and the answer is mrNone.
+template <class TDialog>
+TModalResult ShowOwnedModal(std::unique_ptr<TDialog>& Form)
+{
+    TObjectWatch alive(Form.get());
+    const TModalResult result = Form->ShowModal();
+    if (alive) return result;
+    (void)Form.release();
+    return mrNone;
+}
