@@ -142,6 +142,9 @@ public:
     virtual bool HighlightCell(int ACol, int ARow, const std::string& Value, TGridDrawState AState);
     // Invalidates the cells of grid row ARow in raw columns 0 to the shown layout's column count.
     void InvalidateRow(int ARow);
+    // Invalidates what shows that grid row ARow is the current one: its indicator and current
+    // cell, or the whole row when row select or a drawing handler may paint the row as current.
+    void InvalidateCurrentRowMarks(int ARow);
 
     // ----- border (GridBorder.cpp) -----
     // Paints the three-pixel border, clipped to Clip (window-system screen coordinates) when given.

@@ -28,14 +28,16 @@ bool TCustomZelGrid::CurrentColumnReadOnly() const
     return ReadOnly || (column && column->GetReadOnly());
 }
 
-// Row step to grid row T: move there, append past the last row, nothing above the first.
+// Row step to grid row T: move there, append past the last row, nothing above the first. Only
+// the marks of the current row are repainted on both rows, so that a step that scrolls paints
+// little more than the row it uncovers.
 void TCustomZelGrid::RowStep(int Target)
 {
     TObjectWatch alive(this);
     if (Target >= FixedRows() && Target <= RowCount() - 1) {
-        InvalidateRow(Row());
+        InvalidateCurrentRowMarks(Row());
         AMoveColRow(Col(), Target, true, true);
-        if (alive) InvalidateRow(Row());
+        if (alive) InvalidateCurrentRowMarks(Row());
     } else if (Target > RowCount() - 1) {
         AppendRecord(this);
     }

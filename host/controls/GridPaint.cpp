@@ -33,6 +33,20 @@ bool ForEachCell(const TGridAxis& Axis, int From, int To, int Origin, std::int64
     return true;
 }
 
+// The horizontal extent, in logical coordinates, of the canvas's clip between Top and Bottom;
+// empty when the clip has nothing there.
+TRect ClipSpan(const TCanvas& Canvas, int Top, int Bottom)
+{
+    const TPoint o = Canvas.Origin();
+    TRect span;
+    for (const TRect& r : Canvas.EffectiveClip()) {
+        if (r.Top - o.Y >= Bottom || r.Bottom - o.Y <= Top) continue;
+        const TRect piece{r.Left - o.X, Top, r.Right - o.X, Bottom};
+        span = span.IsEmpty() ? piece : UnionRect(span, piece);
+    }
+    return span;
+}
+
 } // namespace
 
 // The right and bottom edges of the last visible column and row, at most the client's.
@@ -131,10 +145,17 @@ void TCustomGrid::Paint()
             return true;
         });
     };
+    // Each row is painted across the part of the clip that reaches it (a bevel pixel above and
+    // below included), not across the clip's bounds: a repaint of one row and of a cell far
+    // from it visits two cells of the cell's row.
+    const int hline = FRows.LineWidth();
     auto paintRow = [&](int ARow, int Top, int Bottom) {
-        return paintBand(ARow, Top, Bottom, 0, FFixedCols - 1, 0, 0, clip.Left, std::min(clip.Right, fixedRight)) &&
-               paintBand(ARow, Top, Bottom, firstCol, ColCount() - 1, fixedRight, leftPos,
-                         std::max(clip.Left, fixedRight), clip.Right);
+        const TRect span = ClipSpan(canvas, Top - 1, Bottom + hline + 1);
+        const int left = std::max(clip.Left, span.Left), right = std::min(clip.Right, span.Right);
+        if (left >= right) return true;
+        return paintBand(ARow, Top, Bottom, 0, FFixedCols - 1, 0, 0, left, std::min(right, fixedRight)) &&
+               paintBand(ARow, Top, Bottom, firstCol, ColCount() - 1, fixedRight, leftPos, std::max(left, fixedRight),
+                         right);
     };
     if (!ForEachCell(FRows, 0, FFixedRows - 1, 0, 0, clip.Top, std::min(clip.Bottom, fixedBottom), paintRow) ||
         !ForEachCell(FRows, firstRow, RowCount() - 1, fixedBottom, topPos, std::max(clip.Top, fixedBottom),

@@ -4,9 +4,32 @@
 #include <cstdlib>
 #include <cstring>
 #include <utility>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "host/graphics/Bitmap.h"
 #include "host/graphics/FontEngine.h"
+
+namespace {
+
+// Count pixels set to Value, eight at a time where the machine has SSE2: at -O2 the compiler
+// writes one pixel per store, which halves the speed of every fill.
+void FillRow(TPixel* Out, int Count, TPixel Value)
+{
+    int x = 0;
+#if defined(__SSE2__)
+    const __m128i four = _mm_set1_epi32(static_cast<int>(Value));
+    for (; x + 8 <= Count; x += 8) {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(Out + x), four);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(Out + x + 4), four);
+    }
+    for (; x + 4 <= Count; x += 4) _mm_storeu_si128(reinterpret_cast<__m128i*>(Out + x), four);
+#endif
+    for (; x < Count; ++x) Out[x] = Value;
+}
+
+} // namespace
 
 TCanvas::TCanvas()
 {
@@ -196,7 +219,7 @@ void TCanvas::FillSurfaceRect(const TRect& SurfaceRect, TPixel Pixel)
         const TRect r = IntersectRect(clip, SurfaceRect);
         if (r.IsEmpty()) continue;
         for (int y = r.Top; y < r.Bottom; ++y)
-            std::fill_n(FBits + static_cast<std::ptrdiff_t>(y) * FStride + r.Left, r.Width(), Pixel);
+            FillRow(FBits + static_cast<std::ptrdiff_t>(y) * FStride + r.Left, r.Width(), Pixel);
     }
 }
 

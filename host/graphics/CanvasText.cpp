@@ -191,7 +191,8 @@ bool TCanvas::ExtTextOut(int X, int Y, unsigned Options, const TRect* Rect, std:
     DecodeText(Text, FText);
     const TRect bound = Rect && (Options & ETO_CLIPPED) ? ToSurface(*Rect) : Unbounded;
     if (Rect && (Options & ETO_OPAQUE)) FillLogicalRect(*Rect, FBkColor);
-    if (FText.empty()) return true;
+    // A cell repainted for a pixel of its frame only: no glyph would land in the clip.
+    if (FText.empty() || (Rect && (Options & ETO_CLIPPED) && !FClip.Intersects(bound))) return true;
     const int width = RunWidth(FText, 0);
     // Clipped to a rectangle just filled with the background, the text's own background
     // would fill the same pixels again.

@@ -83,7 +83,8 @@ void TFont::SetPitch(TFontPitch Value)
 
 HFONT TFont::Handle() const
 {
-    return InternHandle(FName, FHeight, FStyle, FCharset, FPitch);
+    if (!FHandle) FHandle = InternHandle(FName, FHeight, FStyle, FCharset, FPitch);
+    return FHandle;
 }
 
 void TFont::Assign(TPersistent* Source)
@@ -104,5 +105,6 @@ void TFont::Assign(TPersistent* Source)
 
 void TFont::Changed()
 {
+    FHandle = 0;
     if (OnChange) OnChange(this);
 }

@@ -56,6 +56,8 @@ private:
     TFontStyles FStyle;
     TFontCharset FCharset = DEFAULT_CHARSET;
     TFontPitch FPitch = fpDefault;
+    // The handle once asked for, until the next change (0: not looked up yet).
+    mutable HFONT FHandle = 0;
 };
 
 // Detaches a font's change handler for a silent copy and puts it back on leaving,

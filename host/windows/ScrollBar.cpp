@@ -188,6 +188,10 @@ int TWindowManager::SetScrollInfo(HWND Wnd, int Bar, const TScrollInfo& Info, bo
     TWindowRec* w = Find(Wnd);
     if (!w || (Bar != SB_VERT && Bar != SB_HORZ)) return 0;
     TScrollBarState& s = w->Bars[Bar];
+    // What the bar shows before the change: a position that moves the thumb by less than a
+    // pixel (a million rows on a bar of a few hundred) draws nothing new.
+    const TScrollBarParts shownParts = Parts(w, Bar);
+    const bool shownEmpty = RangeEmpty(s);
     if (Info.Mask & SIF_RANGE) {
         s.Min = Info.Min;
         s.Max = Info.Max;
@@ -207,7 +211,7 @@ int TWindowManager::SetScrollInfo(HWND Wnd, int Bar, const TScrollInfo& Info, bo
             return pos;
         }
     }
-    if (Redraw) RedrawScrollBar(Wnd, Bar);
+    if (Redraw && (!(Parts(w, Bar) == shownParts) || RangeEmpty(s) != shownEmpty)) RedrawScrollBar(Wnd, Bar);
     return pos;
 }
 

@@ -40,5 +40,6 @@ TRect GetScrollBarRect(HWND Wnd, int Bar);
 // The parts of a bar in window coordinates, for painting and hit testing.
 struct TScrollBarParts {
     TRect Bar, ArrowUp, ArrowDown, PageUp, PageDown, Thumb;
+    bool operator==(const TScrollBarParts&) const = default;
 };
 TScrollBarParts GetScrollBarParts(HWND Wnd, int Bar);
