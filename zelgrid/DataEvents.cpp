@@ -91,7 +91,12 @@ void TCustomZelGrid::SetCurrentRow(int Value)
 {
     TObjectWatch alive(this);
     MoveToRow(Value);
-    if (alive) SetRow(Value);
+    if (!alive) return;
+    // The base grid repaints the current cells only: the indicator (and a row-select
+    // highlight) would stay behind on the row left.
+    InvalidateCurrentRowMarks(Row());
+    SetRow(Value);
+    if (alive) InvalidateCurrentRowMarks(Row());
 }
 
 // The target is checked before the application hears of it, so that its record pointer never

@@ -147,19 +147,24 @@ void TCustomGrid::Paint()
     };
     // Each row is painted across the part of the clip that reaches it (a bevel pixel above and
     // below included), not across the clip's bounds: a repaint of one row and of a cell far
-    // from it visits two cells of the cell's row.
+    // from it visits two cells of the cell's row. A cell may draw its bevel on the line before
+    // it, over its neighbour's: the cell after a clip's right or bottom edge is painted too, so
+    // that a partial repaint leaves the pixels a full one does.
     const int hline = FRows.LineWidth();
+    const auto reach = [](int ClipEnd, int ClientEnd) { return ClipEnd < ClientEnd ? ClipEnd + 1 : ClipEnd; };
     auto paintRow = [&](int ARow, int Top, int Bottom) {
         const TRect span = ClipSpan(canvas, Top - 1, Bottom + hline + 1);
-        const int left = std::max(clip.Left, span.Left), right = std::min(clip.Right, span.Right);
+        const int left = std::max(clip.Left, span.Left);
+        const int right = reach(std::min(clip.Right, span.Right), client.Right);
         if (left >= right) return true;
         return paintBand(ARow, Top, Bottom, 0, FFixedCols - 1, 0, 0, left, std::min(right, fixedRight)) &&
                paintBand(ARow, Top, Bottom, firstCol, ColCount() - 1, fixedRight, leftPos, std::max(left, fixedRight),
                          right);
     };
-    if (!ForEachCell(FRows, 0, FFixedRows - 1, 0, 0, clip.Top, std::min(clip.Bottom, fixedBottom), paintRow) ||
-        !ForEachCell(FRows, firstRow, RowCount() - 1, fixedBottom, topPos, std::max(clip.Top, fixedBottom),
-                     clip.Bottom, paintRow))
+    const int bottom = reach(clip.Bottom, client.Bottom);
+    if (!ForEachCell(FRows, 0, FFixedRows - 1, 0, 0, clip.Top, std::min(bottom, fixedBottom), paintRow) ||
+        !ForEachCell(FRows, firstRow, RowCount() - 1, fixedBottom, topPos, std::max(clip.Top, fixedBottom), bottom,
+                     paintRow))
         return;
 
     // What lies beyond the last column and below the last row.

@@ -1,6 +1,7 @@
 // Cell drawing: the look of each kind of cell in the pixels of a shown grid, and what a paint
 // asks of the application.
 #include <cstdlib>
+#include <functional>
 #include <set>
 #include <stdexcept>
 
@@ -431,5 +432,68 @@ TEST_F(GridDrawingTest, CursorMovesPresentOnlyTheRowsTheyRepaint)
         EXPECT_TRUE(presented.IsEmpty()) << "presented beyond the changed rows: " << presented.Bounds().Left << ","
                                          << presented.Bounds().Top << " to " << presented.Bounds().Right << ","
                                          << presented.Bounds().Bottom;
+    }
+}
+
+// Down on the last visible row and Up on the first move the pixels and paint the row uncovered
+// and the marks of the current row; the Row property moves the marks. What the window shows
+// after each step is what a full repaint shows, with the whole row repainted where row select or
+// a drawing handler needs it.
+TEST_F(GridDrawingTest, RowMovesShowWhatAFullRepaintShows)
+{
+    enum TVariant { vPlain, vRowSelect, vHandler };
+    Records = 1000;
+    AddColumns(5);
+    for (int i = 0; i < 5; ++i) Columns()->GeTZelColumn(i)->SetWidth(60);
+    ShowGrid();
+    Grid->SetFocus();
+    const auto firstDifference = [](const TBitmap& A, const TBitmap& B) -> std::string {
+        if (A.Width() != B.Width() || A.Height() != B.Height()) return "size";
+        for (int y = 0; y < A.Height(); ++y)
+            for (int x = 0; x < A.Width(); ++x)
+                if (A.Pixel(x, y) != B.Pixel(x, y)) return std::to_string(x) + "," + std::to_string(y);
+        return "";
+    };
+    struct TStep {
+        const char* Name;
+        std::function<void()> Act;
+        int Scrolled;
+    };
+    const TStep steps[] = {
+        {"Down at the bottom", [&] { Session.Input.PressKey(VK_DOWN); }, 1},
+        {"Down at the bottom again", [&] { Session.Input.PressKey(VK_DOWN); }, 1},
+        {"Row to the top row", [&] { Grid->SetCurrentRow(Grid->TopRow()); }, 0},
+        {"Up at the top", [&] { Session.Input.PressKey(VK_UP); }, -1},
+    };
+    for (TVariant variant : {vPlain, vRowSelect, vHandler}) {
+        TZelGridOptions options = Grid->Options();
+        if (variant == vRowSelect) options.Include(dgRowSelect);
+        else options.Exclude(dgRowSelect);
+        Grid->SetOptions(options);
+        Grid->OnDrawColumnCell = nullptr;
+        if (variant == vHandler)
+            Grid->OnDrawColumnCell = [this](TObject*, const TRect& Rect, int DataCol, TZelColumn*, TGridDrawState) {
+                // A bar across every cell of the current row.
+                const TRect current = Grid->CellRect(DataCol + 1, Grid->Row());
+                if (current.Top <= Rect.Top && Rect.Bottom <= current.Bottom) Grid->Canvas()->FillRect(Rect.Inflate(0, -6));
+            };
+        Grid->SetTopRow(5);
+        Grid->SetCurrentRow(Grid->TopRow() + Grid->VisibleRowCount() - 1);
+        Shot();
+        for (const TStep& step : steps) {
+            const int top = Grid->TopRow();
+            Asked.clear();
+            step.Act();
+            Settle();
+            ASSERT_EQ(Grid->TopRow(), top + step.Scrolled) << variant << step.Name;
+            const std::size_t asked = Asked.size();
+            const std::unique_ptr<TBitmap> stepped = CaptureWindow(Grid->Handle());
+            EXPECT_EQ(firstDifference(*stepped, *Shot()), "") << "variant " << variant << ", " << step.Name;
+            // The row uncovered, the row whose grid line it uncovers, the current column of
+            // the row left: fewer questions than three rows.
+            if (variant == vPlain) {
+                EXPECT_LT(asked, 3u * 5u) << step.Name;
+            }
+        }
     }
 }

@@ -246,7 +246,15 @@ TEST_F(GridKeyboardTest, ThrowingHandlersLeaveTheGridUsable)
             site.Act();
         } catch (const std::exception&) {
         }
-        ProcessMessages();
+        // The repaint that follows may ask the armed handler too and fail the same way, leaving
+        // what it did not reach to the next paint.
+        for (int paints = 0; paints < 4; ++paints) {
+            try {
+                ProcessMessages();
+                break;
+            } catch (const std::exception&) {
+            }
+        }
         EXPECT_EQ(Grid->UpdateLock(), 0) << site.Name;
         EXPECT_EQ(Grid->LayoutLock(), 0) << site.Name;
         EXPECT_LE(validations, 1) << site.Name;
