@@ -269,6 +269,7 @@ protected:
     void DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawState AState) override;
     // A cell's bevel lies on the grid lines on all four sides of it.
     TRect CellPictureRect(int ACol, int ARow) const override;
+    int CellPictureLead() const override { return 1; }
     void CreateParams(TCreateParams& Params) override;
     void WMNCCalcSize(TWMNCCalcSize& Message) override;
     void WMNCPaint(TWMNCPaint& Message) override;

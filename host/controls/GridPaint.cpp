@@ -145,15 +145,15 @@ void TCustomGrid::Paint()
             return true;
         });
     };
-    // Each row is painted across the part of the clip that reaches it (a bevel pixel above and
-    // below included), not across the clip's bounds: a repaint of one row and of a cell far
-    // from it visits two cells of the cell's row. A cell may draw its bevel on the line before
-    // it, over its neighbour's: the cell after a clip's right or bottom edge is painted too, so
-    // that a partial repaint leaves the pixels a full one does.
+    // Each row is painted across the part of the clip that reaches it (the lines its cells draw
+    // on included), not across the clip's bounds: a repaint of one row and of a cell far
+    // from it visits two cells of the cell's row. Cells that draw before their rectangle reach
+    // into the clip from after its right and bottom edges.
     const int hline = FRows.LineWidth();
-    const auto reach = [](int ClipEnd, int ClientEnd) { return ClipEnd < ClientEnd ? ClipEnd + 1 : ClipEnd; };
+    const int lead = std::max(0, CellPictureLead());
+    const auto reach = [lead](int ClipEnd, int ClientEnd) { return std::min(ClipEnd + lead, std::max(ClipEnd, ClientEnd)); };
     auto paintRow = [&](int ARow, int Top, int Bottom) {
-        const TRect span = ClipSpan(canvas, Top - 1, Bottom + hline + 1);
+        const TRect span = ClipSpan(canvas, Top - lead, Bottom + hline + lead);
         const int left = std::max(clip.Left, span.Left);
         const int right = reach(std::min(clip.Right, span.Right), client.Right);
         if (left >= right) return true;

@@ -169,6 +169,10 @@ protected:
     // What a repaint of the cell covers: its rectangle and the grid lines after it. A
     // descendant that draws over the lines around its cells widens it.
     virtual TRect CellPictureRect(int ACol, int ARow) const;
+    // How far a cell draws before its rectangle, over the lines of the cells left of and above
+    // it: a partial repaint then paints the cell after the clip's edge as well, so that the
+    // later cell's pixels win there as in a full paint.
+    virtual int CellPictureLead() const { return 0; }
 
     // Editor hooks.
     virtual bool CanEditAcceptKey(char Key);

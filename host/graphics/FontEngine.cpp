@@ -108,9 +108,12 @@ public:
         if (auto it = FMatches.find(cacheKey); it != FMatches.end()) return it->second;
 
         TPatternGuard match{MatchPattern(Font.Name(), bold, italic)};
+        std::string fallbackKey;
         if (!match.Pattern || !HasFamily(match.Pattern, name)) {
             if (match.Pattern) FcPatternDestroy(match.Pattern);
-            match.Pattern = MatchPattern(FallbackFamily(name, Font.Pitch() == fpFixed), bold, italic);
+            const char* fallback = FallbackFamily(name, Font.Pitch() == fpFixed);
+            match.Pattern = MatchPattern(fallback, bold, italic);
+            fallbackKey = Lower(fallback) + cacheKey.substr(name.size());
         }
         FcChar8* file = nullptr;
         if (!match.Pattern || FcPatternGetString(match.Pattern, FC_FILE, 0, &file) != FcResultMatch)
@@ -126,6 +129,8 @@ public:
         FcPatternGetInteger(match.Pattern, FC_SLANT, 0, &slant);
         m.Embolden = bold && weight < FC_WEIGHT_DEMIBOLD;
         m.Oblique = italic && slant == FC_SLANT_ROMAN;
+        // The fallback family asked for by its own name matches the same face.
+        if (!fallbackKey.empty()) FMatches.emplace(fallbackKey, m);
         return FMatches.emplace(cacheKey, std::move(m)).first->second;
     }
 
@@ -245,6 +250,15 @@ std::unique_ptr<TGlyph> TFaceSize::Cached(std::unique_ptr<TGlyph> Glyph)
 TFaceSize& FaceForFont(const TFont& Font)
 {
     return Engine().Face(Font);
+}
+
+void StartFontEngine()
+{
+    static const bool started = [] {
+        FaceForFont(TFont());
+        return true;
+    }();
+    (void)started;
 }
 
 std::string ResolvedFamily(const TFont& Font)

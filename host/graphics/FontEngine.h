@@ -89,6 +89,10 @@ private:
 // installed face carries map to DejaVu Sans (Sans Mono for fixed-pitch and typewriter names,
 // Serif for the classic serif names) at the same size. EOutOfResources when no face is found.
 TFaceSize& FaceForFont(const TFont& Font);
+// Starts the engine (fontconfig's configuration, the rasteriser) and resolves the default font,
+// once per process. The window system calls it as it starts, so that the first form does not
+// pay for it.
+void StartFontEngine();
 // The family name a font name is looked up under (the mapping above), for tests and reports.
 std::string ResolvedFamily(const TFont& Font);
 // The families of the installed scalable faces, sorted and without duplicates (a font dialog's

@@ -3,6 +3,7 @@
 #include <cassert>
 #include <cstdlib>
 
+#include "host/graphics/FontEngine.h"
 #include "host/windows/Headless.h"
 #include "host/windows/WindowManager.h"
 #include "host/windows/X11Backend.h"
@@ -22,6 +23,7 @@ TWindowSystem::TWindowSystem(std::unique_ptr<TWindowBackend> Backend)
     : FBackend(Backend ? std::move(Backend) : std::make_unique<THeadlessBackend>()),
       FManager(std::make_unique<TWindowManager>(*FBackend)), FPrevious(GCurrent)
 {
+    StartFontEngine();
     GCurrent = this;
 }
 
