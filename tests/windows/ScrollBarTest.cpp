@@ -173,6 +173,24 @@ TEST_F(ScrollBarTest, BarIsDrawnWithTheThumbAtItsPosition)
     EXPECT_TRUE(dithered);
 }
 
+// A million positions on a bar of 168 pixels: a step that leaves the thumb where it was draws
+// nothing, one that moves it redraws the bar.
+TEST_F(ScrollBarTest, OnlyAPositionThatMovesTheThumbRedrawsTheBar)
+{
+    SetScrollRange(ListWnd, SB_VERT, 0, 1'000'000);
+    Settle();
+    Session.Backend().TakePresented(1);
+    const TRect thumb = Parts().Thumb;
+    SetScrollPos(ListWnd, SB_VERT, 1);
+    Settle();
+    EXPECT_EQ(Parts().Thumb, thumb);
+    EXPECT_TRUE(Session.Backend().TakePresented(1).IsEmpty());
+    SetScrollPos(ListWnd, SB_VERT, 500'000);
+    Settle();
+    EXPECT_NE(Parts().Thumb, thumb);
+    EXPECT_FALSE(Session.Backend().TakePresented(1).IsEmpty());
+}
+
 TEST_F(ScrollBarTest, ScrollHandlerDestroyingTheWindowEndsTheTracking)
 {
     List.OnMessage = [&](TMessage& M) {
