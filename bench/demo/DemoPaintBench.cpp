@@ -8,6 +8,7 @@
 
 #include "apps/zelgrid-demo/DemoForm.h"
 #include "bench/common/PaintBound.h"
+#include "bench/common/RowScroll.h"
 #include "host/windows/Headless.h"
 #include "host/windows/MessageQueue.h"
 #include "host/windows/Paint.h"
@@ -58,27 +59,7 @@ void DemoOneRowScroll(benchmark::State& State)
 {
     THeadlessSession session;
     const std::unique_ptr<TDemoForm> form = ShownDemo(MillionRecords());
-    TZelGrid* grid = form->Grid();
-    const auto toLastVisible = [&] {
-        grid->SetCurrentRow(grid->TopRow() + grid->VisibleRowCount() - 1);
-        UpdateWindow(form->Handle());
-    };
-    toLastVisible();
-    BoundSeconds();
-    {
-        TAgainstBound bound(State);
-        for (auto _ : State) {
-            if (grid->Row() >= grid->RowCount() - 1) {
-                State.PauseTiming();
-                grid->SetTopRow(1);
-                toLastVisible();
-                State.ResumeTiming();
-            }
-            session.Input.PressKey(VK_DOWN);
-            UpdateWindow(form->Handle());
-        }
-    }
-    State.counters["top_row"] = grid->TopRow();
+    TimeOneRowScrolls(State, session.Input, form->Grid(), form->Handle());
 }
 BENCHMARK(DemoOneRowScroll)->Unit(benchmark::kMicrosecond);
 

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "bench/common/RowScroll.h"
 #include "bench/zelgrid/PaintScene.h"
 #include "host/windows/Headless.h"
 
@@ -38,28 +39,8 @@ void OneRowScroll(benchmark::State& State)
 {
     THeadlessSession session;
     TScene scene;
-    TZelGrid* grid = scene.Grid;
-    grid->SetFocus();
-    const auto toLastVisible = [&] {
-        grid->SetCurrentRow(grid->TopRow() + grid->VisibleRowCount() - 1);
-        UpdateWindow(grid->Handle());
-    };
-    toLastVisible();
-    BoundSeconds();
-    {
-        TAgainstBound bound(State);
-        for (auto _ : State) {
-            if (grid->Row() >= grid->RowCount() - 1) {
-                State.PauseTiming();
-                grid->SetTopRow(1);
-                toLastVisible();
-                State.ResumeTiming();
-            }
-            session.Input.PressKey(VK_DOWN);
-            UpdateWindow(grid->Handle());
-        }
-    }
-    State.counters["top_row"] = grid->TopRow();
+    scene.Grid->SetFocus();
+    TimeOneRowScrolls(State, session.Input, scene.Grid, scene.Grid->Handle());
 }
 BENCHMARK(OneRowScroll)->Unit(benchmark::kMicrosecond);
 
