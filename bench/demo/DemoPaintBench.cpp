@@ -19,6 +19,8 @@ namespace {
 
 constexpr int DemoRecords = 1'000'000;
 
+BENCHMARK(ScalarBound)->Unit(benchmark::kMicrosecond);
+
 TDemoTable& MillionRecords()
 {
     static TDemoTable table = TDemoTable::Generated(DemoRecords);
