@@ -35,9 +35,9 @@ void TCustomZelGrid::RowStep(int Target)
 {
     TObjectWatch alive(this);
     if (Target >= FixedRows() && Target <= RowCount() - 1) {
-        InvalidateCurrentRowMarks(Row());
+        InvalidateRow(Row());
         AMoveColRow(Col(), Target, true, true);
-        if (alive) InvalidateCurrentRowMarks(Row());
+        if (alive) InvalidateRow(Row());
     } else if (Target > RowCount() - 1) {
         AppendRecord(this);
     }
