@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 
 #include "host/controls/Grids.h"
@@ -240,7 +241,9 @@ void TCustomGrid::WMMouseWheel(TWMMouseWheel& Message)
 {
     const int notches = Message.WheelDelta() / WHEEL_DELTA;
     if (notches == 0) return;
-    const int target = std::clamp(FTopLeft.Y - notches * 3, FFixedRows, std::max(FFixedRows, Vert().MaxFirst()));
+    // In 64 bits: the top row may be near the end of int.
+    const std::int64_t wanted = std::int64_t{FTopLeft.Y} - std::int64_t{notches} * 3;
+    const int target = static_cast<int>(std::clamp<std::int64_t>(wanted, FFixedRows, std::max(FFixedRows, Vert().MaxFirst())));
     MoveTopLeft(FTopLeft.X, target);
 }
 

@@ -52,6 +52,10 @@ TEST_F(ZelGridTest, PublishedSizesAtTheEndsOfIntPaintScrollAndMoveRows)
         }
         Session.Input.PressKey(VK_NEXT);
         EXPECT_EQ(Grid->Row(), INT_MAX - 1);
+        // The wheel turned towards the end while the last rows are shown.
+        const int lastTop = Grid->TopRow();
+        Session.Input.Wheel(Grid->Handle(), {60, 60}, -20 * WHEEL_DELTA);
+        EXPECT_EQ(Grid->TopRow(), lastTop);
         Grid->SetTopRow(INT_MAX - 1);
         Settle();
         SendVScroll(SB_TOP);
