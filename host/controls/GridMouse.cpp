@@ -2,6 +2,7 @@
 // by dragging their fixed cell, and scrolling on a timer while a drag is past an edge. The drag
 // state stays readable until MouseUp has run, so descendants can look at it before calling it.
 #include <algorithm>
+#include <cstdint>
 
 #include "host/controls/Forms.h"
 #include "host/controls/Grids.h"
@@ -40,8 +41,10 @@ TCustomGrid::TSizingHit TCustomGrid::SizingColumnAt(int X, int Y) const
     for (int c = FCols.NextVisible(FTopLeft.X); c >= 0; c = FCols.NextVisible(c + 1)) {
         const int start = h.Start(c);
         if (start > X + range || start >= h.Extent) break;
-        const int border = start + FCols.Size(c);
-        if (X >= border - back && X <= border - back + range) return {c, border, border - X};
+        // In 64 bits: a column may be as wide as int goes. A border near X fits an int again.
+        const std::int64_t border = std::int64_t{start} + FCols.Size(c);
+        if (X >= border - back && X <= border - back + range)
+            return {c, static_cast<int>(border), static_cast<int>(border - X)};
     }
     return {};
 }

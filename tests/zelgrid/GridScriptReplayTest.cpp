@@ -3,6 +3,11 @@
 // the grid consistent, with no sanitizer report.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
 #include "tests/fuzz/GridScript.h"
 
 TEST(GridScriptReplayTest, RandomScriptsLeaveTheGridConsistent)
@@ -12,4 +17,17 @@ TEST(GridScriptReplayTest, RandomScriptsLeaveTheGridConsistent)
         const std::vector<std::uint8_t> script = RandomGridScript(seed, 40);
         ASSERT_EQ(stage.Run(script.data(), script.size()), "") << "seed " << seed;
     }
+}
+
+TEST(GridScriptReplayTest, InputsTheFuzzerFoundFaultsWithPassNow)
+{
+    TGridStage stage;
+    int replayed = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(ZEL_GRID_REGRESSIONS_DIR)) {
+        std::ifstream in(entry.path(), std::ios::binary);
+        const std::vector<std::uint8_t> script{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        EXPECT_EQ(stage.Run(script.data(), script.size()), "") << entry.path().filename();
+        ++replayed;
+    }
+    EXPECT_GE(replayed, 3);
 }
