@@ -1,6 +1,7 @@
 #include "design/GridEditor.h"
 
 #include "design/StrEde.h"
+#include "host/controls/Application.h"
 #include "host/controls/ControlProperties.h"
 #include "host/controls/FontDialog.h"
 #include "host/controls/Menus.h"
@@ -353,13 +354,20 @@ void TGridEditor::GridLayEditButtonClick(TTreeNode* Node)
     FModified = true;
 }
 
-bool ExecuteLayoutEditor(TZelGrid* Grid, const std::string& Caption)
+bool ExecuteLayoutEditor(TPersistent* Component, const TEditorCaption& Caption)
 {
-    auto editor = std::make_unique<TGridEditor>(nullptr);
-    editor->SetCaption(Caption);
-    editor->CopyLayout(Grid);
+    auto editor = std::make_unique<TGridEditor>(&Application());
+    editor->SetCaption(Caption(editor->Caption()));
+    auto* grid = dynamic_cast<TZelGrid*>(Component);
+    if (!grid) throw EInvalidCast("Invalid class typecast");
+    editor->CopyLayout(grid);
     editor->SetModified(false);
     editor->ShowModal();
     editor->ClearColumns();
     return editor->Modified() || editor->Applied();
+}
+
+bool ExecuteLayoutEditor(TPersistent* Component, const std::string& Caption)
+{
+    return ExecuteLayoutEditor(Component, [&](const std::string&) { return Caption; });
 }

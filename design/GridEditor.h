@@ -12,6 +12,7 @@
 #include "host/core/ObjectWatch.h"
 #include "outline/OutlineTreeView.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -102,7 +103,12 @@ private:
     TTreeNode* FCopyNode = nullptr;
 };
 
-// Opens the layout editor on Grid as the designer's openers do: copies the layouts into a new
-// dialog captioned Caption, shows it modally, frees its records and the dialog. Answers whether
-// the grid was changed (OK after edits, or an Apply), which the opener reports to the designer.
-bool ExecuteLayoutEditor(TZelGrid* Grid, const std::string& Caption);
+// Opens the layout editor on Component as the designer's openers do: a new dialog owned by the
+// application, captioned Caption(the caption of its form resource), gets the layouts of
+// Component, which must be a TZelGrid (EInvalidCast otherwise), and is shown modally; its records
+// and the dialog are freed whatever happens. Answers whether the grid was changed (OK after
+// edits, or an Apply), which the opener reports to the designer.
+using TEditorCaption = std::function<std::string(const std::string& FormCaption)>;
+bool ExecuteLayoutEditor(TPersistent* Component, const TEditorCaption& Caption);
+// The same, with a fixed caption.
+bool ExecuteLayoutEditor(TPersistent* Component, const std::string& Caption);

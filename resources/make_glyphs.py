@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
-"""Writes the grid's indicator glyphs as 6 x 11 pixel and the outline tree's eight button glyphs
-as 12 x 12 pixel 16-colour (4 bits per pixel) bitmaps.
+"""Writes the grid's indicator glyphs as 6 x 11 pixel, the outline tree's eight button glyphs as
+12 x 12 pixel and the grid's component palette image as a 24 x 24 pixel 16-colour (4 bits per
+pixel) bitmaps.
 
 Indicator glyphs: '#' is black, '.' white (the colour the image list masks out). Button glyphs:
 '#' black, 'g' grey, 's' silver, 'w' white and '.' fuchsia, the colour drawn transparent (their
@@ -54,6 +55,33 @@ TREE_GLYPHS = {
 }
 TREE_COLOURS = {"#": 0, "g": 7, "s": 8, "w": 15, ".": 13}
 
+
+def grid_row(indicator, a, b, c):
+    """One pixel row of the palette image: the indicator column and three columns between grey
+    lines, inside the black frame."""
+    return ".#" + indicator + "g" + a + "g" + b + "g" + c + "#."
+
+
+LINE = ".#" + "g" * 20 + "#."
+# The palette image: a small grid with a silver title row and indicator column, white rows with
+# dark text, the current row in navy with the indicator's arrow. Same letters as the tree glyphs,
+# 'n' navy; fuchsia is transparent.
+PALETTE_IMAGE = (
+    ["." * 24, ".#" + "#" * 20 + "#."]
+    + [grid_row("sss", "ssssss", "ssssss", "ss"), grid_row("sss", "s###ss", "s####s", "s#"),
+       grid_row("sss", "ssssss", "ssssss", "ss"), LINE]
+    + [grid_row("sss", "wwwwww", "wwwwww", "ww"), grid_row("sss", "w###ww", "w##www", "w#"),
+       grid_row("sss", "wwwwww", "wwwwww", "ww"), LINE]
+    + [grid_row("s#s", "nnnnnn", "nnnnnn", "nn"), grid_row("s##", "nwwwnn", "nwwwwn", "nw"),
+       grid_row("s#s", "nnnnnn", "nnnnnn", "nn"), LINE]
+    + [grid_row("sss", "wwwwww", "wwwwww", "ww"), grid_row("sss", "w####w", "w#wwww", "w#"),
+       grid_row("sss", "wwwwww", "wwwwww", "ww"), LINE]
+    + [grid_row("sss", "wwwwww", "wwwwww", "ww"), grid_row("sss", "w##www", "w###ww", "w#"),
+       grid_row("sss", "wwwwww", "wwwwww", "ww"), grid_row("sss", "wwwwww", "wwwwww", "ww")]
+    + [".#" + "#" * 20 + "#.", "." * 24]
+)
+PALETTE_COLOURS = dict(TREE_COLOURS, n=4)
+
 # The standard 16-colour palette: black is entry 0, white entry 15.
 PALETTE = [(0, 0, 0), (128, 0, 0), (0, 128, 0), (128, 128, 0), (0, 0, 128), (128, 0, 128),
            (0, 128, 128), (128, 128, 128), (192, 192, 192), (255, 0, 0), (0, 255, 0),
@@ -86,3 +114,6 @@ for name, rows in TREE_GLYPHS.items():
     assert len(rows) == 12 and all(len(r) == 12 for r in rows), name
     with open(os.path.join(here, name + ".bmp"), "wb") as f:
         f.write(bitmap(rows, TREE_COLOURS))
+assert len(PALETTE_IMAGE) == 24 and all(len(r) == 24 for r in PALETTE_IMAGE)
+with open(os.path.join(here, "TZELGRID.bmp"), "wb") as f:
+    f.write(bitmap(PALETTE_IMAGE, PALETTE_COLOURS))
