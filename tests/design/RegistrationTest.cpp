@@ -84,6 +84,11 @@ protected:
 
 TEST_F(RegistrationTest, RegisterOffersThePaletteImageTheVerbAndTheLayoutProperty)
 {
+    // Initialising after a finalisation registers nothing twice.
+    EXPECT_TRUE(Zelpack4Initialized());
+    Zelpack4Finalize();
+    EXPECT_FALSE(Zelpack4Initialized());
+    EXPECT_NO_THROW(Zelpack4Initialize());
     ASSERT_EQ(PaletteEntries().size(), 1u);
     EXPECT_EQ(PaletteEntries()[0].Page, "OSKU SYSTEMS");
     EXPECT_EQ(PaletteEntries()[0].ClassName, "TZelGrid");
