@@ -130,6 +130,19 @@ void TOutlineTreeView::EditorButtonClicked()
     Invalidate();
 }
 
+// The focus came back to the hidden editor, its form being activated again (a dialog opened from
+// the ellipsis button closed): the edit of the selected node goes on, or the tree takes the focus.
+void TOutlineTreeView::ResumeEdit()
+{
+    if (!HandleAllocated()) return;
+    if (!FEditNode || FEditNode != Selected() || !FEditor) {
+        ::SetFocus(WindowHandle());
+        return;
+    }
+    MakeVisible(FEditNode);
+    FEditor->Move(ValueRect(FEditNode));
+}
+
 // Keys the editor does not keep for itself.
 void TOutlineTreeView::EditorKeyDown(WORD& Key, TShiftState Shift)
 {
@@ -183,9 +196,7 @@ TOutInplaceEdit* TOutlineTreeView::CreateEditor()
     editor->OnEditButtonClick = [this](TCustomInplaceEdit*) { EditorButtonClicked(); };
     editor->OnHideEditor = [this](TCustomInplaceEdit*) { CancelEdit(); };
     editor->OnUpdateData = [this](TCustomInplaceEdit*) { Invalidate(); };
-    editor->OnUpdateEdit = [this](TCustomInplaceEdit*) {
-        if (HandleAllocated()) ::SetFocus(WindowHandle());
-    };
+    editor->OnUpdateEdit = [this](TCustomInplaceEdit*) { ResumeEdit(); };
     editor->OnKeyDownParent = [this](TObject*, WORD& Key, TShiftState Shift) { EditorKeyDown(Key, Shift); };
     editor->OnKeyUpParent = [](TObject*, WORD&, TShiftState) {};
     editor->OnKeyPressParent = [](TObject*, char&) {};

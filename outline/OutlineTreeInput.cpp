@@ -107,11 +107,13 @@ bool TOutlineTreeView::OverDivider(int X) const
 void TOutlineTreeView::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
 {
     TObjectWatch alive(this);
-    if (!Focused() && CanFocus()) SetFocus();
+    // The second press of a double click comes after DblClick, which may have opened the editor
+    // and given it the focus: the focus stays there.
+    const bool second = Shift.Contains(ssDouble);
+    if (!second && !Focused() && CanFocus()) SetFocus();
     if (!alive) return;
     TCustomControl::MouseDown(Button, Shift, X, Y);
-    // The second press of a double click comes after DblClick, which may have opened the editor.
-    if (!alive || Shift.Contains(ssDouble)) return;
+    if (!alive || second) return;
     // A press on the tree ends an edit in progress.
     HideEditor(true);
     if (!alive) return;

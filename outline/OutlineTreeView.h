@@ -188,6 +188,7 @@ private:
     bool CanEdit() const { return FTreeOptions.Contains(totEditing); }
     void EditorKeyDown(WORD& Key, TShiftState Shift);
     void EditorButtonClicked();
+    void ResumeEdit();
     void CommitEdit(const std::string& Text);
     void CancelEdit();
     void PlaceEditor();

@@ -32,6 +32,7 @@ void TListBox::CreateParams(TCreateParams& Params)
 void TListBox::CreateWnd()
 {
     TCustomControl::CreateWnd();
+    KeepInView();
     UpdateScrollBar();
 }
 
@@ -50,9 +51,19 @@ int TListBox::VisibleRows()
 void TListBox::ItemsChanged()
 {
     if (FItemIndex >= Count()) FItemIndex = -1;
-    FTopIndex = std::clamp(FTopIndex, 0, std::max(0, Count() - VisibleRows()));
+    KeepInView();
     UpdateScrollBar();
     Invalidate();
+}
+
+// The rows that fit change with the size, the font and the window's border, which counts only
+// once the window exists: the top line stays in range and the selected line wholly in view.
+void TListBox::KeepInView()
+{
+    int top = std::clamp(FTopIndex, 0, std::max(0, Count() - VisibleRows()));
+    if (FItemIndex >= 0 && FItemIndex < top) top = FItemIndex;
+    else if (FItemIndex >= top + VisibleRows()) top = FItemIndex - VisibleRows() + 1;
+    SetTopIndex(top);
 }
 
 void TListBox::UpdateScrollBar()
@@ -82,9 +93,7 @@ void TListBox::SetItemIndex(int Value)
         FItemIndex = Value;
         Invalidate();
     }
-    if (FItemIndex < 0) return;
-    if (FItemIndex < FTopIndex) SetTopIndex(FItemIndex);
-    else if (FItemIndex >= FTopIndex + VisibleRows()) SetTopIndex(FItemIndex - VisibleRows() + 1);
+    KeepInView();
 }
 
 void TListBox::UserSelect(int Index)
@@ -112,6 +121,14 @@ TRect TListBox::ItemRect(int Index)
 void TListBox::BoundsChanged()
 {
     TCustomControl::BoundsChanged();
+    KeepInView();
+    UpdateScrollBar();
+}
+
+void TListBox::CMFontChanged(TMessage& Message)
+{
+    TCustomControl::CMFontChanged(Message);
+    KeepInView();
     UpdateScrollBar();
 }
 

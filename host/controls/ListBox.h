@@ -29,6 +29,7 @@ protected:
     void KeyDown(WORD& Key, TShiftState Shift) override;
     void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     void BoundsChanged() override;
+    void CMFontChanged(TMessage& Message) override;
     void WMGetDlgCode(TWMGetDlgCode& Message) override;
     void WMVScroll(TWMScroll& Message) override;
     void WMMouseWheel(TWMMouseWheel& Message) override;
@@ -39,6 +40,7 @@ protected:
 private:
     void ItemsChanged();
     void UpdateScrollBar();
+    void KeepInView();
     // The user picked Index: select it and tell OnClick.
     void UserSelect(int Index);
 

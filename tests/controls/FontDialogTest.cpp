@@ -78,11 +78,17 @@ TEST_F(FontDialogTest, EscapeKeepsTheFontAndSizeLimitsNarrowTheList)
     Dialog.MinFontSize = 9;
     Dialog.MaxFontSize = 12;
     Dialog.Font()->SetSize(13);
+    Dialog.Font()->SetColor(clWindowText);
     TModalHookGuard hook([&](TCustomForm* Form) {
         auto* form = dynamic_cast<TFontDialogForm*>(Form);
         TStrings* sizes = form->SizeList()->Items();
         // The font's own size stays offered, outside the limits or not.
         EXPECT_EQ(sizes->GetText(), "9\r\n10\r\n11\r\n12\r\n13\r\n");
+        // The lists are filled before their windows exist; the last line, selected, is still
+        // wholly in view once the border takes its share.
+        TListBox* colors = form->ColorList();
+        EXPECT_EQ(colors->Items()->Get(colors->ItemIndex()), "WindowText");
+        EXPECT_LE(colors->ItemRect(colors->ItemIndex()).Bottom, colors->ClientHeight());
         Session.Input.PressKey(VK_DOWN);
         Session.Input.PressKey(VK_ESCAPE);
     });

@@ -5,7 +5,9 @@
 #include "host/controls/Menus.h"
 #include "host/core/ObjectWatch.h"
 #include "host/windows/Paint.h"
+#include "outline/PopupList.h"
 #include "tests/support/Golden.h"
+#include "tests/support/WindowPicture.h"
 
 TEST_F(LayoutEditorTest, EditedWidthAndCaptionReachTheGridOnOk)
 {
@@ -215,4 +217,109 @@ TEST_F(LayoutEditorTest, FontRowsAreChosenInTheFontDialog)
     });
     EXPECT_TRUE(changed);
     EXPECT_EQ(Grid->Layout()->GetItem(0)->GeTZelColumns()->GeTZelColumn(0)->Title()->GetFont()->Size(), 12);
+}
+
+TEST_F(LayoutEditorTest, PickListRowDropsItsNamesAndTakesTheOneClicked)
+{
+    const bool changed = Open([&] {
+        // A double click on the value opens the editor, Alt+Down drops the list.
+        TTreeNode* row = Select("Layout0/Column1/Type");
+        const TRect value = Editor->GridLay->ValueRect(row);
+        Session.Input.DoubleClick(Editor->GridLay->Handle(), { value.Left + 8, value.Top + value.Height() / 2 });
+        ASSERT_TRUE(Editor->GridLay->EditorMode());
+        TOutInplaceEdit* edit = Editor->GridLay->Editor();
+        EXPECT_TRUE(edit->Focused()) << "the second press of the double click leaves the focus in the editor";
+        Session.Input.PressKey(VK_DOWN, { ssAlt });
+        ASSERT_TRUE(edit->ListVisible());
+        TPopupList* list = edit->List();
+        ASSERT_EQ(list->Count(), 6);
+        EXPECT_EQ(list->Items()->Get(list->ItemIndex()), edit->Text()) << "the list opens on the row's value";
+        ProcessMessages();
+        ExpectMatchesGolden("layout_editor_pick_list", *WindowPicture(Editor->Handle(), { list->Handle() }));
+
+        // Escape closes it, a click on the button drops it again.
+        Session.Input.PressKey(VK_ESCAPE);
+        EXPECT_FALSE(edit->ListVisible());
+        EXPECT_TRUE(Editor->GridLay->EditorMode());
+        const TRect button = edit->ButtonRect();
+        Session.Input.Click(edit->Handle(), { button.Left + button.Width() / 2, button.Top + button.Height() / 2 });
+        ASSERT_TRUE(edit->ListVisible());
+        // A click on "Currency" closes the list with that name in the editor.
+        const TRect currency = list->ItemRect(list->Items()->IndexOf("Currency"));
+        TRect listRect;
+        GetWindowRect(list->Handle(), listRect);
+        Session.Input.Click(list->Handle(),
+            { currency.Left - listRect.Left + 8, currency.Top - listRect.Top + currency.Height() / 2 });
+        EXPECT_FALSE(edit->ListVisible());
+        EXPECT_EQ(edit->Text(), "Currency");
+        Session.Input.PressKey(VK_RETURN);
+        EXPECT_EQ(Value("Layout0/Column1/Type"), "Currency");
+        EXPECT_EQ(TGridEditor::NodeRecord(Node("Layout0/Column1"))->aType, tctCurrency);
+        EXPECT_TRUE(Editor->Modified());
+        Press(Editor->OkBtn);
+    });
+    EXPECT_TRUE(changed);
+    EXPECT_EQ(Grid->Layout()->GetItem(0)->GeTZelColumns()->GeTZelColumn(1)->aType, tctCurrency);
+}
+
+TEST_F(LayoutEditorTest, FontDialogOverTheEditorChoosesTheColumnFont)
+{
+    const bool changed = Open([&] {
+        int opened = 0;
+        OtherDialog = [&](TCustomForm* Form) {
+            ++opened;
+            auto* dialog = dynamic_cast<TFontDialogForm*>(Form);
+            ASSERT_NE(dialog, nullptr);
+            // The families installed differ between machines: the picture keeps the three that
+            // every machine with the default faces has.
+            TListBox* families = dialog->FamilyList();
+            for (int i = families->Items()->Count() - 1; i >= 0; --i) {
+                const std::string family = families->Items()->Get(i);
+                if (family != "DejaVu Sans" && family != "DejaVu Sans Mono" && family != "DejaVu Serif")
+                    families->Items()->Delete(i);
+            }
+            families->SetItemIndex(families->Items()->IndexOf("DejaVu Sans"));
+            ProcessMessages();
+            ExpectMatchesGolden("layout_editor_font_dialog", *CaptureWindow(Form->Handle()));
+
+            const auto clickLine = [&](TListBox* List, const std::string& Text) {
+                const int index = List->Items()->IndexOf(Text);
+                if (index < List->TopIndex() || index >= List->TopIndex() + List->VisibleRows())
+                    List->SetTopIndex(index);
+                const TRect r = List->ItemRect(index);
+                Session.Input.Click(List->Handle(), { r.Left + 4, r.Top + r.Height() / 2 });
+            };
+            clickLine(families, "DejaVu Serif");
+            clickLine(dialog->StyleList(), "Bold");
+            clickLine(dialog->SizeList(), "10");
+            clickLine(dialog->ColorList(), "Maroon");
+            Press(dynamic_cast<TButton*>(Form->FindComponent("OkBtn")));
+        };
+        Select("Layout0/Column1/Font");
+        Session.Input.PressKey(VK_F2);
+        TOutInplaceEdit* edit = Editor->GridLay->Editor();
+        const TRect button = edit->ButtonRect();
+        Session.Input.Click(edit->Handle(), { button.Left + button.Width() / 2, button.Top + button.Height() / 2 });
+        EXPECT_EQ(opened, 1);
+        // Back from the dialog the edit goes on, showing the new font, and Enter ends it.
+        ASSERT_TRUE(Editor->GridLay->EditorMode());
+        EXPECT_TRUE(edit->Focused());
+        EXPECT_EQ(edit->Text(), "DejaVu Serif;10;clMaroon");
+        ProcessMessages();
+        ExpectMatchesGolden("layout_editor_font_chosen", *CaptureWindow(Editor->Handle()));
+        Session.Input.PressKey(VK_RETURN);
+        EXPECT_FALSE(Editor->GridLay->EditorMode());
+        const TFont* font = TGridEditor::NodeRecord(Node("Layout0/Column1"))->Font.get();
+        EXPECT_EQ(font->Name(), "DejaVu Serif");
+        EXPECT_TRUE(font->Style().Contains(fsBold));
+        EXPECT_EQ(font->Size(), 10);
+        EXPECT_EQ(font->Color(), clMaroon);
+        EXPECT_EQ(Value("Layout0/Column1/Font"), "DejaVu Serif;10;clMaroon");
+        OtherDialog = nullptr;
+        Press(Editor->OkBtn);
+    });
+    EXPECT_TRUE(changed);
+    const TFont* font = Grid->Layout()->GetItem(0)->GeTZelColumns()->GeTZelColumn(1)->GetFont();
+    EXPECT_EQ(font->Name(), "DejaVu Serif");
+    EXPECT_EQ(font->Size(), 10);
 }

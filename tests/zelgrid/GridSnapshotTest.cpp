@@ -7,6 +7,7 @@
 
 #include "outline/PopupList.h"
 #include "tests/support/Golden.h"
+#include "tests/support/WindowPicture.h"
 #include "tests/zelgrid/DrawingSupport.h"
 
 class GridSnapshotTest : public GridDrawingTest {
@@ -24,19 +25,8 @@ protected:
     std::unique_ptr<TBitmap> FormPicture(const TRect& Area)
     {
         Settle();
-        const std::unique_ptr<TBitmap> form = CaptureWindow(Form->Handle());
-        auto picture = std::make_unique<TBitmap>(Area.Width(), Area.Height());
-        picture->Canvas()->CopyRect({0, 0, Area.Width(), Area.Height()}, *form->Canvas(), Area);
         TOutInplaceEdit* editor = Grid->Editor();
-        if (editor && editor->ListVisible()) {
-            const std::unique_ptr<TBitmap> list = CaptureWindow(editor->List()->Handle());
-            TRect formRect, listRect;
-            GetWindowRect(Form->Handle(), formRect);
-            GetWindowRect(editor->List()->Handle(), listRect);
-            picture->Canvas()->Draw(listRect.Left - formRect.Left - Area.Left, listRect.Top - formRect.Top - Area.Top,
-                                    *list);
-        }
-        return picture;
+        return WindowPicture(Form->Handle(), {editor && editor->ListVisible() ? editor->List()->Handle() : nullptr}, Area);
     }
 };
 
