@@ -4,6 +4,7 @@
 // clicks on OK, Cancel and Apply.
 #include "design/GridEditor.h"
 #include "host/controls/Application.h"
+#include "host/controls/ListBox.h"
 #include "host/controls/StdCtrls.h"
 #include "host/windows/Headless.h"
 #include "host/windows/Input.h"
@@ -123,6 +124,22 @@ protected:
     void Press(TButton* Button)
     {
         Session.Input.Click(Button->Handle(), { Button->Width() / 2, Button->Height() / 2 });
+    }
+    // Clicks the button of the open in-place editor (the ellipsis or the drop-down arrow).
+    void ClickEditorButton()
+    {
+        TOutInplaceEdit* edit = Editor->GridLay->Editor();
+        const TRect b = edit->ButtonRect();
+        Session.Input.Click(edit->Handle(), { b.Left + b.Width() / 2, b.Top + b.Height() / 2 });
+    }
+    // Clicks the line of a dialog's list that reads Text, scrolled into view first.
+    void ClickLine(TListBox* List, const std::string& Text)
+    {
+        const int index = List->Items()->IndexOf(Text);
+        ASSERT_GE(index, 0) << Text;
+        if (index < List->TopIndex() || index >= List->TopIndex() + List->VisibleRows()) List->SetTopIndex(index);
+        const TRect r = List->ItemRect(index);
+        Session.Input.Click(List->Handle(), { r.Left + 4, r.Top + r.Height() / 2 });
     }
 
     // Every layout of the grid, one line per layout: each column's effective settings.

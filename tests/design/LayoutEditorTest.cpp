@@ -188,16 +188,14 @@ TEST_F(LayoutEditorTest, FontRowsAreChosenInTheFontDialog)
             ASSERT_NE(dialog, nullptr);
             TListBox* sizes = dialog->SizeList();
             offered = sizes->Items()->Get(sizes->ItemIndex());
-            const TRect twelve = sizes->ItemRect(sizes->Items()->IndexOf("12"));
-            Session.Input.Click(sizes->Handle(), { twelve.Left + 4, twelve.Top + 2 });
+            ClickLine(sizes, "12");
             auto* button = dynamic_cast<TButton*>(Form->FindComponent(answer == mrOk ? "OkBtn" : "CancelBtn"));
             Press(button);
         };
         const auto clickEllipsis = [&](const std::string& Path) {
             Select(Path);
             Session.Input.PressKey(VK_F2);
-            const TRect button = Editor->GridLay->Editor()->ButtonRect();
-            Session.Input.Click(Editor->GridLay->Editor()->Handle(), { button.Left + 4, button.Top + 4 });
+            ClickEditorButton();
             Session.Input.PressKey(VK_RETURN);
         };
         answer = mrCancel;
@@ -241,8 +239,7 @@ TEST_F(LayoutEditorTest, PickListRowDropsItsNamesAndTakesTheOneClicked)
         Session.Input.PressKey(VK_ESCAPE);
         EXPECT_FALSE(edit->ListVisible());
         EXPECT_TRUE(Editor->GridLay->EditorMode());
-        const TRect button = edit->ButtonRect();
-        Session.Input.Click(edit->Handle(), { button.Left + button.Width() / 2, button.Top + button.Height() / 2 });
+        ClickEditorButton();
         ASSERT_TRUE(edit->ListVisible());
         // A click on "Currency" closes the list with that name in the editor.
         const TRect currency = list->ItemRect(list->Items()->IndexOf("Currency"));
@@ -282,25 +279,17 @@ TEST_F(LayoutEditorTest, FontDialogOverTheEditorChoosesTheColumnFont)
             ProcessMessages();
             ExpectMatchesGolden("layout_editor_font_dialog", *CaptureWindow(Form->Handle()));
 
-            const auto clickLine = [&](TListBox* List, const std::string& Text) {
-                const int index = List->Items()->IndexOf(Text);
-                if (index < List->TopIndex() || index >= List->TopIndex() + List->VisibleRows())
-                    List->SetTopIndex(index);
-                const TRect r = List->ItemRect(index);
-                Session.Input.Click(List->Handle(), { r.Left + 4, r.Top + r.Height() / 2 });
-            };
-            clickLine(families, "DejaVu Serif");
-            clickLine(dialog->StyleList(), "Bold");
-            clickLine(dialog->SizeList(), "10");
-            clickLine(dialog->ColorList(), "Maroon");
+            ClickLine(families, "DejaVu Serif");
+            ClickLine(dialog->StyleList(), "Bold");
+            ClickLine(dialog->SizeList(), "10");
+            ClickLine(dialog->ColorList(), "Maroon");
             Press(dynamic_cast<TButton*>(Form->FindComponent("OkBtn")));
         };
         Select("Layout0/Column1/Font");
         Session.Input.PressKey(VK_F2);
-        TOutInplaceEdit* edit = Editor->GridLay->Editor();
-        const TRect button = edit->ButtonRect();
-        Session.Input.Click(edit->Handle(), { button.Left + button.Width() / 2, button.Top + button.Height() / 2 });
+        ClickEditorButton();
         EXPECT_EQ(opened, 1);
+        TOutInplaceEdit* edit = Editor->GridLay->Editor();
         // Back from the dialog the edit goes on, showing the new font, and Enter ends it.
         ASSERT_TRUE(Editor->GridLay->EditorMode());
         EXPECT_TRUE(edit->Focused());
