@@ -23,7 +23,12 @@ void TApplication::ProcessMessages()
 
 void TApplication::HandleMessage()
 {
-    ::HandleMessage();
+    if (!OnException) return ::HandleMessage();
+    try {
+        ::HandleMessage();
+    } catch (const Exception& E) {
+        OnException(this, E);
+    }
 }
 
 void TApplication::Terminate()

@@ -6,10 +6,14 @@
 #include <string>
 
 #include "host/controls/Forms.h"
+#include "host/core/Exceptions.h"
 
 // Called when a modal loop starts, after its form is shown: tests answer dialogs here (set the
 // form's ModalResult, or script input) instead of a person.
 using TModalHook = std::function<void(TCustomForm* Form)>;
+// Told of an error a handler raised while HandleMessage ran it (a refused value, a file that
+// cannot be written), so that a program shows it and goes on.
+using TExceptionEvent = std::function<void(TObject* Sender, const Exception& E)>;
 
 class TApplication : public TComponent {
 public:
@@ -19,7 +23,8 @@ public:
     void Run();
     // Handles every message waiting now.
     void ProcessMessages();
-    // Waits for one message and handles it.
+    // Waits for one message and handles it. With OnException set, an Exception the message's
+    // handlers raise goes to it instead of to the caller.
     void HandleMessage();
     // Ends Run (and any modal loop) once the quit message is handled.
     void Terminate();
@@ -33,6 +38,7 @@ public:
 
     std::string Title;
     TModalHook OnModalBegin;
+    TExceptionEvent OnException;
 
     // Called by ShowModal around its loop.
     void ModalStarted(TCustomForm* Form);

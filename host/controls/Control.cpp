@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "host/controls/DragDrop.h"
+#include "host/controls/Forms.h"
 #include "host/core/Exceptions.h"
 #include "host/controls/WinControl.h"
 #include "host/windows/Input.h"
@@ -356,6 +357,10 @@ void TControl::Dispatch(TMessage& Message)
 
 void TControl::WndProc(TMessage& Message)
 {
+    // At design time the form's designer sees the message first and may keep it.
+    if (ComponentState.Contains(csDesigning))
+        if (TCustomForm* form = GetParentForm(this); form && form->Designer() && form->Designer()->IsDesignMsg(this, Message))
+            return;
     // While this control is the source of a drag, the mouse drives the drag.
     if (FDrag && FDrag->HandleMessage(Message)) return;
     Dispatch(Message);

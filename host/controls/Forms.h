@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 
+#include "host/controls/DesignerHook.h"
 #include "host/controls/WinControl.h"
 #include "host/core/ObjectWatch.h"
 
@@ -69,6 +70,11 @@ public:
     TPosition Position() const { return FPosition; }
     void SetPosition(TPosition Value) { FPosition = Value; }
 
+    // The designer of a form at design time; its designing controls ask it about each message
+    // (see IDesignerHook). The form does not own it.
+    IDesignerHook* Designer() const { return FDesigner; }
+    void SetDesigner(IDesignerHook* Value) { FDesigner = Value; }
+
     TNotifyEvent OnShow;
     TNotifyEvent OnHide;
     TCloseEvent OnClose;
@@ -110,6 +116,7 @@ private:
     TBorderIcons FBorderIcons{biSystemMenu, biMinimize, biMaximize};
     TFormStyle FFormStyle = fsNormal;
     TPosition FPosition = poDesigned;
+    IDesignerHook* FDesigner = nullptr;
     // Where a modal loop wants the result if the form is freed while the loop runs.
     TModalResult* FModalExit = nullptr;
     // The form itself is destroying its window (DestroyWnd).

@@ -17,14 +17,16 @@
 #include <string>
 #include <vector>
 
+#include "host/controls/DesignerHook.h"
 #include "host/core/Persistent.h"
 #include "host/core/Sets.h"
 
 class TPropInfo;
 class TTypeInfo;
 
-// What a designer offers the editors of the form it designs.
-class IFormDesigner {
+// What a designer offers the editors of the form it designs. As the designed form's hook it may
+// also take the messages of the form's controls (IsDesignMsg; by default it takes none).
+class IFormDesigner : public IDesignerHook {
 public:
     virtual ~IFormDesigner() = default;
     // The designed form changed: the designer marks it modified and refreshes what shows it.
