@@ -205,3 +205,44 @@ TEST_F(FormTest, AWindowDestroyedOnTheDisplayGoesHereTooAndTheMainFormsEndsTheAp
     Application().SetMainForm(nullptr);
     EXPECT_FALSE(QuitReceived());
 }
+
+// A handler error inside a modal loop goes to OnException, and the loop goes on to its end.
+TEST_F(FormTest, HandlerErrorsGoToOnExceptionAndTheModalLoopGoesOn)
+{
+    std::vector<std::string> errors;
+    Application().OnException = [&](TObject*, const Exception& E) { errors.push_back(E.what()); };
+    A->OnMouseDown = [](TObject*, TMouseButton, TShiftState, int, int) { throw EConvertError("'abc' is not a valid integer value"); };
+    TModalHookGuard hook([&](TCustomForm* F) {
+        PostMessage(A->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+        PostMessage(F->Handle(), WM_CLOSE, 0, 0);
+    });
+    const TModalResult result = Form->ShowModal();
+    Application().OnException = nullptr;
+    EXPECT_EQ(result, mrCancel);
+    EXPECT_EQ(errors, std::vector<std::string>{"'abc' is not a valid integer value"});
+}
+
+// At design time the form's designer sees its controls' messages first and may keep them.
+TEST_F(FormTest, TheDesignerTakesTheMessagesOfDesigningControlsOnly)
+{
+    struct TDesigner : IDesignerHook {
+        std::vector<TControl*> Taken;
+        bool IsDesignMsg(TControl* Sender, TMessage& Message) override
+        {
+            if (Message.Msg != WM_LBUTTONDOWN) return false;
+            Taken.push_back(Sender);
+            return true;
+        }
+    } designer;
+    std::vector<std::string> pressed;
+    for (TBox* box : {A, B})
+        box->OnMouseDown = [&pressed, box](TObject*, TMouseButton, TShiftState, int, int) { pressed.push_back(box->Name()); };
+    Form->SetDesigner(&designer);
+    A->SetDesigning(true);
+    Form->Show();
+    Session.Input.Click(A->Handle(), {5, 5});
+    Session.Input.Click(B->Handle(), {5, 5});
+    Form->SetDesigner(nullptr);
+    EXPECT_EQ(designer.Taken, std::vector<TControl*>{A});
+    EXPECT_EQ(pressed, std::vector<std::string>{"B"});
+}
