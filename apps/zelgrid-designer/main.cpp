@@ -17,8 +17,7 @@
 #include "host/windows/MessageQueue.h"
 #include "host/windows/Paint.h"
 #include "host/windows/WindowSystem.h"
-#include "outline/OutlineProperties.h"
-#include "zelgrid/Zelgrid.h"
+#include "package/Zelpack4.h"
 
 namespace {
 
@@ -161,8 +160,9 @@ int main(int argc, char** argv)
     int exitCode = 0;
     const std::optional<TOptions> options = ParseOptions(argc, argv, exitCode);
     if (!options) return exitCode;
-    RegisterZelGridProperties();
-    RegisterOutlineProperties();
+    // The designer installs the package: its units' initialisation, then its registrations.
+    Zelpack4Initialize();
+    Register();
     try {
         if (!options->Png.empty()) {
             RenderToPng(*options, options->Png);

@@ -21,36 +21,10 @@
 #include "host/windows/Headless.h"
 #include "host/windows/Input.h"
 #include "host/windows/MessageQueue.h"
+#include "package/Zelpack4.h"
 #include "zelgrid/Zelgrid.h"
 
 namespace {
-
-// Stands in for the package's registration: the grid's layout editor verb and the Layout
-// property's dialog.
-class TStandInGridEditor : public TComponentEditor {
-public:
-    using TComponentEditor::TComponentEditor;
-    int GetVerbCount() override { return 1; }
-    std::string GetVerb(int Index) override { return Index == 0 ? "&Layout Editor..." : std::string(); }
-    void ExecuteVerb(int Index) override
-    {
-        auto* grid = dynamic_cast<TZelGrid*>(Component());
-        if (Index != 0 || !grid) return;
-        if (ExecuteLayoutEditor(grid, grid->Owner()->Name() + "." + grid->Name() + " LayoutEditor")) GetDesigner()->Modified();
-    }
-};
-
-class TStandInLayoutProperty : public TPropertyEditor {
-public:
-    using TPropertyEditor::TPropertyEditor;
-    TPropertyAttributes GetAttributes() override { return {paDialog}; }
-    std::string GetValue() override { return GetOrdValue() ? "(TColLayout)" : "(None)"; }
-    void Edit() override
-    {
-        auto* grid = dynamic_cast<TZelGrid*>(GetComponent(0));
-        if (grid && ExecuteLayoutEditor(grid, grid->Name() + ".Layout")) Modified();
-    }
-};
 
 std::string ReadAll(const std::string& Path)
 {
@@ -72,11 +46,9 @@ protected:
 
     DesignerAppTest()
     {
-        RegisterZelGridProperties();
+        Zelpack4Initialize();
         ClearDesignerRegistrations();
-        RegisterComponentEditor("TCustomZelGrid", ComponentEditorOf<TStandInGridEditor>());
-        RegisterPropertyEditor(PropertyRegistry().FindType("TZelColLayout"), "TCustomZelGrid", "",
-                               PropertyEditorOf<TStandInLayoutProperty>());
+        Register();
         char dir[] = "/tmp/zel-designer-XXXXXX";
         Dir = mkdtemp(dir);
         File = Dir + "/Form1.dfm";
@@ -120,8 +92,8 @@ protected:
         Window->Properties()->GetNodeData(node, text, flag, number);
         return text;
     }
-    // Selects a property row with a click and types Text over its value, ending with Enter.
-    void Type(const std::string& Path, const std::string& Text)
+    // Selects a property row with a click on its name.
+    void Select(const std::string& Path)
     {
         TPropertyList* list = Window->Properties();
         TTreeNode* node = list->FindRow(Path);
@@ -130,6 +102,11 @@ protected:
         const TRect r = list->CaptionRect(node);
         Session.Input.Click(list->Handle(), {r.Right - 4, r.Top + r.Height() / 2});
         ASSERT_EQ(list->Selected(), node) << Path;
+    }
+    // Selects a property row and types Text over its value, ending with Enter.
+    void Type(const std::string& Path, const std::string& Text)
+    {
+        Select(Path);
         Session.Input.PressKey(VK_F2);
         Session.Input.PressKey('A', {ssCtrl});
         Session.Input.PressKey(VK_DELETE);
@@ -179,6 +156,14 @@ TEST_F(DesignerAppTest, ASessionSelectsOffersTheVerbEditsSavesAndAsksBeforeClosi
     ASSERT_EQ(Dialogs.size(), 2u);
     EXPECT_EQ(Dialogs[1], "Form1.ZelGrid1 LayoutEditor|OK|Cancel|Apply...");
     EXPECT_FALSE(Designer->IsModified());
+    // The Layout row's ellipsis runs the property editor.
+    Select("Layout");
+    Session.Input.PressKey(VK_F2);
+    Session.Input.PressKey(VK_F2);
+    ASSERT_EQ(Dialogs.size(), 3u);
+    EXPECT_EQ(Dialogs[2], "ZelGrid1.Layout|OK|Cancel|Apply...");
+    EXPECT_FALSE(Designer->IsModified());
+    EXPECT_EQ(Value("Layout"), "(TColLayout)");
 
     // A typed value goes through the property editor and marks the form modified; a refused
     // one changes nothing.
@@ -218,6 +203,21 @@ TEST_F(DesignerAppTest, ASessionSelectsOffersTheVerbEditsSavesAndAsksBeforeClosi
     Window->Close();
     EXPECT_FALSE(Window->Visible());
     EXPECT_EQ(ReadAll(File), saved);
+}
+
+TEST_F(DesignerAppTest, OkAfterAnEditInTheLayoutEditorMarksTheFormModified)
+{
+    Open(File);
+    TModalHookGuard hook([](TCustomForm* Form) {
+        auto* editor = dynamic_cast<TGridEditor*>(Form);
+        ASSERT_NE(editor, nullptr);
+        editor->NewLayoutClick(nullptr);
+        editor->OkBtn->Click();
+    });
+    Designer->ExecuteVerb(Grid(), 0);
+    EXPECT_EQ(Grid()->Layout()->Count(), 3);
+    EXPECT_TRUE(Designer->IsModified());
+    EXPECT_EQ(Window->Caption(), "ZelGrid Designer - Form1.dfm *");
 }
 
 TEST_F(DesignerAppTest, AColumnBorderPressReachesTheGridAndTheSizingMarksTheFormModified)
