@@ -139,6 +139,8 @@ bool TFormDesigner::IsDesignMsg(TControl* Sender, TMessage& Message)
         return true;
     }
     if (IsKeyMessage(msg)) {
+        // An open menu (the verbs) takes the keys through the control's own handling.
+        if (MenuTracking()) return false;
         const TWMKey key{Message};
         if (msg == WM_KEYDOWN && key.CharCode() == 'S' && key.Shift().Contains(ssCtrl) && OnSaveCommand)
             OnSaveCommand();

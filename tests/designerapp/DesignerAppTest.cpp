@@ -146,9 +146,10 @@ TEST_F(DesignerAppTest, ASessionSelectsOffersTheVerbEditsSavesAndAsksBeforeClosi
     ASSERT_TRUE(menu->IsOpen());
     ASSERT_EQ(menu->Items()->Count(), 1);
     EXPECT_EQ(menu->Items()->Items(0)->Caption(), "&Layout Editor...");
-    // Choosing it opens the layout editor on the grid.
-    const TRect item = menu->ItemRect(menu->Items()->Items(0));
-    Session.Input.Click(menu->LevelWindow(0), {item.Left + 4, item.Top + item.Height() / 2});
+    // Its accelerator, typed while the designed form has the keyboard, opens the layout editor.
+    Session.Input.Activate(Designer->Form()->Handle());
+    Session.Input.PressKey('L');
+    EXPECT_FALSE(menu->IsOpen());
     ASSERT_EQ(Dialogs.size(), 1u);
     EXPECT_EQ(Dialogs[0], "Form1.ZelGrid1 LayoutEditor|OK|Cancel|Apply...");
     // A double click runs the same editor; cancelled, nothing is modified.
