@@ -74,7 +74,7 @@ configure_file(${CMAKE_CURRENT_LIST_DIR}/zelgrid.pc.in ${CMAKE_CURRENT_BINARY_DI
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/zelgrid.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
 
 # The programs only when asked for: cmake --install BUILD --component apps.
-foreach(app zelgrid_demo zelform)
+foreach(app zelgrid_demo zelform zelgrid_designer)
   if(TARGET ${app})
     install(TARGETS ${app} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT apps EXCLUDE_FROM_ALL)
   endif()
