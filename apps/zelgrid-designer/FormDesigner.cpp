@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "apps/zelgrid-designer/SelectionMarks.h"
 #include "host/controls/Forms.h"
 #include "host/controls/Menus.h"
 #include "host/core/Exceptions.h"
@@ -37,7 +38,8 @@ bool IsKeyMessage(UINT Msg) { return Msg >= WM_KEYFIRST && Msg <= WM_KEYLAST; }
 } // namespace
 
 TFormDesigner::TFormDesigner(const std::string& Path)
-    : FFileName(Path), FDesignOwner(std::make_unique<TComponent>(nullptr)), FVerbMenu(std::make_unique<TPopupMenu>(nullptr))
+    : FFileName(Path), FDesignOwner(std::make_unique<TComponent>(nullptr)), FVerbMenu(std::make_unique<TPopupMenu>(nullptr)),
+      FMarks(std::make_unique<TSelectionMarks>())
 {
     const std::string data = ReadFormFile(Path);
     FTextForm = IsTextForm(data);
@@ -56,6 +58,7 @@ TFormDesigner::TFormDesigner(const std::string& Path)
 TFormDesigner::~TFormDesigner()
 {
     if (TCustomForm* form = Form()) form->SetDesigner(nullptr);
+    FMarks.reset();
     FVerbMenu.reset();
     FDesignOwner.reset();
 }
@@ -65,6 +68,8 @@ TCustomForm* TFormDesigner::Form() const { return dynamic_cast<TCustomForm*>(FRo
 void TFormDesigner::Modified()
 {
     FModified = true;
+    // The selected control may have moved or changed its size.
+    MarkSelection();
     if (OnModifiedChanged) OnModifiedChanged();
 }
 
@@ -72,7 +77,14 @@ void TFormDesigner::Select(TComponent* Component)
 {
     if (Component == FSelection.Get()) return;
     FSelection.Set(Component);
+    MarkSelection();
     if (OnSelectionChanged) OnSelectionChanged();
+}
+
+void TFormDesigner::MarkSelection()
+{
+    auto* control = dynamic_cast<TControl*>(FSelection.Get());
+    FMarks->Mark(control == FRoot.Get() ? nullptr : control);
 }
 
 TComponent* TFormDesigner::FindDesigned(const std::string& Name) const

@@ -16,6 +16,7 @@
 class TControl;
 class TCustomForm;
 class TPopupMenu;
+class TSelectionMarks;
 
 class TFormDesigner : public IFormDesigner {
 public:
@@ -46,6 +47,7 @@ public:
     // Opens the context menu of Component's verbs at a screen point (nothing without verbs).
     void PopupVerbs(TComponent* Component, TPoint ScreenPos);
     TPopupMenu* VerbMenu() const { return FVerbMenu.get(); }
+    TSelectionMarks* Marks() const { return FMarks.get(); }
 
     // Writes the form file through a temporary file renamed over it; EWriteError when that fails
     // (the file then stays as it was).
@@ -63,6 +65,7 @@ private:
     // form owns by name, the form itself at last.
     TComponent* ComponentAt(TControl* Sender) const;
     bool DesignHit(TControl* Sender, const TMessage& Message) const;
+    void MarkSelection();
     bool MouseMessage(TControl* Sender, TMessage& Message);
     // A release ends a press the control claimed: the control handles it, and a change it made
     // (a sized column) marks the form modified.
@@ -76,6 +79,8 @@ private:
     TWatchedPtr<TComponent> FRoot;
     TWatchedPtr<TComponent> FSelection;
     std::unique_ptr<TPopupMenu> FVerbMenu;
+    // Before the designed form in freeing order: the marks stand on its controls.
+    std::unique_ptr<TSelectionMarks> FMarks;
     TWatchedPtr<TComponent> FMenuComponent;
     // The control that claimed the press in progress, and the form as it was at the press.
     TWatchedPtr<TControl> FPressControl;

@@ -70,7 +70,8 @@ void TCustomForm::FocusControl(TWinControl* Control)
 void TCustomForm::SetFocusedControl(TWinControl* Control)
 {
     if (Control == this) return;
-    FActiveControl = Control;
+    // A designed form keeps the active control its form file names.
+    if (!ComponentState.Contains(csDesigning)) FActiveControl = Control;
     if (Control == FFocusedControl) return;
     TWinControl* old = FFocusedControl;
     FFocusedControl = Control;
@@ -91,8 +92,10 @@ void TCustomForm::ControlRemoved(TControl* Control)
 void TCustomForm::FocusActiveControl()
 {
     if (!HandleAllocated()) return;
-    TWinControl* target = FActiveControl;
-    if (!target || !target->CanFocus()) target = FindNextControl(nullptr, true, true);
+    // At design time the form itself takes the keys, for its designer.
+    TWinControl* target = ComponentState.Contains(csDesigning) ? nullptr : FActiveControl;
+    if (!ComponentState.Contains(csDesigning) && (!target || !target->CanFocus()))
+        target = FindNextControl(nullptr, true, true);
     if (target) ::SetFocus(target->Handle());
     else ::SetFocus(WindowHandle());
 }
@@ -108,8 +111,10 @@ void TCustomForm::WMSetFocus(TWMSetFocus& Message)
 {
     TObjectWatch alive(this);
     DefaultHandler(Message.Message);
-    // The form itself never keeps the focus while one of its controls can take it.
-    if (alive && FActiveControl && FActiveControl->CanFocus()) ::SetFocus(FActiveControl->Handle());
+    // The form itself never keeps the focus while one of its controls can take it (but at
+    // design time, when it takes the keys for its designer).
+    if (alive && !ComponentState.Contains(csDesigning) && FActiveControl && FActiveControl->CanFocus())
+        ::SetFocus(FActiveControl->Handle());
 }
 
 void TCustomForm::CMDialogKey(TCMDialogKey& Message)

@@ -246,3 +246,15 @@ TEST_F(FormTest, TheDesignerTakesTheMessagesOfDesigningControlsOnly)
     EXPECT_EQ(designer.Taken, std::vector<TControl*>{A});
     EXPECT_EQ(pressed, std::vector<std::string>{"B"});
 }
+
+// A designed form takes the keys itself and keeps the active control its form file names.
+TEST_F(FormTest, ADesignedFormFocusesItselfAndKeepsItsActiveControl)
+{
+    Form->SetActiveControl(B);
+    Form->SetDesigning(true);
+    Form->Show();
+    Session.Input.Activate(Form->Handle());
+    EXPECT_EQ(GetFocus(), Form->Handle());
+    EXPECT_EQ(Form->ActiveControl(), B);
+    EXPECT_TRUE(Log.empty()) << "no control was entered";
+}

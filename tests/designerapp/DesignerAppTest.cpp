@@ -21,6 +21,7 @@
 #include "host/windows/Headless.h"
 #include "host/windows/Input.h"
 #include "host/windows/MessageQueue.h"
+#include "host/windows/Paint.h"
 #include "package/Zelpack4.h"
 #include "zelgrid/Zelgrid.h"
 
@@ -113,6 +114,14 @@ protected:
         Session.Input.TypeText(Text);
         Session.Input.PressKey(VK_RETURN);
     }
+    // The designed form's pixel at a point of its client area (the capture holds the frame too).
+    TPixel MarkPixel(int X, int Y)
+    {
+        ProcessMessages();
+        const std::unique_ptr<TBitmap> shot = CaptureWindow(Designer->Form()->Handle());
+        const TPoint origin = Designer->Form()->ClientToScreen({0, 0});
+        return shot->Pixel(X + origin.X - Designer->Form()->Left(), Y + origin.Y - Designer->Form()->Top());
+    }
     // A point inside the grid's first data cell, away from every column border.
     TPoint DataCell() const
     {
@@ -139,6 +148,10 @@ TEST_F(DesignerAppTest, ASessionSelectsOffersTheVerbEditsSavesAndAsksBeforeClosi
     EXPECT_EQ(grid->Row(), row);
     EXPECT_EQ(Value("Layout"), "(TColLayout)");
     EXPECT_EQ(Value("Width"), "396");
+    // Marks stand on the grid's corners.
+    const TPixel mark = ColorToPixel(clHighlight);
+    EXPECT_EQ(MarkPixel(grid->Left(), grid->Top()), mark);
+    EXPECT_EQ(MarkPixel(grid->Left() + grid->Width(), grid->Top() + grid->Height()), mark);
 
     // A right click offers exactly the editor's verb.
     Session.Input.Click(grid->Handle(), DataCell(), mbRight);
@@ -170,6 +183,7 @@ TEST_F(DesignerAppTest, ASessionSelectsOffersTheVerbEditsSavesAndAsksBeforeClosi
     // one changes nothing.
     Type("Width", "300");
     EXPECT_EQ(grid->Width(), 300);
+    EXPECT_EQ(MarkPixel(grid->Left() + 300, grid->Top()), mark) << "the marks follow the new width";
     EXPECT_TRUE(Designer->IsModified());
     EXPECT_EQ(Window->Caption(), "ZelGrid Designer - Form1.dfm *");
     EXPECT_THROW(Type("Width", "abc"), EConvertError);
@@ -235,6 +249,14 @@ TEST_F(DesignerAppTest, AColumnBorderPressReachesTheGridAndTheSizingMarksTheForm
 
 TEST_F(DesignerAppTest, SavingKeepsTheFormOfTheFileAndAFailedSaveKeepsTheChanges)
 {
+    // Saved without a change, the text form comes back byte for byte.
+    Open(File);
+    Designer->Select(Grid());
+    Window->SaveCommand();
+    EXPECT_EQ(ReadAll(File), ReadAll(ZEL_DESIGNER_SAMPLE));
+    Window.reset();
+    Designer.reset();
+
     // A binary copy of the sample is saved binary.
     const std::string binary = Dir + "/Form1.bin";
     {
