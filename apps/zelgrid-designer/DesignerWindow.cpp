@@ -58,6 +58,7 @@ TDesignerWindow::TDesignerWindow(TComponent* AOwner, TFormDesigner& Designer) : 
     FDesigner.OnSelectionChanged = [this] { SelectionChanged(); };
     FDesigner.OnModifiedChanged = [this] {
         UpdateCaption();
+        UpdateSelectionLabel();
         FProperties->Invalidate();
     };
     FDesigner.OnSaveCommand = [this] { SaveCommand(); };
@@ -86,11 +87,16 @@ void TDesignerWindow::ShowDesigner()
 
 void TDesignerWindow::UpdateCaption() { SetCaption(DesignerCaption(FDesigner.FileName(), FDesigner.IsModified())); }
 
-void TDesignerWindow::SelectionChanged()
+void TDesignerWindow::UpdateSelectionLabel()
 {
     TComponent* selected = FDesigner.Selection();
     FSelectionLabel->SetCaption(selected ? selected->Name() + ": " + selected->ClassName() : std::string());
-    FProperties->SetInstance(selected);
+}
+
+void TDesignerWindow::SelectionChanged()
+{
+    UpdateSelectionLabel();
+    FProperties->SetInstance(FDesigner.Selection());
 }
 
 bool TDesignerWindow::SaveCommand()

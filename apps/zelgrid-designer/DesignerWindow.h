@@ -33,6 +33,7 @@ public:
 
 private:
     void UpdateCaption();
+    void UpdateSelectionLabel();
     void SelectionChanged();
 
     TFormDesigner& FDesigner;

@@ -1,7 +1,9 @@
 #include "apps/zelgrid-designer/FormDesigner.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <fstream>
@@ -14,6 +16,7 @@
 #include "host/core/Exceptions.h"
 #include "host/streaming/Filer.h"
 #include "host/streaming/FormText.h"
+#include "host/streaming/PropertyRegistry.h"
 
 namespace {
 
@@ -208,6 +211,37 @@ void TFormDesigner::EndControlPress(TControl* Sender, TMessage& Message)
     FPressSnapshot.clear();
 }
 
+// ----- the Name editor ----------------------------------------------------------------------
+
+namespace {
+
+bool IsIdent(const std::string& S)
+{
+    const auto letter = [](char C) { return (C >= 'A' && C <= 'Z') || (C >= 'a' && C <= 'z') || C == '_'; };
+    if (S.empty() || !letter(S[0])) return false;
+    return std::all_of(S.begin(), S.end(), [&](char C) { return letter(C) || (C >= '0' && C <= '9'); });
+}
+
+} // namespace
+
+void TComponentNameProperty::SetValue(const std::string& Value)
+{
+    auto* component = dynamic_cast<TComponent*>(GetComponent(0));
+    if (!component || Value == component->Name()) return;
+    if (!IsIdent(Value)) throw EConvertError("'" + Value + "' is not a valid component name");
+    TComponent* root = Designer() ? Designer()->Root() : nullptr;
+    TComponent* other = root ? root->FindComponent(Value) : nullptr;
+    if ((other && other != component) || (root && component != root && strcasecmp(root->Name().c_str(), Value.c_str()) == 0))
+        throw EConvertError("A component named " + Value + " already exists");
+    TPropertyEditor::SetValue(Value);
+}
+
+void RegisterDesignerEditors()
+{
+    const TPropInfo* name = PropertyRegistry().FindClass("TComponent")->FindProperty("Name");
+    RegisterPropertyEditor(name->PropType, "TComponent", "Name", PropertyEditorOf<TComponentNameProperty>());
+}
+
 // ----- saving -------------------------------------------------------------------------------
 
 void TFormDesigner::Save()
@@ -219,17 +253,23 @@ void TFormDesigner::Save()
     if (OnModifiedChanged) OnModifiedChanged();
 }
 
-void WriteFileReplacing(const std::string& Path, const std::string& Data)
+void WriteFileReplacing(const std::string& File, const std::string& Data)
 {
     const auto fail = [&](const std::string& What) {
-        return EWriteError("Cannot save " + Path + ": " + What + " (" + std::strerror(errno) + ")");
+        return EWriteError("Cannot save " + File + ": " + What + " (" + std::strerror(errno) + ")");
     };
-    std::string temp = Path + ".XXXXXX";
+    // A symbolic link stays one: the file it names is replaced.
+    std::string target = File;
+    if (char* real = realpath(File.c_str(), nullptr)) {
+        target = real;
+        std::free(real);
+    }
+    std::string temp = target + ".XXXXXX";
     const int fd = mkstemp(temp.data());
     if (fd < 0) throw fail("cannot create a temporary file beside it");
     // The saved file keeps the permissions the old one had.
     struct stat old {};
-    if (stat(Path.c_str(), &old) == 0) (void)fchmod(fd, old.st_mode & 07777);
+    if (stat(target.c_str(), &old) == 0) (void)fchmod(fd, old.st_mode & 07777);
     std::size_t done = 0;
     while (done < Data.size()) {
         const ssize_t n = write(fd, Data.data() + done, Data.size() - done);
@@ -247,7 +287,7 @@ void WriteFileReplacing(const std::string& Path, const std::string& Data)
         unlink(temp.c_str());
         throw error;
     }
-    if (std::rename(temp.c_str(), Path.c_str()) != 0) {
+    if (std::rename(temp.c_str(), target.c_str()) != 0) {
         const EWriteError error = fail("renaming the temporary file failed");
         unlink(temp.c_str());
         throw error;

@@ -89,6 +89,18 @@ private:
     bool FPassing = false;
 };
 
-// Writes Data to Path through a temporary file in the same folder renamed over it, so that a
-// failure leaves the old file whole; EWriteError naming the reason.
-void WriteFileReplacing(const std::string& Path, const std::string& Data);
+// The designer's own editor of a component's Name: a name must be an identifier that no other
+// component of the form has, as the form file finds components by name (a component without one
+// would not be saved at all). EConvertError for a name refused.
+class TComponentNameProperty : public TPropertyEditor {
+public:
+    using TPropertyEditor::TPropertyEditor;
+    void SetValue(const std::string& Value) override;
+};
+// Registers the designer's own editors (the Name editor) after the packages' ones.
+void RegisterDesignerEditors();
+
+// Writes Data to File through a temporary file in the same folder renamed over it, so that a
+// failure leaves the old file whole (a symbolic link stays and its target is replaced);
+// EWriteError naming the reason.
+void WriteFileReplacing(const std::string& File, const std::string& Data);

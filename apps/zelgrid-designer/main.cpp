@@ -163,6 +163,7 @@ int main(int argc, char** argv)
     // The designer installs the package: its units' initialisation, then its registrations.
     Zelpack4Initialize();
     Register();
+    RegisterDesignerEditors();
     try {
         if (!options->Png.empty()) {
             RenderToPng(*options, options->Png);

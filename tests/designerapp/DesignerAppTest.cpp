@@ -50,6 +50,7 @@ protected:
         Zelpack4Initialize();
         ClearDesignerRegistrations();
         Register();
+        RegisterDesignerEditors();
         char dir[] = "/tmp/zel-designer-XXXXXX";
         Dir = mkdtemp(dir);
         File = Dir + "/Form1.dfm";
@@ -220,6 +221,35 @@ TEST_F(DesignerAppTest, ASessionSelectsOffersTheVerbEditsSavesAndAsksBeforeClosi
     EXPECT_EQ(ReadAll(File), saved);
 }
 
+TEST_F(DesignerAppTest, ValuesComeFromTheEditorsAndNamesMustStayUniqueIdentifiers)
+{
+    Open(File);
+    Designer->Select(Grid());
+    // An enumeration drops down its names; a chosen one is set.
+    TStringList names;
+    Window->Properties()->GetPicklist(Window->Properties()->FindRow("Align"), &names);
+    EXPECT_EQ(names.GetText(), "alNone\r\nalTop\r\nalBottom\r\nalLeft\r\nalRight\r\nalClient\r\n");
+    Type("Blinded", "True");
+    EXPECT_TRUE(Grid()->Blinded());
+    // A font opens into rows of its own.
+    TTreeNode* size = Window->Properties()->FindRow("Font.Size");
+    ASSERT_NE(size, nullptr);
+    size->Parent()->Expand(false);
+    Type("Font.Size", "12");
+    EXPECT_EQ(Grid()->Font()->Size(), 12);
+
+    // Names the form file could not hold, or that another component has, are refused.
+    for (const char* refused : {"", "1Grid", "Zel Grid", "Form1", "form1"}) {
+        EXPECT_THROW(Type("Name", refused), EConvertError) << refused;
+        Session.Input.KeyUp(VK_RETURN);
+        Session.Input.PressKey(VK_ESCAPE);
+    }
+    EXPECT_EQ(Grid(), Designer->Selection());
+    Type("Name", "Orders");
+    EXPECT_EQ(Designer->FindDesigned("Orders"), Designer->Selection());
+    EXPECT_EQ(Window->SelectionLabel()->Caption(), "Orders: TZelGrid");
+}
+
 TEST_F(DesignerAppTest, OkAfterAnEditInTheLayoutEditorMarksTheFormModified)
 {
     Open(File);
@@ -249,11 +279,15 @@ TEST_F(DesignerAppTest, AColumnBorderPressReachesTheGridAndTheSizingMarksTheForm
 
 TEST_F(DesignerAppTest, SavingKeepsTheFormOfTheFileAndAFailedSaveKeepsTheChanges)
 {
-    // Saved without a change, the text form comes back byte for byte.
-    Open(File);
+    // Saved without a change, the text form comes back byte for byte; opened through a
+    // symbolic link, the link stays and the file it names is written.
+    const std::string link = Dir + "/Link.dfm";
+    std::filesystem::create_symlink(File, link);
+    Open(link);
     Designer->Select(Grid());
-    Window->SaveCommand();
+    EXPECT_TRUE(Window->SaveCommand());
     EXPECT_EQ(ReadAll(File), ReadAll(ZEL_DESIGNER_SAMPLE));
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
     Window.reset();
     Designer.reset();
 
