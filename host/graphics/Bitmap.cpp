@@ -33,6 +33,7 @@ void TBitmap::SetSize(int AWidth, int AHeight)
     if (AWidth < 0 || AHeight < 0 || AWidth > MaxWindowSize || AHeight > MaxWindowSize)
         throw EInvalidGraphic("Invalid bitmap size " + std::to_string(AWidth) + " x " + std::to_string(AHeight));
     if (AWidth == FWidth && AHeight == FHeight) return;
+    Unturn();
     std::vector<TPixel> pixels;
     try {
         pixels.assign(static_cast<std::size_t>(AWidth) * AHeight, White);
@@ -46,36 +47,36 @@ void TBitmap::SetSize(int AWidth, int AHeight)
     FPixels = std::move(pixels);
     FWidth = AWidth;
     FHeight = AHeight;
-    if (FCanvas) FCanvas->SetSurface(FPixels.data(), FWidth, FHeight, FWidth);
+    if (FCanvas) FCanvas->SetSurface(FPixels.data(), FWidth, FHeight, FWidth, FRowShift);
 }
 
 TPixel* TBitmap::ScanLine(int Y)
 {
     assert(Y >= 0 && Y < FHeight && "scan line out of range");
-    return FPixels.data() + static_cast<std::size_t>(Y) * FWidth;
+    return FPixels.data() + MemoryRow(Y) * FWidth;
 }
 
 const TPixel* TBitmap::ScanLine(int Y) const
 {
     assert(Y >= 0 && Y < FHeight && "scan line out of range");
-    return FPixels.data() + static_cast<std::size_t>(Y) * FWidth;
+    return FPixels.data() + MemoryRow(Y) * FWidth;
 }
 
 TPixel TBitmap::Pixel(int X, int Y) const
 {
     if (X < 0 || Y < 0 || X >= FWidth || Y >= FHeight) return 0;
-    return FPixels[static_cast<std::size_t>(Y) * FWidth + X];
+    return FPixels[MemoryRow(Y) * FWidth + static_cast<std::size_t>(X)];
 }
 
 void TBitmap::SetPixel(int X, int Y, TPixel Value)
 {
     if (X < 0 || Y < 0 || X >= FWidth || Y >= FHeight) return;
-    FPixels[static_cast<std::size_t>(Y) * FWidth + X] = Value;
+    FPixels[MemoryRow(Y) * FWidth + static_cast<std::size_t>(X)] = Value;
 }
 
 TCanvas* TBitmap::Canvas()
 {
-    if (!FCanvas) FCanvas = std::make_unique<TCanvas>(FPixels.data(), FWidth, FHeight, FWidth);
+    if (!FCanvas) FCanvas = std::make_unique<TCanvas>(FPixels.data(), FWidth, FHeight, FWidth, FRowShift);
     return FCanvas.get();
 }
 
@@ -96,21 +97,23 @@ void TBitmap::Assign(const TBitmap& Source)
 {
     if (&Source == this) return;
     FPixels = Source.FPixels;
+    FRowShift = Source.FRowShift;
     FWidth = Source.FWidth;
     FHeight = Source.FHeight;
     FTransparent = Source.FTransparent;
     FTransparentColor = Source.FTransparentColor;
     FTransparentMode = Source.FTransparentMode;
-    if (FCanvas) FCanvas->SetSurface(FPixels.data(), FWidth, FHeight, FWidth);
+    if (FCanvas) FCanvas->SetSurface(FPixels.data(), FWidth, FHeight, FWidth, FRowShift);
 }
 
 void TBitmap::LoadFromBMP(const std::uint8_t* Data, std::size_t Size)
 {
     TDecodedBitmap decoded = DecodeBMP(Data, Size);
     FPixels = std::move(decoded.Pixels);
+    FRowShift = 0;
     FWidth = decoded.Width;
     FHeight = decoded.Height;
-    if (FCanvas) FCanvas->SetSurface(FPixels.data(), FWidth, FHeight, FWidth);
+    if (FCanvas) FCanvas->SetSurface(FPixels.data(), FWidth, FHeight, FWidth, FRowShift);
 }
 
 void TBitmap::LoadFromFile(const std::string& FileName)
@@ -149,5 +152,26 @@ void TBitmap::LoadFromFile(const std::string& FileName)
 
 void TBitmap::SaveToPNG(const std::string& FileName) const
 {
-    SaveSurfaceToPNG(FileName, FPixels.data(), FWidth, FHeight, FWidth);
+    if (FRowShift == 0) return SaveSurfaceToPNG(FileName, FPixels.data(), FWidth, FHeight, FWidth);
+    TBitmap copy;
+    copy.Assign(*this);
+    copy.Unturn();
+    SaveSurfaceToPNG(FileName, copy.FPixels.data(), FWidth, FHeight, FWidth);
+}
+
+void TBitmap::TurnRows(int DY)
+{
+    if (FHeight == 0) return;
+    int shift = (FRowShift - DY) % FHeight;
+    if (shift < 0) shift += FHeight;
+    FRowShift = shift;
+    if (FCanvas) FCanvas->SetRowShift(FRowShift);
+}
+
+void TBitmap::Unturn()
+{
+    if (FRowShift == 0) return;
+    std::rotate(FPixels.begin(), FPixels.begin() + static_cast<std::ptrdiff_t>(FRowShift) * FWidth, FPixels.end());
+    FRowShift = 0;
+    if (FCanvas) FCanvas->SetRowShift(0);
 }

@@ -41,10 +41,15 @@ public:
     const TPixel* ScanLine(int Y) const;
     TPixel Pixel(int X, int Y) const;
     void SetPixel(int X, int Y, TPixel Value);
+    // The pixel memory: row Y lies at memory row (Y + RowShift()) mod Height.
     TPixel* Bits() { return FPixels.data(); }
     const TPixel* Bits() const { return FPixels.data(); }
     // Distance between rows, in pixels.
     int Stride() const { return FWidth; }
+    int RowShift() const { return FRowShift; }
+    // Moves every row DY rows down (up when negative), the rows leaving at one edge coming in at
+    // the other, by turning the row order instead of moving pixels.
+    void TurnRows(int DY);
 
     // The canvas drawing on this bitmap; it follows every resize.
     TCanvas* Canvas();
@@ -72,8 +77,17 @@ public:
     void SaveToPNG(const std::string& FileName) const;
 
 private:
+    // Puts row 0 first in memory again, for code that reads the rows as one block.
+    void Unturn();
+    std::size_t MemoryRow(int Y) const
+    {
+        const int r = Y + FRowShift;
+        return static_cast<std::size_t>(r >= FHeight ? r - FHeight : r);
+    }
+
     int FWidth = 0;
     int FHeight = 0;
+    int FRowShift = 0;
     std::vector<TPixel> FPixels;
     std::unique_ptr<TCanvas> FCanvas;
     bool FTransparent = false;

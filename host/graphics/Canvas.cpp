@@ -39,19 +39,20 @@ TCanvas::TCanvas()
     BrushChanged();
 }
 
-TCanvas::TCanvas(TPixel* Bits, int Width, int Height, int Stride) : TCanvas()
+TCanvas::TCanvas(TPixel* Bits, int Width, int Height, int Stride, int RowShift) : TCanvas()
 {
-    SetSurface(Bits, Width, Height, Stride);
+    SetSurface(Bits, Width, Height, Stride, RowShift);
 }
 
 TCanvas::~TCanvas() = default;
 
-void TCanvas::SetSurface(TPixel* Bits, int Width, int Height, int Stride)
+void TCanvas::SetSurface(TPixel* Bits, int Width, int Height, int Stride, int RowShift)
 {
     FBits = Bits;
     FWidth = Bits ? std::max(0, Width) : 0;
     FHeight = Bits ? std::max(0, Height) : 0;
     FStride = Stride;
+    FRowShift = FHeight > 0 ? RowShift : 0;
     FOrigin = {};
     FHasClipRgn = false;
     FClipRgn.Clear();
@@ -219,7 +220,7 @@ void TCanvas::FillSurfaceRect(const TRect& SurfaceRect, TPixel Pixel)
         const TRect r = IntersectRect(clip, SurfaceRect);
         if (r.IsEmpty()) continue;
         for (int y = r.Top; y < r.Bottom; ++y)
-            FillRow(FBits + static_cast<std::ptrdiff_t>(y) * FStride + r.Left, r.Width(), Pixel);
+            FillRow(Row(y) + r.Left, r.Width(), Pixel);
     }
 }
 
@@ -244,7 +245,7 @@ void TCanvas::FillChecker(const TRect& R, TColor A, TColor B)
         if (clip.Top >= target.Bottom) break;
         const TRect r = IntersectRect(clip, target);
         for (int y = r.Top; y < r.Bottom; ++y) {
-            TPixel* row = FBits + static_cast<std::ptrdiff_t>(y) * FStride;
+            TPixel* row = Row(y);
             // Parity in logical coordinates, so the pattern does not depend on the origin.
             const int parity = (y - FOrigin.Y) - FOrigin.X;
             for (int x = r.Left; x < r.Right; ++x) row[x] = pixels[(x + parity) & 1];
@@ -266,7 +267,7 @@ TPixel TCanvas::Pixel(int X, int Y) const
 {
     const int x = X + FOrigin.X, y = Y + FOrigin.Y;
     if (!FBits || x < 0 || y < 0 || x >= FWidth || y >= FHeight) return 0;
-    return FBits[static_cast<std::ptrdiff_t>(y) * FStride + x];
+    return Row(y)[x];
 }
 
 void TCanvas::SetPixel(int X, int Y, TColor Color)
@@ -274,7 +275,7 @@ void TCanvas::SetPixel(int X, int Y, TColor Color)
     const int x = X + FOrigin.X, y = Y + FOrigin.Y;
     if (!FBits || !FClip.Contains(x, y)) return;
     NoteDrawn({x, y, x + 1, y + 1});
-    FBits[static_cast<std::ptrdiff_t>(y) * FStride + x] = ColorToPixel(Color);
+    Row(y)[x] = ColorToPixel(Color);
 }
 
 void TCanvas::MoveTo(int X, int Y)
@@ -398,12 +399,12 @@ void TCanvas::CopyRect(const TRect& Dest, TCanvas& Source, const TRect& SourceRe
         if (srcArea.IsEmpty()) return;
         snapshot.resize(static_cast<std::size_t>(srcArea.Width()) * srcArea.Height());
         for (int y = srcArea.Top; y < srcArea.Bottom; ++y)
-            std::copy_n(FBits + static_cast<std::ptrdiff_t>(y) * FStride + srcArea.Left, srcArea.Width(),
+            std::copy_n(Row(y) + srcArea.Left, srcArea.Width(),
                         snapshot.data() + static_cast<std::size_t>(y - srcArea.Top) * srcArea.Width());
     }
     const auto sourceRow = [&](int SY) -> const TPixel* {
         if (!snapshot.empty()) return snapshot.data() + static_cast<std::size_t>(SY - srcArea.Top) * srcArea.Width();
-        return Source.FBits + static_cast<std::ptrdiff_t>(SY) * Source.FStride;
+        return Source.Row(SY);
     };
 
     for (const TRect& clip : FClip) {
@@ -412,7 +413,7 @@ void TCanvas::CopyRect(const TRect& Dest, TCanvas& Source, const TRect& SourceRe
         for (int y = r.Top; y < r.Bottom; ++y) {
             const int sy = src.Top + static_cast<int>(static_cast<long long>(y - dst.Top) * sh / dh);
             if (sy < srcArea.Top || sy >= srcArea.Bottom) continue;
-            TPixel* out = FBits + static_cast<std::ptrdiff_t>(y) * FStride;
+            TPixel* out = Row(y);
             const TPixel* in = sourceRow(sy);
             if (sw == dw) {
                 const int x0 = std::max(r.Left, srcArea.Left - src.Left + dst.Left);
@@ -442,7 +443,7 @@ void TCanvas::Draw(int X, int Y, const TBitmap& Bitmap)
         if (r.IsEmpty()) continue;
         for (int y = r.Top; y < r.Bottom; ++y) {
             const TPixel* in = Bitmap.ScanLine(y - dst.Top);
-            TPixel* out = FBits + static_cast<std::ptrdiff_t>(y) * FStride;
+            TPixel* out = Row(y);
             for (int x = r.Left; x < r.Right; ++x) {
                 const TPixel p = in[x - dst.Left] | 0xFF000000u;
                 if (!transparent || p != key) out[x] = p;

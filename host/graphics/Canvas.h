@@ -59,15 +59,19 @@ class TCanvas {
 public:
     // A canvas with no surface: drawing does nothing, text measuring works.
     TCanvas();
-    // A canvas over Width x Height pixels whose rows are Stride pixels apart.
-    TCanvas(TPixel* Bits, int Width, int Height, int Stride);
+    // A canvas over Width x Height pixels whose rows are Stride pixels apart. With a RowShift,
+    // row Y lies at memory row (Y + RowShift) mod Height: a surface scrolled by turning it.
+    TCanvas(TPixel* Bits, int Width, int Height, int Stride, int RowShift = 0);
     ~TCanvas();
     TCanvas(const TCanvas&) = delete;
     TCanvas& operator=(const TCanvas&) = delete;
 
     // Binds another surface; resets the origin to (0, 0), the device clip to the whole surface
     // and drops the caller's clip region.
-    void SetSurface(TPixel* Bits, int Width, int Height, int Stride);
+    void SetSurface(TPixel* Bits, int Width, int Height, int Stride, int RowShift = 0);
+    // Follows a turn of the surface's rows, keeping origin and clip.
+    void SetRowShift(int Value) { FRowShift = Value; }
+    int RowShift() const { return FRowShift; }
     TPixel* Bits() const { return FBits; }
     int SurfaceWidth() const { return FWidth; }
     int SurfaceHeight() const { return FHeight; }
@@ -176,10 +180,19 @@ private:
     void DrawRun(int X, int Y, std::u32string_view Text, const TRect& SurfaceBound, int TabWidth, int Underline);
     void BlendGlyph(int SX, int SY, const TGlyph& Glyph, TPixel Color, const TRect& Bound);
 
+    // The pixels of surface row Y.
+    TPixel* Row(int Y) const
+    {
+        int r = Y + FRowShift;
+        if (r >= FHeight) r -= FHeight;
+        return FBits + static_cast<std::ptrdiff_t>(r) * FStride;
+    }
+
     TPixel* FBits = nullptr;
     int FWidth = 0;
     int FHeight = 0;
     int FStride = 0;
+    int FRowShift = 0;
     TPoint FOrigin;
     TRegion FDeviceClip;
     bool FHasClipRgn = false;

@@ -148,7 +148,7 @@ void TCanvas::BlendGlyph(int SX, int SY, const TGlyph& Glyph, TPixel Color, cons
         if (r.IsEmpty()) continue;
         for (int y = r.Top; y < r.Bottom; ++y) {
             const unsigned char* coverage = Glyph.Coverage.data() + static_cast<std::size_t>(y - SY) * Glyph.Width;
-            TPixel* out = FBits + static_cast<std::ptrdiff_t>(y) * FStride;
+            TPixel* out = Row(y);
             BlendRow(out + r.Left, coverage + (r.Left - SX), r.Width(), Color);
         }
     }

@@ -193,7 +193,8 @@ HDC TWindowManager::MakeDC(HWND Wnd, bool WholeWindow)
     auto canvas = std::make_unique<TCanvas>();
     TWindowRec* top = Top(w);
     if (IsVisible(w) && top->Buffer && !top->Buffer->Empty()) {
-        canvas->SetSurface(top->Buffer->Bits(), top->Buffer->Width(), top->Buffer->Height(), top->Buffer->Stride());
+        canvas->SetSurface(top->Buffer->Bits(), top->Buffer->Width(), top->Buffer->Height(), top->Buffer->Stride(),
+                           top->Buffer->RowShift());
         TPoint o = OriginInTop(w);
         if (!WholeWindow) o = o + TopLeft(w->Client);
         canvas->SetOrigin(o);
@@ -277,6 +278,39 @@ void TWindowManager::ResizeBuffer(TWindowRec* TopW)
     if (TopW->SurfaceShown) TopW->Dirty = TRegion(TRect{0, 0, TopW->Width(), TopW->Height()});
 }
 
+bool TWindowManager::TurnRows(TBitmap& Buffer, const TRect& Moved, int DY)
+{
+    // Turning moves every row of the buffer at once; what has to stay where it is (the rows
+    // above and below the band, the columns beside it) is put back from a copy. That pays when
+    // the band is most of the buffer, as a scrolled page is.
+    const int w = Buffer.Width();
+    const long long kept = static_cast<long long>(Buffer.Height() - Moved.Height()) * w +
+                           static_cast<long long>(Moved.Height()) * (w - Moved.Width());
+    if (kept * 4 > static_cast<long long>(Moved.Height()) * Moved.Width()) return false;
+    std::vector<TPixel> keep;
+    keep.reserve(static_cast<std::size_t>(kept));
+    const auto eachKeptRun = [&](auto&& Run) {
+        for (int y = 0; y < Buffer.Height(); ++y) {
+            if (y < Moved.Top || y >= Moved.Bottom) {
+                Run(Buffer.ScanLine(y), w);
+                continue;
+            }
+            Run(Buffer.ScanLine(y), Moved.Left);
+            Run(Buffer.ScanLine(y) + Moved.Right, w - Moved.Right);
+        }
+    };
+    eachKeptRun([&](const TPixel* Row, int Count) { keep.insert(keep.end(), Row, Row + Count); });
+    Buffer.TurnRows(DY);
+    const TPixel* from = keep.data();
+    eachKeptRun([&](TPixel* Row, int Count) {
+        std::copy_n(from, Count, Row);
+        from += Count;
+    });
+    for (TDeviceContext* dc : FLiveDCs)
+        if (dc->Canvas().Bits() == Buffer.Bits()) dc->Canvas().SetRowShift(Buffer.RowShift());
+    return true;
+}
+
 int TWindowManager::ScrollWindowEx(HWND Wnd, int DX, int DY, const TRect* Scroll, const TRect* Clip,
                                    TRegion* UpdateRegion, TRect* UpdateRect, UINT Flags)
 {
@@ -304,7 +338,10 @@ int TWindowManager::ScrollWindowEx(HWND Wnd, int DX, int DY, const TRect* Scroll
     uncovered.Subtract(moved);
 
     TWindowRec* top = Top(w);
-    if (moved.RectCount() == 1 && (DX || DY) && top->Buffer) {
+    if (moved.RectCount() == 1 && DX == 0 && DY && top->Buffer &&
+        TurnRows(*top->Buffer, moved.Bounds().Offset(co.X, co.Y), DY)) {
+        MarkMoved(top, moved.Bounds().Offset(co.X, co.Y), DX, DY);
+    } else if (moved.RectCount() == 1 && (DX || DY) && top->Buffer) {
         // One rectangle: rows move in place, in the order that reads each row before it is
         // overwritten.
         TBitmap& buf = *top->Buffer;

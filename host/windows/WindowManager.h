@@ -240,6 +240,9 @@ private:
     // Pixels of the top-level buffer moved by (DX, DY) into Dest: the display moves its own copy
     // when it can, and only what it showed stale is presented again.
     void MarkMoved(TWindowRec* TopW, const TRect& Dest, int DX, int DY);
+    // Scrolls the band Moved of a back buffer vertically by turning its rows, when that is
+    // cheaper than moving the band's pixels; false when it is not (nothing is done then).
+    bool TurnRows(TBitmap& Buffer, const TRect& Moved, int DY);
     void ShowChanged(TWindowRec* W, bool Visible);
     void TopShown(TWindowRec* W, bool Visible, bool Activate);
     void CollectTabStops(TWindowRec* W, std::vector<HWND>& Out, bool TabStopsOnly) const;

@@ -350,8 +350,14 @@ public:
                                        Buffer.Stride() * 4);
             if (!img) return;
             img->byte_order = LSBFirst;
-            XPutImage(FDisplay, s->Win, s->Gc, img, a.Left, a.Top, a.Left, a.Top, static_cast<unsigned>(a.Width()),
-                      static_cast<unsigned>(a.Height()));
+            // Rows follow the buffer's turn: at most two bands of memory rows.
+            for (int y = a.Top; y < a.Bottom;) {
+                const int m = (y + Buffer.RowShift()) % Buffer.Height();
+                const int n = std::min(a.Bottom - y, Buffer.Height() - m);
+                XPutImage(FDisplay, s->Win, s->Gc, img, a.Left, m, a.Left, y, static_cast<unsigned>(a.Width()),
+                          static_cast<unsigned>(n));
+                y += n;
+            }
             img->data = nullptr;
             XDestroyImage(img);
             return;

@@ -142,3 +142,35 @@ TEST(PngTest, AnySurfaceCanBeWrittenThroughItsStride)
     EXPECT_EQ(pixels[4], 0xFF0000FFu);
     std::remove(path.c_str());
 }
+
+TEST(PngTest, ATurnedBitmapKeepsItsRowsForCanvasCopiesResizingAndFiles)
+{
+    // Row y of a bitmap whose rows were turned by 3 shows what row y - 3 showed; everything that
+    // reads or writes it (pixels, canvas, Assign, SetSize, PNG files) sees the rows in that order.
+    TBitmap bmp;
+    bmp.SetSize(5, 8);
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 5; ++x) bmp.SetPixel(x, y, ColorToPixel(RGB(x, y, 1)));
+    bmp.TurnRows(3);
+    bmp.Canvas()->SetPixel(4, 0, clRed);
+    const auto expected = [](int X, int Y) {
+        return X == 4 && Y == 0 ? ColorToPixel(clRed) : ColorToPixel(RGB(X, (Y + 5) % 8, 1));
+    };
+    TBitmap copy;
+    copy.Assign(bmp);
+    const std::string path = ::testing::TempDir() + "zel-graphics-turned.png";
+    bmp.SaveToPNG(path);
+    int width = 0, height = 0;
+    const std::vector<TPixel> file = ReadPng(path, width, height);
+    ASSERT_EQ(file.size(), 40u);
+    bmp.SetSize(5, 9);
+    int wrong = 0;
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 5; ++x) {
+            wrong += bmp.Pixel(x, y) != expected(x, y);
+            wrong += copy.ScanLine(y)[x] != expected(x, y);
+            wrong += (file[static_cast<std::size_t>(y) * 5 + x] | 0xFF000000u) != (expected(x, y) | 0xFF000000u);
+        }
+    EXPECT_EQ(wrong, 0);
+    EXPECT_EQ(bmp.Pixel(0, 8), ColorToPixel(clWhite));
+}

@@ -154,6 +154,42 @@ TEST_F(ScrollWindowTest, DiagonalMoveCarriesEveryPixelAlong)
     }
 }
 
+TEST_F(ScrollWindowTest, APageScrollTurnsTheBufferAndKeepsWhatIsAroundThePage)
+{
+    // A page that fills most of its window scrolls by turning the buffer's rows: the window's
+    // own pixels around it must stay, and a DC held across the scroll must draw where it points.
+    DestroyWindow(DocWnd);
+    Top.OnPaint = [](TCanvas& C, const TRect& R) {
+        for (int y = R.Top; y < R.Bottom; ++y)
+            for (int x = R.Left; x < R.Right; ++x) C.SetPixel(x, y, RGB(x, y, 7));
+    };
+    TTestWindow page(Log);
+    page.OnPaint = [](TCanvas& C, const TRect& R) {
+        for (int y = R.Top; y < R.Bottom; ++y)
+            for (int x = R.Left; x < R.Right; ++x) C.SetPixel(x, y, RGB(x, y, 99));
+    };
+    HWND pageWnd = page.Create(TopWnd, {3, 4, 297, 295});
+    InvalidateRect(TopWnd, nullptr);
+    Settle();
+    HDC dc = GetDC(pageWnd);
+    for (const int dy : {-7, 12, -1, 290, -400}) {
+        const auto before = CaptureWindow(TopWnd);
+        ScrollWindowEx(pageWnd, 0, dy, nullptr, nullptr, nullptr, nullptr, 0);
+        const auto after = CaptureWindow(TopWnd);
+        int wrong = 0;
+        for (int y = 0; y < before->Height(); ++y)
+            for (int x = 0; x < before->Width(); ++x) {
+                const bool inPage = x >= 3 && x < 297 && y >= 4 && y < 295;
+                const bool moved = inPage && y - dy >= 4 && y - dy < 295;
+                if (after->Pixel(x, y) != before->Pixel(x, moved ? y - dy : y)) ++wrong;
+            }
+        EXPECT_EQ(wrong, 0) << "scrolled by " << dy;
+    }
+    dc->Canvas().SetPixel(0, 0, clRed);
+    ReleaseDC(pageWnd, dc);
+    EXPECT_EQ(CaptureWindow(pageWnd)->Pixel(0, 0), ColorToPixel(clRed));
+}
+
 TEST_F(ScrollWindowTest, ScrollChildrenMovesThemToo)
 {
     TTestWindow child(Log);
