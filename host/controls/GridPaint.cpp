@@ -236,8 +236,9 @@ void TCustomGrid::DrawSizingLine(TCanvas& Canvas)
 static TRect MoveMarkRect(const TGridAxisView& H, const TGridAxis& Cols, int MoveIndex, int MovePos, int Height)
 {
     if (MovePos < 0 || !H.IsVisible(MovePos)) return {};
-    const int start = H.Start(MovePos);
-    const int x = MovePos > MoveIndex ? start + Cols.Size(MovePos) : start;
+    const std::int64_t start = H.Start(MovePos);
+    // A column as wide as int goes puts the far edge past any window: the bar ends there.
+    const int x = ClampToInt(MovePos > MoveIndex ? start + Cols.Size(MovePos) : start, -MaxCoord, MaxCoord);
     return {x - 2, 0, x + 2, Height};
 }
 
