@@ -176,7 +176,12 @@ void RegisterComponents(const std::string& Page, const std::vector<std::string>&
         const TClassInfo* info = PropertyRegistry().FindClass(name);
         if (!info || !info->IsCreatable()) throw EInvalidCast("Class " + name + " cannot be put on the palette");
     }
-    for (const std::string& name : ClassNames) Registry().Palette.push_back({Page, name});
+    // A package registered again (a designer reloading it) adds no second palette button.
+    std::vector<TPaletteEntry>& palette = Registry().Palette;
+    for (const std::string& name : ClassNames)
+        if (std::none_of(palette.begin(), palette.end(),
+                         [&](const TPaletteEntry& e) { return e.Page == Page && SameText(e.ClassName, name); }))
+            palette.push_back({Page, name});
 }
 
 void RegisterComponentEditor(const std::string& ComponentClass, TComponentEditorFactory Factory)

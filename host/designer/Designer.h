@@ -128,8 +128,9 @@ TPropertyEditorFactory PropertyEditorOf()
     return [](IFormDesigner* Designer, int Count) { return std::make_unique<E>(Designer, Count); };
 }
 
-// Puts the registered classes ClassNames on the palette page Page, in order. EInvalidCast
-// (nothing registered) for a name the property registry does not know or cannot create.
+// Puts the registered classes ClassNames on the palette page Page, in order; a class already on
+// that page stays where it is. EInvalidCast (nothing registered) for a name the property registry
+// does not know or cannot create.
 void RegisterComponents(const std::string& Page, const std::vector<std::string>& ClassNames);
 // The editor for components of ComponentClass and its descendants; a later registration for
 // the same class replaces an earlier one.

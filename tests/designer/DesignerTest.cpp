@@ -116,6 +116,7 @@ TEST_F(DesignerTest, ThePlainPropertyEditorEditsThroughTheRegistryAndReportsEach
 TEST_F(DesignerTest, OnlyCreatableRegisteredClassesGoOnThePalette)
 {
     RegisterComponents("Standard", {"TButton", "TLabel"});
+    RegisterComponents("Standard", {"TLabel"});
     EXPECT_THROW(RegisterComponents("Standard", {"TPanel", "TNoSuchClass"}), EInvalidCast);
     EXPECT_THROW(RegisterComponents("Standard", {"TControl"}), EInvalidCast);
     ASSERT_EQ(PaletteEntries().size(), 2u);
