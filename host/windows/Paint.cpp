@@ -338,14 +338,14 @@ int TWindowManager::ScrollWindowEx(HWND Wnd, int DX, int DY, const TRect* Scroll
     uncovered.Subtract(moved);
 
     TWindowRec* top = Top(w);
-    if (moved.RectCount() == 1 && DX == 0 && DY && top->Buffer &&
-        TurnRows(*top->Buffer, moved.Bounds().Offset(co.X, co.Y), DY)) {
-        MarkMoved(top, moved.Bounds().Offset(co.X, co.Y), DX, DY);
+    // The moved pixels in buffer coordinates, when they are one rectangle.
+    const TRect d = moved.Bounds().Offset(co.X, co.Y);
+    if (moved.RectCount() == 1 && DX == 0 && DY && top->Buffer && TurnRows(*top->Buffer, d, DY)) {
+        MarkMoved(top, d, DX, DY);
     } else if (moved.RectCount() == 1 && (DX || DY) && top->Buffer) {
         // One rectangle: rows move in place, in the order that reads each row before it is
         // overwritten.
         TBitmap& buf = *top->Buffer;
-        const TRect d = moved.Bounds().Offset(co.X, co.Y);
         const auto width = sizeof(TPixel) * static_cast<std::size_t>(d.Width());
         if (DY <= 0) {
             for (int y = d.Top; y < d.Bottom; ++y) std::memmove(buf.ScanLine(y) + d.Left, buf.ScanLine(y - DY) + d.Left - DX, width);
