@@ -1,8 +1,8 @@
 #include "host/designer/Designer.h"
 
 #include <algorithm>
-#include <cctype>
 #include <climits>
+#include <strings.h>
 
 #include "host/core/Exceptions.h"
 #include "host/streaming/PropertyRegistry.h"
@@ -33,12 +33,7 @@ TDesignerRegistry& Registry()
     return registry;
 }
 
-bool SameText(const std::string& A, const std::string& B)
-{
-    return A.size() == B.size() && std::equal(A.begin(), A.end(), B.begin(), [](unsigned char a, unsigned char b) {
-               return std::tolower(a) == std::tolower(b);
-           });
-}
+bool SameText(const std::string& A, const std::string& B) { return strcasecmp(A.c_str(), B.c_str()) == 0; }
 
 // How many steps up from Class the class ClassName is; INT_MAX when it is no ancestor.
 int Distance(const TClassInfo* Class, const std::string& ClassName)
