@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <climits>
-#include <strings.h>
 
 #include "host/core/Exceptions.h"
+#include "host/core/TextCompare.h"
 #include "host/streaming/PropertyRegistry.h"
 
 namespace {
@@ -32,8 +32,6 @@ TDesignerRegistry& Registry()
     static TDesignerRegistry registry;
     return registry;
 }
-
-bool SameText(const std::string& A, const std::string& B) { return strcasecmp(A.c_str(), B.c_str()) == 0; }
 
 // How many steps up from Class the class ClassName is; INT_MAX when it is no ancestor.
 int Distance(const TClassInfo* Class, const std::string& ClassName)

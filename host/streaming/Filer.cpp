@@ -3,18 +3,13 @@
 #include <cfloat>
 #include <cstring>
 #include <memory>
-#include <strings.h>
 
 #include "host/core/Exceptions.h"
+#include "host/core/TextCompare.h"
 
 static_assert(LDBL_MANT_DIG == 64, "the extended value is the 80-bit x87 format");
 
 namespace {
-
-bool SameText(std::string_view A, std::string_view B)
-{
-    return A.size() == B.size() && strncasecmp(A.data(), B.data(), A.size()) == 0;
-}
 
 bool IsValidUtf8(std::string_view S)
 {

@@ -7,9 +7,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <type_traits>
-#include <strings.h>
 
 #include "host/core/Exceptions.h"
+#include "host/core/TextCompare.h"
 #include "host/streaming/Filer.h"
 
 namespace {
@@ -24,11 +24,6 @@ bool IsIdentStart(char C)
 bool IsIdentChar(char C)
 {
     return IsIdentStart(C) || (C >= '0' && C <= '9');
-}
-
-bool SameText(std::string_view A, std::string_view B)
-{
-    return A.size() == B.size() && strncasecmp(A.data(), B.data(), A.size()) == 0;
 }
 
 bool IsKeyword(std::string_view S)

@@ -5,20 +5,15 @@
 #include <cctype>
 #include <climits>
 #include <cstdlib>
-#include <strings.h>
 
 #include "host/core/Strings.h"
+#include "host/core/TextCompare.h"
 #include "host/core/Types.h"
 #include "host/graphics/Color.h"
 #include "host/graphics/Font.h"
 #include "host/streaming/Filer.h"
 
 namespace {
-
-bool SameText(const std::string& A, const std::string& B)
-{
-    return strcasecmp(A.c_str(), B.c_str()) == 0;
-}
 
 std::string Trim(const std::string& S)
 {
