@@ -311,17 +311,20 @@ void TCustomInplaceEdit::WMKeyUp(TWMKey& Message)
 void TCustomInplaceEdit::WMChar(TWMKey& Message)
 {
     const unsigned code = Message.CodePoint();
-    if (code > 0xFF) {
-        if (!FReadOnly) ReplaceSelection(EncodeUtf8(code));
-        return;
-    }
-    char key = static_cast<char>(code);
+    // The owner's key is 8-bit: a wider character reaches it as a stand-in, and is typed whole
+    // when the stand-in comes back unchanged.
+    const bool wide = code > 0xFF;
+    char key = wide ? WideCharStandIn : static_cast<char>(code);
     TObjectWatch alive(this);
     // A character the owner handed over (posted without key data) is input the owner has
     // already seen; it hears of it again only when the editor cannot take it.
     const bool fromOwner = Message.KeyData() == 0;
     if (!fromOwner || FReadOnly) KeyPressParent(key);
     if (!alive || key == 0 || FReadOnly || !HandleAllocated()) return;
+    if (wide && key == WideCharStandIn) {
+        ReplaceSelection(EncodeUtf8(code));
+        return;
+    }
     if (key == '\b') {
         if (SelLength() == 0) FAnchor = PriorCharPos(FText, FCaret);
         ReplaceSelection("");

@@ -222,6 +222,7 @@ protected:
     void CreateWnd() override;
     void ColumnMoved(int FromIndex, int ToIndex) override;
     void ColWidthsChanged() override;
+    void TopLeftMoved(const TGridCoord& OldTopLeft) override;
 
     void Dispatch(TMessage& Message) override;
     void WMSize(TWMSize& Message) override;
@@ -283,8 +284,9 @@ protected:
     bool FEditorActive = false;
     // The in-place editor, created on first use by UpdateEdit; nullptr until then.
     TOutInplaceEdit* FEditor = nullptr;
-    int FEditorCol = -1;
-    int FEditorRow = -1;
+    // The cell the editor was last loaded for (raw column, grid row); 0, 0 before the first load.
+    int FEditorCol = 0;
+    int FEditorRow = 0;
     unsigned char FTitleRows = 1;
     unsigned char FIndicatorCols = 1;
     unsigned char FUpdateLock = 0;
@@ -315,6 +317,25 @@ private:
     // The column of the shown layout at the current cell, or nullptr.
     TZelColumn* CurrentColumn() const;
     void LoadEditor();
+    // Binds the edit to the cell it is loaded for: the column object and the record, which a
+    // change of the columns or of the title row must not trade for another.
+    void BindEditedCell();
+    // The cell an edit belongs to, taken before a call out that may hide the editor meanwhile.
+    struct TEditedCell {
+        explicit TEditedCell(const TCustomZelGrid& Grid);
+        bool Loaded;
+        bool Bound;
+        int RawCol;
+        int Record;
+        const TZelColumn* Column;
+        TObjectWatch ColumnAlive;
+    };
+    // Where an edit's text belongs now (raw column, grid row): false when its column or its
+    // record is gone, or the editor is loaded for no cell.
+    bool EditedCell(const TEditedCell& Cell, int& ACol, int& ARow) const;
+    // Shows the editor over the current cell, or hides its window without a commit while the
+    // cell is scrolled out of view.
+    void PlaceEditor();
     // GridKeyboard.cpp
     bool CurrentColumnReadOnly() const;
     void RowStep(int Target);
@@ -355,6 +376,13 @@ private:
     std::unique_ptr<TFont> FTitleFont;
     TZelGridOptions FOptions;
     TColor FSelectedColor = clActiveCaption;
+    // The column object and the record (data row) the edit belongs to; the column is null when
+    // the editor was loaded where the layout had no column object.
+    TWatchedPtr<TZelColumn> FEditedColumn;
+    bool FEditedColumnBound = false;
+    int FEditedRecord = 0;
+    // The editor's window is hidden, its edit kept, because its cell is scrolled out of view.
+    bool FEditorScrolledOut = false;
     // The text buffer a paint lends to OnGetDataCell, kept between cells.
     std::string FDrawText;
 };

@@ -89,6 +89,8 @@ std::string TCustomZelGrid::FGetDataCell()
 
 void TCustomZelGrid::SetCurrentRow(int Value)
 {
+    // Refused before the application hears of it, as AMoveColRow refuses.
+    if (RowMoveRefused(Col(), Value)) throw EInvalidGridOperation("Grid index out of range");
     TObjectWatch alive(this);
     MoveToRow(Value);
     if (!alive) return;
@@ -114,6 +116,8 @@ void TCustomZelGrid::AMoveColRow(int ACol, int ARow, bool MoveAnchor, bool Show)
     TObjectWatch alive(this);
     if (FEditorActive) HideEditor();
     if (!alive) return;
+    // The commit may have dropped records: a target that is gone now is not moved to.
+    if (RowMoveRefused(ACol, ARow)) return;
     MoveToRow(ARow);
     if (!alive) return;
     // The handler may have changed the grid (another layout, fewer rows): the base grid follows

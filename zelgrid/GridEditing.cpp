@@ -61,6 +61,9 @@ void TCustomZelGrid::ShowEditor()
 void TCustomZelGrid::ShowEditorChar(unsigned Ch)
 {
     TObjectWatch alive(this);
+    // Typing goes where the user can see it: a cell scrolled out of view comes back first.
+    if (HandleAllocated() && FOptions.Contains(dgEditing) && CellRect(Col(), Row()).IsEmpty()) ScrollIntoView(Col(), Row());
+    if (!alive) return;
     ShowEditor();
     // Posted, so that the editor takes the character after it has loaded its text.
     if (alive && FEditor && FEditor->HandleAllocated())
@@ -87,15 +90,45 @@ void TCustomZelGrid::SetEditorMode(bool Value)
     }
     ShowEditor();
     if (!alive) return;
-    FEditorRow = Row();
-    FEditorCol = Col();
+    BindEditedCell();
     if (FEditor) FEditor->Deselect();
+}
+
+void TCustomZelGrid::BindEditedCell()
+{
+    FEditorCol = Col();
+    FEditorRow = Row();
+    TZelColumn* column = CurrentColumn();
+    FEditedColumn.Set(column);
+    FEditedColumnBound = column != nullptr;
+    FEditedRecord = Row() - FTitleRows;
+}
+
+TCustomZelGrid::TEditedCell::TEditedCell(const TCustomZelGrid& Grid)
+    : Loaded(Grid.FEditorCol != -1 && Grid.FEditorRow != -1), Bound(Grid.FEditedColumnBound), RawCol(Grid.FEditorCol),
+      Record(Grid.FEditedRecord), Column(Grid.FEditedColumn.Get()), ColumnAlive(Column)
+{
+}
+
+bool TCustomZelGrid::EditedCell(const TEditedCell& Cell, int& ACol, int& ARow) const
+{
+    if (!Cell.Loaded) return false;
+    ACol = Cell.RawCol;
+    if (Cell.Bound) {
+        // The column may have moved, or the indicator come or gone, since the text was typed.
+        if (!Cell.ColumnAlive || Cell.Column->Collection() != GeTZelColumns()) return false;
+        ACol = DataToRawColumn(Cell.Column->Index());
+    } else if (ACol < FIndicatorCols || ACol >= ColCount()) {
+        return false;
+    }
+    ARow = Cell.Record + FTitleRows;
+    return Cell.Record >= 0 && ARow < RowCount();
 }
 
 void TCustomZelGrid::LoadEditor()
 {
-    FEditorCol = Col();
-    FEditorRow = Row();
+    BindEditedCell();
+    FEditorScrolledOut = false;
     TObjectWatch alive(FEditor);
     FEditor->UpdateContents();
     if (alive) FEditor->SelectAll();
@@ -115,7 +148,24 @@ void TCustomZelGrid::UpdateEdit()
         if (!alive || !FEditor) return;
         LoadEditor();
     }
-    if (alive && FEditor && CanEditShow()) FEditor->Move(CellRect(Col(), Row()));
+    if (alive && FEditor && CanEditShow()) PlaceEditor();
+}
+
+void TCustomZelGrid::PlaceEditor()
+{
+    const TRect cell = CellRect(Col(), Row());
+    // Set before hiding: the focus coming back from the editor must not end the edit.
+    FEditorScrolledOut = cell.IsEmpty();
+    if (!FEditorScrolledOut) {
+        FEditor->Move(cell);
+        return;
+    }
+    if (!FEditor->IsShown()) return;
+    // The focus goes to the grid before the window hides, which would otherwise leave it nowhere
+    // and so end the edit.
+    TObjectWatch alive(FEditor);
+    if (FEditor->Focused() && HandleAllocated()) ::SetFocus(WindowHandle());
+    if (alive) FEditor->Hide();
 }
 
 void TCustomZelGrid::HideEdit()
@@ -128,6 +178,7 @@ void TCustomZelGrid::HideEdit()
         if (!alive || !FEditor) return;
         FEditorCol = -1;
         FEditorRow = -1;
+        FEditorScrolledOut = false;
         FEditor->FSkipTextUpdate = true;
         FEditor->Hide();
     };
@@ -147,12 +198,19 @@ void TCustomZelGrid::UpdateText()
         FEditor->FSkipTextUpdate = false;
         return;
     }
-    const int col = FEditorCol, row = FEditorRow;
+    const TEditedCell cell(*this);
+    int col = 0, row = 0;
+    if (!EditedCell(cell, col, row)) return;
+    // Marked before the application is asked: a hide its handlers cause meanwhile finds nothing
+    // to commit, so the text is committed once, here.
+    FEditor->FSkipTextUpdate = true;
     TObjectWatch alive(this);
     SetEditText(col, row, FEditor->Text());
     if (!alive || !FEditor) return;
     const std::string text = FEditor->Text();
     FEditor->FSkipTextUpdate = true;
+    // The handler may have moved the column or dropped the record.
+    if (!EditedCell(cell, col, row)) return;
     bool cancel = false;
     ValidateDataCell(col, row, text, cancel);
 }
@@ -164,9 +222,20 @@ void TCustomZelGrid::InvalidateEditor()
     UpdateEdit();
 }
 
+// The editor follows its cell when the grid scrolls: moved with it, hidden while the cell is out
+// of view (nothing committed, the text kept) and shown again when it comes back.
 void TCustomZelGrid::TopLeftChanged()
 {
-    if (FEditorActive && FEditor) FEditor->UpdateLoc(CellRect(Col(), Row()));
+    if (!FEditorActive || !FEditor || FEditorCol != Col() || FEditorRow != Row()) return;
+    if (FEditor->IsShown() || FEditorScrolledOut) PlaceEditor();
+    else FEditor->UpdateLoc(CellRect(Col(), Row()));
+}
+
+void TCustomZelGrid::TopLeftMoved(const TGridCoord& OldTopLeft)
+{
+    TObjectWatch alive(this);
+    TCustomGrid::TopLeftMoved(OldTopLeft);
+    if (alive) TopLeftChanged();
 }
 
 // ----- cell text ----------------------------------------------------------------------------
@@ -239,7 +308,12 @@ void TCustomZelGrid::aGetEditData(TCustomInplaceEdit*, std::string& Value, bool&
 
 void TCustomZelGrid::aValidateData(TCustomInplaceEdit*, const std::string& NewVal, bool& ACancel)
 {
-    if (FEditorCol != -1 && FEditorRow != -1) ValidateDataCell(FEditorCol, FEditorRow, NewVal, ACancel);
+    int col = 0, row = 0;
+    if (!EditedCell(TEditedCell(*this), col, row)) return;
+    // The editor marks its text committed after this returns; a hide that the handler causes
+    // before then must not commit it a second time.
+    FEditor->FSkipTextUpdate = true;
+    ValidateDataCell(col, row, NewVal, ACancel);
 }
 
 void TCustomZelGrid::aGetEditstyle(TCustomInplaceEdit*, TEditStyle& EditStyle)
@@ -310,7 +384,7 @@ void TCustomZelGrid::WMSetFocus(TWMSetFocus& Message)
     TCustomGrid::WMSetFocus(Message);
     if (!alive) return;
     if (!FEditor || Message.FocusedWnd() != FEditor->WindowHandle()) UpdateEdit();
-    else HideEdit();
+    else if (!FEditorScrolledOut) HideEdit();
     if (!alive) return;
     for (int c = 1; c < ColCount(); ++c) InvalidateCell(c, 0);
     if (FFlat && !ComponentState.Contains(csDesigning)) RedrawBorder(nullptr);

@@ -298,9 +298,12 @@ void TCustomZelGrid::SetLayoutIndex(int Value)
     if (Value < 0 || Value == FLayoutIndex) return;
     EnsureShownLayout();
     if (Value <= FLayout->Count() - 1) {
+        TObjectWatch alive(this);
+        // Text typed into the shown layout is committed while its column is still shown.
+        UpdateText();
+        if (!alive || Value == FLayoutIndex || Value > FLayout->Count() - 1) return;
         const int old = FLayoutIndex;
         FLayoutIndex = Value;
-        TObjectWatch alive(this);
         LayoutChanged();
         if (alive && OnLayoutChange) OnLayoutChange(old, Value);
         return;

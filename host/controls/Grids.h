@@ -228,6 +228,8 @@ protected:
     // The screen geometry of the columns and of the rows, as the grid is scrolled now.
     TGridAxisView Horz() const;
     TGridAxisView Vert() const;
+    // Scrolls as little as brings the cell wholly into view.
+    void ScrollIntoView(int ACol, int ARow);
 
 private:
     // GridCore.cpp: the checks and the change of FixedCols or FixedRows; TopLeft is that axis's
@@ -237,7 +239,6 @@ private:
     void MoveCurrent(int ACol, int ARow, bool MoveAnchor, bool Show);
     void MoveTopLeft(int ALeft, int ATop);
     void ClampTopLeft();
-    void ScrollIntoView(int ACol, int ARow);
     void UpdateScrollRange();
     void UpdateScrollPos();
     // Sets one bar's range and position, skipping the window system when nothing changed.

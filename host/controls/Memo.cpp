@@ -412,7 +412,7 @@ void TMemo::KeyDown(WORD& Key, TShiftState Shift)
 void TMemo::WMChar(TWMKey& Message)
 {
     if (MenuTracking()) return;
-    const unsigned code = Message.CharCode();
+    const unsigned code = Message.CodePoint();
     if (code <= 0xFF) {
         char key = static_cast<char>(code);
         TObjectWatch alive(this);

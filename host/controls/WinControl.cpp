@@ -451,14 +451,17 @@ void TWinControl::WMChar(TWMKey& Message)
 {
     // The keys of an open popup menu type nothing.
     if (MenuTracking()) return;
-    // Characters are 8-bit; anything beyond goes to the default processing untouched.
-    if (!ControlStyle.Contains(csNoStdEvents) && Message.CharCode() <= 0xFF) {
+    // Keys are 8-bit: a character beyond reaches KeyPress as a stand-in and goes on whole when
+    // the stand-in comes back unchanged.
+    if (!ControlStyle.Contains(csNoStdEvents)) {
         TObjectWatch alive(this);
-        char key = static_cast<char>(Message.CharCode());
+        const unsigned code = Message.CodePoint();
+        const bool wide = code > 0xFF;
+        char key = wide ? WideCharStandIn : static_cast<char>(code);
         if (!PreviewKeyPress(key)) return;
         KeyPress(key);
-        Message.SetCharCode(static_cast<unsigned char>(key));
         if (key == 0 || !alive) return;
+        if (!wide || key != WideCharStandIn) Message.SetCharCode(static_cast<unsigned char>(key));
     }
     DefaultHandler(Message.Message);
 }

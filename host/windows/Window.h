@@ -40,6 +40,10 @@ struct TWMBase {
     void SetResult(LRESULT Value) { Message.Result = Value; }
 };
 
+// The 8-bit key a KeyPress handler sees for a character beyond Latin-1, which a char cannot
+// hold; when the handler leaves it as it is, the whole character is typed.
+constexpr char WideCharStandIn = '?';
+
 // WM_KEYDOWN, WM_KEYUP, WM_CHAR, WM_SYSKEYDOWN, ...: a virtual-key code or a character.
 struct TWMKey : TWMBase {
     using TWMBase::TWMBase;

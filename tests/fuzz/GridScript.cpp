@@ -3,6 +3,7 @@
 #include <array>
 #include <climits>
 #include <exception>
+#include <utility>
 #include <unordered_map>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "host/windows/Headless.h"
 #include "host/windows/MessageQueue.h"
 #include "host/windows/Paint.h"
+#include "tests/fuzz/EditWitness.h"
 #include "zelgrid/Zelgrid.h"
 
 namespace {
@@ -66,14 +68,20 @@ private:
 
 class TGridScript {
 public:
-    TGridScript(TByteReader& In, THeadlessSession& Session, TForm* Form) : FIn(In), FSession(Session), FForm(Form)
+    TGridScript(TByteReader& In, THeadlessSession& Session, TForm* Form, TWinControl* Other)
+        : FIn(In), FSession(Session), FForm(Form), FOther(Other)
     {
         FGrid = new TZelGrid(FForm);
+        FWitness = std::make_unique<TEditWitness>(FGrid);
         FGrid->SetBounds(0, 0, 190, 110);
-        FGrid->OnGetRowCount = [this](int& ARowCount) { ARowCount = FRecords; };
+        FGrid->OnGetRowCount = [this](int& ARowCount) {
+            ARowCount = FRecords;
+            FWitness->Told(FRecords);
+        };
         FGrid->OnGetDataCell = [](int ACol, int ARow, std::string& AValue) {
             AValue = std::to_string(ACol) + ":" + std::to_string(ARow);
         };
+        FGrid->OnValidateData = [this](int ACol, int ARow, const std::string&, bool&) { Committed(ACol, ARow); };
         FGrid->SetParent(FForm);
         ProcessMessages();
     }
@@ -89,6 +97,7 @@ public:
             } catch (const Exception&) {
                 // Refused: the grid must be as consistent as after any step.
             }
+            FWitness->Attach();
             CheckConsistent();
         }
         Paint();
@@ -98,7 +107,13 @@ public:
 private:
     void Step()
     {
-        switch (FIn.Byte() % 14) {
+        // The top eighth of the step byte drives the in-place editor; the rest as before.
+        const int step = FIn.Byte();
+        if (step >= 224) {
+            EditorStep(step - 224);
+            return;
+        }
+        switch (step % 14) {
         case 0:
         case 1:
         case 2: SetProperty(); break;
@@ -255,6 +270,79 @@ private:
         }
     }
 
+    // Typing, changes of the columns and of the view under the open editor, and every way an
+    // edit ends.
+    void EditorStep(int Kind)
+    {
+        switch (Kind % 8) {
+        case 0:
+        case 1:
+        case 2: {
+            static constexpr std::array<const char*, 8> Pieces{"a", "Z", "0", " ", "\xE2\x82\xAC", "\xC3\xA9", "\b", "-"};
+            std::string text;
+            for (int n = 1 + FIn.Byte() % 4; n > 0; --n) text += Pieces[static_cast<std::size_t>(FIn.Pick(Pieces.size()))];
+            if (FGrid->CanFocus() && !FGrid->Focused() && !(FGrid->Editor() && FGrid->Editor()->Focused())) FGrid->SetFocus();
+            FSession.Input.TypeText(text);
+            break;
+        }
+        case 3:
+            if (TZelGridColumns* c = FIn.Byte() % 2 ? FGrid->Columns() : PickColumns(); c && c->Count() > 0)
+                c->GeTZelColumn(FIn.Pick(static_cast<std::size_t>(c->Count())))->SetIndex(FIn.Pick(static_cast<std::size_t>(c->Count())));
+            break;
+        case 4:
+            switch (FIn.Byte() % 6) {
+            case 0: FGrid->HideEditor(); break;
+            case 1: FGrid->SetEditorMode(FIn.Byte() % 2 == 0); break;
+            case 2: FGrid->InvalidateEditor(); break;
+            case 3: FGrid->ShowEditor(); break;
+            case 4: FGrid->UpdateText(); break;
+            default:
+                if (FOther->CanFocus()) FOther->SetFocus();
+                break;
+            }
+            break;
+        case 5: FOnCommit = FIn.Byte(); break;
+        case 6: {
+            const HWND wnd = FGrid->Handle();
+            switch (FIn.Byte() % 3) {
+            case 0: FSession.Input.Wheel(wnd, {50, 50}, (FIn.Byte() % 5 - 2) * 120); break;
+            case 1: FGrid->SetTopRow(static_cast<int>(FIn.Value())); break;
+            default: FGrid->SetLeftCol(static_cast<int>(FIn.Value())); break;
+            }
+            break;
+        }
+        default: {
+            // The application's record count changes and the grid is told.
+            FRecords = FIn.Byte() % 16;
+            FGrid->UpdateRowCount();
+            break;
+        }
+        }
+    }
+
+    // OnValidateData: the commit must name the cell the editor was loaded for; then the handler
+    // may change what lies under the editor, as the last editor step asked.
+    void Committed(int ACol, int ARow)
+    {
+        if (std::string fault = FWitness->Commit(ACol, ARow); !fault.empty() && FFault.empty()) FFault = fault;
+        const int action = std::exchange(FOnCommit, 0);
+        switch (action % 6) {
+        case 1:
+            FRecords = action % 5;
+            FGrid->UpdateRowCount();
+            break;
+        case 2:
+            if (TZelGridColumns* c = FGrid->Columns(); c && c->Count() > 1) c->GeTZelColumn(0)->SetIndex(c->Count() - 1);
+            break;
+        case 3: FGrid->SetLayoutIndex(action % 3); break;
+        case 4:
+            if (TZelGridColumns* c = FGrid->Columns(); c && c->Count() > 0) delete c->GeTZelColumn(c->Count() - 1);
+            break;
+        case 5: throw Exception("refused by the application");
+        default: break;
+        }
+    }
+
     void Paint()
     {
         ProcessMessages();
@@ -270,13 +358,20 @@ private:
         if (FGrid->TopRow() < FGrid->FixedRows() && FGrid->RowCount() > FGrid->FixedRows()) fail("TopRow in the fixed rows");
         // A layout deleted through the collection itself is taken up by the next layout pass.
         if (!FGrid->Layout() || FGrid->LayoutIndex() < 0) fail("no layout collection, or a negative LayoutIndex");
+        if (!FFault.empty()) fail(FFault);
     }
 
     TByteReader& FIn;
     THeadlessSession& FSession;
     TForm* FForm;
+    TWinControl* FOther;
     TZelGrid* FGrid = nullptr;
+    std::unique_ptr<TEditWitness> FWitness;
     int FRecords = 10;
+    // What the next OnValidateData does besides checking (0: nothing).
+    int FOnCommit = 0;
+    // The first commit that named the wrong cell.
+    std::string FFault;
 };
 
 } // namespace
@@ -285,12 +380,18 @@ struct TGridStage::TState {
     THeadlessSession Session;
     TModalHookGuard ModalAnswer{[](TCustomForm* Form) { Form->SetModalResult(mrCancel); }};
     std::unique_ptr<TForm> Form = std::make_unique<TForm>(nullptr);
+    // Another control of the form, so that the focus can leave the grid.
+    TCustomControl* Other = nullptr;
 };
 
 TGridStage::TGridStage() : FState(std::make_unique<TState>())
 {
     RegisterZelGridProperties();
     FState->Form->SetBounds(0, 0, 200, 120);
+    FState->Other = new TCustomControl(FState->Form.get());
+    FState->Other->SetBounds(192, 0, 8, 8);
+    FState->Other->SetTabStop(true);
+    FState->Other->SetParent(FState->Form.get());
     FState->Form->Show();
     ProcessMessages();
 }
@@ -301,7 +402,7 @@ std::string TGridStage::Run(const std::uint8_t* Data, std::size_t Size)
 {
     TByteReader in(Data, Size);
     try {
-        TGridScript script(in, FState->Session, FState->Form.get());
+        TGridScript script(in, FState->Session, FState->Form.get(), FState->Other);
         script.Run();
     } catch (const TFault& Fault) {
         return Fault.what();

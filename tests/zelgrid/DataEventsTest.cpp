@@ -284,3 +284,19 @@ TEST_F(ZelGridTest, SettingTheCurrentRowReportsItFirst)
     EXPECT_EQ(log, std::vector<std::string>{"move 6 at 1"});
     EXPECT_EQ(Grid->GetCurrentRow(), 6);
 }
+
+TEST_F(ZelGridTest, RowsThatDoNotExistAreRefusedBeforeTheApplicationHearsOfThem)
+{
+    AddColumns(1);
+    ShowGrid();
+    // A grid that never loaded its editor names cell 0, 0 as the editor's.
+    EXPECT_EQ(Grid->EditorCol(), 0);
+    EXPECT_EQ(Grid->EditorRow(), 0);
+    for (const int row : {500, 11, 0, -1}) {
+        SCOPED_TRACE(row);
+        MovedTo.clear();
+        EXPECT_THROW(Grid->SetCurrentRow(row), EInvalidGridOperation);
+        EXPECT_TRUE(MovedTo.empty()) << "OnMoveToRow never names a row the grid refuses";
+        EXPECT_EQ(Grid->Row(), 1);
+    }
+}

@@ -3,6 +3,7 @@
 // decides the editor's style.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 #include <stdexcept>
 
@@ -273,4 +274,219 @@ TEST_F(GridEditingTest, LayoutPassOrDesignTimeKeepsTheEditorAway)
     Grid->ComponentState.Exclude(csDesigning);
 }
 
+// The edit is bound to the cell it was typed in. Typed "moved" into column A of record 2; then
+// something changes under the open editor; then the edit ends as a user or the application ends
+// it. The text reaches column A, at A's index when OnValidateData runs, for record 2, exactly
+// once; or nowhere when A or record 2 is gone.
+TEST_F(GridEditingTest, TypedTextGoesToItsOwnCellWhateverChangesUnderTheEditor)
+{
+    const TZelGridOptions options = Grid->Options();
+    // Moves column A when the commit asks for the stored value.
+    bool moveOnAsk = false;
+    Grid->OnGetDataCell = [&](int ACol, int ARow, std::string& Value) {
+        if (!Grid->Painting && Value == "moved") {
+            Log.push_back("get " + Cell(ACol, ARow));
+            if (std::exchange(moveOnAsk, false)) Columns()->GeTZelColumn(ACol)->SetIndex(3);
+        }
+        Value = "c" + std::to_string(ACol) + "r" + std::to_string(ARow);
+    };
+    Grid->OnValidateData = [&](int ACol, int ARow, const std::string& NewVal, bool&) {
+        TZelGridColumns* columns = Columns();
+        const std::string name = ACol >= 0 && ACol < columns->Count() ? columns->GeTZelColumn(ACol)->Title()->GetCaption() : "?";
+        Log.push_back("validate " + name + "@" + std::to_string(ARow) + " '" + NewVal + "'");
+    };
+    const auto reset = [&] {
+        Grid->HideEditor();
+        Grid->SetOptions(options);
+        Records = 10;
+        Grid->Layout()->Clear();
+        for (const char* names : {"ABCD", "XY"}) {
+            TZelGridColumns* columns = Grid->Layout()->Add()->GeTZelColumns();
+            for (const char* n = names; *n; ++n) columns->Add()->Title()->SetCaption(std::string(1, *n));
+        }
+        Grid->SetLayoutIndex(0);
+        Grid->SetFocus();
+        Grid->AMoveColRow(Grid->IndicatorCols(), 2 + Grid->TitleRows(), true, true);
+        Session.Input.TypeText("moved");
+        Log.clear();
+    };
+    const auto column = [&](int I) { return Columns()->GeTZelColumn(I); };
+    struct TChange {
+        const char* Name;
+        std::function<void()> Apply;
+        const char* Commit; // nullptr: nothing is committed
+    };
+    const TChange changes[] = {
+        {"nothing", [] {}, "validate A@2 'moved'"},
+        {"A moved to index 2", [&] { column(0)->SetIndex(2); }, "validate A@2 'moved'"},
+        {"A moved by the commit's own question", [&] { moveOnAsk = true; }, "validate A@2 'moved'"},
+        {"A hidden", [&] { column(0)->SetVisible(false); }, "validate A@2 'moved'"},
+        {"A deleted", [&] { delete column(0); }, nullptr},
+        {"another layout shown", [&] { Grid->SetLayoutIndex(1); }, "validate A@2 'moved'"},
+        {"the layout's columns cleared", [&] { Columns()->Clear(); }, nullptr},
+        {"the layouts replaced", [&] { Grid->Layout()->Clear(); }, nullptr},
+        {"the indicator removed", [&] { Grid->SetOptions(options - TZelGridOptions{dgIndicator}); }, "validate A@2 'moved'"},
+        {"the title row removed", [&] { Grid->SetOptions(options - TZelGridOptions{dgTitles}); }, "validate A@2 'moved'"},
+        {"record 2 gone", [&] { Records = 2; Grid->UpdateRowCount(); }, nullptr},
+    };
+    struct TEnding {
+        const char* Name;
+        std::function<void()> Apply;
+    };
+    const TEnding endings[] = {
+        {"Enter", [&] { Session.Input.PressKey(VK_RETURN); }},
+        {"Escape", [&] { Session.Input.PressKey(VK_ESCAPE); }},
+        {"Down", [&] { Session.Input.PressKey(VK_DOWN); }},
+        {"Up", [&] { Session.Input.PressKey(VK_UP); }},
+        {"focus elsewhere", [&] { Other->SetFocus(); }},
+        {"HideEditor", [&] { Grid->HideEditor(); }},
+    };
+    for (const TChange& change : changes) {
+        for (const TEnding& ending : endings) {
+            SCOPED_TRACE(std::string(change.Name) + ", then " + ending.Name);
+            reset();
+            ASSERT_TRUE(EditorShown());
+            change.Apply();
+            ending.Apply();
+            Grid->HideEditor();
+            const std::vector<std::string> expected = change.Commit ? std::vector<std::string>{change.Commit}
+                                                                    : std::vector<std::string>{};
+            EXPECT_EQ(Only("validate"), expected);
+            if (!change.Commit) {
+                EXPECT_TRUE(Only("get").empty()) << "nothing asks about a gone cell";
+            }
+        }
+    }
+}
+
+// A commit that drops records leaves the move it was part of without a target: the grid stays
+// and never reports a row that no longer exists.
+TEST_F(GridEditingTest, MoveAfterACommitThatDroppedRecordsIsCheckedAgain)
+{
+    Records = 30;
+    Grid->UpdateRowCount();
+    Grid->OnValidateData = [this](int ACol, int ARow, const std::string& NewVal, bool&) {
+        Log.push_back("validate " + Cell(ACol, ARow) + " '" + NewVal + "'");
+        Records = 3;
+        Grid->UpdateRowCount();
+    };
+    for (const WORD key : {WORD(VK_DOWN), WORD(VK_NEXT)}) {
+        SCOPED_TRACE(key);
+        Records = 30;
+        Grid->UpdateRowCount();
+        Grid->AMoveColRow(1, 9, true, true);
+        Session.Input.TypeText("x");
+        Log.clear();
+        Session.Input.PressKey(key);
+        EXPECT_EQ(Log, (std::vector<std::string>{"get 0,8 'x'", "validate 0,8 'x'"})) << "no move follows";
+        EXPECT_LT(Grid->Row(), Grid->RowCount());
+    }
+}
+
+// Scrolling moves the editor with its cell; out of view it hides without a commit and comes
+// back with what was typed. Typing while it is out of view brings the cell back first.
+TEST_F(GridEditingTest, EditorFollowsItsCellWhenTheGridScrolls)
+{
+    Records = 200;
+    Grid->UpdateRowCount();
+    Grid->AMoveColRow(2, 3, true, true);
+    Session.Input.TypeText("kept");
+    Log.clear();
+    const auto over = [&] { return Editor()->BoundsRect() == Grid->CellRect(Grid->Col(), Grid->Row()); };
+
+    Session.Input.Wheel(H(), At(2, 3), -120);
+    EXPECT_GT(Grid->TopRow(), 3);
+    EXPECT_FALSE(EditorShown()) << "its cell is out of view";
+    EXPECT_TRUE(Grid->EditorActive());
+    EXPECT_TRUE(Grid->Focused());
+    Session.Input.Wheel(H(), At(2, 3), 120);
+    ASSERT_TRUE(EditorShown());
+    EXPECT_TRUE(over());
+    EXPECT_EQ(Editor()->Text(), "kept");
+    EXPECT_TRUE(Editor()->Focused());
+
+    // Partly scrolled: the editor moves with its cell.
+    Grid->SetTopRow(2);
+    ASSERT_TRUE(EditorShown());
+    EXPECT_TRUE(over());
+    Grid->SetLeftCol(3);
+    EXPECT_FALSE(EditorShown()) << "its column is scrolled out to the left";
+    Grid->SetLeftCol(1);
+    EXPECT_TRUE(EditorShown() && over());
+
+    // Out of view again, a typed character brings the cell back and goes on the text.
+    Grid->SetTopRow(50);
+    EXPECT_FALSE(EditorShown());
+    Session.Input.TypeText("!");
+    ASSERT_TRUE(EditorShown());
+    EXPECT_TRUE(over());
+    EXPECT_EQ(Editor()->Text(), "kept!");
+    EXPECT_TRUE(Only("validate").empty()) << "scrolling commits nothing";
+
+    Session.Input.PressKey(VK_DOWN);
+    EXPECT_EQ(Only("validate"), std::vector<std::string>{"validate 1,2 'kept!'"});
+}
+
+// Keys are 8-bit: a wider character reaches OnKeyPress as "?" and is typed whole unless the
+// handler takes it; otherwise it takes the path of any other character, as "b" does here.
+TEST_F(GridEditingTest, CharactersBeyondLatin1TakeTheSamePathAsOthers)
+{
+    bool swallow = false;
+    Grid->OnKeyPress = [&](TObject*, char& Key) {
+        Log.push_back(std::string("keypress ") + (Key == 0 ? std::string("0") : std::string(1, Key)));
+        if (swallow) Key = 0;
+    };
+    struct TState {
+        std::vector<std::string> KeyPresses;
+        std::string Text;
+        bool Active;
+    };
+    // Types Ch in three places: after an opening letter, into a read-only column, without editing.
+    const auto session = [&](const std::string& Ch) {
+        std::vector<TState> seen;
+        const auto note = [&] {
+            seen.push_back({Only("keypress"), Editor() ? Editor()->Text() : "", Grid->EditorActive()});
+            Log.clear();
+        };
+        Grid->SetOptions(Grid->Options() + TZelGridOptions{dgEditing});
+        Columns()->GeTZelColumn(1)->SetReadOnly(false);
+        Grid->SetSelectedIndex(0);
+        Grid->HideEditor();
+        Grid->SetFocus();
+        Log.clear();
+        Session.Input.TypeText("a" + Ch);
+        note();
+        swallow = true;
+        Session.Input.TypeText(Ch);
+        swallow = false;
+        note();
+        Grid->HideEditor();
+        Columns()->GeTZelColumn(1)->SetReadOnly(true);
+        Grid->SetSelectedIndex(1);
+        Log.clear();
+        Session.Input.TypeText(Ch);
+        note();
+        Grid->SetOptions(Grid->Options() - TZelGridOptions{dgEditing});
+        Session.Input.TypeText(Ch);
+        note();
+        return seen;
+    };
+    const std::vector<TState> plain = session("b");
+    const std::vector<TState> wide = session("\xE2\x82\xAC");
+    ASSERT_EQ(plain.size(), wide.size());
+    const char* steps[] = {"typed after a letter", "taken by OnKeyPress", "in a read-only column", "without editing"};
+    for (std::size_t i = 0; i < plain.size(); ++i) {
+        SCOPED_TRACE(steps[i]);
+        std::vector<std::string> expected = plain[i].KeyPresses;
+        for (std::string& k : expected)
+            if (k == "keypress b") k = "keypress ?";
+        EXPECT_EQ(wide[i].KeyPresses, expected);
+        std::string text = plain[i].Text;
+        for (std::size_t at; (at = text.find('b')) != std::string::npos;) text.replace(at, 1, "\xE2\x82\xAC");
+        EXPECT_EQ(wide[i].Text, text);
+        EXPECT_EQ(wide[i].Active, plain[i].Active);
+    }
+    EXPECT_FALSE(wide[2].Active) << "a read-only column closes the editor";
+    EXPECT_EQ(wide[0].Text, "a\xE2\x82\xAC");
+}
 } // namespace

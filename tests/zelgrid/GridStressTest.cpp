@@ -1,7 +1,8 @@
 // A scripted stress run: a grid with several layouts over a changing row count is driven through
 // layout switches, column edits, scrolling, keys, title drags and row moves, while its handlers at
 // random throw, change the row count, edit or clear layouts, switch layouts, run a nested message
-// loop or a modal dialog, or free the grid.
+// loop or a modal dialog, or free the grid. Text typed into the editor is committed only to the
+// column object and record it was typed into, whatever changes under the editor.
 // After every step the grid is at rest and its current cell and layout are in range, or it is
 // gone (and a new one takes its place). The sanitizer build reports any use of a freed object.
 #include <gtest/gtest.h>
@@ -21,6 +22,7 @@
 #include "host/windows/Headless.h"
 #include "host/windows/MessageQueue.h"
 #include "host/windows/Paint.h"
+#include "tests/fuzz/EditWitness.h"
 #include "zelgrid/Zelgrid.h"
 
 namespace {
@@ -48,6 +50,8 @@ public:
     // Distinct handler call sites reached by all runs: the event and the return addresses of the
     // frames that led to it.
     static inline std::set<std::pair<std::string, std::vector<void*>>> Sites;
+    // Commits of typed text, all checked against the cell the editor was loaded for.
+    static inline int Commits = 0;
 
     TStressRun(THeadlessSession& Session, TForm& Form, TWinControl* Other, std::uint64_t Seed)
         : FSession(Session), FForm(Form), FOther(Other), FRandom(Seed)
@@ -77,6 +81,7 @@ public:
             MakeGrid();
             return true;
         }
+        FWitness->Attach();
         return Consistent(Index);
     }
 
@@ -87,12 +92,16 @@ private:
     TWinControl* FOther;
     TRandom FRandom;
     TZelGrid* FGrid = nullptr;
+    std::unique_ptr<TEditWitness> FWitness;
     int FRecords = 20;
     int FDepth = 0;
+    // The script itself asks the grid to validate a value: that is no commit of typed text.
+    bool FScriptValidates = false;
 
     void MakeGrid()
     {
         FGrid = new TZelGrid(&FForm);
+        FWitness = std::make_unique<TEditWitness>(FGrid);
         FGrid->SetBounds(0, 0, 360, 260);
         TZelColLayout* layouts = FGrid->Layout();
         while (layouts->Count() < 3) layouts->Add();
@@ -118,6 +127,7 @@ private:
         TZelGrid* g = FGrid;
         g->OnGetRowCount = [this](int& ARowCount) {
             ARowCount = FRecords;
+            FWitness->Told(FRecords);
             Chaos("OnGetRowCount");
         };
         g->OnGetDataCell = [this](int ACol, int ARow, std::string& AValue) {
@@ -130,7 +140,14 @@ private:
         g->OnColExit = [this](TObject*) { Chaos("OnColExit"); };
         g->OnGetSummary = [this](TObject*, int, Currency&) { Chaos("OnGetSummary"); };
         g->OnLayoutChange = [this](int, int) { Chaos("OnLayoutChange"); };
-        g->OnValidateData = [this](int, int, const std::string&, bool&) { Chaos("OnValidateData"); };
+        g->OnValidateData = [this](int ACol, int ARow, const std::string&, bool&) {
+            if (!FScriptValidates) {
+                ++Commits;
+                const std::string fault = FWitness->Commit(ACol, ARow);
+                EXPECT_EQ(fault, "");
+            }
+            Chaos("OnValidateData");
+        };
         g->OnDeleteRecord = [this](int) {
             if (FRecords > 1) --FRecords;
             Chaos("OnDeleteRecord");
@@ -238,7 +255,7 @@ private:
     void Drive()
     {
         TZelGrid* g = FGrid;
-        switch (FRandom.Below(15)) {
+        switch (FRandom.Below(16)) {
         case 0: g->SetLayoutIndex(FRandom.Below(g->Layout()->Count() + 1)); break;
         case 1: EditLayout(); break;
         case 2: {
@@ -266,7 +283,7 @@ private:
             TObjectWatch alive(g);
             g->SetFocus();
             if (!alive) break;
-            if (FRandom.Chance(20)) FSession.Input.TypeText("ab");
+            if (FRandom.Chance(40)) FSession.Input.TypeText("ab");
             else FSession.Input.PressKey(Keys[FRandom.Below(12)], FRandom.Chance(20) ? TShiftState{ssCtrl} : TShiftState{});
             break;
         }
@@ -335,7 +352,14 @@ private:
             case 0: g->DeleteRecord(row); break;
             case 1: {
                 bool cancel = false;
-                g->ValidateDataCell(col, row, "x", cancel);
+                FScriptValidates = true;
+                try {
+                    g->ValidateDataCell(col, row, "x", cancel);
+                } catch (...) {
+                    FScriptValidates = false;
+                    throw;
+                }
+                FScriptValidates = false;
                 break;
             }
             case 2:
@@ -363,6 +387,19 @@ private:
             for (int i = 0; i < 3 && alive; ++i)
                 FSession.Input.MouseMove(g->Handle(), {FRandom.Below(g->Width()), FRandom.Below(g->Height())});
             if (alive) FSession.Input.MouseLeave(g->Handle());
+            break;
+        }
+        case 14: {
+            // The view scrolls under the editor, or the edit ends as the application ends it.
+            TObjectWatch alive(g);
+            switch (FRandom.Below(6)) {
+            case 0: FSession.Input.Wheel(g->Handle(), {40, 40}, (FRandom.Below(5) - 2) * 120); break;
+            case 1: g->SetTopRow(FRandom.Below(g->RowCount() + 2)); break;
+            case 2: g->SetLeftCol(FRandom.Below(g->ColCount() + 1)); break;
+            case 3: g->HideEditor(); break;
+            case 4: g->SetEditorMode(FRandom.Chance(50)); break;
+            default: g->InvalidateEditor(); break;
+            }
             break;
         }
         default: {
@@ -414,8 +451,10 @@ TEST(GridStress, HandlersThatThrowEditOrFreeLeaveTheGridConsistentOrGone)
         freed += run.Freed;
         thrown += run.Thrown;
     }
-    std::printf("[ stress   ] %zu distinct handler call sites reached; %d grids freed by handlers, %d exceptions\n",
-                TStressRun::Sites.size(), freed, thrown);
+    std::printf("[ stress   ] %zu distinct handler call sites reached; %d grids freed by handlers, %d exceptions, "
+                "%d commits checked\n",
+                TStressRun::Sites.size(), freed, thrown, TStressRun::Commits);
     EXPECT_GT(freed, 0);
     EXPECT_GT(thrown, 0);
+    EXPECT_GT(TStressRun::Commits, 20);
 }
