@@ -111,6 +111,11 @@ void TGridEditor::NewcolClick(TObject*)
     auto rec = std::make_unique<TZelColumnRec>();
     rec->Font->Assign(GridLay->Font());
     rec->Titlefont->Assign(GridLay->Font());
+    // Like a column added in code, the new column follows the grid's colour: the record's
+    // colour 0 would paint it black.
+    const TZelGrid* grid = EditedGrid();
+    rec->Color = grid ? grid->Color() : clWindow;
+    rec->AssignedValues.Exclude(cvColor);
     AddColumnNode(layout, layout->Count(), rec.release());
     FModified = true;
 }

@@ -1,5 +1,6 @@
 #include "design/StrEde.h"
 
+#include "host/controls/Application.h"
 #include "host/controls/ControlProperties.h"
 #include "host/controls/Memo.h"
 
@@ -42,7 +43,8 @@ void TStringsEd::FormKeyDown(TObject*, WORD& Key, TShiftState)
 
 bool GetStrings(const std::string& Caption, TStrings* List)
 {
-    auto form = std::make_unique<TStringsEd>(nullptr);
+    // Owned by the application, as the designer's other dialogs are, and freed here all the same.
+    auto form = std::make_unique<TStringsEd>(&Application());
     form->SetCaption(Caption);
     form->StrMemo()->Lines()->Assign(List);
     if (ShowOwnedModal(form) != mrOk) return false;

@@ -17,6 +17,12 @@ void Guarded(F Step)
     }
 }
 
+// Fonts that agree in every attribute, colour included.
+bool SameFont(const TFont& A, const TFont& B)
+{
+    return A.Handle() == B.Handle() && A.Color() == B.Color();
+}
+
 } // namespace
 
 TZelColumnRec::TZelColumnRec() : Titlefont(std::make_unique<TFont>()), Font(std::make_unique<TFont>())
@@ -51,6 +57,9 @@ void TZelColumnRec::AssignFromColumn(TPersistent* Source)
     TFont* titleFont = title->GetFont();
     Titlefont->Assign(titleFont->Handle() != 0 ? titleFont : title->DefaultFont());
     Visible = column->Visible();
+    Tag = column->Tag;
+    Flags = column->Flags();
+    AssignedValues = column->AssignedValues();
 }
 
 void TZelColumnRec::AssignToColumn(TPersistent* Dest) const
@@ -58,27 +67,34 @@ void TZelColumnRec::AssignToColumn(TPersistent* Dest) const
     auto* column = dynamic_cast<TZelColumn*>(Dest);
     if (!column) return;
     TZelColumnTitle* title = column->Title();
-    column->SetColor(Color);
-    column->SetWidth(Width);
+    // Whether the column takes Value as its own: Same says whether the field equals what the
+    // column shows now.
+    const auto own = [&](TZelColumnValue Value, bool Same) { return AssignedValues.Contains(Value) || !Same; };
+    if (own(cvColor, column->GetColor() == Color)) column->SetColor(Color);
+    if (own(cvWidth, column->GetWidth() == Width)) column->SetWidth(Width);
     column->aType = aType;
-    column->SetAlignment(Alignment);
-    column->SetReadOnly(ReadOnly);
-    title->SetColor(TitleColor);
-    title->SetAlignment(TitleAlignment);
-    title->SetCaption(TitleCaption);
+    if (own(cvAlignment, column->GetAlignment() == Alignment)) column->SetAlignment(Alignment);
+    if (own(cvReadOnly, column->GetReadOnly() == ReadOnly)) column->SetReadOnly(ReadOnly);
+    if (own(cvTitleColor, title->GetColor() == TitleColor)) title->SetColor(TitleColor);
+    if (own(cvTitleAlignment, title->GetAlignment() == TitleAlignment)) title->SetAlignment(TitleAlignment);
+    if (own(cvTitleCaption, title->GetCaption() == TitleCaption)) title->SetCaption(TitleCaption);
     column->DropDownRows = DropDownRows;
     column->SetButtonStyle(ButtonStyle);
     column->SetWordWrap(WordWrap);
     column->ColumnSumEnable = ColumnSumEnable;
     column->SetFormat(Format);
+    column->Tag = Tag;
+    column->SetFlags(Flags);
     Guarded([&] {
         if (!PickListText.empty()) column->GetPickList()->SetText(PickListText);
     });
     Guarded([&] {
-        if (Font->Handle() != 0) column->GetFont()->Assign(Font.get());
+        if (Font->Handle() != 0 && own(cvFont, SameFont(*Font, *column->GetFont())))
+            column->GetFont()->Assign(Font.get());
     });
     Guarded([&] {
-        if (Titlefont->Handle() != 0) title->GetFont()->Assign(Titlefont.get());
+        if (Titlefont->Handle() != 0 && own(cvTitleFont, SameFont(*Titlefont, *title->GetFont())))
+            title->GetFont()->Assign(Titlefont.get());
     });
     // Visible travels too, through the column's own setter, so that a column hidden in the
     // editor is hidden in the grid and one shown again gets a width. A column hidden by its
@@ -105,6 +121,9 @@ void TZelColumnRec::AssignFromRec(TPersistent* Source)
     ColumnSumEnable = source->ColumnSumEnable;
     Format = source->Format;
     Visible = source->Visible;
+    Tag = source->Tag;
+    Flags = source->Flags;
+    AssignedValues = source->AssignedValues;
     Guarded([&] {
         if (!PickListText.empty()) PickListText = source->PickListText;
     });

@@ -68,7 +68,7 @@ TEST_F(LayoutEditorTest, CopiedColumnIsPastedWithItsLaterChanges)
     EXPECT_TRUE(changed);
     EXPECT_EQ(Layouts(),
         "[Name:33:0:clWindow:MS Sans Serif:1]"
-        "[Qty:64:1:clWindow:MS Sans Serif:1 Name:33:0:clWindow:MS Sans Serif:1 :60:0:clBlack:MS Sans Serif:1]");
+        "[Qty:64:1:clWindow:MS Sans Serif:1 Name:33:0:clWindow:MS Sans Serif:1 :60:0:clWindow:MS Sans Serif:1]");
 }
 
 TEST_F(LayoutEditorTest, DeletedCopySourceIsForgottenAndWrongSelectionsAreTold)

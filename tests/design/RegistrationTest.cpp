@@ -1,6 +1,8 @@
 // The package as the designer meets it: Register's palette entry and editors, the layout editor
 // opened from the verb, the double click and the Layout property, and what the designer is told.
 #include "EditorFixture.h"
+#include "host/controls/Menus.h"
+#include "host/core/ObjectWatch.h"
 #include "host/streaming/Resources.h"
 #include "package/Zelpack4.h"
 
@@ -181,6 +183,31 @@ TEST_F(RegistrationTest, CancelTellsNothingApplyThenCancelTellsOnceAndAnotherGri
     EXPECT_EQ(Application().ComponentCount(), owned);
     EXPECT_EQ(Shown.size(), 2u);
     EXPECT_EQ(Designer.Changes, 1);
+}
+
+// Ctrl+V with nothing copied, over every kind of node: Paste is disabled, so the shortcut runs
+// nothing, the change flag stays clear, OK writes nothing and the designer is not told.
+TEST_F(RegistrationTest, PasteShortcutWithNothingCopiedChangesNothingAndTellsNothing)
+{
+    std::unique_ptr<TComponentEditor> editor = GetComponentEditor(Grid.get(), &Designer);
+    const std::string before = Layouts();
+    TObjectWatch firstColumn(Grid->Layout()->GetItem(0)->GeTZelColumns()->GeTZelColumn(0));
+    Run([&] { editor->ExecuteVerb(0); }, [&] {
+        for (const char* path : { "Layout0", "Layout0/Column1", "Layout1/Column0/Width" }) {
+            TTreeNode* node = Select(path);
+            const TRect r = Editor->GridLay->CaptionRect(node);
+            Session.Input.Click(Editor->GridLay->Handle(), { r.Left + 30, r.Top + 4 }, mbRight);
+            ASSERT_TRUE(Editor->GridMenu->IsOpen());
+            EXPECT_FALSE(Editor->Paste->Enabled()) << path;
+            Session.Input.PressKey(VK_ESCAPE);
+            EXPECT_EQ(Keys('V', { ssCtrl }), 0) << path;
+            EXPECT_FALSE(Editor->Modified()) << path;
+        }
+        Press(Editor->OkBtn);
+    });
+    EXPECT_EQ(Designer.Changes, 0);
+    EXPECT_TRUE(firstColumn) << "OK wrote nothing";
+    EXPECT_EQ(Layouts(), before);
 }
 
 } // namespace

@@ -71,3 +71,22 @@ TEST_F(LayoutEditorTest, PickListIsEditedInTheStringsDialog)
     qty = Grid->Layout()->GetItem(0)->GeTZelColumns()->GeTZelColumn(1);
     EXPECT_EQ(qty->GetPickList()->Count(), 0) << "the emptied pick list reached the grid";
 }
+
+TEST(StringsEditor, DialogBelongsToTheApplicationForTheLengthOfTheCall)
+{
+    THeadlessSession session;
+    const int owned = Application().ComponentCount();
+    TStringList list;
+    list.Add("kept");
+    int shown = 0;
+    TModalHookGuard hook([&](TCustomForm* Form) {
+        ++shown;
+        EXPECT_EQ(Form->Owner(), &Application());
+        EXPECT_EQ(Application().ComponentCount(), owned + 1);
+        Form->SetModalResult(mrOk);
+    });
+    EXPECT_TRUE(GetStrings("Lines", &list));
+    EXPECT_EQ(shown, 1);
+    EXPECT_EQ(Application().ComponentCount(), owned) << "the dialog is freed before GetStrings returns";
+    EXPECT_EQ(list.GetText(), "kept\r\n");
+}
