@@ -1,5 +1,7 @@
 #include "apps/zelgrid-demo/DemoForm.h"
 
+#include <cctype>
+
 #include "apps/zelgrid-demo/ReplaceFile.h"
 #include "host/controls/Dialogs.h"
 #include "host/controls/Memo.h"
@@ -35,6 +37,13 @@ std::string FormatTotal(Currency c)
     out += frac < 10 ? ".0" : ".";
     out += std::to_string(frac);
     return out;
+}
+
+// A reason ("cannot save ...") as the sentence that opens a message box.
+std::string Sentence(std::string Text)
+{
+    if (!Text.empty()) Text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(Text[0])));
+    return Text;
 }
 
 struct TFieldLook {
@@ -357,7 +366,7 @@ bool TDemoForm::SaveBeforeClosing()
     if (problem.empty()) return true;
     TObjectWatch alive(this);
     const TModalResult answer =
-        MessageDlg(problem + "\n\nOK keeps the window open: Ctrl+S saves the changes to another file. "
+        MessageDlg(Sentence(problem) + ".\n\nOK keeps the window open: Ctrl+S saves the changes to another file. "
                              "Ignore closes it and loses them.",
                    mtError, TMsgDlgButtons{mbOK, mbIgnore}, 0);
     if (!alive || answer != mrIgnore) return false;
@@ -423,5 +432,5 @@ void TDemoForm::SaveChangesAs()
     if (problem.empty()) return;
     FChangesFile = old;
     FChangesSaved = oldSaved;
-    MessageDlg(problem, mtError, TMsgDlgButtons{mbOK}, 0);
+    MessageDlg(Sentence(problem) + ".", mtError, TMsgDlgButtons{mbOK}, 0);
 }
