@@ -1,7 +1,15 @@
 #include "apps/zelgrid-demo/CsvReader.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
 #include <cstring>
-#include <fstream>
+
+#include "apps/zelgrid-demo/ReplaceFile.h"
 
 namespace {
 
@@ -79,6 +87,22 @@ private:
     int FLine = 1;
 };
 
+// "5.0 GiB (5368709120 bytes)"
+std::string FileSizeText(std::uint64_t Bytes)
+{
+    static const char* const units[] = {"bytes", "KiB", "MiB", "GiB", "TiB", "PiB", "EiB"};
+    double value = static_cast<double>(Bytes);
+    int unit = 0;
+    while (value >= 1024 && unit < 6) {
+        value /= 1024;
+        ++unit;
+    }
+    if (unit == 0) return std::to_string(Bytes) + " bytes";
+    char text[64];
+    std::snprintf(text, sizeof text, "%.1f %s (%llu bytes)", value, units[unit], static_cast<unsigned long long>(Bytes));
+    return text;
+}
+
 } // namespace
 
 TDemoTable ReadCsv(std::string_view Text)
@@ -103,14 +127,47 @@ TDemoTable ReadCsv(std::string_view Text)
     return table;
 }
 
+std::string CsvSizeProblem(std::uint64_t Size, std::uint64_t Memory)
+{
+    // The table keeps the fields' text with 32-bit offsets.
+    if (Size > UINT32_MAX)
+        return "is " + FileSizeText(Size) + ", more than the 4 GiB of text the demo's table holds";
+    // The file's text and the table's copy of it are in memory at once while it is read.
+    if (Memory && Size > Memory / 2)
+        return "is " + FileSizeText(Size) + "; reading it needs about twice that in memory, and this machine has " +
+               FileSizeText(Memory);
+    return {};
+}
+
 TDemoTable LoadCsvFile(const std::string& FileName)
 {
-    std::ifstream file(FileName, std::ios::binary);
-    if (!file) throw std::runtime_error("cannot open " + FileName);
-    file.seekg(0, std::ios::end);
-    std::string text(static_cast<std::size_t>(file.tellg()), '\0');
-    file.seekg(0);
-    if (!file.read(text.data(), static_cast<std::streamsize>(text.size()))) throw std::runtime_error("cannot read " + FileName);
+    // Opened without waiting for a writer, so that a fifo is refused instead of hanging the demo.
+    const int fd = ::open(FileName.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) throw std::runtime_error("cannot open " + FileName + ": " + std::strerror(errno));
+    struct TCloser {
+        int Fd;
+        ~TCloser() { ::close(Fd); }
+    } closer{fd};
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) throw std::runtime_error("cannot read " + FileName + ": " + std::strerror(errno));
+    if (!S_ISREG(st.st_mode))
+        throw std::runtime_error(FileName + " is " + FileKindText(st.st_mode) + ", not a regular file; --csv reads a file on disk");
+    const long pages = ::sysconf(_SC_PHYS_PAGES), pageSize = ::sysconf(_SC_PAGESIZE);
+    const std::uint64_t memory = pages > 0 && pageSize > 0 ? static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(pageSize) : 0;
+    const auto size = static_cast<std::uint64_t>(st.st_size);
+    if (const std::string problem = CsvSizeProblem(size, memory); !problem.empty())
+        throw std::runtime_error(FileName + " " + problem);
+
+    std::string text(static_cast<std::size_t>(size), '\0');
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n = ::read(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) throw std::runtime_error("cannot read " + FileName + ": " + std::strerror(errno));
+        if (n == 0) break; // the file shrank meanwhile: what is there is read
+        done += static_cast<std::size_t>(n);
+    }
+    text.resize(done);
     try {
         return ReadCsv(text);
     } catch (const ECsvError& e) {

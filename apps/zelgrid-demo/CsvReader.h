@@ -1,6 +1,7 @@
 #pragma once
 // CSV files after RFC 4180: fields separated by commas, records by CRLF or LF; a field in double
 // quotes may hold commas, line breaks and doubled quotes. The first record names the columns.
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -24,7 +25,12 @@ private:
 
 // Builds a table from CSV text; throws ECsvError and builds nothing on a malformed file.
 TDemoTable ReadCsv(std::string_view Text);
-// Reads the named file; throws ECsvError (with the file name) or std::runtime_error.
+// Reads the named file; throws ECsvError (with the file name) or std::runtime_error. A fifo, a
+// device or a directory is refused, and so is a file larger than the table holds or than half
+// the machine's memory, before any of it is read.
 TDemoTable LoadCsvFile(const std::string& FileName);
+// Why a CSV file of Size bytes is refused on a machine of Memory bytes (0: not known), as
+// "is 5.0 GiB (...), more than ..."; empty when it can be read.
+std::string CsvSizeProblem(std::uint64_t Size, std::uint64_t Memory);
 // One record as a CSV line ending in CRLF, quoting the fields that need it.
 std::string CsvLine(const std::vector<std::string>& Fields);

@@ -1,6 +1,10 @@
 #include "apps/zelgrid-demo/DemoForm.h"
 
+#include <cctype>
+
+#include "apps/zelgrid-demo/ReplaceFile.h"
 #include "host/controls/Dialogs.h"
+#include "host/controls/Memo.h"
 #include "host/controls/StdCtrls.h"
 #include "host/core/Exceptions.h"
 #include "host/core/ObjectWatch.h"
@@ -33,6 +37,13 @@ std::string FormatTotal(Currency c)
     out += frac < 10 ? ".0" : ".";
     out += std::to_string(frac);
     return out;
+}
+
+// A reason ("cannot save ...") as the sentence that opens a message box.
+std::string Sentence(std::string Text)
+{
+    if (!Text.empty()) Text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(Text[0])));
+    return Text;
 }
 
 struct TFieldLook {
@@ -85,7 +96,9 @@ TDemoForm::TDemoForm(TComponent* AOwner, TDemoTable& Table) : TForm(AOwner), FTa
     FGrid->OnValidateData = [this](int ACol, int ARow, const std::string& NewVal, bool& ACancel) {
         if (FTable.Cell(FieldAt(ACol), ARow) == NewVal) return;
         TObjectWatch alive(FGrid);
-        ACancel = !StoreCell(ACol, ARow, NewVal);
+        bool stored = false;
+        Guarded([&] { stored = StoreCell(ACol, ARow, NewVal); });
+        ACancel = !stored;
         // A refused text leaves the editor: it shows the kept value again, so that leaving the
         // cell does not offer the same text (and the same message) once more.
         if (ACancel && alive) FGrid->InvalidateEditor();
@@ -94,7 +107,8 @@ TDemoForm::TDemoForm(TComponent* AOwner, TDemoTable& Table) : TForm(AOwner), FTa
     FGrid->OnMoveToRow = [this](int) { FStatus->Invalidate(); };
     FGrid->OnLayoutChange = [this](int, int) { FStatus->Invalidate(); };
     FGrid->OnAppendRecord = [this](TObject*) {
-        const int row = FTable.AppendRow();
+        int row = -1;
+        if (!Guarded([&] { row = FTable.AppendRow(); })) return;
         TObjectWatch alive(FGrid);
         FGrid->UpdateRowCount();
         if (!alive) return;
@@ -102,19 +116,35 @@ TDemoForm::TDemoForm(TComponent* AOwner, TDemoTable& Table) : TForm(AOwner), FTa
         FStatus->Invalidate();
     };
     FGrid->OnDeleteRecord = [this](int ARow) {
-        FTable.DeleteRow(ARow);
-        FStatus->Invalidate();
+        TObjectWatch alive(FStatus);
+        Guarded([&] { FTable.DeleteRow(ARow); });
+        if (alive) FStatus->Invalidate();
     };
     FGrid->OnCopyCell = [this](int ACol, int ARow) { SetClipboardText(FTable.Cell(FieldAt(ACol), ARow)); };
     FGrid->OnPasteCell = [this](int ACol, int ARow) {
         TObjectWatch alive(FGrid);
-        if (StoreCell(ACol, ARow, GetClipboardText()) && alive) FGrid->InvalidateEditor();
+        bool stored = false;
+        Guarded([&] { stored = StoreCell(ACol, ARow, GetClipboardText()); });
+        if (stored && alive) FGrid->InvalidateEditor();
     };
     FGrid->OnEditButtonClick = [this](TObject*) { ChooseCustomer(); };
     FGrid->OnKeyDown = [this](TObject*, WORD& Key, TShiftState Shift) { GridKeyDown(Key, Shift); };
     BuildLayouts();
     FGrid->SetParent(this);
     SetActiveControl(FGrid);
+    OnCloseQuery = [this](TObject*, bool& CanClose) { CanClose = SaveBeforeClosing(); };
+}
+
+template <class TWork>
+bool TDemoForm::Guarded(TWork&& Work)
+{
+    try {
+        Work();
+        return true;
+    } catch (const std::exception& E) {
+        MessageDlg(E.what(), mtError, TMsgDlgButtons{mbOK}, 0);
+        return false;
+    }
 }
 
 void TDemoForm::BuildLayouts()
@@ -185,10 +215,12 @@ std::string TDemoForm::StatusText() const
             TZelColumn* column = columns->GeTZelColumn(c);
             if (!column->ColumnSumEnable) continue;
             text += "   |   Total amount: ";
-            text += FormatTotal(column->GetSummary());
+            // Past what a Currency holds the summary saturates: no number is shown then.
+            text += FTable.AmountTotalInRange() ? FormatTotal(column->GetSummary()) : std::string("out of range");
             break;
         }
     }
+    if (!FChangesFile.empty() && FChangesSaved && !ChangesUnsaved()) text += "   |   Changes saved";
     return text;
 }
 
@@ -230,6 +262,13 @@ void TDemoForm::RestoreLayouts(std::string_view Form)
 
 void TDemoForm::CheckLayouts(TZelGrid& Grid) const
 {
+    // Components inside the grid (another grid, a form) are no layouts: the demo's file holds
+    // the grid's own properties only.
+    if (Grid.ComponentCount() > 0) {
+        const TComponent* inner = Grid.Components(0);
+        const std::string what = inner->Name().empty() ? "an unnamed " + inner->ClassName() : inner->Name() + ": " + inner->ClassName();
+        throw EReadError("the file holds a component (" + what + ") inside the grid; a layout file holds none");
+    }
     const int layouts = Grid.Layout()->Count();
     if (layouts != 2) throw EReadError("the file holds " + std::to_string(layouts) + " layouts, the demo shows two");
     for (int index = 0; index < layouts; ++index) {
@@ -288,10 +327,110 @@ void TDemoForm::GridKeyDown(WORD& Key, TShiftState Shift)
     } else if (Shift == TShiftState{ssCtrl} && Key == 'Q') {
         Key = 0;
         Close();
+    } else if (Shift == TShiftState{ssCtrl} && Key == 'S') {
+        Key = 0;
+        SaveChangesAs();
     } else if (Shift == TShiftState{ssCtrl} && (Key == 'C' || Key == 'V')) {
         const WORD key = Key;
         Key = 0;
         if (key == 'C') FGrid->CopyCell(col, row);
         else FGrid->PasteCell(col, row);
     }
+}
+
+std::string TDemoForm::SaveChanges()
+{
+    if (const std::string problem = ReplaceDestinationProblem(FChangesFile); !problem.empty())
+        return "cannot save the changes to " + FChangesFile + ": " + problem;
+    try {
+        FTable.SaveChanges(FChangesFile);
+    } catch (const std::exception& E) {
+        return E.what();
+    }
+    FChangesSaved = true;
+    FChangesGivenUp = false;
+    FSavedRevision = FTable.Revision();
+    FStatus->Invalidate();
+    return {};
+}
+
+bool TDemoForm::ChangesUnsaved() const
+{
+    return !FChangesFile.empty() && !FChangesGivenUp && (!FChangesSaved || FSavedRevision != FTable.Revision());
+}
+
+bool TDemoForm::SaveBeforeClosing()
+{
+    if (!ChangesUnsaved()) return true;
+    const std::string problem = SaveChanges();
+    if (problem.empty()) return true;
+    TObjectWatch alive(this);
+    const TModalResult answer =
+        MessageDlg(Sentence(problem) + ".\n\nOK keeps the window open: Ctrl+S saves the changes to another file. "
+                             "Ignore closes it and loses them.",
+                   mtError, TMsgDlgButtons{mbOK, mbIgnore}, 0);
+    if (!alive || answer != mrIgnore) return false;
+    FChangesGivenUp = true;
+    return true;
+}
+
+namespace {
+
+// Asks for the file the changes go to, offering Path; false when the user cancels.
+bool AskChangesFile(TCustomForm& Owner, std::string& Path)
+{
+    TForm dialog(nullptr);
+    dialog.SetCaption("Save changes as");
+    dialog.SetFormBorderStyle(bsDialog);
+    dialog.SetBounds(Owner.Left() + 60, Owner.Top() + 80, 440, 130);
+    auto* label = new TLabel(&dialog);
+    label->SetCaption("Save the changed, appended and deleted records as CSV to:");
+    label->SetBounds(10, 10, 410, 16);
+    label->SetParent(&dialog);
+    auto* name = new TMemo(&dialog);
+    name->SetName("FileName");
+    name->SetWantReturns(false);
+    name->SetText(Path);
+    name->SetBounds(10, 32, 410, 24);
+    name->SetParent(&dialog);
+    auto* ok = new TButton(&dialog);
+    ok->SetCaption("OK");
+    ok->SetDefault(true);
+    ok->SetModalResult(mrOk);
+    ok->SetBounds(264, 68, 75, 25);
+    ok->SetParent(&dialog);
+    auto* cancel = new TButton(&dialog);
+    cancel->SetCaption("Cancel");
+    cancel->SetCancel(true);
+    cancel->SetModalResult(mrCancel);
+    cancel->SetBounds(345, 68, 75, 25);
+    cancel->SetParent(&dialog);
+    dialog.SetActiveControl(name);
+    if (dialog.ShowModal() != mrOk) return false;
+    std::string typed = name->Lines()->Count() > 0 ? name->Lines()->Strings(0) : std::string();
+    while (!typed.empty() && (typed.back() == ' ' || typed.back() == '\r')) typed.pop_back();
+    if (typed.empty()) return false;
+    Path = typed;
+    return true;
+}
+
+} // namespace
+
+void TDemoForm::SaveChangesAs()
+{
+    // A value still being typed is part of what is saved.
+    TObjectWatch alive(this);
+    FGrid->HideEditor();
+    if (!alive) return;
+    std::string path = FChangesFile;
+    if (!AskChangesFile(*this, path) || !alive) return;
+    const std::string old = FChangesFile;
+    const bool oldSaved = FChangesSaved;
+    FChangesFile = path;
+    FChangesSaved = false;
+    const std::string problem = SaveChanges();
+    if (problem.empty()) return;
+    FChangesFile = old;
+    FChangesSaved = oldSaved;
+    MessageDlg(Sentence(problem) + ".", mtError, TMsgDlgButtons{mbOK}, 0);
 }

@@ -2,6 +2,9 @@
 // The demo's main form: a TZelGrid over a TDemoTable with a status line under it. The form
 // answers the grid's events from the table, stores edits through OnValidateData, switches the
 // layouts "Overview" and "Details" with F6 and copies and pastes cells through the clipboard.
+// With a changes file it saves the changes there before it closes; when that fails it stays open
+// and Ctrl+S saves them to another file.
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -36,8 +39,21 @@ public:
     // as a text form file.
     std::string LayoutForm() const;
     // Reads a form file written by LayoutForm into the grid. EReadError, with the grid as it
-    // was, for a damaged file or one whose layouts show columns this table does not have.
+    // was, for a damaged file, one that holds components, or one whose layouts show columns this
+    // table does not have.
     void RestoreLayouts(std::string_view Form);
+
+    // Where the table's changes are saved when the form closes (empty: nowhere).
+    const std::string& ChangesFile() const { return FChangesFile; }
+    void SetChangesFile(std::string Path) { FChangesFile = std::move(Path); }
+    // Writes the changes to ChangesFile; returns why that failed (the old file is left whole),
+    // or an empty string.
+    std::string SaveChanges();
+    // A changes file is named, the user did not give the changes up, and the table changed since
+    // they were last saved there (or they never were).
+    bool ChangesUnsaved() const;
+    // Ctrl+S: asks for a file and saves the changes there; it becomes the changes file.
+    void SaveChangesAs();
 
 private:
     void BuildLayouts();
@@ -49,8 +65,19 @@ private:
     bool StoreCell(int ACol, int ARow, const std::string& Value);
     void ChooseCustomer();
     void GridKeyDown(WORD& Key, TShiftState Shift);
+    // OnCloseQuery: saves the changes; when that fails, says why and keeps the form open unless
+    // the user gives them up.
+    bool SaveBeforeClosing();
+    // Runs a grid event's work; an error it raises (no memory left, a table at its limit) is
+    // shown in a message box instead of leaving the event. False when it raised one.
+    template <class TWork>
+    bool Guarded(TWork&& Work);
 
     TDemoTable& FTable;
     TZelGrid* FGrid = nullptr;
     TDemoStatusLine* FStatus = nullptr;
+    std::string FChangesFile;
+    bool FChangesSaved = false;     // saved to FChangesFile at FSavedRevision
+    bool FChangesGivenUp = false;   // the user chose to close without them
+    std::uint64_t FSavedRevision = 0;
 };

@@ -4,10 +4,11 @@
 #include <cctype>
 #include <charconv>
 #include <cstdio>
-#include <fstream>
+#include <limits>
 #include <stdexcept>
 
 #include "apps/zelgrid-demo/CsvReader.h"
+#include "apps/zelgrid-demo/ReplaceFile.h"
 
 namespace {
 
@@ -115,7 +116,7 @@ TDemoTable TDemoTable::Generated(int Count)
     table.FRows.resize(table.FGenerated);
     for (std::uint32_t r = 0; r < table.FGenerated; ++r) {
         table.FRows[r] = r;
-        table.FTotal.Value += table.AmountOf(r).Value;
+        table.FTotal += table.AmountOf(r).Value;
     }
     table.FNextNumber = static_cast<long long>(Count) + 1;
     return table;
@@ -130,7 +131,19 @@ void TDemoTable::DetectKinds()
         else if (name == "date") FKinds[c] = dckDate;
         else if (name == "amount") FKinds[c] = dckAmount;
         if (FKinds[c] == dckAmount && FAmountCol < 0) FAmountCol = static_cast<int>(c);
+        if (FKinds[c] == dckNumber && FNumberCol < 0) FNumberCol = static_cast<int>(c);
     }
+}
+
+Currency TDemoTable::AmountTotal() const
+{
+    constexpr std::int64_t top = std::numeric_limits<std::int64_t>::max(), bottom = std::numeric_limits<std::int64_t>::min();
+    return Currency::FromRaw(FTotal > top ? top : FTotal < bottom ? bottom : static_cast<std::int64_t>(FTotal));
+}
+
+bool TDemoTable::AmountTotalInRange() const
+{
+    return FTotal >= std::numeric_limits<std::int64_t>::min() && FTotal <= std::numeric_limits<std::int64_t>::max();
 }
 
 int TDemoTable::FindColumn(const std::string& Name) const
@@ -213,46 +226,73 @@ std::string TDemoTable::SetCell(int Col, int Row, const std::string& Value)
     case dckText: break;
     }
     const std::uint32_t record = FRows[static_cast<std::size_t>(Row)];
-    if (Col == FAmountCol) {
-        std::int64_t total = 0;
-        if (__builtin_sub_overflow(FTotal.Value, AmountOf(record).Value, &total) ||
-            __builtin_add_overflow(total, amount.Value, &total))
-            return "With '" + Value + "' the total would be out of range.";
-        FTotal = Currency::FromRaw(total);
-    }
+    const Currency old = Col == FAmountCol ? AmountOf(record) : Currency{};
     FEdits[Key(Col, record)] = Value;
+    if (Col == FAmountCol) FTotal += TWideSum{amount.Value} - old.Value;
+    ++FRevision;
     return {};
 }
 
 void TDemoTable::AddRow(const std::vector<std::string>& Fields)
 {
     if (Fields.size() != FColumns.size()) throw std::invalid_argument("a record needs one field per column");
-    for (const std::string& f : Fields) {
-        if (FText.size() + f.size() > UINT32_MAX) throw std::length_error("the table is larger than 4 GiB");
-        FText += f;
-        FEnds.push_back(static_cast<std::uint32_t>(FText.size()));
+    std::size_t size = FText.size();
+    for (const std::string& f : Fields) size += f.size();
+    if (size > UINT32_MAX) throw std::length_error("the table is larger than 4 GiB");
+    // A failed allocation leaves the table as it was.
+    const std::size_t oldText = FText.size(), oldEnds = FEnds.size();
+    try {
+        for (const std::string& f : Fields) {
+            FText += f;
+            FEnds.push_back(static_cast<std::uint32_t>(FText.size()));
+        }
+        FRows.push_back(static_cast<std::uint32_t>(FGenerated + FEnds.size() / FColumns.size() - 1));
+    } catch (...) {
+        FText.resize(oldText);
+        FEnds.resize(oldEnds);
+        throw;
     }
-    const auto record = static_cast<std::uint32_t>(FGenerated + FEnds.size() / FColumns.size() - 1);
-    FRows.push_back(record);
-    FTotal += AmountOf(record);
-    const int numberCol = FindColumn("number");
+    const std::uint32_t record = FRows.back();
+    FTotal += AmountOf(record).Value;
     long long number = 0;
-    if (numberCol >= 0 && std::from_chars(Fields[numberCol].data(), Fields[numberCol].data() + Fields[numberCol].size(), number).ec == std::errc())
-        FNextNumber = std::max(FNextNumber, number + 1);
+    const std::string_view text = FNumberCol >= 0 ? std::string_view(Fields[FNumberCol]) : std::string_view();
+    if (!text.empty() && std::from_chars(text.data(), text.data() + text.size(), number).ec == std::errc()) {
+        if (number == std::numeric_limits<long long>::max()) FNumbersTopped = true;
+        else FNextNumber = std::max(FNextNumber, number + 1);
+        if (!FUsedNumbers.empty()) FUsedNumbers.insert(number);
+    }
     FLoaded = record + 1;
+}
+
+long long TDemoTable::TakeNumber()
+{
+    if (!FNumbersTopped) return FNextNumber;
+    // Every number any record has, deleted ones included, gathered once.
+    if (FUsedNumbers.empty()) {
+        const std::uint32_t records = static_cast<std::uint32_t>(FGenerated + FEnds.size() / FColumns.size());
+        for (std::uint32_t r = 0; r < records; ++r) {
+            const std::string text = r < FGenerated ? GeneratedCell(FNumberCol, r) : StoredCell(FNumberCol, r);
+            long long number = 0;
+            if (std::from_chars(text.data(), text.data() + text.size(), number).ec == std::errc()) FUsedNumbers.insert(number);
+        }
+    }
+    while (FUsedNumbers.count(FFreeNumber)) ++FFreeNumber;
+    return FFreeNumber;
 }
 
 int TDemoTable::AppendRow()
 {
     std::vector<std::string> fields(FColumns.size());
+    const long long number = FNumberCol >= 0 ? TakeNumber() : 0;
     for (int c = 0; c < ColCount(); ++c) {
-        if (FKinds[c] == dckNumber) fields[c] = std::to_string(FNextNumber);
+        if (FKinds[c] == dckNumber) fields[c] = std::to_string(number);
         else if (FKinds[c] == dckAmount) fields[c] = "0.00";
         else if (FKinds[c] == dckDate) fields[c] = "2026-01-01";
     }
     const std::uint32_t loaded = FLoaded;
     AddRow(fields);
     FLoaded = loaded;
+    ++FRevision;
     return RowCount() - 1;
 }
 
@@ -260,9 +300,10 @@ void TDemoTable::DeleteRow(int Row)
 {
     if (Row < 0 || Row >= RowCount()) return;
     const std::uint32_t record = FRows[static_cast<std::size_t>(Row)];
-    FTotal = FTotal - AmountOf(record);
-    FRows.erase(FRows.begin() + Row);
     FDeleted.push_back(record);
+    FRows.erase(FRows.begin() + Row);
+    FTotal -= AmountOf(record).Value;
+    ++FRevision;
 }
 
 bool TDemoTable::HasChanges() const
@@ -270,7 +311,7 @@ bool TDemoTable::HasChanges() const
     return !FEdits.empty() || !FDeleted.empty() || FRows.size() + FDeleted.size() != FLoaded;
 }
 
-void TDemoTable::SaveChanges(const std::string& FileName) const
+std::string TDemoTable::ChangesCsv() const
 {
     std::vector<std::string> header{"change"};
     header.insert(header.end(), FColumns.begin(), FColumns.end());
@@ -295,8 +336,11 @@ void TDemoTable::SaveChanges(const std::string& FileName) const
         if (r >= FLoaded) record("appended", r);
     for (std::uint32_t r : deleted)
         if (r < FLoaded) record("deleted", r);
-    std::ofstream file(FileName, std::ios::binary);
-    file << out;
-    file.close();
-    if (!file) throw std::runtime_error("cannot write " + FileName);
+    return out;
+}
+
+void TDemoTable::SaveChanges(const std::string& FileName) const
+{
+    const std::string problem = ReplaceFileContents(FileName, ChangesCsv());
+    if (!problem.empty()) throw std::runtime_error("cannot save the changes to " + FileName + ": " + problem);
 }

@@ -2,6 +2,7 @@
 // The demo's in-memory table: named text columns over generated order records or the fields of a
 // CSV file. Edits, appended and deleted records are kept apart so that they can be written out.
 #include <cstdint>
+#include <set>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -29,17 +30,26 @@ public:
     // Stores Value after checking it against the column's kind; returns the reason for refusing
     // it, or an empty string when it was stored.
     std::string SetCell(int Col, int Row, const std::string& Value);
-    // Appends a record with the next number and today's defaults; returns its row.
+    // Appends a record with a number no other record has (one past the highest; once the top of
+    // the number type is taken, the lowest free one) and today's defaults; returns its row.
     int AppendRow();
     void DeleteRow(int Row);
     // Adds a loaded record (the loader's path; not counted as a change).
     void AddRow(const std::vector<std::string>& Fields);
 
-    // The sum of the amount column (zero without one); kept up to date by edits.
-    Currency AmountTotal() const { return FTotal; }
+    // The sum of the amount column (zero without one); kept up to date by edits. The sum is kept
+    // exact whatever the amounts; beyond what a Currency holds it saturates, and
+    // AmountTotalInRange says so.
+    Currency AmountTotal() const;
+    bool AmountTotalInRange() const;
+    // Counts the edits, appends and deletes; a saved state is current while it stays the same.
+    std::uint64_t Revision() const { return FRevision; }
 
-    // Writes the changed, appended and deleted records as CSV: a first column "change" with
-    // "changed", "appended" or "deleted", then the record's fields. Throws on a write failure.
+    // The changed, appended and deleted records as CSV: a first column "change" with "changed",
+    // "appended" or "deleted", then the record's fields.
+    std::string ChangesCsv() const;
+    // Writes ChangesCsv to the file through a temporary file, so that a failed write leaves the
+    // old file whole; throws std::runtime_error saying why it failed.
     void SaveChanges(const std::string& FileName) const;
     bool HasChanges() const;
 
@@ -47,6 +57,7 @@ private:
     std::string StoredCell(int Col, std::uint32_t Record) const;
     std::string GeneratedCell(int Col, std::uint32_t Record) const;
     Currency AmountOf(std::uint32_t Record) const;
+    long long TakeNumber();
     void DetectKinds();
     std::uint64_t Key(int Col, std::uint32_t Record) const
     {
@@ -56,6 +67,7 @@ private:
     std::vector<std::string> FColumns;
     std::vector<TDemoColumnKind> FKinds;
     int FAmountCol = -1;
+    int FNumberCol = -1;
     // Records 0 .. FGenerated-1 are computed from their number; later ones live in FText.
     std::uint32_t FGenerated = 0;
     std::string FText;
@@ -65,7 +77,14 @@ private:
     std::unordered_map<std::uint64_t, std::string> FEdits;
     std::vector<std::uint32_t> FDeleted;
     long long FNextNumber = 1;
-    Currency FTotal;
+    // The highest number is taken: appended records get the lowest numbers no record has.
+    bool FNumbersTopped = false;
+    std::set<long long> FUsedNumbers;
+    long long FFreeNumber = 1;
+    // Ten-thousandths; wide enough that no count of 64-bit amounts overflows it.
+    __extension__ typedef __int128 TWideSum;
+    TWideSum FTotal = 0;
+    std::uint64_t FRevision = 0;
 };
 
 // Reads a date written YYYY-MM-DD; false for anything else, impossible dates included.

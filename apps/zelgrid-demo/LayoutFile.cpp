@@ -1,7 +1,5 @@
 #include "apps/zelgrid-demo/LayoutFile.h"
 
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -11,6 +9,7 @@
 #include <system_error>
 
 #include "apps/zelgrid-demo/DemoForm.h"
+#include "apps/zelgrid-demo/ReplaceFile.h"
 
 namespace fs = std::filesystem;
 
@@ -73,20 +72,6 @@ std::string ReadLayoutFile(const std::string& Path, std::string& Problem)
     return data;
 }
 
-// Where writing Path puts the data: a symbolic link (a configuration kept elsewhere) is followed,
-// so that the link stays and its target gets the layouts.
-fs::path WriteTarget(const fs::path& Path)
-{
-    std::error_code error;
-    fs::path target = Path;
-    for (int hops = 0; hops < 16 && fs::is_symlink(target, error); ++hops) {
-        const fs::path link = fs::read_symlink(target, error);
-        if (error) break;
-        target = link.is_absolute() ? link : target.parent_path() / link;
-    }
-    return target;
-}
-
 } // namespace
 
 std::string DefaultLayoutPath(const TDemoTable& Table)
@@ -130,29 +115,11 @@ std::string TDemoLayoutFile::Save(TDemoForm& Form)
     } catch (const std::exception& E) {
         return "cannot write the layouts: " + std::string(E.what());
     }
-    const fs::path path = WriteTarget(FPath);
+    const fs::path path = ReplaceTarget(FPath);
     std::error_code error;
     if (path.has_parent_path()) fs::create_directories(path.parent_path(), error);
     if (error) return "cannot create the folder " + path.parent_path().string() + ": " + error.message();
-
-    const std::string temporary = path.string() + "." + std::to_string(::getpid()) + ".new";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out.write(text.data(), static_cast<std::streamsize>(text.size()));
-        out.close();
-        if (!out) {
-            fs::remove(temporary, error);
-            return "cannot write the layouts to " + temporary;
-        }
-    }
-    // The file keeps the permissions it had (a private file stays private).
-    const fs::file_status old = fs::status(path, error);
-    if (!error && fs::is_regular_file(old)) fs::permissions(temporary, old.permissions(), error);
-    fs::rename(temporary, path, error);
-    if (error) {
-        const std::string message = "cannot replace " + path.string() + ": " + error.message();
-        fs::remove(temporary, error);
-        return message;
-    }
+    const std::string problem = ReplaceFileContents(path.string(), text);
+    if (!problem.empty()) return "cannot write the layouts: " + problem;
     return {};
 }

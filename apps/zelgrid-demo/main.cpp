@@ -9,6 +9,7 @@
 #include "apps/zelgrid-demo/CsvReader.h"
 #include "apps/zelgrid-demo/DemoForm.h"
 #include "apps/zelgrid-demo/LayoutFile.h"
+#include "apps/zelgrid-demo/ReplaceFile.h"
 #include "host/controls/Application.h"
 #include "host/graphics/Bitmap.h"
 #include "host/windows/Headless.h"
@@ -24,7 +25,9 @@ const char* const Usage =
     "  --rows N             generate N order records (default 1000000)\n"
     "  --csv FILE           show a CSV file (RFC 4180, the first line names the columns)\n"
     "  --png FILE           render the form to FILE instead of opening a window\n"
-    "  --save-changes FILE  on exit, write the changed, appended and deleted records as CSV\n"
+    "  --save-changes FILE  when the window closes, write the changed, appended and deleted records\n"
+    "                       as CSV (through a temporary file: a failed write leaves the old file\n"
+    "                       whole and the window open, and Ctrl+S saves them to another file)\n"
     "  --layout-file FILE   restore the layouts from FILE at start and save them to it on exit\n"
     "                       (default: orders.layout, or csv-XXXXXXXX.layout for a CSV file's\n"
     "                       columns, in $XDG_CONFIG_HOME/zelgrid-demo or ~/.config/zelgrid-demo;\n"
@@ -32,7 +35,8 @@ const char* const Usage =
     "  --no-layout-file     start with the built-in layouts and save none\n"
     "  --help               show this text\n"
     "Keys: F6 switches the layout, Ctrl+C and Ctrl+V copy and paste the current cell, Ctrl+Q quits,\n"
-    "Delete deletes the record, Down on the last row appends one.\n";
+    "Ctrl+S saves the changes to a file it asks for, Delete deletes the record, Down on the last row\n"
+    "appends one.\n";
 
 struct TOptions {
     int Rows = 1'000'000;
@@ -82,6 +86,14 @@ std::optional<TOptions> ParseOptions(int argc, char** argv, int& Exit)
         Exit = 2;
         return std::nullopt;
     }
+    // Before any window opens, so that no edit is made that could not be saved.
+    if (!options.SaveChanges.empty()) {
+        if (const std::string problem = ReplaceDestinationProblem(options.SaveChanges); !problem.empty()) {
+            std::cerr << "zelgrid-demo: --save-changes " << options.SaveChanges << ": " << problem << "\n";
+            Exit = 2;
+            return std::nullopt;
+        }
+    }
     return options;
 }
 
@@ -107,21 +119,32 @@ void RenderToPng(TDemoTable& Table, TDemoLayoutFile* Layouts, const std::string&
     delete form;
 }
 
-// Runs the form until it closes and saves its layouts; false when writing them failed (a file
-// refused at start is kept, with a reminder, and is no failure).
-bool RunOnDisplay(std::unique_ptr<TWindowBackend> Backend, TDemoTable& Table, TDemoLayoutFile* Layouts)
+// Runs the form until it closes (it saves the changes to ChangesFile before it does) and saves
+// its layouts; false when writing them failed (a layout file refused at start is kept, with a
+// reminder, and is no failure).
+bool RunOnDisplay(std::unique_ptr<TWindowBackend> Backend, TDemoTable& Table, TDemoLayoutFile* Layouts,
+                  const std::string& ChangesFile)
 {
     TWindowSystem system(std::move(Backend));
     TDemoForm* form = ShowForm(Table, Layouts);
+    form->SetChangesFile(ChangesFile);
     TObjectWatch alive(form);
     Application().SetMainForm(form);
     Application().Run();
     if (!alive) return true;
+    bool saved = true;
+    // The window went without closing (another client destroyed it): the changes are saved now.
+    if (form->ChangesUnsaved()) {
+        if (const std::string problem = form->SaveChanges(); !problem.empty()) {
+            std::cerr << "zelgrid-demo: " << problem << "\n";
+            saved = false;
+        }
+    }
     const std::string problem = Layouts ? Layouts->Save(*form) : std::string();
     delete form;
-    if (problem.empty()) return true;
+    if (problem.empty()) return saved;
     std::cerr << "zelgrid-demo: " << problem << "\n";
-    return Layouts->Refused();
+    return saved && Layouts->Refused();
 }
 
 } // namespace
@@ -138,10 +161,12 @@ int main(int argc, char** argv)
         if (!options->NoLayoutFile && !layoutPath.empty()) layouts.emplace(layoutPath);
         TDemoLayoutFile* layoutFile = layouts ? &*layouts : nullptr;
         bool saved = true;
+        bool rendered = true;
         if (options->Png.empty()) {
             auto backend = CreateBackend("x11");
             if (std::strcmp(backend->Name(), "x11") == 0) {
-                saved = RunOnDisplay(std::move(backend), table, layoutFile);
+                saved = RunOnDisplay(std::move(backend), table, layoutFile, options->SaveChanges);
+                rendered = false;
             } else {
                 RenderToPng(table, layoutFile, "zelgrid-demo.png");
                 std::cout << "No display: rendered the demo to zelgrid-demo.png\n";
@@ -150,7 +175,8 @@ int main(int argc, char** argv)
             RenderToPng(table, layoutFile, options->Png);
             std::cout << "Rendered the demo to " << options->Png << "\n";
         }
-        if (!options->SaveChanges.empty()) table.SaveChanges(options->SaveChanges);
+        // A rendering has no edits; the file is written as a run without any would write it.
+        if (rendered && !options->SaveChanges.empty()) table.SaveChanges(options->SaveChanges);
         return saved ? 0 : 1;
     } catch (const std::exception& e) {
         std::cerr << "zelgrid-demo: " << e.what() << "\n";

@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 
 #include "apps/zelgrid-demo/CsvReader.h"
@@ -63,4 +68,44 @@ TEST(CsvReader, FileErrorsNameTheFile)
     }
     std::remove(name.c_str());
     EXPECT_THROW(LoadCsvFile(name), std::runtime_error);
+}
+
+TEST(CsvReader, SpecialAndOversizedFilesAreRefusedBeforeAnythingIsRead)
+{
+    namespace fs = std::filesystem;
+    const std::string folder = ::testing::TempDir() + "csv_special_" + std::to_string(::getpid());
+    fs::create_directories(folder);
+    ASSERT_EQ(::mkfifo((folder + "/fifo.csv").c_str(), 0600), 0);
+    // Sparse: no block of it is written, and a reader that allocated it would need 5 GiB.
+    { std::ofstream(folder + "/huge.csv") << "Number,Amount\n"; }
+    fs::resize_file(folder + "/huge.csv", std::uintmax_t{5} << 30);
+    struct TCase {
+        std::string File;
+        const char* Says;
+    } cases[] = {
+        {folder + "/fifo.csv", "is a fifo, not a regular file"},
+        {"/dev/zero", "is a character device, not a regular file"},
+        {folder, "is a directory, not a regular file"},
+        {folder + "/huge.csv", "is 5.0 GiB (5368709120 bytes), more than the 4 GiB"},
+        {folder + "/missing.csv", "cannot open"},
+    };
+    for (const TCase& c : cases) {
+        try {
+            LoadCsvFile(c.File);
+            ADD_FAILURE() << "read " << c.File;
+        } catch (const std::runtime_error& e) {
+            EXPECT_NE(std::string(e.what()).find(c.File), std::string::npos) << e.what();
+            EXPECT_NE(std::string(e.what()).find(c.Says), std::string::npos) << e.what();
+        }
+    }
+    fs::remove_all(folder);
+
+    // A file the table could hold but the machine could not read.
+    const std::uint64_t GiB = std::uint64_t{1} << 30;
+    EXPECT_EQ(CsvSizeProblem(3 * GiB, 8 * GiB), "");
+    EXPECT_EQ(CsvSizeProblem(3 * GiB, 0), "") << "memory not known";
+    EXPECT_EQ(CsvSizeProblem(3 * GiB, 4 * GiB),
+              "is 3.0 GiB (3221225472 bytes); reading it needs about twice that in memory, and this machine has "
+              "4.0 GiB (4294967296 bytes)");
+    EXPECT_NE(CsvSizeProblem(UINT32_MAX + std::uint64_t{1}, 64 * GiB).find("more than the 4 GiB"), std::string::npos);
 }

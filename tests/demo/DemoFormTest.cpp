@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <fstream>
+#include <memory>
 #include <sstream>
 
+#include "apps/zelgrid-demo/CsvReader.h"
 #include "apps/zelgrid-demo/DemoForm.h"
 #include "host/controls/Application.h"
 #include "host/windows/Headless.h"
@@ -128,4 +131,59 @@ TEST_F(DemoFormTest, DeleteKeyAsksAndRemovesTheCurrentRecord)
     EXPECT_EQ(Dialogs, std::vector<std::string>{"Confirm"});
     EXPECT_EQ(Table.RowCount(), 19);
     EXPECT_EQ(Table.Cell(0, 4), "6");
+}
+
+TEST(DemoFormAmounts, TotalsPastTheCurrencyRangeShowAsOutOfRangeAndEndNothing)
+{
+    // 99999999999999.9999 is the largest amount a cell takes; ten of them pass the range.
+    const std::string top = "99999999999999.9999";
+    const std::int64_t topRaw = 999999999999999999;
+    auto file = [&](int Tops, bool NegativeFirst) {
+        std::string text = "Number,Amount\n";
+        if (NegativeFirst) text += "0,-" + top + "\n";
+        for (int i = 1; i <= Tops; ++i) text += std::to_string(i) + "," + top + "\n";
+        if (!NegativeFirst) text += "99,-" + top + "\n";
+        return text;
+    };
+    struct TCase {
+        const char* Name;
+        std::string Csv;
+        int NegativeRow;
+        bool InRangeAfterDelete;
+    } cases[] = {
+        {"nine and a negative", file(9, false), 9, true},
+        {"ten after a negative", file(10, true), 0, false},
+        {"ten and a negative (the sum passes the range while loading)", file(10, false), 10, false},
+    };
+    THeadlessSession session;
+    TModalHookGuard hook{[](TCustomForm* Dialog) { Dialog->SetModalResult(mrOk); }};
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TDemoTable table = ReadCsv(c.Csv);
+        const int tops = table.RowCount() - 1;
+        auto form = std::make_unique<TDemoForm>(nullptr, table);
+        form->Show();
+        ProcessMessages();
+        TZelGrid* grid = form->Grid();
+        grid->AMoveColRow(grid->DataToRawColumn(1), c.NegativeRow + grid->TitleRows(), true, true);
+        grid->HideEditor();
+        session.Input.PressKey(VK_DELETE);
+        ASSERT_EQ(table.RowCount(), tops) << "the negative record is deleted";
+        EXPECT_EQ(table.AmountTotalInRange(), c.InRangeAfterDelete);
+        if (c.InRangeAfterDelete) {
+            EXPECT_EQ(table.AmountTotal(), Currency::FromRaw(tops * topRaw));
+            EXPECT_NE(form->StatusText().find("Total amount: 900,000,000,000,000.00"), std::string::npos) << form->StatusText();
+            continue;
+        }
+        EXPECT_EQ(table.AmountTotal(), Currency::FromRaw(INT64_MAX)) << "the grid's summary saturates";
+        EXPECT_NE(form->StatusText().find("Total amount: out of range"), std::string::npos) << form->StatusText();
+        // Appending and editing go on; an amount typed back into range brings the exact total back.
+        grid->AppendRecord(grid);
+        EXPECT_EQ(table.RowCount(), tops + 1);
+        grid->AMoveColRow(grid->DataToRawColumn(1), 0 + grid->TitleRows(), true, true);
+        session.Input.TypeText("0");
+        grid->HideEditor();
+        EXPECT_TRUE(table.AmountTotalInRange());
+        EXPECT_EQ(table.AmountTotal(), Currency::FromRaw((tops - 1) * topRaw));
+    }
 }

@@ -118,6 +118,8 @@ TEST_F(DemoLayoutFileTest, UnusableFileLeavesBuiltInLayoutsAndIsNotOverwritten)
         extraLayout = form->LayoutForm();
     }
     const std::string builtIn = NewForm(Table)->LayoutForm();
+    // The good file with a component read into the grid.
+    auto carrying = [&](const std::string& Component) { return good.substr(0, good.rfind("end")) + Component + "end\n"; };
     struct TCase {
         const char* Name;
         std::string Data;
@@ -131,6 +133,9 @@ TEST_F(DemoLayoutFileTest, UnusableFileLeavesBuiltInLayoutsAndIsNotOverwritten)
         {"a CSV table's layouts", NewForm(csv)->LayoutForm(), "is no column of this table"},
         {"three layouts", extraLayout, "3 layouts"},
         {"bad value", good.substr(0, good.find("LayoutIndex")) + "LayoutIndex = 'x'\nend\n", "LayoutIndex"},
+        {"a nested grid", carrying("  object Inner: TZelGrid\n  end\n"), "(Inner: TZelGrid) inside the grid"},
+        {"a form", carrying("  object Form1: TForm\n    Caption = 'Orders'\n  end\n"), "(Form1: TForm) inside the grid"},
+        {"an unnamed component", carrying("  object TZelGrid\n  end\n"), "(an unnamed TZelGrid) inside the grid"},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Name);

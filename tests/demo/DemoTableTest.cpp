@@ -82,3 +82,26 @@ TEST(DemoTable, SavedChangesListChangedAppendedAndDeletedRecords)
     std::remove(name.c_str());
     EXPECT_THROW(t.SaveChanges("/nonexistent/dir/x.csv"), std::runtime_error);
 }
+
+TEST(DemoTable, AppendedNumbersStayUniqueAtTheTopOfTheirType)
+{
+    struct TCase {
+        const char* Csv;
+        int Deleted; // row deleted before appending, or -1
+        std::vector<std::string> Appended;
+    } cases[] = {
+        {"Number\n9223372036854775806\n", -1, {"9223372036854775807", "1", "2"}},
+        {"Number\n1\n9223372036854775807\n3\n", -1, {"2", "4", "5"}},
+        // A deleted record keeps its number: it is in the saved changes.
+        {"Number,Amount\n2,1\n9223372036854775807,1\n1,1\n", 2, {"3", "4"}},
+        {"Number\n-5\nx\n99999999999999999999\n", -1, {"1", "2"}},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Csv);
+        TDemoTable t = ReadCsv(c.Csv);
+        if (c.Deleted >= 0) t.DeleteRow(c.Deleted);
+        std::vector<std::string> appended;
+        for (std::size_t i = 0; i < c.Appended.size(); ++i) appended.push_back(t.Cell(0, t.AppendRow()));
+        EXPECT_EQ(appended, c.Appended);
+    }
+}

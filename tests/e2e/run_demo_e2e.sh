@@ -69,6 +69,13 @@ expect_copied() {
   fail "the other program read '$copied' from the clipboard, not $2 '$1'"
 }
 
+# A --save-changes destination that cannot be written (here a directory) is refused with exit code
+# 2 before any window opens, so that no edit is made that could not be saved.
+rc=0
+timeout 10 "$demo" --rows 30 --layout-file "$layouts" --save-changes "$work" >"$work/refused.out" 2>&1 || rc=$?
+[ "$rc" = 2 ] || { cat "$work/refused.out" >&2; fail "a directory as --save-changes ended with code $rc, not 2"; }
+expect_line "$work/refused.out" "is a directory"
+
 start_demo --save-changes "$work/changes.csv"
 
 # Record 5, reached with the keys: Delete, and the question answered with Return (OK).
@@ -150,3 +157,27 @@ quit_demo
 expect_line "$work/appended.csv" '^changed,2,[0-9-]*,Abernathy Ltd,'
 expect_line "$work/appended.csv" '^appended,31,[0-9-]*,Zed Corp,'
 echo "e2e: the restarted demo showed the saved layouts as rendered headless, copied a cell into another and saved the appended record"
+
+# A save that fails when the window closes (the destination became a directory): the message says
+# why and the window stays open; Ctrl+S saves the changes to a file typed into its dialog, and the
+# next Ctrl+Q saves them there again and ends the demo.
+mkdir -p "$work/blocked"
+start_demo --save-changes "$work/blocked/changes.csv"
+xdotool key Right Down Delete
+answer_dialog Confirm
+mkdir "$work/blocked/changes.csv"
+xdotool key ctrl+q
+answer_dialog Error
+kill -0 "$demo_pid" 2>/dev/null || fail "the demo ended though its changes could not be saved"
+xdotool key ctrl+s
+dlg=$(timeout 10 xdotool search --sync --onlyvisible --name '^Save changes as$' | head -n1) || true
+[ -n "$dlg" ] || fail "Ctrl+S opened no \"Save changes as\" dialog"
+xdotool windowfocus --sync "$dlg" 2>/dev/null || true
+xdotool key ctrl+a
+xdotool type --delay 20 "$work/elsewhere.csv"
+xdotool key Return
+sleep 0.3
+refocus
+quit_demo
+expect_line "$work/elsewhere.csv" '^deleted,2,'
+echo "e2e: a save that failed at closing kept the window open, and Ctrl+S saved the changes elsewhere"
