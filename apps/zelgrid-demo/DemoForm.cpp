@@ -361,10 +361,13 @@ bool TDemoForm::ChangesUnsaved() const
 
 bool TDemoForm::SaveBeforeClosing()
 {
+    // What is still typed in the cell editor is one of the changes.
+    TObjectWatch alive(this);
+    FGrid->HideEditor();
+    if (!alive) return false;
     if (!ChangesUnsaved()) return true;
     const std::string problem = SaveChanges();
     if (problem.empty()) return true;
-    TObjectWatch alive(this);
     const TModalResult answer =
         MessageDlg(Sentence(problem) + ".\n\nOK keeps the window open: Ctrl+S saves the changes to another file. "
                              "Ignore closes it and loses them.",
