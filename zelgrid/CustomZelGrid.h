@@ -320,6 +320,8 @@ private:
     // Binds the edit to the cell it is loaded for: the column object and the record, which a
     // change of the columns or of the title row must not trade for another.
     void BindEditedCell();
+    // Whether the editor is loaded for the current cell, its column object and its record.
+    bool EditorHoldsCurrentCell() const;
     // The cell an edit belongs to, taken before a call out that may hide the editor meanwhile.
     struct TEditedCell {
         explicit TEditedCell(const TCustomZelGrid& Grid);

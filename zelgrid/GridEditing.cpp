@@ -90,8 +90,21 @@ void TCustomZelGrid::SetEditorMode(bool Value)
     }
     ShowEditor();
     if (!alive) return;
+    // Text the editor still holds for another cell goes there, or nowhere when that cell is gone,
+    // before the editor is marked as loaded here.
+    if (FEditor && !EditorHoldsCurrentCell()) {
+        UpdateText();
+        if (!alive) return;
+        if (FEditor) FEditor->FSkipTextUpdate = true;
+    }
     BindEditedCell();
     if (FEditor) FEditor->Deselect();
+}
+
+bool TCustomZelGrid::EditorHoldsCurrentCell() const
+{
+    if (FEditorCol != Col() || FEditorRow != Row() || FEditedRecord != Row() - FTitleRows) return false;
+    return !FEditedColumnBound || FEditedColumn.Get() == CurrentColumn();
 }
 
 void TCustomZelGrid::BindEditedCell()
