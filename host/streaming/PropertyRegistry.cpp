@@ -522,7 +522,7 @@ void RegisterHostProperties(TPropertyRegistry& R)
             Lines.BeginUpdate();
             try {
                 Lines.Clear();
-                while (!Reader.EndOfList()) Lines.Add(Reader.ReadString());
+                for (std::size_t items = 0; !Reader.EndOfList(items); ++items) Lines.Add(Reader.ReadString());
             } catch (...) {
                 Lines.EndUpdate();
                 throw;
