@@ -827,15 +827,16 @@ void TReader::ReadProperty(TPersistent* Instance)
     try {
         if (prop) {
             ReadPropValue(object, *prop);
-            return;
+        } else {
+            const std::string outerName = std::exchange(FDefineName, name);
+            const bool outerFound = std::exchange(FDefineFound, false);
+            DefineAll(object);
+            const bool found = FDefineFound;
+            FDefineName = outerName;
+            FDefineFound = outerFound;
+            if (!found) missing("Property " + path + " does not exist");
         }
-        const std::string outerName = std::exchange(FDefineName, name);
-        const bool outerFound = std::exchange(FDefineFound, false);
-        DefineAll(object);
-        const bool found = FDefineFound;
-        FDefineName = outerName;
-        FDefineFound = outerFound;
-        if (!found) missing("Property " + path + " does not exist");
+        if (const TClassInfo* owner = Registry().ClassOf(Instance)) owner->PropertyRead(Instance, path);
     } catch (const EReadError&) {
         throw;
     } catch (const std::exception& E) {
