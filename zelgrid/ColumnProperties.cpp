@@ -1,5 +1,8 @@
 #include "zelgrid/ColumnProperties.h"
 
+#include <string_view>
+
+#include "host/core/TextCompare.h"
 #include "zelgrid/Column.h"
 #include "zelgrid/ColumnCollections.h"
 #include "zelgrid/ColumnRec.h"
@@ -53,7 +56,17 @@ void RegisterColumn(TPropertyRegistry& R)
         .Default(false)
         .Property("Visible", R.Type("Boolean"), &TZelColumn::Visible, &TZelColumn::SetVisible)
         .Stored(&TZelColumn::IsVisibleStored)
-        .Default(true);
+        .Default(true)
+        // Any property of a font that a form sets assigns the font, also when it sets the value
+        // the font had (the font's setter then reports no change).
+        .PropertyRead([](TZelColumn& Column, const std::string& Path) {
+            const std::string_view path = Path;
+            const TZelColumnValues assigned = Column.AssignedValues();
+            if (path.size() > 5 && SameText(path.substr(0, 5), "Font.") && !assigned.Contains(cvFont))
+                Column.FontChanged(nullptr);
+            else if (path.size() > 11 && SameText(path.substr(0, 11), "Title.Font.") && !assigned.Contains(cvTitleFont))
+                Column.Title()->FontChanged(nullptr);
+        });
     R.RegisterClass<TPassthroughColumn>("TPassthroughColumn", "TZelColumn");
 }
 

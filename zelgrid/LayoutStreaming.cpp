@@ -29,7 +29,7 @@ void TZelColLayout::ReadLayout(TReader& Reader)
     Reader.EnterNesting();
     // The layouts held come back if the rest of the form fails to read.
     Reader.ReplaceItems(this);
-    while (!Reader.EndOfList()) {
+    for (std::size_t layouts = 0; !Reader.EndOfList(layouts); ++layouts) {
         Reader.CountObject();
         TZelLayoutItem* layout = Add();
         Reader.ReadListBegin();

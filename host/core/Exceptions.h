@@ -2,6 +2,7 @@
 // The host's exception hierarchy: every error of the system derives from Exception.
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 class Exception : public std::runtime_error {
 public:
@@ -34,3 +35,7 @@ ZEL_DECLARE_EXCEPTION(EOverflow, Exception)
 
 // The host's list index error, raised by lists and collections for an index out of range.
 [[noreturn]] void ListIndexError(int Index);
+
+// Bytes from untrusted input made fit for a message: control characters, DEL and bytes that
+// are not part of valid UTF-8 become \xNN; printable ASCII and valid UTF-8 text pass unchanged.
+std::string PrintableText(std::string_view Bytes);

@@ -351,12 +351,37 @@ TReader::~TReader()
 void TReader::Error(const std::string& Message) const
 {
     const std::string where = FDescribe ? FDescribe(FValuePos) : "offset " + std::to_string(FValuePos);
-    throw EReadError(Message + " (at " + where + ")");
+    throw EReadError(PrintableText(Message) + " (at " + where + ")");
+}
+
+std::string TReader::InProperty() const
+{
+    return FProperty.empty() ? std::string() : " in property " + FProperty;
 }
 
 void TReader::Need(std::size_t Count) const
 {
-    if (Count > FData.size() - FPos) Error("Unexpected end of the form file");
+    if (Count > FData.size() - FPos) Error("Unexpected end of the form file" + InProperty());
+}
+
+void TReader::NeedLength(std::size_t Length, const char* What, std::size_t Start) const
+{
+    const std::size_t left = FData.size() - FPos;
+    if (Length <= left) return;
+    FValuePos = Start;
+    const std::size_t over = Length - left;
+    Error(std::string(What) + " of " + std::to_string(Length) + " bytes" + InProperty() + " runs " + std::to_string(over) +
+          (over == 1 ? " byte" : " bytes") + " past the end of the form file");
+}
+
+bool TReader::EndOfList(std::size_t Items) const
+{
+    if (AtEnd()) {
+        FValuePos = FPos;
+        Error("The form file ends inside a list" + InProperty() + ", after " + std::to_string(Items) +
+              (Items == 1 ? " item" : " items"));
+    }
+    return EndOfList();
 }
 
 void TReader::Read(void* Buffer, std::size_t Count)
@@ -371,7 +396,7 @@ TValueType TReader::NextValue() const
     if (AtEnd()) {
         // Position the error at the end, where the value is missing.
         FValuePos = FPos;
-        Error("Unexpected end of the form file");
+        Need(1);
     }
     return static_cast<TValueType>(static_cast<unsigned char>(FData[FPos]));
 }
@@ -401,12 +426,12 @@ void TReader::ReadSignature()
     FPos += FormSignature.size();
 }
 
-std::string TReader::ReadStr()
+std::string TReader::ReadStr(const char* What)
 {
     FValuePos = FPos;
     unsigned char length = 0;
     Read(&length, 1);
-    Need(length);
+    NeedLength(length, What, FValuePos);
     std::string s(FData.substr(FPos, length));
     FPos += length;
     return s;
@@ -470,7 +495,7 @@ std::string TReader::ReadString()
         Error("String expected, found value tag " + std::to_string(value));
     }
     FValuePos = tagPos;
-    Need(length);
+    NeedLength(length, "String", tagPos);
     std::string s(FData.substr(FPos, length));
     FPos += length;
     return s;
@@ -482,7 +507,7 @@ std::string TReader::ReadIdent()
     switch (value) {
     case vaIdent: {
         const std::size_t tagPos = FValuePos;
-        std::string ident = ReadStr();
+        std::string ident = ReadStr("Identifier");
         FValuePos = tagPos;
         return ident;
     }
@@ -532,7 +557,7 @@ std::string TReader::ReadBinary()
     const auto n = LoadLE<std::int32_t>(bytes);
     FValuePos = tagPos;
     if (n < 0) Error("Negative binary length " + std::to_string(n));
-    Need(static_cast<std::size_t>(n));
+    NeedLength(static_cast<std::size_t>(n), "Binary value", tagPos);
     std::string data(FData.substr(FPos, static_cast<std::size_t>(n)));
     FPos += static_cast<std::size_t>(n);
     return data;
@@ -542,7 +567,7 @@ std::vector<std::string> TReader::ReadSetNames()
 {
     std::vector<std::string> names;
     for (;;) {
-        std::string name = ReadStr();
+        std::string name = ReadStr("Set member");
         if (name.empty()) return names;
         names.push_back(std::move(name));
     }
@@ -560,13 +585,15 @@ void TReader::SkipValue()
 {
     const TValueType value = NextValue();
     switch (value) {
-    case vaList:
+    case vaList: {
         ReadValue();
         EnterNesting();
-        while (!EndOfList()) SkipValue();
+        std::size_t items = 0;
+        for (; !EndOfList(items); ++items) SkipValue();
         ReadListEnd();
         LeaveNesting();
         return;
+    }
     case vaInt8:
     case vaInt16:
     case vaInt32:
@@ -594,13 +621,14 @@ void TReader::SkipValue()
         ReadValue();
         ReadSetNames();
         return;
-    case vaCollection:
+    case vaCollection: {
         ReadValue();
         EnterNesting();
-        while (!EndOfList()) {
+        std::size_t items = 0;
+        for (; !EndOfList(items); ++items) {
             ReadListBegin();
             while (!EndOfList()) {
-                ReadStr();
+                ReadStr("Property name");
                 SkipValue();
             }
             ReadListEnd();
@@ -608,6 +636,7 @@ void TReader::SkipValue()
         ReadListEnd();
         LeaveNesting();
         return;
+    }
     case vaCurrency:
         ReadCurrency();
         return;
@@ -664,7 +693,7 @@ void TReader::ReadCollection(TCollection* Collection)
     ReplaceItems(Collection);
     {
         TCollectionUpdateGuard update(Collection);
-        while (!EndOfList()) {
+        for (std::size_t items = 0; !EndOfList(items); ++items) {
             CountObject();
             TCollectionItem* item = Collection->Add();
             ReadListBegin();
@@ -774,7 +803,7 @@ void TReader::ReadPropValue(TPersistent* Instance, const TPropInfo& Prop)
 void TReader::ReadProperty(TPersistent* Instance)
 {
     const std::size_t namePos = FPos;
-    const std::string path = ReadStr();
+    const std::string path = ReadStr("Property name");
     auto missing = [&](const std::string& What) {
         FValuePos = namePos;
         Error(What);
@@ -794,18 +823,20 @@ void TReader::ReadProperty(TPersistent* Instance)
     const std::string name = path.substr(start);
     const TClassInfo* info = Registry().ClassOf(object);
     const TPropInfo* prop = info ? info->FindProperty(name) : nullptr;
+    const TPropertyScope scope(*this, path);
     try {
         if (prop) {
             ReadPropValue(object, *prop);
-            return;
+        } else {
+            const std::string outerName = std::exchange(FDefineName, name);
+            const bool outerFound = std::exchange(FDefineFound, false);
+            DefineAll(object);
+            const bool found = FDefineFound;
+            FDefineName = outerName;
+            FDefineFound = outerFound;
+            if (!found) missing("Property " + path + " does not exist");
         }
-        const std::string outerName = std::exchange(FDefineName, name);
-        const bool outerFound = std::exchange(FDefineFound, false);
-        DefineAll(object);
-        const bool found = FDefineFound;
-        FDefineName = outerName;
-        FDefineFound = outerFound;
-        if (!found) missing("Property " + path + " does not exist");
+        if (const TClassInfo* owner = Registry().ClassOf(Instance)) owner->PropertyRead(Instance, path);
     } catch (const EReadError&) {
         throw;
     } catch (const std::exception& E) {
@@ -844,8 +875,8 @@ TComponent* TReader::ReadComponent(TComponent* Parent, TComponent* Existing, TCo
         if (flags & ffChildPos) ReadInteger();
     }
     const std::size_t headPos = FPos;
-    const std::string className = ReadStr();
-    const std::string name = ReadStr();
+    const std::string className = ReadStr("Class name");
+    const std::string name = ReadStr("Component name");
     FValuePos = headPos;
     const TClassInfo* info = Registry().FindClass(className);
     if (!info) Error("Class " + className + " not found");

@@ -162,8 +162,26 @@ public:
 
     std::size_t Position() const { return FPos; }
     bool AtEnd() const { return FPos >= FData.size(); }
-    // EReadError with Message and the position of the value being read.
+    // EReadError with Message and the position of the value being read. Bytes of the form that
+    // the message quotes are shown printable (\xNN).
     [[noreturn]] void Error(const std::string& Message) const;
+
+    // Names the property whose value is read while it lives (a dotted path), so that an error
+    // about a value cut short by the end of the data says what it belongs to.
+    class TPropertyScope {
+    public:
+        TPropertyScope(TReader& Reader, std::string Path)
+            : FReader(Reader), FOuter(std::exchange(Reader.FProperty, std::move(Path)))
+        {
+        }
+        ~TPropertyScope() { FReader.FProperty = std::move(FOuter); }
+        TPropertyScope(const TPropertyScope&) = delete;
+        TPropertyScope& operator=(const TPropertyScope&) = delete;
+
+    private:
+        TReader& FReader;
+        std::string FOuter;
+    };
 
     void Read(void* Buffer, std::size_t Count);
     TValueType ReadValue();
@@ -173,7 +191,11 @@ public:
     void ReadListBegin() { CheckValue(vaList); }
     void ReadListEnd() { CheckValue(vaNull); }
     bool EndOfList() const { return NextValue() == vaNull; }
-    std::string ReadStr();
+    // EndOfList for a loop over a list's items, of which Items were read: a list cut short by
+    // the end of the data is an error that names its property and the items read.
+    bool EndOfList(std::size_t Items) const;
+    // A short string (a name); What names it in the error when it runs past the end.
+    std::string ReadStr(const char* What = "Name");
     // An 8-, 16- or 32-bit integer; ReadInt64 also takes a 64-bit one.
     std::int64_t ReadInteger();
     std::int64_t ReadInt64();
@@ -228,6 +250,11 @@ private:
     void ReadPropValue(TPersistent* Instance, const TPropInfo& Prop);
     void ReadEvent(TPersistent* Instance, const TPropInfo& Prop);
     void Need(std::size_t Count) const;
+    // Need for the Length bytes of a What ("string", "name", "binary value") whose value began
+    // at Start: the error names the property and the length.
+    void NeedLength(std::size_t Length, const char* What, std::size_t Start) const;
+    // " in property X" while a property's value is read, else empty.
+    std::string InProperty() const;
     void Rollback();
     // Binds the component references read by name to the components of Root's form.
     void ResolveFixups(TComponent* Root);
@@ -238,6 +265,8 @@ private:
     mutable std::size_t FValuePos = 0;
     const THandlerTable* FHandlers = nullptr;
     std::function<std::string(std::size_t)> FDescribe;
+    // The property whose value is being read (see TPropertyScope).
+    std::string FProperty;
     int FDepth = 0;
     int FObjects = 0;
     int FComponents = 0;

@@ -105,9 +105,9 @@ public:
 private:
     void Indent(int N) { FOut.append(static_cast<std::size_t>(N), ' '); }
 
-    std::string Name(bool Dotted, bool MayBeEmpty)
+    std::string Name(bool Dotted, bool MayBeEmpty, const char* What)
     {
-        std::string name = FReader.ReadStr();
+        std::string name = FReader.ReadStr(What);
         if ((name.empty() && MayBeEmpty) || IsName(name, Dotted)) return name;
         FReader.Error("'" + name + "' is no valid name");
     }
@@ -123,8 +123,8 @@ private:
                 FReader.Error("Unknown component flags " + std::to_string(flags));
             if (flags & ffChildPos) position = FReader.ReadInteger();
         }
-        const std::string className = Name(false, false);
-        const std::string name = Name(false, true);
+        const std::string className = Name(false, false, "Class name");
+        const std::string name = Name(false, true, "Component name");
         Indent(Level);
         FOut += flags & ffInherited ? "inherited " : flags & ffInline ? "inline " : "object ";
         if (!name.empty()) FOut += name + ": ";
@@ -132,7 +132,8 @@ private:
         if (flags & ffChildPos) FOut += " [" + std::to_string(position) + "]";
         FOut += '\n';
         while (!FReader.EndOfList()) {
-            const std::string prop = Name(true, false);
+            const std::string prop = Name(true, false, "Property name");
+            const TReader::TPropertyScope scope(FReader, prop);
             Indent(Level + 2);
             FOut += prop + " = ";
             Value(Level + 2);
@@ -204,7 +205,7 @@ private:
         FReader.ReadValue();
         FReader.EnterNesting();
         FOut += '<';
-        while (!FReader.EndOfList()) {
+        for (std::size_t items = 0; !FReader.EndOfList(items); ++items) {
             FOut += '\n';
             Indent(Level + 2);
             FOut += "item";
@@ -216,7 +217,9 @@ private:
                     Collection(Level + 4);
                     continue;
                 }
-                FOut += Name(true, false) + " = ";
+                const std::string prop = Name(true, false, "Property name");
+                const TReader::TPropertyScope scope(FReader, prop);
+                FOut += prop + " = ";
                 Value(Level + 4);
             }
             FReader.ReadListEnd();
@@ -237,7 +240,7 @@ private:
             FReader.ReadValue();
             FReader.EnterNesting();
             FOut += '(';
-            while (!FReader.EndOfList()) {
+            for (std::size_t items = 0; !FReader.EndOfList(items); ++items) {
                 FOut += '\n';
                 Indent(Level + 2);
                 Value(Level + 2);
@@ -294,7 +297,7 @@ private:
             FOut += '[';
             bool first = true;
             for (;;) {
-                const std::string name = FReader.ReadStr();
+                const std::string name = FReader.ReadStr("Set member");
                 if (name.empty()) break;
                 if (!IsName(name, false)) FReader.Error("'" + name + "' is no valid set member");
                 FOut += first ? "" : ", ";
@@ -348,7 +351,7 @@ public:
 private:
     [[noreturn]] void Error(const std::string& Message) const
     {
-        throw EReadError("Line " + std::to_string(FLine) + ", column " + std::to_string(FColumn) + ": " + Message);
+        throw EReadError("Line " + std::to_string(FLine) + ", column " + std::to_string(FColumn) + ": " + PrintableText(Message));
     }
 
     void Advance(std::size_t N)

@@ -277,6 +277,12 @@ void TClassInfo::DefineProperties(TPersistent* Instance, TFiler* Filer) const
     if (FDefine) FDefine(Instance, Filer);
 }
 
+void TClassInfo::PropertyRead(TPersistent* Instance, const std::string& Path) const
+{
+    if (FParent) FParent->PropertyRead(Instance, Path);
+    if (FPropertyRead) FPropertyRead(Instance, Path);
+}
+
 bool TClassInfo::InheritsFrom(const std::string& ClassName) const
 {
     for (const TClassInfo* info = this; info; info = info->FParent)
@@ -522,7 +528,7 @@ void RegisterHostProperties(TPropertyRegistry& R)
             Lines.BeginUpdate();
             try {
                 Lines.Clear();
-                while (!Reader.EndOfList()) Lines.Add(Reader.ReadString());
+                for (std::size_t items = 0; !Reader.EndOfList(items); ++items) Lines.Add(Reader.ReadString());
             } catch (...) {
                 Lines.EndUpdate();
                 throw;

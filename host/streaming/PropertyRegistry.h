@@ -156,6 +156,9 @@ public:
     bool IsCreatable() const { return static_cast<bool>(FCreate); }
     // The extra data of this class and its registered ancestors, as DefineProperties gives it.
     void DefineProperties(TPersistent* Instance, TFiler* Filer) const;
+    // Called by the form reader after it set the property at Path of Instance: the hooks of
+    // this class and its registered ancestors (see TClassRegistration::PropertyRead).
+    void PropertyRead(TPersistent* Instance, const std::string& Path) const;
 
 private:
     friend class TPropertyRegistry;
@@ -170,6 +173,7 @@ private:
     std::function<bool(const TPersistent*)> FIsInstance;
     std::function<TComponent*(TComponent*)> FCreate;
     std::function<void(TPersistent*, TFiler*)> FDefine;
+    std::function<void(TPersistent*, const std::string&)> FPropertyRead;
 };
 
 namespace PropertyRegistryDetail {
@@ -352,6 +356,19 @@ public:
     {
         const std::string name = FInfo.FName;
         FInfo.FDefine = [Define, name](TPersistent* I, TFiler* F) { Define(PropertyRegistryDetail::Cast<T>(I, name), F); };
+        return *this;
+    }
+
+    // Hook runs after the form reader set a property of an instance, with the property's path
+    // as the form names it ("Font.Name" for a property of a sub-object), also when the value
+    // equals the one held: a class may count what a form names as set, where the setter of an
+    // equal value reports no change.
+    TClassRegistration& PropertyRead(std::function<void(T&, const std::string& Path)> Hook)
+    {
+        const std::string name = FInfo.FName;
+        FInfo.FPropertyRead = [Hook, name](TPersistent* I, const std::string& Path) {
+            Hook(PropertyRegistryDetail::Cast<T>(I, name), Path);
+        };
         return *this;
     }
 

@@ -316,7 +316,8 @@ TEST(FormStreaming, HostileFormsAreReadErrorsThatSayWhatAndWhere)
         {Replace(good, "\x06TProbe\x01" "A", "\x06TWidge\x01" "A"), "Class TWidge not found"},
         {Replace(good, "\x05" "Count", "\x05" "Cound"), "Property Cound does not exist (at offset 17)"},
         {Replace(good, std::string("\x05Shade\x07", 7), std::string("\x05Shade\x02", 7)), "Invalid value (tag 2) for property Shade"},
-        {Replace(good, std::string("\x04" "Text\x14", 6), std::string("\x04" "Text\x14\xFF\xFF\xFF\x7F", 10)), "Unexpected end"},
+        {Replace(good, std::string("\x04" "Text\x14", 6), std::string("\x04" "Text\x14\xFF\xFF\xFF\x7F", 10)),
+         "String of 2147483647 bytes in property Text runs"},
         {Replace(good, std::string("\x04" "Text\x14", 6), std::string("\x04" "Text\x14\x00\x00\x00\x80", 10)), "Negative string length"},
         {Replace(good, "\x08" "FormPing", "\x08" "FormPong"), "Handler FormPong of event OnPing not found"},
         {good + "x", "Unexpected data after the form"},
@@ -339,6 +340,61 @@ TEST(FormStreaming, HostileFormsAreReadErrorsThatSayWhatAndWhere)
         {"object A: T" + std::string(239, 'x') + "\nend", "Class name longer than 239 characters"},
     };
     for (const auto& [text, message] : texts) ExpectReadError(text, message, handlers);
+}
+
+// A form file that ends inside a value says which property the value belongs to and how long
+// it was, in the reader and in the conversion to text alike.
+TEST(FormStreaming, ValuesCutShortNameTheirPropertyAndLength)
+{
+    auto form = MakeForm();
+    const std::string good = WriteForm(form.get(), Registry());
+    // Where the value of the property named Name starts (its tag).
+    auto valueAt = [&](const std::string& Name) {
+        const std::size_t at = good.find(static_cast<char>(Name.size()) + Name);
+        EXPECT_NE(at, std::string::npos) << Name;
+        return at + 1 + Name.size();
+    };
+    const std::size_t text = valueAt("Text"), blob = valueAt("Blob"), shade = valueAt("Shade"), shades = valueAt("Shades");
+    const std::size_t lines = valueAt("Lines.Strings"), count = valueAt("Count");
+    const std::size_t color = valueAt("Color") - 6;
+    // The second item opens with its list begin and Weight = 0.
+    const std::size_t secondItem = good.find(std::string("\x01\x06Weight\x02\x00", 10));
+    const struct {
+        std::size_t Length;
+        std::string Message;
+    } cases[] = {
+        {text + 15, "String of 89 bytes in property Text runs 79 bytes past the end of the form file (at offset " +
+                        std::to_string(text) + ")"},
+        {blob + 6, "Binary value of 44 bytes in property Blob runs 43 bytes past the end of the form file (at offset " +
+                       std::to_string(blob) + ")"},
+        {shade + 3, "Identifier of 6 bytes in property Shade runs 5 bytes past the end of the form file (at offset " +
+                        std::to_string(shade + 1) + ")"},
+        {shades + 11, "Set member of 6 bytes in property Shades runs 5 bytes past the end of the form file (at offset " +
+                          std::to_string(shades + 9) + ")"},
+        {color + 3, "Property name of 5 bytes runs 3 bytes past the end of the form file (at offset " + std::to_string(color) + ")"},
+        {count + 3, "Unexpected end of the form file in property Count (at offset " + std::to_string(count) + ")"},
+        {lines + 6, "The form file ends inside a list in property Lines.Strings, after 1 item (at offset " +
+                        std::to_string(lines + 6) + ")"},
+        {secondItem, "The form file ends inside a list in property Items, after 1 item (at offset " +
+                         std::to_string(secondItem) + ")"},
+    };
+    ASSERT_EQ(form->Text().size(), 89u);
+    const THandlerTable handlers = Handlers();
+    for (const auto& c : cases) {
+        const std::string cut = good.substr(0, c.Length);
+        try {
+            delete ReadForm(cut, nullptr, &handlers, nullptr, Registry());
+            ADD_FAILURE() << "no error for " << c.Message;
+        } catch (const EReadError& E) {
+            EXPECT_EQ(E.what(), c.Message);
+        }
+        try {
+            ObjectBinaryToText(cut);
+            ADD_FAILURE() << "no error in the conversion for " << c.Message;
+        } catch (const EReadError& E) {
+            EXPECT_EQ(E.what(), c.Message);
+        }
+    }
 }
 
 // Every truncation and every single-byte change of a valid form reads as a form or raises

@@ -9,6 +9,7 @@
 #include "host/core/Exceptions.h"
 #include "host/streaming/Filer.h"
 #include "host/streaming/FormText.h"
+#include "host/streaming/PropertyRegistry.h"
 #include "zelgrid/Zelgrid.h"
 
 namespace {
@@ -147,6 +148,50 @@ TEST_F(LayoutStreaming, FailedReadKeepsTheGridsLayouts)
     ReadForm(form, target.get());
     ASSERT_EQ(target->Layout()->Count(), 1);
     EXPECT_EQ(target->Layout()->GetItem(0)->GeTZelColumns()->GeTZelColumn(0)->GetWidth(), 120);
+}
+
+// A form that sets one property of a column's or a title's font assigns that font, also when it
+// sets the value the font already had, so that save, load and save give the same bytes.
+TEST_F(LayoutStreaming, AFontPropertyReadAssignsTheFontEvenAtItsCurrentValue)
+{
+    const TFont* font = Grid->Font();
+    const TFont* titleFont = Grid->TitleFont();
+    auto style = [](const TFont* Font) { return PropertyRegistry().Type("TFontStyles").OrdinalToText(Font->Style().ToBits()); };
+    const struct {
+        std::string Line;
+        TZelColumnValue Marked;
+    } cases[] = {
+        {"Font.Name = '" + font->Name() + "'", cvFont},
+        {"Font.Height = " + std::to_string(font->Height()), cvFont},
+        {"Font.Color = " + ColorToString(font->Color()), cvFont},
+        {"Font.Style = " + style(font), cvFont},
+        {"Font.Charset = " + std::to_string(font->Charset()), cvFont},
+        {"Font.Pitch = fpDefault", cvFont},
+        {"Title.Font.Name = '" + titleFont->Name() + "'", cvTitleFont},
+        {"Title.Font.Height = " + std::to_string(titleFont->Height()), cvTitleFont},
+        {"Title.Font.Color = " + ColorToString(titleFont->Color()), cvTitleFont},
+        {"Title.Font.Style = " + style(titleFont), cvTitleFont},
+    };
+    for (const auto& c : cases) {
+        const std::string form = "object Grid1: TZelGrid\n  Layout = <\n    item\n      Columns = <\n        item\n"
+                                 "          aType = tctLogic\n          Tag = 0\n          Flags = -1\n          " +
+                                 c.Line + "\n        end>\n    end>\n  DataRowHeight = 24\nend\n";
+        std::unique_ptr<TComponent> copy(ReadForm(form, nullptr));
+        TZelColumn* column = static_cast<TZelGrid*>(copy.get())->Layout()->GetItem(0)->GeTZelColumns()->GeTZelColumn(0);
+        EXPECT_EQ(column->AssignedValues(), TZelColumnValues{c.Marked}) << c.Line;
+        const std::string saved = WriteForm(copy.get());
+        std::unique_ptr<TComponent> again(ReadForm(saved, nullptr));
+        EXPECT_EQ(WriteForm(again.get()), saved) << c.Line;
+    }
+
+    // A live column whose fonts were given the grid's own values keeps them assigned.
+    TZelColumn* column = Columns()->Add();
+    column->SetFont(Grid->Font());
+    column->Title()->SetFont(Grid->TitleFont());
+    const std::string saved = WriteForm(Grid.get());
+    auto copy = ReadBack();
+    EXPECT_EQ(copy->Layout()->GetItem(0)->GeTZelColumns()->GeTZelColumn(0)->AssignedValues(), (TZelColumnValues{cvFont, cvTitleFont}));
+    EXPECT_EQ(WriteForm(copy.get()), saved);
 }
 
 // Fills a layout with columns that use every column and title property.
