@@ -115,7 +115,7 @@ std::string TDemoLayoutFile::Save(TDemoForm& Form)
     } catch (const std::exception& E) {
         return "cannot write the layouts: " + std::string(E.what());
     }
-    const fs::path path = ReplaceTarget(FPath);
+    const fs::path path = FileWriteTarget(FPath);
     std::error_code error;
     if (path.has_parent_path()) fs::create_directories(path.parent_path(), error);
     if (error) return "cannot create the folder " + path.parent_path().string() + ": " + error.message();

@@ -6,9 +6,7 @@
 #include <string>
 #include <string_view>
 
-// Where writing Path puts the data: a symbolic link (a file kept elsewhere) is followed, so that
-// the link stays and its target gets the data.
-std::string ReplaceTarget(const std::string& Path);
+#include "host/core/FileWrite.h"
 
 // Replaces the contents of Path (following links) through a temporary file and a rename; the file
 // keeps its permissions. Returns why it failed (a full disk, a folder that cannot be written, ...),

@@ -19,20 +19,6 @@ std::string Failure(const std::string& What, const std::string& Path, int Error)
     return What + " " + Path + ": " + std::strerror(Error);
 }
 
-// Where writing Path puts the data: a symbolic link (a file kept elsewhere) is followed, so that
-// the link stays and its target is replaced.
-fs::path WriteTarget(const fs::path& Path)
-{
-    std::error_code error;
-    fs::path target = Path;
-    for (int hops = 0; hops < 16 && fs::is_symlink(target, error); ++hops) {
-        const fs::path link = fs::read_symlink(target, error);
-        if (error) break;
-        target = link.is_absolute() ? link : target.parent_path() / link;
-    }
-    return target;
-}
-
 // Writes all of Data to Fd; 0 or the errno of the write that failed.
 int WriteAll(int Fd, std::string_view Data)
 {
@@ -77,6 +63,18 @@ int CreateTemporary(const fs::path& Target, std::string& Name)
 
 } // namespace
 
+std::string FileWriteTarget(const std::string& Path)
+{
+    std::error_code error;
+    fs::path target = Path;
+    for (int hops = 0; hops < 16 && fs::is_symlink(target, error); ++hops) {
+        const fs::path link = fs::read_symlink(target, error);
+        if (error) break;
+        target = link.is_absolute() ? link : target.parent_path() / link;
+    }
+    return target.string();
+}
+
 std::string WriteFileAtomically(const std::string& Path, std::string_view Data)
 {
     struct stat old {};
@@ -85,7 +83,7 @@ std::string WriteFileAtomically(const std::string& Path, std::string_view Data)
     if (exists && S_ISDIR(old.st_mode)) return Path + " is a directory";
     if (exists && !S_ISREG(old.st_mode)) return WriteInPlace(Path, Data);
 
-    const fs::path target = WriteTarget(Path);
+    const fs::path target = FileWriteTarget(Path);
     std::string temporary;
     const int fd = CreateTemporary(target, temporary);
     if (fd < 0) return Failure("cannot create a file beside", Path, errno);

@@ -10,3 +10,7 @@
 // kept, its target gets the data. A path that names a device or a pipe is written in place.
 // Returns an empty string on success, else what went wrong, naming Path.
 std::string WriteFileAtomically(const std::string& Path, std::string_view Data);
+
+// Where writing Path puts the data: a symbolic link (a file kept elsewhere) is followed, so that
+// the link stays and its target is replaced.
+std::string FileWriteTarget(const std::string& Path);
