@@ -179,7 +179,8 @@ TColor TCanvas::SetTextColor(TColor Color)
 
 unsigned TCanvas::SetTextAlign(unsigned Align)
 {
-    return std::exchange(FTextAlign, Align & TA_CENTER);
+    const unsigned horizontal = Align & TA_CENTER;
+    return std::exchange(FTextAlign, horizontal == TA_RIGHT || horizontal == TA_CENTER ? horizontal : TA_LEFT);
 }
 
 TCanvasState TCanvas::SaveState() const

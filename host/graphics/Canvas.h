@@ -191,9 +191,11 @@ private:
     void FillSurfaceRect(const TRect& SurfaceRect, TPixel Pixel);
     void FillLogicalRect(const TRect& R, TColor Color);
     // Draws the characters of Run with the pen from logical (X, Y) on the top of the line, inside
-    // SurfaceBound; stops where no further glyph can reach the clip. Answers the pen at the end
-    // (or where it stopped, right of the clip).
-    std::int64_t DrawChars(std::int64_t X, int Y, TTextRun& Run, const TRect& SurfaceBound, int TabWidth);
+    // SurfaceBound; stops where no further glyph can reach the clip. The font's underline and
+    // strike-out start at LineLeft. Answers the pen at the end (or where it stopped, right of
+    // the clip).
+    std::int64_t DrawChars(std::int64_t X, int Y, TTextRun& Run, const TRect& SurfaceBound, int TabWidth,
+                           std::int64_t LineLeft);
     void BlendGlyph(int SX, int SY, const TGlyph& Glyph, TPixel Color, const TRect& Bound);
 
     // The pixels of surface row Y.

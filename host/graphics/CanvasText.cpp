@@ -7,6 +7,7 @@
 // text of any length costs what its visible part costs and allocates nothing. (A centred run
 // and DT_CALCRECT still measure the whole text: its width decides where anything lies.)
 #include <algorithm>
+#include <array>
 #include <climits>
 
 #include "host/graphics/Canvas.h"
@@ -110,13 +111,33 @@ std::int64_t Measure(TFaceSize& Face, TTextRun Run, std::int64_t X, int TabWidth
     return X;
 }
 
-// TextWidth's loop, with the ASCII bytes read without the run's checks.
+// Moves Pos over the characters of Text (no prefixes, no tab stops) while the pen, from X,
+// stays at or left of Limit, and answers the pen. Tight enough to measure or skip text of many
+// megabytes: ASCII bytes go through a table of the advances found so far.
+std::int64_t AdvanceUtf8(TFaceSize& Face, std::string_view Text, std::size_t& Pos, std::int64_t X, std::int64_t Limit)
+{
+    std::array<int, 128> ascii;
+    ascii.fill(-1);
+    const auto* p = reinterpret_cast<const unsigned char*>(Text.data());
+    std::size_t i = Pos;
+    while (i < Text.size() && X <= Limit) {
+        const unsigned char b = p[i];
+        if (b < 0x80) {
+            if (ascii[b] < 0) ascii[b] = static_cast<int>(AdvanceOver(Face, b, 0, 0));
+            X += ascii[b];
+            ++i;
+            continue;
+        }
+        X = AdvanceOver(Face, DecodeSequenceAt(Text, i), X, 0);
+    }
+    Pos = i;
+    return X;
+}
+
 std::int64_t MeasureUtf8(TFaceSize& Face, std::string_view Text)
 {
-    std::int64_t x = 0;
-    std::size_t i = 0;
-    while (i < Text.size()) x = AdvanceOver(Face, DecodeAt(Text, i), x, 0);
-    return x;
+    std::size_t pos = 0;
+    return AdvanceUtf8(Face, Text, pos, 0, NoLimit);
 }
 
 // One line of DrawText: its characters start at Start and end at End; Next is where the line
@@ -242,7 +263,8 @@ void TCanvas::BlendGlyph(int SX, int SY, const TGlyph& Glyph, TPixel Color, cons
     }
 }
 
-std::int64_t TCanvas::DrawChars(std::int64_t X, int Y, TTextRun& Run, const TRect& SurfaceBound, int TabWidth)
+std::int64_t TCanvas::DrawChars(std::int64_t X, int Y, TTextRun& Run, const TRect& SurfaceBound, int TabWidth,
+                                std::int64_t LineLeft)
 {
     if (!FBits) return X;
     TFaceSize& face = Face();
@@ -273,12 +295,12 @@ std::int64_t TCanvas::DrawChars(std::int64_t X, int Y, TTextRun& Run, const TRec
     }
     const TFontStyles style = FFont.Style();
     if (style.Contains(fsUnderline))
-        FillSurfaceRect(IntersectRect(SurfaceBound, ToSurface({ToCoord(X), underlineTop, ToCoord(x),
+        FillSurfaceRect(IntersectRect(SurfaceBound, ToSurface({ToCoord(LineLeft), underlineTop, ToCoord(x),
                                                                underlineTop + face.LineThickness()})),
                         color);
     if (style.Contains(fsStrikeOut)) {
         const int top = baseline - face.StrikeOutPosition();
-        FillSurfaceRect(IntersectRect(SurfaceBound, ToSurface({ToCoord(X), top, ToCoord(x), top + face.LineThickness()})),
+        FillSurfaceRect(IntersectRect(SurfaceBound, ToSurface({ToCoord(LineLeft), top, ToCoord(x), top + face.LineThickness()})),
                         color);
     }
     return x;
@@ -295,12 +317,12 @@ bool TCanvas::ExtTextOut(int X, int Y, unsigned Options, const TRect* Rect, std:
     if (!FBits || visible.IsEmpty()) return true;
     TFaceSize& face = Face();
     TTextRun run = RunOf(Text);
+    // The characters whose glyphs end left of the visible part are skipped; a glyph reaches
+    // into it only from a pen right of this.
+    const std::int64_t reach = std::int64_t{visible.Left} - FOrigin.X - face.InkBox().Right;
     std::int64_t x = X; // the pen where the run starts
-    if (FTextAlign == TA_CENTER) {
-        x = X - MeasureUtf8(face, Text) / 2;
-    } else if (FTextAlign & TA_RIGHT) {
+    if (FTextAlign == TA_RIGHT) {
         // Back from the end until no glyph left of the pen can reach the visible part.
-        const std::int64_t reach = std::int64_t{visible.Left} - FOrigin.X - face.InkBox().Right;
         run.Pos = Text.size();
         while (run.Pos > 0 && x > reach) {
             std::size_t p = PriorCharStart(Text, run.Pos);
@@ -308,15 +330,19 @@ bool TCanvas::ExtTextOut(int X, int Y, unsigned Options, const TRect* Rect, std:
             x -= AdvanceOver(face, DecodeAt(Text, p), 0, 0);
         }
     }
+    if (FTextAlign == TA_CENTER) x = X - MeasureUtf8(face, Text) / 2;
+    // Where the text's background and lines start: left of the visible part, or its true start.
+    const std::int64_t left = x;
+    if (FTextAlign != TA_RIGHT) x = AdvanceUtf8(face, Text, run.Pos, x, reach);
     // Clipped to a rectangle just filled with the background, the text's own background
     // would fill the same pixels again.
     const bool filled = Rect && (Options & ETO_OPAQUE) && (Options & ETO_CLIPPED);
     if (FBkMode == OPAQUE && !filled) {
         const std::int64_t end = Measure(face, run, x, 0, std::int64_t{visible.Right} - FOrigin.X);
-        FillSurfaceRect(IntersectRect(bound, ToSurface({ToCoord(x), Y, ToCoord(end), Y + face.Height()})),
+        FillSurfaceRect(IntersectRect(bound, ToSurface({ToCoord(left), Y, ToCoord(end), Y + face.Height()})),
                         ColorToPixel(FBkColor));
     }
-    DrawChars(x, Y, run, bound, 0);
+    DrawChars(x, Y, run, bound, 0, left);
     return true;
 }
 
@@ -327,7 +353,7 @@ void TCanvas::TextOut(int X, int Y, std::string_view Text)
     if (FTextAlign == TA_CENTER) {
         const std::int64_t width = MeasureUtf8(Face(), Text);
         end = X - width / 2 + width;
-    } else if (!(FTextAlign & TA_RIGHT)) {
+    } else if (FTextAlign == TA_LEFT) {
         end = X + MeasureUtf8(Face(), Text);
     }
     FPenPos = {ToInt(end), Y};
@@ -434,7 +460,7 @@ int TCanvas::DrawText(std::string_view Text, TRect& R, unsigned Format)
                 FillSurfaceRect(IntersectRect(bound, ToSurface({ToCoord(x), top, ToCoord(x + width), top + lineHeight})),
                                 background);
             TTextRun draw = run;
-            DrawChars(x, top, draw, bound, tabWidth);
+            DrawChars(x, top, draw, bound, tabWidth, x);
         }
         lineTop += lineHeight;
         if (singleLine) break;
