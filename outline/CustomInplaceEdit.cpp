@@ -154,8 +154,8 @@ int TCustomInplaceEdit::CaretFromX(int X)
     int prevX = FWidths.WidthTo(canvas, FText, prev);
     for (int pos = prev; pos < static_cast<int>(FText.size());) {
         const int next = NextCharPos(FText, pos);
-        const int nextX = prevX + canvas.TextWidth(std::string_view(FText).substr(static_cast<std::size_t>(pos),
-                                                                                   static_cast<std::size_t>(next - pos)));
+        const std::string_view character(FText.data() + pos, static_cast<std::size_t>(next - pos));
+        const int nextX = prevX + canvas.TextWidth(character);
         if (x < (prevX + nextX) / 2) return prev;
         prev = pos = next;
         prevX = nextX;
@@ -637,10 +637,12 @@ void TCustomInplaceEdit::Paint()
     // the text from there adds up to the same places), and the canvas stops at its right.
     const int reach = canvas.GlyphReach().Right;
     const auto drawPart = [&](int From, int To, const TRect& Clip) {
-        const bool startsCharacter = From == 0 || (static_cast<unsigned char>(FText[static_cast<std::size_t>(From)]) & 0xC0) != 0x80;
-        const int start = startsCharacter ? std::min(To, FWidths.StartBefore(canvas, FText, From, Clip.Left - reach - x)) : From;
-        canvas.ExtTextOut(xOf(start), y, ETO_CLIPPED, &Clip,
-                          std::string_view(FText).substr(static_cast<std::size_t>(start), static_cast<std::size_t>(To - start)));
+        const auto first = static_cast<unsigned char>(From < To ? FText[static_cast<std::size_t>(From)] : 0);
+        const bool startsCharacter = From == 0 || (first & 0xC0) != 0x80;
+        const int start =
+            startsCharacter ? std::min(To, FWidths.StartBefore(canvas, FText, From, Clip.Left - reach - x)) : From;
+        const std::string_view part(FText.data() + start, static_cast<std::size_t>(To - start));
+        canvas.ExtTextOut(xOf(start), y, ETO_CLIPPED, &Clip, part);
     };
     const TRect clip{textRect.Left + 1, textRect.Top, textRect.Right - 1, textRect.Bottom};
     canvas.SetBkMode(TRANSPARENT);

@@ -1,16 +1,15 @@
 // The in-place editor with long text: typing at the end of a short and of a 20,000-character
 // text, and painting an editor that holds 8 MiB scrolled to its end. Typing and painting should
 // cost what the shown part costs, not what the text's length would.
-#include <benchmark/benchmark.h>
-
-#include <string>
-
 #include "host/controls/Forms.h"
 #include "host/windows/Headless.h"
 #include "host/windows/Input.h"
 #include "host/windows/MessageQueue.h"
 #include "host/windows/Paint.h"
 #include "outline/OutInplaceEdit.h"
+
+#include <benchmark/benchmark.h>
+#include <string>
 
 namespace {
 
@@ -43,7 +42,7 @@ struct TEditorScene {
         Editor->SetParent(Form);
         Editor->OnGetEditData = [Text](TCustomInplaceEdit*, std::string& Value, bool&) { Value = Text; };
         Editor->UpdateContents();
-        Editor->Move({20, 20, 220, 40});
+        Editor->Move({ 20, 20, 220, 40 });
         Editor->SetFocus();
         ProcessMessages();
     }

@@ -1,13 +1,12 @@
 // A grid cell of 50 MB of text beside one of a short text, through the cell text writer as the
 // grid paints it: on one line (left, right, centred) and word-wrapped. The cell shows a few dozen
 // characters either way; heap_peak is the most the writer held beyond the text itself.
-#include <benchmark/benchmark.h>
-
-#include <string>
-
 #include "bench/common/PaintBound.h"
 #include "host/graphics/Bitmap.h"
 #include "zelgrid/Zelgrid.h"
+
+#include <benchmark/benchmark.h>
+#include <string>
 
 using namespace PaintBench;
 
@@ -35,7 +34,7 @@ void WriteCell(benchmark::State& State, TAlignment Alignment, bool WordWrap)
         TCanvas& c = *bmp.Canvas();
         SetTextFont(c.Font());
         c.Brush()->SetColor(clWindow);
-        const TRect cell{128, 36, 128 + 120, 36 + (WordWrap ? 54 : 18)};
+        const TRect cell { 128, 36, 128 + 120, 36 + (WordWrap ? 54 : 18) };
         const std::size_t before = LiveHeapBytes();
         TakeHeapPeak();
         for (auto _ : State) WriteCellText(c, cell, 2, 2, text, Alignment, WordWrap);
@@ -44,11 +43,26 @@ void WriteCell(benchmark::State& State, TAlignment Alignment, bool WordWrap)
     ReleaseCellTextBitmap();
 }
 
-void BM_CellTextLeft(benchmark::State& State) { WriteCell(State, taLeftJustify, false); }
-void BM_CellTextRight(benchmark::State& State) { WriteCell(State, taRightJustify, false); }
-void BM_CellTextCentred(benchmark::State& State) { WriteCell(State, taCenter, false); }
-void BM_CellTextWrapped(benchmark::State& State) { WriteCell(State, taLeftJustify, true); }
-void BM_CellTextWrappedRight(benchmark::State& State) { WriteCell(State, taRightJustify, true); }
+void BM_CellTextLeft(benchmark::State& State)
+{
+    WriteCell(State, taLeftJustify, false);
+}
+void BM_CellTextRight(benchmark::State& State)
+{
+    WriteCell(State, taRightJustify, false);
+}
+void BM_CellTextCentred(benchmark::State& State)
+{
+    WriteCell(State, taCenter, false);
+}
+void BM_CellTextWrapped(benchmark::State& State)
+{
+    WriteCell(State, taLeftJustify, true);
+}
+void BM_CellTextWrappedRight(benchmark::State& State)
+{
+    WriteCell(State, taRightJustify, true);
+}
 
 constexpr long Short = 20, Huge = 50'000'000;
 BENCHMARK(BM_CellTextLeft)->Arg(Short)->Arg(Huge)->Unit(benchmark::kMicrosecond);

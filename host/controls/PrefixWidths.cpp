@@ -1,17 +1,21 @@
 #include "host/controls/PrefixWidths.h"
 
+#include "host/graphics/Canvas.h"
+
 #include <algorithm>
 #include <string_view>
 
-#include "host/graphics/Canvas.h"
-
 namespace {
 
-bool StartsCharacter(char C) { return (static_cast<unsigned char>(C) & 0xC0) != 0x80; }
+bool StartsCharacter(char C)
+{
+    return (static_cast<unsigned char>(C) & 0xC0) != 0x80;
+}
 
 int Measure(TCanvas& Canvas, const std::string& Text, int From, int To)
 {
-    return Canvas.TextWidth(std::string_view(Text).substr(static_cast<std::size_t>(From), static_cast<std::size_t>(To - From)));
+    return Canvas.TextWidth(
+        std::string_view(Text).substr(static_cast<std::size_t>(From), static_cast<std::size_t>(To - From)));
 }
 
 } // namespace
@@ -23,7 +27,7 @@ void TPrefixWidths::Cover(TCanvas& Canvas, const std::string& Text, int Pos)
         FPoints.clear();
         FFont = font;
     }
-    if (FPoints.empty()) FPoints.push_back({0, 0});
+    if (FPoints.empty()) FPoints.push_back({ 0, 0 });
     Extend(Canvas, Text, Pos);
 }
 
@@ -37,13 +41,14 @@ void TPrefixWidths::Extend(TCanvas& Canvas, const std::string& Text, int Pos)
         int next = last.Pos + Step;
         while (next < size && !StartsCharacter(Text[static_cast<std::size_t>(next)])) ++next;
         if (next >= Pos) return;
-        FPoints.push_back({next, last.Width + Measure(Canvas, Text, last.Pos, next)});
+        FPoints.push_back({ next, last.Width + Measure(Canvas, Text, last.Pos, next) });
     }
 }
 
 const TPrefixWidths::TPoint& TPrefixWidths::PointBefore(int Pos) const
 {
-    const auto after = std::upper_bound(FPoints.begin(), FPoints.end(), Pos, [](int P, const TPoint& Point) { return P < Point.Pos; });
+    const auto after = std::upper_bound(
+        FPoints.begin(), FPoints.end(), Pos, [](int P, const TPoint& Point) { return P < Point.Pos; });
     return *(after - 1);
 }
 
@@ -60,7 +65,8 @@ int TPrefixWidths::StartBefore(TCanvas& Canvas, const std::string& Text, int Fro
     From = std::clamp(From, 0, static_cast<int>(Text.size()));
     Cover(Canvas, Text, static_cast<int>(Text.size()));
     // Widths grow with the offset: the last checkpoint within X, if it is not before From.
-    const auto after = std::upper_bound(FPoints.begin(), FPoints.end(), X, [](int W, const TPoint& Point) { return W < Point.Width; });
+    const auto after = std::upper_bound(
+        FPoints.begin(), FPoints.end(), X, [](int W, const TPoint& Point) { return W < Point.Width; });
     if (after == FPoints.begin()) return From;
     return std::max(From, (after - 1)->Pos);
 }
@@ -86,5 +92,5 @@ void TPrefixWidths::Replaced(TCanvas& Canvas, const std::string& Text, int Start
     // Checkpoints in what was inserted, then the change of width for all that moved.
     Extend(Canvas, Text, first);
     const int delta = FPoints.back().Width + Measure(Canvas, Text, FPoints.back().Pos, first) - oldWidth;
-    for (TPoint& point : tail) FPoints.push_back({point.Pos + shift, point.Width + delta});
+    for (TPoint& point : tail) FPoints.push_back({ point.Pos + shift, point.Width + delta });
 }

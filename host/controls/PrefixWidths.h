@@ -7,10 +7,10 @@
 // A checkpoint stands only on a byte that starts a character whatever precedes it (any byte
 // outside 0x80..0xBF), so the width before it plus the width from it adds up exactly to what
 // measuring the whole prefix gives, and an edit elsewhere never moves a character boundary there.
+#include "host/graphics/Font.h"
+
 #include <string>
 #include <vector>
-
-#include "host/graphics/Font.h"
 
 class TCanvas;
 

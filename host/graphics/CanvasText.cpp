@@ -6,25 +6,34 @@
 // back from its end, and DrawText lays out lines one by one down to the bottom of the clip. So a
 // text of any length costs what its visible part costs and allocates nothing. (A centred run
 // and DT_CALCRECT still measure the whole text: its width decides where anything lies.)
-#include <algorithm>
-#include <array>
-#include <climits>
-
 #include "host/graphics/Canvas.h"
 #include "host/graphics/FontEngine.h"
 #include "host/graphics/GlyphBlend.h"
 #include "host/graphics/TextCodec.h"
 
+#include <algorithm>
+#include <array>
+#include <climits>
+
 namespace {
 
-constexpr TRect Unbounded{INT_MIN / 4, INT_MIN / 4, INT_MAX / 4, INT_MAX / 4};
+constexpr TRect Unbounded { INT_MIN / 4, INT_MIN / 4, INT_MAX / 4, INT_MAX / 4 };
 constexpr std::size_t NoMark = std::string_view::npos;
 constexpr std::int64_t NoLimit = INT64_MAX;
 
-int ToCoord(std::int64_t V) { return static_cast<int>(std::clamp<std::int64_t>(V, INT_MIN / 4, INT_MAX / 4)); }
-int ToInt(std::int64_t V) { return static_cast<int>(std::clamp<std::int64_t>(V, INT_MIN, INT_MAX)); }
+int ToCoord(std::int64_t V)
+{
+    return static_cast<int>(std::clamp<std::int64_t>(V, INT_MIN / 4, INT_MAX / 4));
+}
+int ToInt(std::int64_t V)
+{
+    return static_cast<int>(std::clamp<std::int64_t>(V, INT_MIN, INT_MAX));
+}
 
-bool IsBreakSpace(char32_t C) { return C == U' ' || C == U'\t'; }
+bool IsBreakSpace(char32_t C)
+{
+    return C == U' ' || C == U'\t';
+}
 
 // Where the pen stands after C drawn at X; a tab goes to the next multiple of TabWidth (0: a
 // tab is as wide as a space), other control characters take no room.
@@ -227,7 +236,7 @@ TRect TCanvas::GlyphReach()
 {
     TFaceSize& face = Face();
     const TFaceSize::TInkBox& ink = face.InkBox();
-    return {ink.Left, face.Ascent() - ink.Top, ink.Right, face.Ascent() + ink.Bottom};
+    return { ink.Left, face.Ascent() - ink.Top, ink.Right, face.Ascent() + ink.Bottom };
 }
 
 int TCanvas::TextWidth(std::string_view Text)
@@ -242,13 +251,13 @@ int TCanvas::TextHeight(std::string_view)
 
 TSize TCanvas::TextExtent(std::string_view Text)
 {
-    return {TextWidth(Text), LineHeight()};
+    return { TextWidth(Text), LineHeight() };
 }
 
 // Blends one glyph whose mask's top-left is at surface (SX, SY), inside Bound and the clip.
 void TCanvas::BlendGlyph(int SX, int SY, const TGlyph& Glyph, TPixel Color, const TRect& Bound)
 {
-    const TRect area = IntersectRect(Bound, {SX, SY, SX + Glyph.Width, SY + Glyph.Height});
+    const TRect area = IntersectRect(Bound, { SX, SY, SX + Glyph.Width, SY + Glyph.Height });
     if (area.IsEmpty()) return;
     NoteDrawn(area);
     for (const TRect& clip : FClip) {
@@ -263,8 +272,8 @@ void TCanvas::BlendGlyph(int SX, int SY, const TGlyph& Glyph, TPixel Color, cons
     }
 }
 
-std::int64_t TCanvas::DrawChars(std::int64_t X, int Y, TTextRun& Run, const TRect& SurfaceBound, int TabWidth,
-                                std::int64_t LineLeft)
+std::int64_t TCanvas::DrawChars(
+    std::int64_t X, int Y, TTextRun& Run, const TRect& SurfaceBound, int TabWidth, std::int64_t LineLeft)
 {
     if (!FBits) return X;
     TFaceSize& face = Face();
@@ -273,8 +282,8 @@ std::int64_t TCanvas::DrawChars(std::int64_t X, int Y, TTextRun& Run, const TRec
     const TFaceSize::TInkBox& ink = face.InkBox();
     const TRect visible = IntersectRect(SurfaceBound, FClip.Bounds());
     // A glyph reaches the visible part only from a pen between these (logical) positions.
-    const std::int64_t from = std::int64_t{visible.Left} - FOrigin.X - ink.Right;
-    const std::int64_t to = std::int64_t{visible.Right} - FOrigin.X - ink.Left;
+    const std::int64_t from = std::int64_t { visible.Left } - FOrigin.X - ink.Right;
+    const std::int64_t to = std::int64_t { visible.Right } - FOrigin.X - ink.Left;
     const int underlineTop = baseline + face.UnderlinePosition();
     std::int64_t x = X;
     char32_t c;
@@ -285,23 +294,26 @@ std::int64_t TCanvas::DrawChars(std::int64_t X, int Y, TTextRun& Run, const TRec
             const TGlyph& glyph = face.Glyph(c);
             if (glyph.Width > 0)
                 BlendGlyph(static_cast<int>(x) + glyph.Left + FOrigin.X, baseline - glyph.Top + FOrigin.Y, glyph, color,
-                           SurfaceBound);
+                    SurfaceBound);
         }
         if (at != NoMark && Run.Mark && at == *Run.Mark)
-            FillSurfaceRect(IntersectRect(SurfaceBound, ToSurface({ToCoord(x), underlineTop, ToCoord(next),
-                                                                   underlineTop + face.LineThickness()})),
-                            color);
+            FillSurfaceRect(
+                IntersectRect(SurfaceBound,
+                    ToSurface({ ToCoord(x), underlineTop, ToCoord(next), underlineTop + face.LineThickness() })),
+                color);
         x = next;
     }
     const TFontStyles style = FFont.Style();
     if (style.Contains(fsUnderline))
-        FillSurfaceRect(IntersectRect(SurfaceBound, ToSurface({ToCoord(LineLeft), underlineTop, ToCoord(x),
-                                                               underlineTop + face.LineThickness()})),
-                        color);
+        FillSurfaceRect(
+            IntersectRect(SurfaceBound,
+                ToSurface({ ToCoord(LineLeft), underlineTop, ToCoord(x), underlineTop + face.LineThickness() })),
+            color);
     if (style.Contains(fsStrikeOut)) {
         const int top = baseline - face.StrikeOutPosition();
-        FillSurfaceRect(IntersectRect(SurfaceBound, ToSurface({ToCoord(LineLeft), top, ToCoord(x), top + face.LineThickness()})),
-                        color);
+        FillSurfaceRect(
+            IntersectRect(SurfaceBound, ToSurface({ ToCoord(LineLeft), top, ToCoord(x), top + face.LineThickness() })),
+            color);
     }
     return x;
 }
@@ -319,7 +331,7 @@ bool TCanvas::ExtTextOut(int X, int Y, unsigned Options, const TRect* Rect, std:
     TTextRun run = RunOf(Text);
     // The characters whose glyphs end left of the visible part are skipped; a glyph reaches
     // into it only from a pen right of this.
-    const std::int64_t reach = std::int64_t{visible.Left} - FOrigin.X - face.InkBox().Right;
+    const std::int64_t reach = std::int64_t { visible.Left } - FOrigin.X - face.InkBox().Right;
     std::int64_t x = X; // the pen where the run starts
     if (FTextAlign == TA_RIGHT) {
         // Back from the end until no glyph left of the pen can reach the visible part.
@@ -338,9 +350,9 @@ bool TCanvas::ExtTextOut(int X, int Y, unsigned Options, const TRect* Rect, std:
     // would fill the same pixels again.
     const bool filled = Rect && (Options & ETO_OPAQUE) && (Options & ETO_CLIPPED);
     if (FBkMode == OPAQUE && !filled) {
-        const std::int64_t end = Measure(face, run, x, 0, std::int64_t{visible.Right} - FOrigin.X);
-        FillSurfaceRect(IntersectRect(bound, ToSurface({ToCoord(left), Y, ToCoord(end), Y + face.Height()})),
-                        ColorToPixel(FBkColor));
+        const std::int64_t end = Measure(face, run, x, 0, std::int64_t { visible.Right } - FOrigin.X);
+        FillSurfaceRect(IntersectRect(bound, ToSurface({ ToCoord(left), Y, ToCoord(end), Y + face.Height() })),
+            ColorToPixel(FBkColor));
     }
     DrawChars(x, Y, run, bound, 0, left);
     return true;
@@ -356,7 +368,7 @@ void TCanvas::TextOut(int X, int Y, std::string_view Text)
     } else if (FTextAlign == TA_LEFT) {
         end = X + MeasureUtf8(Face(), Text);
     }
-    FPenPos = {ToInt(end), Y};
+    FPenPos = { ToInt(end), Y };
 }
 
 void TCanvas::TextRect(const TRect& R, int X, int Y, std::string_view Text)
@@ -399,11 +411,13 @@ int TCanvas::DrawText(std::string_view Text, TRect& R, unsigned Format)
     const std::int64_t dots = ellipsis ? Measure(face, dotsRun, 0, tabWidth, NoLimit) : 0;
 
     int y = R.Top;
-    if (singleLine && (Format & DT_VCENTER)) y = R.Top + (R.Height() - lineHeight) / 2;
-    else if (singleLine && (Format & DT_BOTTOM)) y = R.Bottom - lineHeight;
+    if (singleLine && (Format & DT_VCENTER))
+        y = R.Top + (R.Height() - lineHeight) / 2;
+    else if (singleLine && (Format & DT_BOTTOM))
+        y = R.Bottom - lineHeight;
     const int firstY = y;
     const TRect bound = Format & DT_NOCLIP ? Unbounded : ToSurface(R);
-    const TRect visible = FBits ? IntersectRect(bound, FClip.Bounds()) : TRect{};
+    const TRect visible = FBits ? IntersectRect(bound, FClip.Bounds()) : TRect {};
     const TFaceSize::TInkBox& ink = face.InkBox();
     const TPixel background = ColorToPixel(FBkColor);
 
@@ -427,9 +441,12 @@ int TCanvas::DrawText(std::string_view Text, TRect& R, unsigned Format)
         // How much of the width this line needs: all of it to measure or align, whether it
         // exceeds the room for an ellipsis, as far as the clip for an opaque background.
         std::int64_t limit = -1;
-        if (calc || aligned) limit = ellipsis ? maxWidth : NoLimit;
-        else if (ellipsis) limit = maxWidth;
-        else if (FBkMode == OPAQUE) limit = std::int64_t{visible.Right} - FOrigin.X - R.Left;
+        if (calc || aligned)
+            limit = ellipsis ? maxWidth : NoLimit;
+        else if (ellipsis)
+            limit = maxWidth;
+        else if (FBkMode == OPAQUE)
+            limit = std::int64_t { visible.Right } - FOrigin.X - R.Left;
         std::int64_t width = line.Width;
         if (!line.Exact && limit >= 0) width = Measure(face, run, 0, tabWidth, limit);
         if (ellipsis && width > maxWidth) {
@@ -453,12 +470,15 @@ int TCanvas::DrawText(std::string_view Text, TRect& R, unsigned Format)
         widest = std::max(widest, width);
         if (!calc && lineTop + FOrigin.Y + face.Ascent() + ink.Bottom > visible.Top) {
             std::int64_t x = R.Left;
-            if (Format & DT_CENTER) x = R.Left + (maxWidth - width) / 2;
-            else if (Format & DT_RIGHT) x = R.Right - width;
+            if (Format & DT_CENTER)
+                x = R.Left + (maxWidth - width) / 2;
+            else if (Format & DT_RIGHT)
+                x = R.Right - width;
             const int top = static_cast<int>(lineTop);
             if (FBkMode == OPAQUE)
-                FillSurfaceRect(IntersectRect(bound, ToSurface({ToCoord(x), top, ToCoord(x + width), top + lineHeight})),
-                                background);
+                FillSurfaceRect(
+                    IntersectRect(bound, ToSurface({ ToCoord(x), top, ToCoord(x + width), top + lineHeight })),
+                    background);
             TTextRun draw = run;
             DrawChars(x, top, draw, bound, tabWidth, x);
         }
@@ -477,7 +497,7 @@ int TCanvas::DrawText(std::string_view Text, TRect& R, unsigned Format)
             rest.StopAtBreak = true;
             char32_t c;
             std::size_t at;
-            while (rest.Next(c, at)) {}
+            while (rest.Next(c, at)) { }
             pos = rest.Pos;
         }
         TTextRun after = all;
