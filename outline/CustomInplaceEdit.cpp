@@ -45,6 +45,7 @@ void TCustomInplaceEdit::CreateParams(TCreateParams& Params)
 void TCustomInplaceEdit::SetText(const std::string& Value)
 {
     FText = Value;
+    FWidths.Clear();
     FCaret = FAnchor = static_cast<int>(FText.size());
     FScrollX = 0;
     FModified = false;
@@ -87,6 +88,7 @@ void TCustomInplaceEdit::ReplaceSelection(const std::string& Insert)
     const int start = SelStart(), length = SelLength();
     if (length == 0 && Insert.empty()) return;
     FText.replace(static_cast<std::size_t>(start), static_cast<std::size_t>(length), Insert);
+    TextReplaced(start, length, static_cast<int>(Insert.size()));
     FCaret = FAnchor = start + static_cast<int>(Insert.size());
     Changed();
 }
@@ -95,6 +97,7 @@ void TCustomInplaceEdit::ReplaceText(const std::string& Value)
 {
     if (Value == FText) return;
     FText = Value;
+    FWidths.Clear();
     FCaret = FAnchor = static_cast<int>(FText.size());
     Changed();
 }
@@ -116,11 +119,18 @@ TRect TCustomInplaceEdit::TextRect() const
     return r;
 }
 
+void TCustomInplaceEdit::TextReplaced(int Start, int Removed, int Inserted)
+{
+    TCanvas* canvas = Canvas();
+    canvas->SetFont(Font());
+    FWidths.Replaced(*canvas, FText, Start, Removed, Inserted);
+}
+
 int TCustomInplaceEdit::TextWidthTo(int Pos)
 {
     TCanvas* canvas = Canvas();
     canvas->SetFont(Font());
-    return canvas->TextWidth(std::string_view(FText).substr(0, static_cast<std::size_t>(Pos)));
+    return FWidths.WidthTo(*canvas, FText, Pos);
 }
 
 void TCustomInplaceEdit::EnsureCaretVisible()
@@ -133,13 +143,19 @@ void TCustomInplaceEdit::EnsureCaretVisible()
     FScrollX = std::max(0, std::min(FScrollX, TextWidthTo(static_cast<int>(FText.size())) - room + 1));
 }
 
+// The character boundary nearest to X: the first whose next character's middle lies right of X.
+// Widths only grow along the text, so the search starts at the last checkpoint left of X.
 int TCustomInplaceEdit::CaretFromX(int X)
 {
     const int x = X - TextMargin + FScrollX;
-    int prev = 0, prevX = 0;
-    for (int pos = 0; pos < static_cast<int>(FText.size());) {
+    TCanvas& canvas = *Canvas();
+    canvas.SetFont(Font());
+    int prev = FWidths.StartBefore(canvas, FText, 0, x);
+    int prevX = FWidths.WidthTo(canvas, FText, prev);
+    for (int pos = prev; pos < static_cast<int>(FText.size());) {
         const int next = NextCharPos(FText, pos);
-        const int nextX = TextWidthTo(next);
+        const std::string_view character(FText.data() + pos, static_cast<std::size_t>(next - pos));
+        const int nextX = prevX + canvas.TextWidth(character);
         if (x < (prevX + nextX) / 2) return prev;
         prev = pos = next;
         prevX = nextX;
@@ -618,12 +634,22 @@ void TCustomInplaceEdit::Paint()
 
     const int x = textRect.Left + TextMargin - FScrollX;
     const int y = textRect.Top + (textRect.Height() - canvas.LineHeight()) / 2;
-    const auto xOf = [&](int Pos) {
-        return x + canvas.TextWidth(std::string_view(FText).substr(0, static_cast<std::size_t>(Pos)));
+    const auto xOf = [&](int Pos) { return x + FWidths.WidthTo(canvas, FText, Pos); };
+    // Draws the bytes [From, To) with the pen at xOf(From), clipped to Clip: from the last
+    // checkpoint whose glyphs before it all end left of the clip (when From starts a character,
+    // the text from there adds up to the same places), and the canvas stops at its right.
+    const int reach = canvas.GlyphReach().Right;
+    const auto drawPart = [&](int From, int To, const TRect& Clip) {
+        const auto first = static_cast<unsigned char>(From < To ? FText[static_cast<std::size_t>(From)] : 0);
+        const bool startsCharacter = From == 0 || (first & 0xC0) != 0x80;
+        const int start =
+            startsCharacter ? std::min(To, FWidths.StartBefore(canvas, FText, From, Clip.Left - reach - x)) : From;
+        const std::string_view part(FText.data() + start, static_cast<std::size_t>(To - start));
+        canvas.ExtTextOut(xOf(start), y, ETO_CLIPPED, &Clip, part);
     };
     const TRect clip{textRect.Left + 1, textRect.Top, textRect.Right - 1, textRect.Bottom};
     canvas.SetBkMode(TRANSPARENT);
-    canvas.ExtTextOut(x, y, ETO_CLIPPED, &clip, FText);
+    drawPart(0, static_cast<int>(FText.size()), clip);
     if (SelLength() > 0) {
         const int selX = xOf(SelStart());
         const int selRight = xOf(SelStart() + SelLength());
@@ -631,7 +657,7 @@ void TCustomInplaceEdit::Paint()
         canvas.Brush()->SetColor(clHighlight);
         canvas.FillRect(sel);
         canvas.Font()->SetColor(clHighlightText);
-        canvas.ExtTextOut(selX, y, ETO_CLIPPED, &sel, SelText());
+        drawPart(SelStart(), SelStart() + SelLength(), sel);
         canvas.Font()->SetColor(Font()->Color());
     }
     if (Focused()) {

@@ -19,6 +19,7 @@
 #include "host/controls/WinControl.h"
 #include "host/core/Strings.h"
 #include "outline/EditStyle.h"
+#include "host/controls/PrefixWidths.h"
 
 class TPopupList;
 
@@ -124,11 +125,14 @@ private:
     // Text editing.
     void ReplaceSelection(const std::string& Insert);
     void ReplaceText(const std::string& Value);
+    // Bytes [Start, Start + Removed) of the text became Inserted bytes.
+    void TextReplaced(int Start, int Removed, int Inserted);
     void Changed();
     void MoveCaret(int Pos, bool Extend);
     bool EditKey(WORD Key, TShiftState Shift);
     bool KeepsKey(WORD Key, TShiftState Shift) const;
     void EnsureCaretVisible();
+    // The width of the text's first Pos bytes, in the editor's font.
     int TextWidthTo(int Pos);
     int CaretFromX(int X);
     TRect TextRect() const;
@@ -149,6 +153,8 @@ private:
 
     TWinControl* FGrid = nullptr;
     std::string FText;
+    // Measures FText incrementally: caret, scrolling and painting cost what is shown.
+    TPrefixWidths FWidths;
     int FCaret = 0;
     int FAnchor = 0;
     int FScrollX = 0;

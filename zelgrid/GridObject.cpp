@@ -75,10 +75,25 @@ void WriteCellText(TCanvas& Canvas, const TRect& Rect, int DX, int DY, const std
                    TAlignment Alignment, bool WordWrap)
 {
     if (!WordWrap) {
+        // The canvas places the text by its end or middle itself: a right-aligned text is then
+        // measured only as far back as the cell shows it.
         int x = Rect.Left + DX;
-        if (Alignment == taRightJustify) x = Rect.Right - Canvas.TextWidth(Text) - 3;
-        else if (Alignment == taCenter) x = Rect.Left + (Rect.Right - Rect.Left) / 2 - Canvas.TextWidth(Text) / 2;
-        Canvas.ExtTextOut(x, Rect.Top + DY, ETO_OPAQUE | ETO_CLIPPED, &Rect, Text);
+        unsigned align = TA_LEFT;
+        if (Alignment == taRightJustify) {
+            x = Rect.Right - 3;
+            align = TA_RIGHT;
+        } else if (Alignment == taCenter) {
+            x = Rect.Left + (Rect.Right - Rect.Left) / 2;
+            align = TA_CENTER;
+        }
+        const unsigned previous = Canvas.SetTextAlign(align);
+        try {
+            Canvas.ExtTextOut(x, Rect.Top + DY, ETO_OPAQUE | ETO_CLIPPED, &Rect, Text);
+        } catch (...) {
+            Canvas.SetTextAlign(previous);
+            throw;
+        }
+        Canvas.SetTextAlign(previous);
         return;
     }
     TBitmap* bitmap = SharedCellTextBitmap;

@@ -18,12 +18,14 @@
 // is the replacement itself.)
 #pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 static std::size_t GLiveBytes = 0;
+static std::size_t GPeakBytes = 0;
 
 void* operator new(std::size_t Size)
 {
     void* p = std::malloc(Size ? Size : 1);
     if (!p) throw std::bad_alloc();
     GLiveBytes += malloc_usable_size(p);
+    GPeakBytes = std::max(GPeakBytes, GLiveBytes);
     return p;
 }
 void operator delete(void* P) noexcept
@@ -43,6 +45,13 @@ double ThreadSeconds()
 }
 
 std::size_t LiveHeapBytes() { return GLiveBytes; }
+
+std::size_t TakeHeapPeak()
+{
+    const std::size_t peak = GPeakBytes;
+    GPeakBytes = GLiveBytes;
+    return peak;
+}
 
 void CellText(int ACol, int ARow, std::string& AValue)
 {

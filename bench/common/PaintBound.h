@@ -20,6 +20,8 @@ constexpr int BoundTexts = 880;
 double ThreadSeconds();
 // Bytes the process holds through operator new now.
 std::size_t LiveHeapBytes();
+// The most bytes held through operator new since the last call (or the start); starts over.
+std::size_t TakeHeapPeak();
 
 // "R123456C7": the record and the column, as the application answers.
 void CellText(int ACol, int ARow, std::string& AValue);

@@ -83,3 +83,16 @@ void BM_DrawTextWordBreak(benchmark::State& State)
 BENCHMARK(BM_DrawTextWordBreak);
 
 } // namespace
+
+namespace {
+void BM_TextWidthLong(benchmark::State& State)
+{
+    TBitmap bmp(16, 16);
+    TCanvas& c = *bmp.Canvas();
+    std::string text;
+    while (text.size() < 50'000'000) text += "Größe 12.50 € the quick brown fox, jumps over; ";
+    for (auto _ : State) benchmark::DoNotOptimize(c.TextWidth(text));
+    State.SetBytesProcessed(State.iterations() * static_cast<long long>(text.size()));
+}
+BENCHMARK(BM_TextWidthLong)->Unit(benchmark::kMillisecond);
+} // namespace

@@ -177,6 +177,12 @@ TColor TCanvas::SetTextColor(TColor Color)
     return std::exchange(FTextColor, Color);
 }
 
+unsigned TCanvas::SetTextAlign(unsigned Align)
+{
+    const unsigned horizontal = Align & TA_CENTER;
+    return std::exchange(FTextAlign, horizontal == TA_RIGHT || horizontal == TA_CENTER ? horizontal : TA_LEFT);
+}
+
 TCanvasState TCanvas::SaveState() const
 {
     TCanvasState state;
@@ -190,6 +196,7 @@ TCanvasState TCanvas::SaveState() const
     state.BkMode = FBkMode;
     state.BkColor = FBkColor;
     state.TextColor = FTextColor;
+    state.TextAlign = FTextAlign;
     state.Origin = FOrigin;
     state.HasClipRgn = FHasClipRgn;
     state.ClipRgn = FClipRgn;
@@ -205,6 +212,7 @@ void TCanvas::RestoreState(const TCanvasState& State)
     FBkMode = State.BkMode;
     FBkColor = State.BkColor;
     FTextColor = State.TextColor;
+    FTextAlign = State.TextAlign;
     FOrigin = State.Origin;
     FHasClipRgn = State.HasClipRgn;
     FClipRgn = State.ClipRgn;

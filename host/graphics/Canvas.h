@@ -11,6 +11,7 @@
 // background colour and mode from the brush (solid: OPAQUE in the brush colour, clear:
 // TRANSPARENT) whenever they change; SetTextColor, SetBkColor and SetBkMode override them until
 // the next such change.
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -25,6 +26,7 @@
 class TBitmap;
 class TFaceSize;
 struct TGlyph;
+struct TTextRun;
 
 // DrawText format flags (values of the window system's API).
 constexpr unsigned DT_TOP = 0x0, DT_LEFT = 0x0, DT_CENTER = 0x1, DT_RIGHT = 0x2, DT_VCENTER = 0x4,
@@ -51,6 +53,8 @@ constexpr unsigned BF_LEFT = 0x1, BF_TOP = 0x2, BF_RIGHT = 0x4, BF_BOTTOM = 0x8,
                    BF_MONO = 0x8000;
 // Background modes.
 constexpr int TRANSPARENT = 1, OPAQUE = 2;
+// Text alignment (SetTextAlign): where the X of TextOut and ExtTextOut lies on the text.
+constexpr unsigned TA_LEFT = 0x0, TA_RIGHT = 0x2, TA_CENTER = 0x6;
 
 // Everything SaveState captures: attributes, text state, origin and the caller's clip region.
 struct TCanvasState;
@@ -115,6 +119,11 @@ public:
     TColor BkColor() const { return FBkColor; }
     TColor SetTextColor(TColor Color);
     TColor TextColor() const { return FTextColor; }
+    // TA_LEFT: X is the text's left end; TA_RIGHT: its right end; TA_CENTER: its middle
+    // (the left end at X minus half the width). A right-aligned text is measured only from its
+    // end back to the clip, however long it is.
+    unsigned SetTextAlign(unsigned Align);
+    unsigned TextAlign() const { return FTextAlign; }
 
     TCanvasState SaveState() const;
     void RestoreState(const TCanvasState& State);
@@ -141,7 +150,9 @@ public:
     TSize TextExtent(std::string_view Text);
     // Ascent plus descent of the current font, the height of one line.
     int LineHeight();
-    // Writes Text with its top-left at (X, Y) and moves the pen to its end.
+    // Writes Text with its top at Y (placed on X as TextAlign says) and moves the pen to its end.
+    // Text output reads and draws only as far as its glyphs can reach the clip: the cost of a
+    // clipped text follows what is shown, and nothing is allocated for its length.
     void TextOut(int X, int Y, std::string_view Text);
     // Writes Text at (X, Y) clipped to R; R is first filled with the brush unless it is bsClear.
     void TextRect(const TRect& R, int X, int Y, std::string_view Text);
@@ -149,8 +160,12 @@ public:
     // ETO_CLIPPED clips the text to Rect; Rect may be null when neither is given.
     bool ExtTextOut(int X, int Y, unsigned Options, const TRect* Rect, std::string_view Text);
     // Formatted text in R (see the DT_ flags). Answers the height of the text; with
-    // DT_CALCRECT draws nothing and sets R.Right and R.Bottom to the text's extent.
+    // DT_CALCRECT draws nothing and sets R.Right and R.Bottom to the text's extent. Lines are
+    // laid out only down to the bottom of the clip: the height then counts the lines to there.
     int DrawText(std::string_view Text, TRect& R, unsigned Format);
+    // A box, relative to the pen at the top of a line, that holds every glyph of the font:
+    // what a caller that draws part of a long text must keep of it at the clip's edges.
+    TRect GlyphReach();
 
     // A bevel of one or two pixels (the BDR_/EDGE_ values) on the sides chosen by the BF_
     // flags; BF_ADJUST moves R inside the edge. Answers false for an edge of no kind.
@@ -175,9 +190,12 @@ private:
     }
     void FillSurfaceRect(const TRect& SurfaceRect, TPixel Pixel);
     void FillLogicalRect(const TRect& R, TColor Color);
-    int RunWidth(std::u32string_view Text, int TabWidth);
-    // Draws one line of text with its top-left at logical (X, Y), inside SurfaceBound.
-    void DrawRun(int X, int Y, std::u32string_view Text, const TRect& SurfaceBound, int TabWidth, int Underline);
+    // Draws the characters of Run with the pen from logical (X, Y) on the top of the line, inside
+    // SurfaceBound; stops where no further glyph can reach the clip. The font's underline and
+    // strike-out start at LineLeft. Answers the pen at the end (or where it stopped, right of
+    // the clip).
+    std::int64_t DrawChars(std::int64_t X, int Y, TTextRun& Run, const TRect& SurfaceBound, int TabWidth,
+                           std::int64_t LineLeft);
     void BlendGlyph(int SX, int SY, const TGlyph& Glyph, TPixel Color, const TRect& Bound);
 
     // The pixels of surface row Y.
@@ -208,6 +226,7 @@ private:
     int FBkMode = OPAQUE;
     TColor FBkColor = clWhite;
     TColor FTextColor = clWindowText;
+    unsigned FTextAlign = TA_LEFT;
     TFaceSize* FFace = nullptr;
     // The font attributes FFace was found for (all but the colour).
     std::string FFaceName;
@@ -215,7 +234,6 @@ private:
     TFontStyles FFaceStyle;
     TFontCharset FFaceCharset = 0;
     TFontPitch FFacePitch = fpDefault;
-    std::u32string FText; // decoding buffer, kept to spare an allocation per call
 };
 
 struct TCanvasState {
@@ -226,6 +244,7 @@ struct TCanvasState {
     int BkMode;
     TColor BkColor;
     TColor TextColor;
+    unsigned TextAlign;
     TPoint Origin;
     bool HasClipRgn;
     TRegion ClipRgn;

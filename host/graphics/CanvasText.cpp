@@ -1,129 +1,247 @@
 // Text output of TCanvas: measuring, single runs (TextOut, TextRect, ExtTextOut) and formatted
 // text (DrawText: alignment, word breaking, tab expansion, prefixes, ellipsis).
-#include <algorithm>
-#include <climits>
-
+//
+// Text is read straight from its UTF-8 bytes, a character at a time, and only as far as it can
+// show: a run stops where no further glyph can reach the clip, a right-aligned run is measured
+// back from its end, and DrawText lays out lines one by one down to the bottom of the clip. So a
+// text of any length costs what its visible part costs and allocates nothing. (A centred run
+// and DT_CALCRECT still measure the whole text: its width decides where anything lies.)
 #include "host/graphics/Canvas.h"
 #include "host/graphics/FontEngine.h"
 #include "host/graphics/GlyphBlend.h"
 #include "host/graphics/TextCodec.h"
 
+#include <algorithm>
+#include <array>
+#include <climits>
+
 namespace {
 
-constexpr TRect Unbounded{INT_MIN / 4, INT_MIN / 4, INT_MAX / 4, INT_MAX / 4};
+constexpr TRect Unbounded { INT_MIN / 4, INT_MIN / 4, INT_MAX / 4, INT_MAX / 4 };
+constexpr std::size_t NoMark = std::string_view::npos;
+constexpr std::int64_t NoLimit = INT64_MAX;
 
-bool IsBreakSpace(char32_t C) { return C == U' ' || C == U'\t'; }
+int ToCoord(std::int64_t V)
+{
+    return static_cast<int>(std::clamp<std::int64_t>(V, INT_MIN / 4, INT_MAX / 4));
+}
+int ToInt(std::int64_t V)
+{
+    return static_cast<int>(std::clamp<std::int64_t>(V, INT_MIN, INT_MAX));
+}
+
+bool IsBreakSpace(char32_t C)
+{
+    return C == U' ' || C == U'\t';
+}
 
 // Where the pen stands after C drawn at X; a tab goes to the next multiple of TabWidth (0: a
 // tab is as wide as a space), other control characters take no room.
-int AdvanceOver(TFaceSize& Face, char32_t C, int X, int TabWidth)
+std::int64_t AdvanceOver(TFaceSize& Face, char32_t C, std::int64_t X, int TabWidth)
 {
     if (C == U'\t') return TabWidth > 0 ? (X / TabWidth + 1) * TabWidth : X + Face.Advance(U' ');
     if (C < 0x20) return X;
     return X + Face.Advance(C);
 }
 
-int AdvanceOver(TFaceSize& Face, std::u32string_view Text, int X, int TabWidth)
+} // namespace
+
+// The characters of UTF-8 text from Pos up to End, then those of Tail. With Prefixes "&&" reads
+// as "&" and "&x" as x, and the first such x of the text is the marked one: *Mark keeps where it
+// starts once it has been read (text is read from its start, so the first one read is the first).
+// StopAtBreak ends the run before a line break (CR or LF) without reading it.
+struct TTextRun {
+    std::string_view Text;
+    std::size_t Pos = 0;
+    std::size_t End = 0;
+    bool Prefixes = false;
+    std::size_t* Mark = nullptr;
+    bool StopAtBreak = false;
+    std::u32string_view Tail;
+    std::size_t TailPos = 0;
+
+    // The next character and where it starts (NoMark for the tail); false at the end.
+    bool Next(char32_t& C, std::size_t& At)
+    {
+        if (Pos >= End) {
+            if (TailPos >= Tail.size()) return false;
+            C = Tail[TailPos++];
+            At = NoMark;
+            return true;
+        }
+        std::size_t p = Pos;
+        const bool prefixed = Prefixes && Text[p] == '&';
+        if (prefixed) {
+            // A final "&" is dropped.
+            if (p + 1 >= Text.size()) {
+                Pos = End;
+                return false;
+            }
+            ++p;
+        }
+        const std::size_t at = p;
+        const char32_t c = DecodeAt(Text, p);
+        if (StopAtBreak && (c == U'\r' || c == U'\n')) return false;
+        if (prefixed && c != U'&' && *Mark == NoMark) *Mark = at;
+        Pos = p;
+        C = c;
+        At = at;
+        return true;
+    }
+    // Whether no character is left before End (or before a line break, with StopAtBreak).
+    bool AtEnd() const
+    {
+        TTextRun probe = *this;
+        probe.Tail = {};
+        char32_t c;
+        std::size_t at;
+        return !probe.Next(c, at);
+    }
+};
+
+namespace {
+
+TTextRun RunOf(std::string_view Text, bool Prefixes = false, std::size_t* Mark = nullptr)
 {
-    for (char32_t c : Text) X = AdvanceOver(Face, c, X, TabWidth);
+    TTextRun run;
+    run.Text = Text;
+    run.End = Text.size();
+    run.Prefixes = Prefixes;
+    run.Mark = Mark;
+    return run;
+}
+
+// The pen after Run's characters from X (Run itself does not move); stops once past Limit.
+std::int64_t Measure(TFaceSize& Face, TTextRun Run, std::int64_t X, int TabWidth, std::int64_t Limit)
+{
+    char32_t c;
+    std::size_t at;
+    while (X <= Limit && Run.Next(c, at)) X = AdvanceOver(Face, c, X, TabWidth);
     return X;
 }
 
+// Moves Pos over the characters of Text (no prefixes, no tab stops) while the pen, from X,
+// stays at or left of Limit, and answers the pen. Tight enough to measure or skip text of many
+// megabytes: ASCII bytes go through a table of the advances found so far.
+std::int64_t AdvanceUtf8(TFaceSize& Face, std::string_view Text, std::size_t& Pos, std::int64_t X, std::int64_t Limit)
+{
+    std::array<int, 128> ascii;
+    ascii.fill(-1);
+    const auto* p = reinterpret_cast<const unsigned char*>(Text.data());
+    std::size_t i = Pos;
+    while (i < Text.size() && X <= Limit) {
+        const unsigned char b = p[i];
+        if (b < 0x80) {
+            if (ascii[b] < 0) ascii[b] = static_cast<int>(AdvanceOver(Face, b, 0, 0));
+            X += ascii[b];
+            ++i;
+            continue;
+        }
+        X = AdvanceOver(Face, DecodeSequenceAt(Text, i), X, 0);
+    }
+    Pos = i;
+    return X;
+}
 
-struct TTextLine {
-    std::u32string Text;
-    int Underline = -1; // index of the character a prefix marks, -1 for none
-    int Width = 0;
+std::int64_t MeasureUtf8(TFaceSize& Face, std::string_view Text)
+{
+    std::size_t pos = 0;
+    return AdvanceUtf8(Face, Text, pos, 0, NoLimit);
+}
+
+// One line of DrawText: its characters start at Start and end at End; Next is where the line
+// after it starts, and ParagraphEnd says that Next is at a line break or at the text's end.
+struct TLineLayout {
+    std::size_t Start = 0;
+    std::size_t End = 0;
+    std::size_t Next = 0;
+    bool ParagraphEnd = true;
+    std::int64_t Width = 0;
+    bool Exact = true; // false: Width is only known to exceed the line's room
 };
 
-// Removes prefix characters: "&&" stands for "&", "&x" marks x (the first such mark counts).
-int StripPrefixes(std::u32string& Text)
+// Lays out the line of a word-broken paragraph that starts at Start: words (each with the blanks
+// before it) are taken while they fit in MaxWidth, a word wider than the line stays whole, and
+// the blanks at a break are dropped. Without NeedWidth, a lone word is measured only until it
+// is known not to fit.
+TLineLayout BreakLine(TFaceSize& Face, TTextRun Run, int MaxWidth, int TabWidth, bool NeedWidth)
 {
-    int marked = -1;
-    std::size_t out = 0;
-    for (std::size_t i = 0; i < Text.size(); ++i) {
-        if (Text[i] == U'&') {
-            if (i + 1 >= Text.size()) break;
-            ++i;
-            if (Text[i] != U'&' && marked < 0) marked = static_cast<int>(out);
-        }
-        Text[out++] = Text[i];
-    }
-    Text.resize(out);
-    return marked;
-}
-
-// Shortens a line that is wider than MaxWidth to the longest start that fits with "...".
-void AddEllipsis(TFaceSize& Face, TTextLine& Line, int MaxWidth, int TabWidth)
-{
-    if (Line.Width <= MaxWidth) return;
-    const int dots = AdvanceOver(Face, U"...", 0, TabWidth);
-    std::size_t keep = 0;
-    int x = 0;
-    while (keep < Line.Text.size()) {
-        const int next = AdvanceOver(Face, Line.Text[keep], x, TabWidth);
-        if (next + dots > MaxWidth) break;
-        x = next;
-        ++keep;
-    }
-    Line.Text.resize(keep);
-    Line.Text += U"...";
-    if (Line.Underline >= static_cast<int>(keep)) Line.Underline = -1;
-    Line.Width = x + dots;
-}
-
-// Breaks one paragraph (no line breaks inside) into lines no wider than MaxWidth, at spaces;
-// a word wider than the line stays whole. The spaces at a break are dropped.
-void BreakParagraph(TFaceSize& Face, std::u32string_view Text, int Marked, int MaxWidth, int TabWidth,
-                    std::vector<TTextLine>& Lines)
-{
-    std::size_t lineStart = 0;
+    TLineLayout line;
+    line.Start = Run.Pos;
+    Run.StopAtBreak = true;
+    bool taken = false; // a word is on the line
+    std::int64_t x = 0;
+    char32_t c;
+    std::size_t at;
+    bool last = false;
     while (true) {
-        std::size_t breakAt = std::u32string_view::npos;
-        std::size_t pos = lineStart;
-        int x = 0;
-        while (pos < Text.size()) {
-            std::size_t wordEnd = pos;
-            while (wordEnd < Text.size() && IsBreakSpace(Text[wordEnd])) ++wordEnd;
-            while (wordEnd < Text.size() && !IsBreakSpace(Text[wordEnd])) ++wordEnd;
-            const int after = AdvanceOver(Face, Text.substr(pos, wordEnd - pos), x, TabWidth);
-            if (after > MaxWidth && breakAt != std::u32string_view::npos) break;
-            breakAt = wordEnd;
-            x = after;
-            pos = wordEnd;
+        if (Run.AtEnd()) {
+            last = true;
+            break;
         }
-        const bool last = pos >= Text.size();
-        const std::size_t end = last ? Text.size() : breakAt;
-        TTextLine line;
-        line.Text = Text.substr(lineStart, end - lineStart);
-        if (!last)
-            while (!line.Text.empty() && IsBreakSpace(line.Text.back())) line.Text.pop_back();
-        if (Marked >= static_cast<int>(lineStart) && Marked < static_cast<int>(lineStart + line.Text.size()))
-            line.Underline = Marked - static_cast<int>(lineStart);
-        Lines.push_back(std::move(line));
-        if (last) return;
-        lineStart = end;
-        while (lineStart < Text.size() && IsBreakSpace(Text[lineStart])) ++lineStart;
-        if (lineStart >= Text.size()) return;
+        const std::size_t chunkStart = Run.Pos;
+        std::int64_t after = x;
+        bool measuring = true;
+        std::size_t before = Run.Pos;
+        while (Run.Next(c, at) && IsBreakSpace(c)) {
+            after = AdvanceOver(Face, c, after, TabWidth);
+            before = Run.Pos;
+        }
+        Run.Pos = before;
+        bool overflow = false;
+        while (Run.Next(c, at) && !IsBreakSpace(c)) {
+            if (measuring) after = AdvanceOver(Face, c, after, TabWidth);
+            before = Run.Pos;
+            if (after > MaxWidth) {
+                // A word that does not fit goes to the next line, unless it is the first.
+                if (taken) {
+                    overflow = true;
+                    break;
+                }
+                if (!NeedWidth) measuring = false;
+            }
+        }
+        Run.Pos = before;
+        if (overflow || (after > MaxWidth && taken)) {
+            Run.Pos = chunkStart;
+            break;
+        }
+        taken = true;
+        x = after;
+        line.Exact = line.Exact && measuring;
     }
+    line.End = Run.Pos;
+    line.Width = x;
+    if (last) {
+        line.Next = line.End;
+        line.ParagraphEnd = true;
+        return line;
+    }
+    std::size_t before = Run.Pos;
+    while (Run.Next(c, at) && IsBreakSpace(c)) before = Run.Pos;
+    Run.Pos = before;
+    line.Next = before;
+    line.ParagraphEnd = Run.AtEnd();
+    return line;
 }
 
 } // namespace
-
-int TCanvas::RunWidth(std::u32string_view Text, int TabWidth)
-{
-    return AdvanceOver(Face(), Text, 0, TabWidth);
-}
 
 int TCanvas::LineHeight()
 {
     return Face().Height();
 }
 
+TRect TCanvas::GlyphReach()
+{
+    TFaceSize& face = Face();
+    const TFaceSize::TInkBox& ink = face.InkBox();
+    return { ink.Left, face.Ascent() - ink.Top, ink.Right, face.Ascent() + ink.Bottom };
+}
+
 int TCanvas::TextWidth(std::string_view Text)
 {
-    DecodeText(Text, FText);
-    return RunWidth(FText, 0);
+    return ToInt(MeasureUtf8(Face(), Text));
 }
 
 int TCanvas::TextHeight(std::string_view)
@@ -133,13 +251,13 @@ int TCanvas::TextHeight(std::string_view)
 
 TSize TCanvas::TextExtent(std::string_view Text)
 {
-    return {TextWidth(Text), LineHeight()};
+    return { TextWidth(Text), LineHeight() };
 }
 
 // Blends one glyph whose mask's top-left is at surface (SX, SY), inside Bound and the clip.
 void TCanvas::BlendGlyph(int SX, int SY, const TGlyph& Glyph, TPixel Color, const TRect& Bound)
 {
-    const TRect area = IntersectRect(Bound, {SX, SY, SX + Glyph.Width, SY + Glyph.Height});
+    const TRect area = IntersectRect(Bound, { SX, SY, SX + Glyph.Width, SY + Glyph.Height });
     if (area.IsEmpty()) return;
     NoteDrawn(area);
     for (const TRect& clip : FClip) {
@@ -154,59 +272,103 @@ void TCanvas::BlendGlyph(int SX, int SY, const TGlyph& Glyph, TPixel Color, cons
     }
 }
 
-void TCanvas::DrawRun(int X, int Y, std::u32string_view Text, const TRect& SurfaceBound, int TabWidth, int Underline)
+std::int64_t TCanvas::DrawChars(
+    std::int64_t X, int Y, TTextRun& Run, const TRect& SurfaceBound, int TabWidth, std::int64_t LineLeft)
 {
-    if (!FBits) return;
+    if (!FBits) return X;
     TFaceSize& face = Face();
     const TPixel color = ColorToPixel(FTextColor);
     const int baseline = Y + face.Ascent();
-    int x = X;
-    for (std::size_t i = 0; i < Text.size(); ++i) {
-        const char32_t c = Text[i];
-        const int next = AdvanceOver(face, c, x, TabWidth);
-        if (c > U' ') {
+    const TFaceSize::TInkBox& ink = face.InkBox();
+    const TRect visible = IntersectRect(SurfaceBound, FClip.Bounds());
+    // A glyph reaches the visible part only from a pen between these (logical) positions.
+    const std::int64_t from = std::int64_t { visible.Left } - FOrigin.X - ink.Right;
+    const std::int64_t to = std::int64_t { visible.Right } - FOrigin.X - ink.Left;
+    const int underlineTop = baseline + face.UnderlinePosition();
+    std::int64_t x = X;
+    char32_t c;
+    std::size_t at;
+    while (x < to && Run.Next(c, at)) {
+        const std::int64_t next = AdvanceOver(face, c, x, TabWidth);
+        if (c > U' ' && x > from) {
             const TGlyph& glyph = face.Glyph(c);
             if (glyph.Width > 0)
-                BlendGlyph(x + glyph.Left + FOrigin.X, baseline - glyph.Top + FOrigin.Y, glyph, color, SurfaceBound);
+                BlendGlyph(static_cast<int>(x) + glyph.Left + FOrigin.X, baseline - glyph.Top + FOrigin.Y, glyph, color,
+                    SurfaceBound);
         }
-        if (static_cast<int>(i) == Underline) {
-            const int top = baseline + face.UnderlinePosition();
-            FillSurfaceRect(IntersectRect(SurfaceBound, ToSurface({x, top, next, top + face.LineThickness()})), color);
-        }
+        if (at != NoMark && Run.Mark && at == *Run.Mark)
+            FillSurfaceRect(
+                IntersectRect(SurfaceBound,
+                    ToSurface({ ToCoord(x), underlineTop, ToCoord(next), underlineTop + face.LineThickness() })),
+                color);
         x = next;
     }
     const TFontStyles style = FFont.Style();
-    if (style.Contains(fsUnderline)) {
-        const int top = baseline + face.UnderlinePosition();
-        FillSurfaceRect(IntersectRect(SurfaceBound, ToSurface({X, top, x, top + face.LineThickness()})), color);
-    }
+    if (style.Contains(fsUnderline))
+        FillSurfaceRect(
+            IntersectRect(SurfaceBound,
+                ToSurface({ ToCoord(LineLeft), underlineTop, ToCoord(x), underlineTop + face.LineThickness() })),
+            color);
     if (style.Contains(fsStrikeOut)) {
         const int top = baseline - face.StrikeOutPosition();
-        FillSurfaceRect(IntersectRect(SurfaceBound, ToSurface({X, top, x, top + face.LineThickness()})), color);
+        FillSurfaceRect(
+            IntersectRect(SurfaceBound, ToSurface({ ToCoord(LineLeft), top, ToCoord(x), top + face.LineThickness() })),
+            color);
     }
+    return x;
 }
 
 bool TCanvas::ExtTextOut(int X, int Y, unsigned Options, const TRect* Rect, std::string_view Text)
 {
-    DecodeText(Text, FText);
-    const TRect bound = Rect && (Options & ETO_CLIPPED) ? ToSurface(*Rect) : Unbounded;
+    const bool clipped = Rect && (Options & ETO_CLIPPED);
+    const TRect bound = clipped ? ToSurface(*Rect) : Unbounded;
     if (Rect && (Options & ETO_OPAQUE)) FillLogicalRect(*Rect, FBkColor);
     // A cell repainted for a pixel of its frame only: no glyph would land in the clip.
-    if (FText.empty() || (Rect && (Options & ETO_CLIPPED) && !FClip.Intersects(bound))) return true;
-    const int width = RunWidth(FText, 0);
+    if (Text.empty() || (clipped && !FClip.Intersects(bound))) return true;
+    const TRect visible = IntersectRect(bound, FClip.Bounds());
+    if (!FBits || visible.IsEmpty()) return true;
+    TFaceSize& face = Face();
+    TTextRun run = RunOf(Text);
+    // The characters whose glyphs end left of the visible part are skipped; a glyph reaches
+    // into it only from a pen right of this.
+    const std::int64_t reach = std::int64_t { visible.Left } - FOrigin.X - face.InkBox().Right;
+    std::int64_t x = X; // the pen where the run starts
+    if (FTextAlign == TA_RIGHT) {
+        // Back from the end until no glyph left of the pen can reach the visible part.
+        run.Pos = Text.size();
+        while (run.Pos > 0 && x > reach) {
+            std::size_t p = PriorCharStart(Text, run.Pos);
+            run.Pos = p;
+            x -= AdvanceOver(face, DecodeAt(Text, p), 0, 0);
+        }
+    }
+    if (FTextAlign == TA_CENTER) x = X - MeasureUtf8(face, Text) / 2;
+    // Where the text's background and lines start: left of the visible part, or its true start.
+    const std::int64_t left = x;
+    if (FTextAlign != TA_RIGHT) x = AdvanceUtf8(face, Text, run.Pos, x, reach);
     // Clipped to a rectangle just filled with the background, the text's own background
     // would fill the same pixels again.
     const bool filled = Rect && (Options & ETO_OPAQUE) && (Options & ETO_CLIPPED);
-    if (FBkMode == OPAQUE && !filled)
-        FillSurfaceRect(IntersectRect(bound, ToSurface({X, Y, X + width, Y + LineHeight()})), ColorToPixel(FBkColor));
-    DrawRun(X, Y, FText, bound, 0, -1);
+    if (FBkMode == OPAQUE && !filled) {
+        const std::int64_t end = Measure(face, run, x, 0, std::int64_t { visible.Right } - FOrigin.X);
+        FillSurfaceRect(IntersectRect(bound, ToSurface({ ToCoord(left), Y, ToCoord(end), Y + face.Height() })),
+            ColorToPixel(FBkColor));
+    }
+    DrawChars(x, Y, run, bound, 0, left);
     return true;
 }
 
 void TCanvas::TextOut(int X, int Y, std::string_view Text)
 {
     ExtTextOut(X, Y, 0, nullptr, Text);
-    FPenPos = {X + RunWidth(FText, 0), Y};
+    std::int64_t end = X;
+    if (FTextAlign == TA_CENTER) {
+        const std::int64_t width = MeasureUtf8(Face(), Text);
+        end = X - width / 2 + width;
+    } else if (FTextAlign == TA_LEFT) {
+        end = X + MeasureUtf8(Face(), Text);
+    }
+    FPenPos = { ToInt(end), Y };
 }
 
 void TCanvas::TextRect(const TRect& R, int X, int Y, std::string_view Text)
@@ -227,69 +389,134 @@ int TCanvas::DrawText(std::string_view Text, TRect& R, unsigned Format)
     }
     const int tabWidth = Format & DT_EXPANDTABS ? std::max(1, tabChars) * face.AveCharWidth() : 0;
     const bool singleLine = Format & DT_SINGLELINE;
+    const bool wordBreak = (Format & DT_WORDBREAK) && !singleLine;
+    const bool calc = Format & DT_CALCRECT;
+    const bool ellipsis = Format & DT_END_ELLIPSIS;
+    const bool aligned = Format & (DT_CENTER | DT_RIGHT);
 
-    DecodeText(Text, FText);
-    if (FText.empty()) {
+    if (Text.empty()) {
         const int height = singleLine ? lineHeight : 0;
-        if (Format & DT_CALCRECT) {
+        if (calc) {
             R.Right = R.Left;
             R.Bottom = R.Top + height;
         }
         return height;
     }
-    const int marked = Format & DT_NOPREFIX ? -1 : StripPrefixes(FText);
-
-    std::vector<TTextLine> lines;
+    std::size_t mark = NoMark;
+    const TTextRun all = RunOf(Text, !(Format & DT_NOPREFIX), &mark);
     const int maxWidth = R.Width();
-    std::size_t start = 0;
-    while (start <= FText.size()) {
-        std::size_t end = start;
-        if (!singleLine)
-            while (end < FText.size() && FText[end] != U'\r' && FText[end] != U'\n') ++end;
-        else
-            end = FText.size();
-        const std::u32string_view paragraph = std::u32string_view(FText).substr(start, end - start);
-        const int paragraphMark = marked >= static_cast<int>(start) ? marked - static_cast<int>(start) : -1;
-        if (Format & DT_WORDBREAK && !singleLine) {
-            BreakParagraph(face, paragraph, paragraphMark, maxWidth, tabWidth, lines);
-        } else {
-            TTextLine line;
-            line.Text = paragraph;
-            if (paragraphMark < static_cast<int>(paragraph.size())) line.Underline = paragraphMark;
-            lines.push_back(std::move(line));
-        }
-        if (end >= FText.size()) break;
-        end += FText[end] == U'\r' && end + 1 < FText.size() && FText[end + 1] == U'\n' ? 2 : 1;
-        if (end >= FText.size()) break; // a final line break starts no new line
-        start = end;
-    }
-
-    int widest = 0;
-    for (TTextLine& line : lines) {
-        line.Width = AdvanceOver(face, line.Text, 0, tabWidth);
-        if (Format & DT_END_ELLIPSIS) AddEllipsis(face, line, maxWidth, tabWidth);
-        widest = std::max(widest, line.Width);
-    }
-    const int height = static_cast<int>(lines.size()) * lineHeight;
-    if (Format & DT_CALCRECT) {
-        R.Right = R.Left + widest;
-        R.Bottom = R.Top + height;
-        return height;
-    }
+    const std::u32string_view dotsText = U"...";
+    TTextRun dotsRun;
+    dotsRun.Tail = dotsText;
+    const std::int64_t dots = ellipsis ? Measure(face, dotsRun, 0, tabWidth, NoLimit) : 0;
 
     int y = R.Top;
-    if (singleLine && (Format & DT_VCENTER)) y = R.Top + (R.Height() - lineHeight) / 2;
-    else if (singleLine && (Format & DT_BOTTOM)) y = R.Bottom - lineHeight;
-    const TRect bound = Format & DT_NOCLIP ? Unbounded : ToSurface(R);
-    const TPixel background = ColorToPixel(FBkColor);
+    if (singleLine && (Format & DT_VCENTER))
+        y = R.Top + (R.Height() - lineHeight) / 2;
+    else if (singleLine && (Format & DT_BOTTOM))
+        y = R.Bottom - lineHeight;
     const int firstY = y;
-    for (const TTextLine& line : lines) {
-        int x = R.Left;
-        if (Format & DT_CENTER) x = R.Left + (maxWidth - line.Width) / 2;
-        else if (Format & DT_RIGHT) x = R.Right - line.Width;
-        if (FBkMode == OPAQUE) FillSurfaceRect(IntersectRect(bound, ToSurface({x, y, x + line.Width, y + lineHeight})), background);
-        DrawRun(x, y, line.Text, bound, tabWidth, line.Underline);
-        y += lineHeight;
+    const TRect bound = Format & DT_NOCLIP ? Unbounded : ToSurface(R);
+    const TRect visible = FBits ? IntersectRect(bound, FClip.Bounds()) : TRect {};
+    const TFaceSize::TInkBox& ink = face.InkBox();
+    const TPixel background = ColorToPixel(FBkColor);
+
+    std::int64_t lines = 0, widest = 0;
+    std::int64_t lineTop = y; // of the line laid out next
+    std::size_t pos = 0;
+    while (true) {
+        // Drawing ends with the first line whose glyphs all lie below the clip.
+        if (!calc && (visible.IsEmpty() || lineTop + FOrigin.Y + face.Ascent() - ink.Top >= visible.Bottom)) break;
+        TTextRun run = all;
+        run.Pos = pos;
+        run.StopAtBreak = !singleLine;
+        TLineLayout line;
+        line.Start = pos;
+        if (wordBreak) {
+            line = BreakLine(face, run, maxWidth, tabWidth, calc || aligned || ellipsis || FBkMode == OPAQUE);
+            run.End = line.End;
+        } else {
+            line.Exact = false;
+        }
+        // How much of the width this line needs: all of it to measure or align, whether it
+        // exceeds the room for an ellipsis, as far as the clip for an opaque background.
+        std::int64_t limit = -1;
+        if (calc || aligned)
+            limit = ellipsis ? maxWidth : NoLimit;
+        else if (ellipsis)
+            limit = maxWidth;
+        else if (FBkMode == OPAQUE)
+            limit = std::int64_t { visible.Right } - FOrigin.X - R.Left;
+        std::int64_t width = line.Width;
+        if (!line.Exact && limit >= 0) width = Measure(face, run, 0, tabWidth, limit);
+        if (ellipsis && width > maxWidth) {
+            // The longest start of the line that fits with "..." after it.
+            TTextRun keep = run;
+            std::int64_t x = 0;
+            std::size_t before = keep.Pos;
+            char32_t c;
+            std::size_t at;
+            while (keep.Next(c, at)) {
+                const std::int64_t next = AdvanceOver(face, c, x, tabWidth);
+                if (next + dots > maxWidth) break;
+                x = next;
+                before = keep.Pos;
+            }
+            run.End = before;
+            run.Tail = dotsText;
+            width = x + dots;
+        }
+        ++lines;
+        widest = std::max(widest, width);
+        if (!calc && lineTop + FOrigin.Y + face.Ascent() + ink.Bottom > visible.Top) {
+            std::int64_t x = R.Left;
+            if (Format & DT_CENTER)
+                x = R.Left + (maxWidth - width) / 2;
+            else if (Format & DT_RIGHT)
+                x = R.Right - width;
+            const int top = static_cast<int>(lineTop);
+            if (FBkMode == OPAQUE)
+                FillSurfaceRect(
+                    IntersectRect(bound, ToSurface({ ToCoord(x), top, ToCoord(x + width), top + lineHeight })),
+                    background);
+            TTextRun draw = run;
+            DrawChars(x, top, draw, bound, tabWidth, x);
+        }
+        lineTop += lineHeight;
+        if (singleLine) break;
+        if (wordBreak && !line.ParagraphEnd) {
+            pos = line.Next;
+            continue;
+        }
+        // On to the line break that ends the paragraph (or to the text's end).
+        if (wordBreak) {
+            pos = line.Next;
+        } else {
+            TTextRun rest = all;
+            rest.Pos = line.Start;
+            rest.StopAtBreak = true;
+            char32_t c;
+            std::size_t at;
+            while (rest.Next(c, at)) { }
+            pos = rest.Pos;
+        }
+        TTextRun after = all;
+        after.Pos = pos;
+        char32_t c;
+        std::size_t at;
+        if (!after.Next(c, at)) break;
+        if (c == U'\r') {
+            TTextRun lf = after;
+            if (lf.Next(c, at) && c == U'\n') after = lf;
+        }
+        if (after.AtEnd()) break; // a final line break starts no new line
+        pos = after.Pos;
     }
-    return firstY - R.Top + height;
+    const std::int64_t height = lines * lineHeight;
+    if (calc) {
+        R.Right = ToInt(R.Left + widest);
+        R.Bottom = ToInt(R.Top + height);
+        return ToInt(height);
+    }
+    return ToInt(firstY - R.Top + height);
 }

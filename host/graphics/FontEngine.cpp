@@ -199,6 +199,21 @@ TFaceSize::TFaceSize(void* Library, const TKey& Key) : FKey(Key)
         FT_Matrix shear{0x10000, 0x3333, 0, 0x10000}; // a slant of 0.2, as synthetic italics use
         FT_Set_Transform(face, &shear, nullptr);
     }
+    FAsciiAdvance.fill(-1);
+    // The face's box in pixels, slanted as the shear above slants it; a margin of an eighth of
+    // the size and two pixels covers emboldening (a 24th of the size) and hinting.
+    const double toPixels = static_cast<double>(Key.PixelSize) / std::max<int>(1, face->units_per_EM);
+    double xMin = face->bbox.xMin * toPixels, xMax = face->bbox.xMax * toPixels;
+    const double yMin = face->bbox.yMin * toPixels, yMax = face->bbox.yMax * toPixels;
+    if (Key.Oblique) {
+        xMin += 0.2 * std::min(0.0, yMin);
+        xMax += 0.2 * std::max(0.0, yMax);
+    }
+    const int margin = Key.PixelSize / 8 + 2;
+    FInk.Left = static_cast<int>(std::min(0.0, std::floor(xMin))) - margin;
+    FInk.Right = static_cast<int>(std::max(0.0, std::ceil(xMax))) + margin;
+    FInk.Top = std::max(static_cast<int>(std::ceil(yMax)), FAscent) + margin;
+    FInk.Bottom = std::max(static_cast<int>(std::ceil(-yMin)), FDescent) + margin;
     if (FAveCharWidth == 0) FAveCharWidth = std::max(1, Advance(U'x'));
 }
 

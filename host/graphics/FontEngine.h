@@ -61,7 +61,19 @@ public:
         return *it->second;
     }
     static constexpr std::size_t GlyphCacheBytes = std::size_t{16} << 20;
-    int Advance(char32_t C) { return Glyph(C).Advance; }
+    int Advance(char32_t C)
+    {
+        if (C >= FAsciiAdvance.size()) return Glyph(C).Advance;
+        if (FAsciiAdvance[C] < 0) FAsciiAdvance[C] = Glyph(C).Advance;
+        return FAsciiAdvance[C];
+    }
+    // A box, relative to the pen on the baseline, that holds every glyph mask of the face
+    // (from the face's bounding box, with room for slanting, emboldening and hinting): text
+    // drawing skips the characters whose glyphs cannot reach the clip.
+    struct TInkBox {
+        int Left, Top, Right, Bottom; // Left <= 0 <= Right; Top above the baseline, Bottom below
+    };
+    const TInkBox& InkBox() const { return FInk; }
     int GlyphCount() const;
     std::size_t CachedBytes() const { return FCachedBytes; }
 
@@ -81,6 +93,8 @@ private:
     int FLineThickness = 1;
     int FStrikeOutPosition = 3;
     std::array<std::unique_ptr<TGlyph>, 256> FAscii;
+    std::array<int, 256> FAsciiAdvance; // -1 until known; kept when the glyph cache starts over
+    TInkBox FInk{};
     std::unordered_map<char32_t, std::unique_ptr<TGlyph>> FOthers;
     std::size_t FCachedBytes = 0;
 };

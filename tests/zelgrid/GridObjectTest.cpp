@@ -223,6 +223,47 @@ TEST(WriteCellText, WrappedTextGrowsTheSharedBitmapAndNeverShrinksIt)
     EXPECT_GE(CellTextBitmap()->Height(), 60);
 }
 
+TEST(WriteCellText, AFieldOfMegabytesShowsWhatItsShownEndShows)
+{
+    THeadlessSession session;
+    TZelGrid grid(nullptr); // holds the shared bitmap
+    const std::string words = "Gr\xC3\xB6\xC3\x9F" "e 12.50 \xE2\x82\xAC the quick brown fox, jumps over; ";
+    std::string huge, start, end;
+    for (int i = 0; huge.size() < (std::size_t{8} << 20); ++i) huge += words;
+    for (int i = 0; i < 30; ++i) start += words;
+    end = start;
+    struct TCase {
+        const char* What;
+        TAlignment Alignment;
+        bool WordWrap;
+        const std::string& Part; // the start or the end of the text, all the cell can show
+    };
+    const TCase cases[] = {
+        {"left", taLeftJustify, false, start},         {"right", taRightJustify, false, end},
+        {"wrapped left", taLeftJustify, true, start},  {"wrapped right", taRightJustify, true, start},
+        {"wrapped centred", taCenter, true, start},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.What);
+        const TRect cell{10, 4, 130, 50};
+        TBitmap shown, expected;
+        for (TBitmap* b : {&shown, &expected}) {
+            b->SetSize(140, 60);
+            TCanvas& canvas = *b->Canvas();
+            canvas.Brush()->SetColor(clWhite);
+            canvas.FillRect({0, 0, 140, 60});
+            canvas.Font()->SetColor(clBlack);
+            canvas.Brush()->SetColor(clYellow);
+            WriteCellText(canvas, cell, 2, 2, b == &shown ? huge : c.Part, c.Alignment, c.WordWrap);
+            EXPECT_EQ(canvas.TextAlign(), TA_LEFT) << "the canvas's text alignment is left as it was";
+        }
+        bool same = true;
+        for (int y = 0; y < 60 && same; ++y)
+            for (int x = 0; x < 140 && same; ++x) same = shown.Pixel(x, y) == expected.Pixel(x, y);
+        EXPECT_TRUE(same);
+    }
+}
+
 TEST_F(ZelGridTest, AReplacedLayoutCollectionIsOwnedByTheGrid)
 {
     auto* layouts = new TZelColLayout(Grid, ItemClassOf<TZelLayoutItem>);
