@@ -90,12 +90,16 @@ void TCustomZelGrid::SetEditorMode(bool Value)
     }
     ShowEditor();
     if (!alive) return;
-    // Text the editor still holds for another cell goes there, or nowhere when that cell is gone,
-    // before the editor is marked as loaded here.
+    // An editor that could not load this cell (it may not show now) still holds another cell's
+    // text: that goes to its own cell, or nowhere when that cell is gone, and the editor loads
+    // this cell when it shows, instead of offering the other cell's text here.
     if (FEditor && !EditorHoldsCurrentCell()) {
         UpdateText();
-        if (!alive) return;
-        if (FEditor) FEditor->FSkipTextUpdate = true;
+        if (!alive || !FEditor) return;
+        FEditor->FSkipTextUpdate = true;
+        FEditorCol = -1;
+        FEditorRow = -1;
+        return;
     }
     BindEditedCell();
     if (FEditor) FEditor->Deselect();

@@ -359,6 +359,23 @@ TEST_F(GridEditingTest, TypedTextGoesToItsOwnCellWhateverChangesUnderTheEditor)
     }
 }
 
+// Edit mode switched on while the editor cannot show marks no cell as loaded: when the editor
+// shows, it loads the current cell instead of offering the text it held for another record.
+TEST_F(GridEditingTest, EditModeSwitchedOnWhileTheEditorCannotShowLoadsItsCellWhenItShows)
+{
+    Session.Input.TypeText("first");
+    Session.Input.PressKey(VK_DOWN);
+    Other->SetFocus();
+    Grid->SetEditorMode(true);
+    Log.clear();
+    Grid->SetFocus();
+    ASSERT_TRUE(EditorShown());
+    EXPECT_EQ(Editor()->Text(), "c0r1");
+    Session.Input.TypeText("y");
+    Grid->HideEditor();
+    EXPECT_EQ(Only("validate"), std::vector<std::string>{"validate 0,1 'y'"});
+}
+
 // A commit that drops records leaves the move it was part of without a target: the grid stays
 // and never reports a row that no longer exists.
 TEST_F(GridEditingTest, MoveAfterACommitThatDroppedRecordsIsCheckedAgain)
