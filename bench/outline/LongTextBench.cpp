@@ -1,6 +1,7 @@
 // The in-place editor with long text: typing at the end of a short and of a 20,000-character
 // text, and painting an editor that holds 8 MiB scrolled to its end. Typing and painting should
 // cost what the shown part costs, not what the text's length would.
+#include "bench/common/LongText.h"
 #include "host/controls/Forms.h"
 #include "host/windows/Headless.h"
 #include "host/windows/Input.h"
@@ -12,20 +13,6 @@
 #include <string>
 
 namespace {
-
-// Words with a few two- and three-byte characters, as a field of a text file holds them.
-std::string LongText(std::size_t Bytes)
-{
-    static const std::string words = "Größe 12.50 € the quick brown fox, jumps over; ";
-    std::string text;
-    text.reserve(Bytes + words.size());
-    while (text.size() < Bytes) text += words;
-    // Cut on a character boundary.
-    std::size_t end = Bytes;
-    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
-    text.resize(end);
-    return text;
-}
 
 struct TEditorScene {
     THeadlessSession Session;
@@ -66,7 +53,7 @@ BENCHMARK(BM_TypeAtTheEnd)->Arg(20)->Arg(20000)->Unit(benchmark::kMicrosecond);
 // A repaint of the editor holding State.range(0) bytes with the caret at the end.
 void BM_PaintEditor(benchmark::State& State)
 {
-    TEditorScene scene(LongText(static_cast<std::size_t>(State.range(0))));
+    TEditorScene scene(PaintBench::LongWords(static_cast<std::size_t>(State.range(0))));
     for (auto _ : State) {
         scene.Editor->Invalidate();
         UpdateWindow(scene.Editor->Handle());

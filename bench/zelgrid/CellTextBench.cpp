@@ -1,6 +1,7 @@
 // A grid cell of 50 MB of text beside one of a short text, through the cell text writer as the
 // grid paints it: on one line (left, right, centred) and word-wrapped. The cell shows a few dozen
 // characters either way; heap_peak is the most the writer held beyond the text itself.
+#include "bench/common/LongText.h"
 #include "bench/common/PaintBound.h"
 #include "host/graphics/Bitmap.h"
 #include "zelgrid/Zelgrid.h"
@@ -12,22 +13,9 @@ using namespace PaintBench;
 
 namespace {
 
-// Words with a few two- and three-byte characters, as a field of a text file holds them.
-std::string CellWords(std::size_t Bytes)
-{
-    static const std::string words = "Größe 12.50 € the quick brown fox, jumps over; ";
-    std::string text;
-    text.reserve(Bytes + words.size());
-    while (text.size() < Bytes) text += words;
-    std::size_t end = Bytes;
-    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
-    text.resize(end);
-    return text;
-}
-
 void WriteCell(benchmark::State& State, TAlignment Alignment, bool WordWrap)
 {
-    const std::string text = CellWords(static_cast<std::size_t>(State.range(0)));
+    const std::string text = LongWords(static_cast<std::size_t>(State.range(0)));
     AcquireCellTextBitmap();
     {
         TBitmap bmp(Width, Height);
