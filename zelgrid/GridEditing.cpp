@@ -108,7 +108,9 @@ void TCustomZelGrid::SetEditorMode(bool Value)
 bool TCustomZelGrid::EditorHoldsCurrentCell() const
 {
     if (FEditorCol != Col() || FEditorRow != Row() || FEditedRecord != Row() - FTitleRows) return false;
-    return !FEditedColumnBound || FEditedColumn.Get() == CurrentColumn();
+    if (!FEditedColumnBound) return true;
+    const TZelColumn* column = FEditedColumn.Get();
+    return column && column == CurrentColumn();
 }
 
 void TCustomZelGrid::BindEditedCell()
