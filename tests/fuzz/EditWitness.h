@@ -26,7 +26,7 @@ public:
         };
     }
 
-    // The row count the application last gave the grid.
+    // The record count the grid was last given: by OnGetRowCount, or by a write of RowCount.
     void Told(int Records) { FTold = Records < 1 ? 1 : Records; }
 
     // Checks one OnValidateData call; an empty answer when it names the loaded cell.

@@ -116,7 +116,11 @@ private:
         switch (step % 14) {
         case 0:
         case 1:
-        case 2: SetProperty(); break;
+        case 2:
+            SetProperty();
+            // RowCount itself may have been written: the grid was told of that many records.
+            FWitness->Told(FGrid->RowCount() - FGrid->TitleRows());
+            break;
         case 3: FGrid->Layout()->Add(); break;
         case 4: FGrid->Layout()->Delete(FIn.Pick(static_cast<std::size_t>(FGrid->Layout()->Count()))); break;
         case 5:
