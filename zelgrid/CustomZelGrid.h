@@ -126,6 +126,8 @@ public:
     void MoveCol(int ACol);
     virtual void ColExit();
     virtual void ColEnter();
+    // Raises OnTitleClick for a click that pressed and released the title of data column DataCol.
+    virtual void TitleClick(int DataCol);
     // The raw column and grid row under a client point, -1 outside the cells.
     void MouseToCell(int X, int Y, int& ACol, int& ARow) const;
     // The data cell under the mouse as the hover events last reported it; -1, -1 for none.
@@ -139,6 +141,9 @@ public:
     // of the current cell) into Rect with the canvas's font and colours.
     void DefaultDrawColumnCell(const TRect& Rect, int DataCol, TZelColumn* Column, TGridDrawState State);
     void DefaultDrawDataCell(const TRect& Rect, TGridDrawState State);
+    // The data row of the cell being painted, or of the current cell outside a paint: drawing
+    // handlers use it to paint per record.
+    int DrawingDataRow() const;
     virtual bool HighlightCell(int ACol, int ARow, const std::string& Value, TGridDrawState AState);
     // Invalidates the cells of grid row ARow in raw columns 0 to the shown layout's column count.
     void InvalidateRow(int ARow);
@@ -213,6 +218,7 @@ public:
     TColSizingEvent OnColSized;
     TNotifyEvent OnEditButtonClick;
     TNotifyEvent OnPrintGrid;
+    TTitleClickEvent OnTitleClick;
 
     void Loaded() override;
 
@@ -354,8 +360,6 @@ private:
     bool TrackMouseCell(int X, int Y);
     // GridDrawing.cpp
     std::string DrawFailureMessage(int DataCol, int DataRow) const;
-    // The data row of the cell being painted, or of the current cell outside a paint.
-    int DrawingDataRow() const;
     // The shown layout's column at DataCol, or null where it has none: between a change of the
     // layouts and the pass that follows it the base grid may still show columns that are gone.
     TZelColumn* ShownColumn(int DataCol) const;

@@ -156,6 +156,11 @@ void TCustomZelGrid::ColEnter()
     if (OnColEnter) OnColEnter(this);
 }
 
+void TCustomZelGrid::TitleClick(int DataCol)
+{
+    if (OnTitleClick) OnTitleClick(this, DataCol, ShownColumn(DataCol));
+}
+
 void TCustomZelGrid::MouseToCell(int X, int Y, int& ACol, int& ARow) const
 {
     const TGridCoord cell = MouseCoord(X, Y);

@@ -40,6 +40,8 @@ using TGetSummaryEvent = std::function<void(TObject* Sender, int Acol, Currency&
 using TMoveToRowEvent = std::function<void(int ARow)>;
 using TMouseCellEvent = std::function<void(TObject* Sender, int Col, int Row)>;
 using TColSizingEvent = std::function<void(int Acol)>;
+// A click on the title of a data column; Column is null where the layout has no column object.
+using TTitleClickEvent = std::function<void(TObject* Sender, int DataCol, TZelColumn* Column)>;
 using TLayoutChangeEvent = std::function<void(int OldLay, int NewLay)>;
 using TDrawDataCellEvent = std::function<void(TObject* Sender, const TRect& Rect, TGridDrawState State)>;
 using TDrawColumnCellEvent =
