@@ -2,6 +2,7 @@
 // the X display when there is one; otherwise, or with --png, renders the form to a PNG.
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -169,11 +170,11 @@ int main(int argc, char** argv)
                 rendered = false;
             } else {
                 RenderToPng(table, layoutFile, "zelgrid-demo.png");
-                std::cout << "No display: rendered the demo to zelgrid-demo.png\n";
+                std::cout << "No display: rendered the demo to " << std::filesystem::absolute("zelgrid-demo.png").string() << "\n";
             }
         } else {
             RenderToPng(table, layoutFile, options->Png);
-            std::cout << "Rendered the demo to " << options->Png << "\n";
+            std::cout << "Rendered the demo to " << std::filesystem::absolute(options->Png).string() << "\n";
         }
         // A rendering has no edits; the file is written as a run without any would write it.
         if (rendered && !options->SaveChanges.empty()) table.SaveChanges(options->SaveChanges);

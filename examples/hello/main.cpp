@@ -3,11 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "host/controls/Application.h"
-#include "host/graphics/Bitmap.h"
-#include "host/windows/Paint.h"
-#include "host/windows/WindowSystem.h"
-#include "zelgrid/Zelgrid.h"
+#include "zelgrid/Program.h"
 
 struct TCity { std::string Name, Country; int People; };
 std::vector<TCity> Cities = {{"Oslo", "Norway", 709037}, {"Lisbon", "Portugal", 545796}, {"Riga", "Latvia", 605273}};
@@ -15,10 +11,12 @@ std::vector<TCity> Cities = {{"Oslo", "Norway", 709037}, {"Lisbon", "Portugal", 
 int main(int argc, char** argv)
 {
     const char* png = argc == 3 && std::string(argv[1]) == "--png" ? argv[2] : nullptr;
-    TWindowSystem windows(CreateBackend(png ? "headless" : "x11"));
+    TWindowSystem windows(CreateBackend(png ? "headless" : "x11")); // headless when there is no display
     TForm form(nullptr);
+    form.SetCaption("Cities");
     auto* grid = new TZelGrid(&form); // freed by the form
     grid->SetAlign(alClient);
+    grid->SetOptions(grid->Options() + dgAlwaysShowSelection); // a set: + and - add or take away options
     for (const char* caption : {"City", "Country", "People"}) grid->Columns()->Add()->Title()->SetCaption(caption);
     grid->OnGetRowCount = [](int& ARowCount) { ARowCount = static_cast<int>(Cities.size()); };
     grid->OnGetDataCell = [](int ACol, int ARow, std::string& AValue) {
@@ -35,6 +33,6 @@ int main(int argc, char** argv)
     grid->SetParent(&form);
     form.Show();
     Application().SetMainForm(&form);
-    if (std::string(windows.Backend().Name()) == "x11") Application().Run(); // until the window is closed
+    if (std::string(windows.Backend().Name()) == "x11") Application().Run(); // the event loop, until the window closes
     else CaptureWindow(form.Handle())->SaveToPNG(png ? png : "hello.png");
 }

@@ -28,6 +28,9 @@ public:
     constexpr TSet operator+(TSet o) const { return FromBits(static_cast<Bits>(FBits | o.FBits)); }
     constexpr TSet operator-(TSet o) const { return FromBits(static_cast<Bits>(FBits & ~o.FBits)); }
     constexpr TSet operator*(TSet o) const { return FromBits(static_cast<Bits>(FBits & o.FBits)); }
+    // One member added or taken away: Options() + dgRowSelect.
+    constexpr TSet operator+(E m) const { return FromBits(static_cast<Bits>(FBits | Bit(m))); }
+    constexpr TSet operator-(E m) const { return FromBits(static_cast<Bits>(FBits & ~Bit(m))); }
     constexpr TSet& operator+=(TSet o) { FBits |= o.FBits; return *this; }
     constexpr TSet& operator-=(TSet o) { FBits &= static_cast<Bits>(~o.FBits); return *this; }
     constexpr TSet& operator*=(TSet o) { FBits &= o.FBits; return *this; }

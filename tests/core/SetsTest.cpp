@@ -29,8 +29,8 @@ TEST(Sets, IncludeExcludeAndContains)
 
 TEST(Sets, UnionDifferenceIntersectionAndSubset)
 {
-    const TOptions a{opA, opB, opC};
-    const TOptions b{opB, opC, opD};
+    constexpr TOptions a{opA, opB, opC};
+    constexpr TOptions b{opB, opC, opD};
     EXPECT_EQ(a + b, (TOptions{opA, opB, opC, opD}));
     EXPECT_EQ(a - b, TOptions{opA});
     EXPECT_EQ(a * b, (TOptions{opB, opC}));
@@ -39,4 +39,5 @@ TEST(Sets, UnionDifferenceIntersectionAndSubset)
     TOptions c = a;
     c -= TOptions{opA, opM};
     EXPECT_EQ(c, (TOptions{opB, opC}));
+    static_assert(a + opM == TOptions{opA, opB, opC, opM} && a - opB == TOptions{opA, opC} && a - opM == a);
 }

@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # Installs a build into a fresh prefix and uses it as a program outside the source tree would:
-#   run_package_test.sh BUILD_DIR HELLO_SOURCE WORK_DIR LIBDIR CXX BUILD_TYPE "CXXFLAGS"
+#   run_package_test.sh BUILD_DIR HELLO_SOURCE WORK_DIR LIBDIR CXX BUILD_TYPE "CXXFLAGS" README
 # Checks that the prefix holds only the headers, libraries and package files (the programs only
 # with --component apps); that every installed header compiles from the prefix alone; that hello
-# builds through find_package(ZelGrid) and through pkg-config; and that both builds render the
-# same non-empty PNG without a display.
+# builds through find_package(ZelGrid), and the program the README shows (hello, word for word)
+# through pkg-config; and that both builds render the same non-empty PNG without a display.
 set -euo pipefail
-build=$1 hello=$2 work=$3 libdir=$4 cxx=$5 buildType=$6 flags=$7
+build=$1 hello=$2 work=$3 libdir=$4 cxx=$5 buildType=$6 flags=$7 readme=$8
 prefix=$work/prefix
 rm -rf "$work"
 mkdir -p "$work"
@@ -39,8 +39,18 @@ cmake -S "$hello" -B "$work/cmake" -G Ninja -DCMAKE_PREFIX_PATH="$prefix" -DCMAK
   >"$work/configure.log" || { cat "$work/configure.log"; fail "hello does not configure with find_package"; }
 cmake --build "$work/cmake" || fail "hello does not build with find_package"
 
-"${launcher[@]}" "$cxx" -std=c++20 "${cxxflags[@]}" "$hello/main.cpp" "${pcflags[@]}" -o "$work/hello-pc" \
-  || fail "hello does not build with pkg-config"
+# The README's program: the indented block after its heading "A grid in a program".
+awk '/^## A grid in a program/ { on = 1; next } on && /^## / { exit }
+     on && /^    / { started = 1; print substr($0, 5); next }
+     on && started && /^$/ { print ""; next }
+     on && started { exit }' "$readme" | sed -e :a -e '/^\n*$/{$d;N;ba' -e '}' >"$work/readme.cpp"
+[ -s "$work/readme.cpp" ] || fail "the README shows no program under \"A grid in a program\""
+cmp -s "$work/readme.cpp" "$hello/main.cpp" || {
+  diff "$hello/main.cpp" "$work/readme.cpp" >&2 || true
+  fail "the README's program differs from $hello/main.cpp"
+}
+"${launcher[@]}" "$cxx" -std=c++20 "${cxxflags[@]}" "$work/readme.cpp" "${pcflags[@]}" -o "$work/hello-pc" \
+  || fail "the README's program does not build with pkg-config"
 
 # Headless whatever the environment says: --png never opens a window.
 (cd "$work" && ./cmake/hello --png cmake.png && ./hello-pc --png pc.png) || fail "hello failed to run"

@@ -1,9 +1,9 @@
-// zelgrid-demo: a TZelGrid showing 2,000,000 records that exist only as answers to its events
+// events-demo: a TZelGrid showing 2,000,000 records that exist only as answers to its events
 // (OnGetRowCount, OnGetDataCell): striped rows, a right-aligned amount column and a word-wrapped
 // remark column. Opens a window on the X display when there is one; otherwise, or with --png,
 // renders the form headless to a PNG with the current row at --row (the last one by default).
 //
-//   zelgrid-demo [--png FILE] [--row N]
+//   events-demo [--png FILE] [--row N]
 #include <algorithm>
 #include <string>
 
@@ -77,5 +77,5 @@ TForm* MakeForm(int Row)
 
 int main(int argc, char** argv)
 {
-    return RunExample(argc, argv, "zelgrid-demo", MakeForm, 1, Records);
+    return RunExample(argc, argv, "events-demo", MakeForm, 1, Records);
 }
