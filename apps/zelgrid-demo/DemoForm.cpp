@@ -381,6 +381,9 @@ bool TDemoForm::SaveBeforeClosing()
     TObjectWatch alive(this);
     FGrid->HideEditor();
     if (!alive) return false;
+    // A record appended and left empty is not kept when the window closes either.
+    if (FTable.DropBlankRow(FTable.RowCount() - 1)) FGrid->UpdateRowCount();
+    if (!alive) return false;
     if (!ChangesUnsaved()) return true;
     const std::string problem = SaveChanges();
     if (problem.empty()) return true;

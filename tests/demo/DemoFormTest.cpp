@@ -302,6 +302,14 @@ TEST_F(DemoFormTest, EscapeDiscardsTheEditAndAnAppendedRecordLeftEmptyIsDropped)
     Session.Input.Click(Grid->Handle(), {cell.Left + 5, cell.Top + 5});
     EXPECT_EQ(Table.RowCount(), 21);
     EXPECT_NE(Table.ChangesCsv().find("appended,21,2026-01-01,Zed Corp,"), std::string::npos) << Table.ChangesCsv();
+    // Closing the window leaves an empty appended record too.
+    Session.Input.PressKey(VK_END, TShiftState{ssCtrl});
+    Session.Input.PressKey(VK_DOWN);
+    ASSERT_EQ(Table.RowCount(), 22);
+    bool canClose = false;
+    Form->OnCloseQuery(Form, canClose);
+    EXPECT_TRUE(canClose);
+    EXPECT_EQ(Table.RowCount(), 21);
 }
 
 TEST_F(DemoFormTest, AmountsShowInTheirColumnsFormatAndDetailsRowsFitTheirWrappedLines)
