@@ -521,8 +521,10 @@ void TDemoForm::SortByColumn(int DataCol)
     ShowSortArrows();
     FGrid->Invalidate();
     if (moved >= 0) {
-        // The current record keeps its place in the window where the rows allow it.
-        FGrid->SetTopRow(std::max(titleRows, moved + titleRows - shownAt));
+        // The current record keeps its place in the window where the rows allow it, with no
+        // space left below the last row.
+        const int lastTop = std::max(titleRows, FGrid->RowCount() - FGrid->VisibleRowCount());
+        FGrid->SetTopRow(std::clamp(moved + titleRows - shownAt, titleRows, lastTop));
         if (alive) FGrid->SetCurrentRow(moved + titleRows);
     }
     if (alive) FStatus->Invalidate();
