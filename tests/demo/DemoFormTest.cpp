@@ -231,10 +231,12 @@ TEST_F(DemoFormTest, TitleClicksSortTheRecordsKeepTheCurrentOneAndMarkTheTitleOu
     EXPECT_EQ(Captions(Grid, 0)[3], "Amount" + Up);
     EXPECT_EQ(Captions(Grid, 1)[4], "Amount" + Up) << "the other layout's column of the field too";
 
+    const int visible = Grid->VisibleRowCount();
     Grid->TitleClick(3);
     const std::vector<std::int64_t> descending = amounts();
     EXPECT_TRUE(std::is_sorted(descending.rbegin(), descending.rend()));
     EXPECT_EQ(current(), "6");
+    EXPECT_EQ(Grid->VisibleRowCount(), visible) << "near the end, the window stays full of rows";
     EXPECT_EQ(Captions(Grid, 0)[3], "Amount" + Down);
     // The arrows are not saved; the file is the one written before the sort but for the customer.
     const std::string saved = Form->LayoutForm();
