@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -13,10 +14,78 @@
 
 namespace {
 
+// The offset of the first byte that does not belong to a well-formed UTF-8 sequence (overlong
+// forms, surrogates and code points past U+10FFFF included), or npos.
+std::size_t InvalidUtf8At(std::string_view Text)
+{
+    const auto* s = reinterpret_cast<const unsigned char*>(Text.data());
+    const std::size_t n = Text.size();
+    std::size_t i = 0;
+    while (i < n) {
+        // Eight ASCII bytes at a time: most files are nearly all ASCII.
+        if (i + 8 <= n) {
+            std::uint64_t word;
+            std::memcpy(&word, s + i, 8);
+            if ((word & 0x8080808080808080ull) == 0) {
+                i += 8;
+                continue;
+            }
+        }
+        const unsigned c = s[i];
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        std::size_t len = 0;
+        std::uint32_t cp = 0, least = 0;
+        if ((c & 0xE0) == 0xC0) {
+            len = 2;
+            cp = c & 0x1F;
+            least = 0x80;
+        } else if ((c & 0xF0) == 0xE0) {
+            len = 3;
+            cp = c & 0x0F;
+            least = 0x800;
+        } else if ((c & 0xF8) == 0xF0) {
+            len = 4;
+            cp = c & 0x07;
+            least = 0x10000;
+        } else {
+            return i;
+        }
+        if (n - i < len) return i;
+        for (std::size_t k = 1; k < len; ++k) {
+            if ((s[i + k] & 0xC0) != 0x80) return i;
+            cp = (cp << 6) | (s[i + k] & 0x3F);
+        }
+        if (cp < least || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return i;
+        i += len;
+    }
+    return std::string_view::npos;
+}
+
+// Each byte of Text as the Latin-1 character it stands for, in UTF-8.
+std::string Latin1ToUtf8(std::string_view Text)
+{
+    std::string out;
+    out.reserve(Text.size() + Text.size() / 4);
+    for (const char ch : Text) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c < 0x80) {
+            out += ch;
+            continue;
+        }
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+    return out;
+}
+
 // Walks the text one record at a time, unquoting fields into a reused vector.
 class TCsvScanner {
 public:
-    explicit TCsvScanner(std::string_view Text) : FText(Text) {}
+    // Notes, when the text is not all UTF-8, collects the fields read as Latin-1.
+    TCsvScanner(std::string_view Text, TCsvNotes* Notes) : FText(Text), FNotes(Notes) {}
 
     bool AtEnd() const { return FPos >= FText.size(); }
     int Line() const { return FLine; }
@@ -30,8 +99,10 @@ public:
             if (count == Fields.size()) Fields.emplace_back();
             std::string& field = Fields[count++];
             field.clear();
+            const int fieldLine = FLine;
             if (FPos < FText.size() && FText[FPos] == '"') ReadQuoted(field);
             else ReadPlain(field);
+            if (FNotes) CheckUtf8(field, fieldLine);
             if (FPos >= FText.size()) break;
             const char c = FText[FPos++];
             if (c == ',') continue;
@@ -46,6 +117,15 @@ public:
     }
 
 private:
+    void CheckUtf8(std::string& Field, int FieldLine)
+    {
+        const std::size_t bad = InvalidUtf8At(Field);
+        if (bad == std::string_view::npos) return;
+        if (FNotes->Latin1Fields++ == 0)
+            FNotes->FirstLatin1Line = FieldLine + static_cast<int>(std::count(Field.begin(), Field.begin() + static_cast<std::ptrdiff_t>(bad), '\n'));
+        Field = Latin1ToUtf8(Field);
+    }
+
     void ReadPlain(std::string& Field)
     {
         const std::size_t begin = FPos;
@@ -83,6 +163,7 @@ private:
     }
 
     std::string_view FText;
+    TCsvNotes* FNotes;
     std::size_t FPos = 0;
     int FLine = 1;
 };
@@ -105,11 +186,23 @@ std::string FileSizeText(std::uint64_t Bytes)
 
 } // namespace
 
-TDemoTable ReadCsv(std::string_view Text)
+std::string TCsvNotes::Warning(const std::string& File) const
+{
+    if (Latin1Fields == 0) return {};
+    std::string text = (File.empty() ? "" : File + ", ") + "line " + std::to_string(FirstLatin1Line) +
+                       ": text that is not valid UTF-8 was read as Latin-1";
+    if (Latin1Fields > 1) text += " (" + std::to_string(Latin1Fields) + " fields from this line on)";
+    return text;
+}
+
+TDemoTable ReadCsv(std::string_view Text, TCsvNotes* Notes)
 {
     if (Text.size() >= 3 && Text.substr(0, 3) == "\xEF\xBB\xBF") Text.remove_prefix(3);
     if (Text.empty()) throw ECsvError(1, "the file is empty; the first line must name the columns");
-    TCsvScanner scanner(Text);
+    TCsvNotes notes;
+    // A file that is all UTF-8 (nearly every one) is not checked field by field.
+    const bool utf8 = InvalidUtf8At(Text) == std::string_view::npos;
+    TCsvScanner scanner(Text, utf8 ? nullptr : &notes);
     std::vector<std::string> fields;
     int line = 1;
     scanner.Next(fields, line);
@@ -124,6 +217,7 @@ TDemoTable ReadCsv(std::string_view Text)
                                       std::to_string(table.ColCount()));
         table.AddRow(fields);
     }
+    if (Notes) *Notes = notes;
     return table;
 }
 
@@ -139,7 +233,7 @@ std::string CsvSizeProblem(std::uint64_t Size, std::uint64_t Memory)
     return {};
 }
 
-TDemoTable LoadCsvFile(const std::string& FileName)
+TDemoTable LoadCsvFile(const std::string& FileName, TCsvNotes* Notes)
 {
     // Opened without waiting for a writer, so that a fifo is refused instead of hanging the demo.
     const int fd = ::open(FileName.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
@@ -169,7 +263,7 @@ TDemoTable LoadCsvFile(const std::string& FileName)
     }
     text.resize(done);
     try {
-        return ReadCsv(text);
+        return ReadCsv(text, Notes);
     } catch (const ECsvError& e) {
         throw ECsvError(e.Line(), e.Reason(), FileName);
     }

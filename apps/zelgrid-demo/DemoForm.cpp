@@ -26,18 +26,7 @@ std::string Grouped(const std::string& Digits)
     return out;
 }
 
-std::string FormatTotal(Currency c)
-{
-    const bool negative = c.Value < 0;
-    const std::uint64_t raw = negative ? 0 - static_cast<std::uint64_t>(c.Value) : static_cast<std::uint64_t>(c.Value);
-    const std::uint64_t cents = (raw + 50) / 100;
-    const std::uint64_t frac = cents % 100;
-    std::string out = negative ? "-" : "";
-    out += Grouped(std::to_string(cents / 100));
-    out += frac < 10 ? ".0" : ".";
-    out += std::to_string(frac);
-    return out;
-}
+std::string FormatTotal(Currency c) { return FormatDemoAmount(c, "#,##0.00"); }
 
 // A reason ("cannot save ...") as the sentence that opens a message box.
 std::string Sentence(std::string Text)
@@ -57,6 +46,11 @@ const TFieldLook FieldLooks[] = {
     {"Number", 70, tctInteger},  {"Date", 90, tctText},  {"Customer", 150, tctText}, {"Amount", 90, tctCurrency},
     {"Status", 90, tctText},     {"Paid", 50, tctLogic}, {"Tags", 120, tctCheckList}, {"Note", 260, tctText},
 };
+
+// How an amount column shows its values when its format is not set (a layout file written
+// before amounts had one).
+const char* const AmountFormat = "0.00";
+const char* const SortArrows[2] = {" \xE2\x96\xB2", " \xE2\x96\xBC"}; // " ▲", " ▼"
 
 const char* const CustomerChoices[] = {"Abernathy Ltd", "Brightwater & Sons", "Cobalt Works", "Dunmore Trading",
                                        "Eastgate Foods", "Fairfield, Inc.", "Greystone Mills", "Harbour Lights",
@@ -90,11 +84,13 @@ TDemoForm::TDemoForm(TComponent* AOwner, TDemoTable& Table) : TForm(AOwner), FTa
     FGrid->SetName("Grid");
     FGrid->SetAlign(alClient);
     FGrid->OnGetRowCount = [this](int& ARowCount) { ARowCount = FTable.RowCount(); };
-    FGrid->OnGetDataCell = [this](int ACol, int ARow, std::string& AValue) {
-        AValue = FTable.Cell(FieldAt(ACol), ARow);
-    };
+    FGrid->OnGetDataCell = [this](int ACol, int ARow, std::string& AValue) { AValue = ShownCell(ACol, ARow); };
     FGrid->OnValidateData = [this](int ACol, int ARow, const std::string& NewVal, bool& ACancel) {
-        if (FTable.Cell(FieldAt(ACol), ARow) == NewVal) return;
+        if (FDiscarding) {
+            ACancel = true;
+            return;
+        }
+        if (FTable.Cell(FieldAt(ACol), ARow) == NewVal || ShownCell(ACol, ARow) == NewVal) return;
         TObjectWatch alive(FGrid);
         bool stored = false;
         Guarded([&] { stored = StoreCell(ACol, ARow, NewVal); });
@@ -104,17 +100,14 @@ TDemoForm::TDemoForm(TComponent* AOwner, TDemoTable& Table) : TForm(AOwner), FTa
         if (ACancel && alive) FGrid->InvalidateEditor();
     };
     FGrid->OnGetSummary = [this](TObject*, int, Currency& aSummary) { aSummary = FTable.AmountTotal(); };
-    FGrid->OnMoveToRow = [this](int) { FStatus->Invalidate(); };
-    FGrid->OnLayoutChange = [this](int, int) { FStatus->Invalidate(); };
-    FGrid->OnAppendRecord = [this](TObject*) {
-        int row = -1;
-        if (!Guarded([&] { row = FTable.AppendRow(); })) return;
-        TObjectWatch alive(FGrid);
-        FGrid->UpdateRowCount();
-        if (!alive) return;
-        FGrid->SetCurrentRow(row + FGrid->TitleRows());
+    FGrid->OnMoveToRow = [this](int ARow) { LeaveRow(ARow); };
+    FGrid->OnLayoutChange = [this](int, int) {
+        FitRowHeight();
         FStatus->Invalidate();
     };
+    FGrid->OnColSized = [this](int) { FitRowHeight(); };
+    FGrid->OnAppendRecord = [this](TObject*) { AppendRecord(); };
+    FGrid->OnTitleClick = [this](TObject*, int DataCol, TZelColumn*) { SortByColumn(DataCol); };
     FGrid->OnDeleteRecord = [this](int ARow) {
         TObjectWatch alive(FStatus);
         Guarded([&] { FTable.DeleteRow(ARow); });
@@ -130,6 +123,7 @@ TDemoForm::TDemoForm(TComponent* AOwner, TDemoTable& Table) : TForm(AOwner), FTa
     FGrid->OnEditButtonClick = [this](TObject*) { ChooseCustomer(); };
     FGrid->OnKeyDown = [this](TObject*, WORD& Key, TShiftState Shift) { GridKeyDown(Key, Shift); };
     BuildLayouts();
+    FPlainRowHeight = FGrid->DefaultRowHeight();
     FGrid->SetParent(this);
     SetActiveControl(FGrid);
     OnCloseQuery = [this](TObject*, bool& CanClose) { CanClose = SaveBeforeClosing(); };
@@ -179,6 +173,7 @@ void TDemoForm::BuildLayouts()
             switch (FTable.ColumnKind(field)) {
             case dckNumber: column->SetReadOnly(true); column->SetAlignment(taRightJustify); break;
             case dckAmount:
+                column->SetFormat(AmountFormat);
                 column->SetAlignment(taRightJustify);
                 column->Title()->SetAlignment(taRightJustify);
                 column->ColumnSumEnable = true;
@@ -201,6 +196,16 @@ int TDemoForm::FieldAt(int ACol) const
     TZelGridColumns* columns = FGrid->Columns();
     if (!columns || ACol < 0 || ACol >= columns->Count()) return -1;
     return columns->GeTZelColumn(ACol)->Tag;
+}
+
+std::string TDemoForm::ShownCell(int ACol, int ARow) const
+{
+    const int field = FieldAt(ACol);
+    std::string text = FTable.Cell(field, ARow);
+    Currency amount;
+    if (field < 0 || FTable.ColumnKind(field) != dckAmount || !ParseDemoAmount(text, amount)) return text;
+    const std::string& format = FGrid->Columns()->GeTZelColumn(ACol)->Format();
+    return FormatDemoAmount(amount, format.empty() ? AmountFormat : format);
 }
 
 std::string TDemoForm::StatusText() const
@@ -236,6 +241,12 @@ void TDemoForm::SwitchLayout()
 std::string TDemoForm::LayoutForm() const
 {
     RegisterZelGridProperties();
+    // The sort arrows belong to this run, not to the captions the file keeps.
+    struct TArrowsHidden {
+        const TDemoForm& Form;
+        explicit TArrowsHidden(const TDemoForm& AForm) : Form(AForm) { Form.ShowSortArrows(false); }
+        ~TArrowsHidden() { Form.ShowSortArrows(); }
+    } hidden(*this);
     return ObjectBinaryToText(WriteForm(FGrid));
 }
 
@@ -257,6 +268,8 @@ void TDemoForm::RestoreLayouts(std::string_view Form)
     FGrid->SetAlign(alClient);
     FGrid->SetVisible(true);
     FGrid->SetEnabled(true);
+    ShowSortArrows();
+    FitRowHeight();
     FStatus->Invalidate();
 }
 
@@ -321,7 +334,10 @@ void TDemoForm::GridKeyDown(WORD& Key, TShiftState Shift)
 {
     const int col = FGrid->RawToDataColumn(FGrid->Col());
     const int row = FGrid->Row() - FGrid->TitleRows();
-    if (Key == VK_F6 && Shift.Empty()) {
+    if (Key == VK_ESCAPE && Shift.Empty()) {
+        // The grid's own Escape follows and finds nothing left to commit.
+        DiscardEdit();
+    } else if (Key == VK_F6 && Shift.Empty()) {
         Key = 0;
         SwitchLayout();
     } else if (Shift == TShiftState{ssCtrl} && Key == 'Q') {
@@ -364,6 +380,9 @@ bool TDemoForm::SaveBeforeClosing()
     // What is still typed in the cell editor is one of the changes.
     TObjectWatch alive(this);
     FGrid->HideEditor();
+    if (!alive) return false;
+    // A record appended and left empty is not kept when the window closes either.
+    if (FTable.DropBlankRow(FTable.RowCount() - 1)) FGrid->UpdateRowCount();
     if (!alive) return false;
     if (!ChangesUnsaved()) return true;
     const std::string problem = SaveChanges();
@@ -436,4 +455,128 @@ void TDemoForm::SaveChangesAs()
     FChangesFile = old;
     FChangesSaved = oldSaved;
     MessageDlg(Sentence(problem) + ".", mtError, TMsgDlgButtons{mbOK}, 0);
+}
+
+void TDemoForm::DiscardEdit()
+{
+    if (!FGrid->EditorActive()) return;
+    // Hiding the editor commits its text; OnValidateData refuses it while FDiscarding is set.
+    TObjectWatch alive(this);
+    FDiscarding = true;
+    try {
+        FGrid->HideEditor();
+    } catch (...) {
+        if (alive) FDiscarding = false;
+        throw;
+    }
+    if (alive) FDiscarding = false;
+}
+
+void TDemoForm::LeaveRow(int ARow)
+{
+    // An appended record stays the last row until it is edited (a sort keeps it there), so the
+    // rows above it keep their numbers when it goes.
+    const int current = FGrid->Row() - FGrid->TitleRows();
+    if (ARow != FGrid->Row() && current == FTable.RowCount() - 1 && FTable.IsBlankRow(current)) {
+        TObjectWatch alive(FGrid);
+        bool dropped = false;
+        Guarded([&] { dropped = FTable.DropBlankRow(current); });
+        if (dropped && alive) FGrid->UpdateRowCount();
+        if (!alive) return;
+    }
+    FStatus->Invalidate();
+}
+
+void TDemoForm::AppendRecord()
+{
+    // What is typed into the last record counts before deciding whether it is still empty.
+    TObjectWatch alive(FGrid);
+    FGrid->HideEditor();
+    if (!alive) return;
+    // Down on a record appended and left empty does not append another.
+    if (FTable.IsBlankRow(FGrid->Row() - FGrid->TitleRows())) return;
+    int row = -1;
+    if (!Guarded([&] { row = FTable.AppendRow(); }) || !alive) return;
+    FGrid->UpdateRowCount();
+    if (!alive) return;
+    FGrid->SetCurrentRow(row + FGrid->TitleRows());
+    if (alive) FStatus->Invalidate();
+}
+
+void TDemoForm::SortByColumn(int DataCol)
+{
+    const int field = FieldAt(DataCol);
+    if (field < 0 || field >= FTable.ColCount()) return;
+    // Typed text goes to its record before the records change rows.
+    TObjectWatch alive(FGrid);
+    FGrid->HideEditor();
+    if (!alive) return;
+    const bool descending = field == FSortField && !FSortDescending;
+    const int titleRows = FGrid->TitleRows();
+    const int shownAt = FGrid->Row() - FGrid->TopRow();
+    int moved = -1;
+    if (!Guarded([&] { moved = FTable.SortBy(field, descending, FGrid->Row() - titleRows); }) || !alive) return;
+    FSortField = field;
+    FSortDescending = descending;
+    ShowSortArrows();
+    FGrid->Invalidate();
+    if (moved >= 0) {
+        // The current record keeps its place in the window where the rows allow it, with no
+        // space left below the last row.
+        const int lastTop = std::max(titleRows, FGrid->RowCount() - FGrid->VisibleRowCount());
+        FGrid->SetTopRow(std::clamp(moved + titleRows - shownAt, titleRows, lastTop));
+        if (alive) FGrid->SetCurrentRow(moved + titleRows);
+    }
+    if (alive) FStatus->Invalidate();
+}
+
+void TDemoForm::ShowSortArrows(bool Shown) const
+{
+    TZelColLayout* layouts = FGrid->Layout();
+    for (int index = 0; index < layouts->Count(); ++index) {
+        TZelGridColumns* columns = layouts->GetItem(index)->GeTZelColumns();
+        for (int c = 0; c < columns->Count(); ++c) {
+            TZelColumnTitle* title = columns->GeTZelColumn(c)->Title();
+            const int field = columns->GeTZelColumn(c)->Tag;
+            if (field < 0 || field >= FTable.ColCount()) continue;
+            std::string caption = FTable.ColumnName(field);
+            if (Shown && field == FSortField) caption += SortArrows[FSortDescending];
+            if (title->GetCaption() != caption) title->SetCaption(caption);
+        }
+    }
+}
+
+int TDemoForm::WrappedRowHeight() const
+{
+    TZelGridColumns* columns = FGrid->Columns();
+    if (!columns) return 0;
+    TBitmap measure;
+    TCanvas& canvas = *measure.Canvas();
+    // Enough records to meet every kind of text a large table holds, spread over all of it.
+    const int rows = FTable.RowCount(), samples = std::min(rows, 500);
+    constexpr int MaxLines = 5;
+    int height = 0;
+    for (int c = 0; c < columns->Count(); ++c) {
+        TZelColumn* column = columns->GeTZelColumn(c);
+        // The text is written 2 pixels in from the cell's left and top, up to 1 pixel from its right.
+        const int width = column->GetWidth() - 3;
+        if (!column->WordWrap() || !column->Visible() || width <= 0) continue;
+        canvas.Font()->Assign(column->GetFont());
+        const int most = MaxLines * canvas.LineHeight();
+        for (int i = 0; i < samples && height < most; ++i) {
+            const std::string text = FTable.Cell(FieldAt(c), static_cast<int>(static_cast<std::int64_t>(i) * rows / samples));
+            TRect r{0, 0, width, 0};
+            canvas.DrawText(text, r, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
+            height = std::max(height, std::min(r.Bottom, most));
+        }
+    }
+    // 2 pixels above the text and 1 below, as the cell writes it.
+    return height ? height + 3 : 0;
+}
+
+void TDemoForm::FitRowHeight()
+{
+    if (ComponentState.Contains(csLoading) || FGrid->ComponentState.Contains(csLoading)) return;
+    const int height = std::max(FPlainRowHeight, WrappedRowHeight());
+    if (height > 0 && FGrid->DefaultRowHeight() != height) FGrid->SetDefRowHeight(height);
 }

@@ -1,7 +1,9 @@
 #pragma once
 // The demo's main form: a TZelGrid over a TDemoTable with a status line under it. The form
 // answers the grid's events from the table, stores edits through OnValidateData, switches the
-// layouts "Overview" and "Details" with F6 and copies and pastes cells through the clipboard.
+// layouts "Overview" and "Details" with F6, copies and pastes cells through the clipboard and
+// sorts the records by the column whose title is clicked. Escape leaves a cell without storing
+// what was typed, and a record appended but left empty is dropped when the user moves away.
 // With a changes file it saves the changes there before it closes; when that fails it stays open
 // and Ctrl+S saves them to another file.
 #include <cstdint>
@@ -34,6 +36,14 @@ public:
     std::string StatusText() const;
     // Shows the other layout.
     void SwitchLayout();
+    // Sorts the records by the field shown at data column DataCol: ascending, or descending when
+    // they are sorted ascending by it already. The current record stays current.
+    void SortByColumn(int DataCol);
+    // The field the records are sorted by (-1: as loaded) and the direction.
+    int SortField() const { return FSortField; }
+    bool SortDescending() const { return FSortDescending; }
+    // The text a cell shows: amounts in their column's format.
+    std::string ShownCell(int ACol, int ARow) const;
 
     // The grid's published properties (its layouts with their columns, the shown layout, ...)
     // as a text form file.
@@ -65,6 +75,16 @@ private:
     bool StoreCell(int ACol, int ARow, const std::string& Value);
     void ChooseCustomer();
     void GridKeyDown(WORD& Key, TShiftState Shift);
+    // Leaves the cell being edited without storing its text.
+    void DiscardEdit();
+    // OnMoveToRow: a record appended and left empty is dropped when the move leaves it.
+    void LeaveRow(int ARow);
+    void AppendRecord();
+    // Marks the sorted field's titles with an arrow in every layout (Shown false: no arrows).
+    void ShowSortArrows(bool Shown = true) const;
+    // Rows as tall as the lines that the shown layout's word-wrapped columns show.
+    void FitRowHeight();
+    int WrappedRowHeight() const;
     // OnCloseQuery: saves the changes; when that fails, says why and keeps the form open unless
     // the user gives them up.
     bool SaveBeforeClosing();
@@ -80,4 +100,8 @@ private:
     bool FChangesSaved = false;     // saved to FChangesFile at FSavedRevision
     bool FChangesGivenUp = false;   // the user chose to close without them
     std::uint64_t FSavedRevision = 0;
+    int FSortField = -1;
+    bool FSortDescending = false;
+    bool FDiscarding = false;       // the commit under way is Escape's: refused
+    int FPlainRowHeight = 0;        // the row height of a layout without word wrap
 };

@@ -49,16 +49,48 @@ std::string Lower(std::string s)
     return s;
 }
 
-std::string FormatAmount(Currency c)
+// "1234567" -> "1,234,567"
+std::string Grouped(const std::string& Digits)
 {
-    const bool negative = c.Value < 0;
-    const std::uint64_t raw = negative ? 0 - static_cast<std::uint64_t>(c.Value) : static_cast<std::uint64_t>(c.Value);
-    const std::uint64_t cents = (raw + 50) / 100;
-    std::string out = negative ? "-" : "";
-    out += std::to_string(cents / 100);
-    out += cents % 100 < 10 ? ".0" : ".";
-    out += std::to_string(cents % 100);
+    std::string out;
+    const std::size_t n = Digits.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        if (i && (n - i) % 3 == 0) out += ',';
+        out += Digits[i];
+    }
     return out;
+}
+
+// The date of a generated record, as GeneratedCell writes it.
+void GeneratedDate(std::uint32_t Record, int& Year, int& Month, int& Day)
+{
+    const std::uint32_t m = Mix(Record, 1);
+    Year = 2020 + static_cast<int>(m % 6);
+    Month = 1 + static_cast<int>((m >> 4) % 12);
+    Day = 1 + static_cast<int>((m >> 8) % static_cast<std::uint32_t>(DaysIn(Year, Month)));
+}
+
+Currency GeneratedAmount(std::uint32_t Record)
+{
+    return Currency::FromRaw(static_cast<std::int64_t>(Mix(Record, 3) % 500000) * 100 + 100);
+}
+
+bool ParseWhole(std::string_view Text, std::int64_t& Value)
+{
+    const char* end = Text.data() + Text.size();
+    auto [stop, ec] = std::from_chars(Text.data(), end, Value);
+    return ec == std::errc() && stop == end && !Text.empty();
+}
+
+// Text order as people read it: letters ignoring case ("alpha" and "Alpha" are equal).
+bool TextBefore(std::string_view A, std::string_view B)
+{
+    const std::size_t n = std::min(A.size(), B.size());
+    for (std::size_t i = 0; i < n; ++i) {
+        const int a = std::tolower(static_cast<unsigned char>(A[i])), b = std::tolower(static_cast<unsigned char>(B[i]));
+        if (a != b) return a < b;
+    }
+    return A.size() < B.size();
 }
 
 } // namespace
@@ -75,7 +107,7 @@ bool ParseDemoDate(const std::string& Text, int& Year, int& Month, int& Day)
     return Year >= 1 && Month >= 1 && Month <= 12 && Day >= 1 && Day <= DaysIn(Year, Month);
 }
 
-bool ParseDemoAmount(const std::string& Text, Currency& Value)
+bool ParseDemoAmount(std::string_view Text, Currency& Value)
 {
     std::size_t i = 0;
     const bool negative = i < Text.size() && Text[i] == '-';
@@ -99,6 +131,30 @@ bool ParseDemoAmount(const std::string& Text, Currency& Value)
     const std::int64_t raw = units * Currency::Scale + frac;
     Value = Currency::FromRaw(negative ? -raw : raw);
     return true;
+}
+
+std::string FormatDemoAmount(Currency Value, std::string_view Format)
+{
+    const std::size_t point = Format.find('.');
+    int decimals = 0;
+    if (point != std::string_view::npos)
+        for (std::size_t i = point + 1; i < Format.size() && (Format[i] == '0' || Format[i] == '#'); ++i) ++decimals;
+    decimals = std::min(decimals, 4);
+    const bool grouped = Format.substr(0, point).find(',') != std::string_view::npos;
+    const bool negative = Value.Value < 0;
+    const std::uint64_t raw = negative ? 0 - static_cast<std::uint64_t>(Value.Value) : static_cast<std::uint64_t>(Value.Value);
+    std::uint64_t unit = 1, scale = 1;
+    for (int k = decimals; k < 4; ++k) unit *= 10;
+    for (int k = 0; k < decimals; ++k) scale *= 10;
+    const std::uint64_t shown = (raw + unit / 2) / unit;
+    const std::string whole = std::to_string(shown / scale);
+    std::string out = negative && shown ? "-" : "";
+    out += grouped ? Grouped(whole) : whole;
+    if (decimals == 0) return out;
+    std::string fraction = std::to_string(shown % scale);
+    out += '.';
+    out.append(static_cast<std::size_t>(decimals) - fraction.size(), '0');
+    return out + fraction;
 }
 
 TDemoTable::TDemoTable(std::vector<std::string> Columns) : FColumns(std::move(Columns))
@@ -160,14 +216,14 @@ std::string TDemoTable::GeneratedCell(int Col, std::uint32_t Record) const
     switch (Col) {
     case 0: return std::to_string(Record + 1);
     case 1: {
-        const int year = 2020 + static_cast<int>(m % 6), month = 1 + static_cast<int>((m >> 4) % 12);
-        const int day = 1 + static_cast<int>((m >> 8) % static_cast<std::uint32_t>(DaysIn(year, month)));
+        int year, month, day;
+        GeneratedDate(Record, year, month, day);
         char buf[32];
         std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", year, month, day);
         return buf;
     }
     case 2: return Customers[m % std::size(Customers)];
-    case 3: return FormatAmount(AmountOf(Record));
+    case 3: return FormatDemoAmount(AmountOf(Record), "0.00");
     case 4: return Statuses[m % std::size(Statuses)];
     case 5: return m % 3 ? "Yes" : "No";
     case 6: {
@@ -190,24 +246,30 @@ Currency TDemoTable::AmountOf(std::uint32_t Record) const
         Currency c;
         return ParseDemoAmount(it->second, c) ? c : Currency{};
     }
-    if (Record < FGenerated) return Currency::FromRaw(static_cast<std::int64_t>(Mix(Record, 3) % 500000) * 100 + 100);
+    if (Record < FGenerated) return GeneratedAmount(Record);
     Currency c;
     return ParseDemoAmount(StoredCell(FAmountCol, Record), c) ? c : Currency{};
 }
 
-std::string TDemoTable::StoredCell(int Col, std::uint32_t Record) const
+std::string_view TDemoTable::StoredView(int Col, std::uint32_t Record) const
 {
     const std::size_t cell = static_cast<std::size_t>(Record - FGenerated) * FColumns.size() + static_cast<std::size_t>(Col);
     const std::uint32_t begin = cell ? FEnds[cell - 1] : 0;
-    return FText.substr(begin, FEnds[cell] - begin);
+    return std::string_view(FText).substr(begin, FEnds[cell] - begin);
+}
+
+std::string TDemoTable::StoredCell(int Col, std::uint32_t Record) const { return std::string(StoredView(Col, Record)); }
+
+std::string TDemoTable::RecordCell(int Col, std::uint32_t Record) const
+{
+    if (auto it = FEdits.find(Key(Col, Record)); it != FEdits.end()) return it->second;
+    return Record < FGenerated ? GeneratedCell(Col, Record) : StoredCell(Col, Record);
 }
 
 std::string TDemoTable::Cell(int Col, int Row) const
 {
     if (Col < 0 || Col >= ColCount() || Row < 0 || Row >= RowCount()) return {};
-    const std::uint32_t record = FRows[static_cast<std::size_t>(Row)];
-    if (auto it = FEdits.find(Key(Col, record)); it != FEdits.end()) return it->second;
-    return record < FGenerated ? GeneratedCell(Col, record) : StoredCell(Col, record);
+    return RecordCell(Col, FRows[static_cast<std::size_t>(Row)]);
 }
 
 std::string TDemoTable::SetCell(int Col, int Row, const std::string& Value)
@@ -343,4 +405,139 @@ void TDemoTable::SaveChanges(const std::string& FileName) const
 {
     const std::string problem = ReplaceFileContents(FileName, ChangesCsv());
     if (!problem.empty()) throw std::runtime_error("cannot save the changes to " + FileName + ": " + problem);
+}
+
+bool TDemoTable::IsBlankRecord(std::uint32_t Record) const
+{
+    if (Record < FLoaded) return false;
+    for (int c = 0; c < ColCount(); ++c)
+        if (FEdits.count(Key(c, Record))) return false;
+    return true;
+}
+
+bool TDemoTable::IsBlankRow(int Row) const
+{
+    return Row >= 0 && Row < RowCount() && IsBlankRecord(FRows[static_cast<std::size_t>(Row)]);
+}
+
+bool TDemoTable::DropBlankRow(int Row)
+{
+    if (!IsBlankRow(Row)) return false;
+    const std::uint32_t record = FRows[static_cast<std::size_t>(Row)];
+    const std::size_t records = FEnds.size() / FColumns.size();
+    // Only the record appended last is taken back whole; another one is deleted as the user
+    // would delete it.
+    if (record != FGenerated + records - 1) {
+        DeleteRow(Row);
+        return true;
+    }
+    FTotal -= AmountOf(record).Value;
+    long long number = 0;
+    const std::string_view text = FNumberCol >= 0 ? StoredView(FNumberCol, record) : std::string_view();
+    const bool numbered = !text.empty() && std::from_chars(text.data(), text.data() + text.size(), number).ec == std::errc();
+    FRows.erase(FRows.begin() + Row);
+    const std::size_t firstCell = (records - 1) * FColumns.size();
+    FText.resize(firstCell ? FEnds[firstCell - 1] : 0);
+    FEnds.resize(firstCell);
+    if (numbered) {
+        if (!FNumbersTopped && number == FNextNumber - 1) FNextNumber = number;
+        if (FUsedNumbers.erase(number)) FFreeNumber = std::min(FFreeNumber, number);
+    }
+    ++FRevision;
+    return true;
+}
+
+void TDemoTable::SortKeys(int Col, std::vector<std::int64_t>& Keys, std::vector<char>& Valid) const
+{
+    const std::size_t n = FRows.size();
+    Keys.assign(n, 0);
+    Valid.assign(n, 1);
+    const TDemoColumnKind kind = FKinds[static_cast<std::size_t>(Col)];
+    const bool edits = !FEdits.empty();
+    if (kind == dckText) {
+        // Each distinct text gets its rank among the distinct texts: the records then sort by a
+        // number, and a column of few values (a status, a customer) costs one pass.
+        std::unordered_map<std::string, std::uint32_t> ids;
+        std::vector<const std::string*> distinct;
+        for (std::size_t i = 0; i < n; ++i) {
+            std::string text = RecordCell(Col, FRows[i]);
+            if (text.empty()) {
+                Valid[i] = 0;
+                continue;
+            }
+            auto [it, added] = ids.try_emplace(std::move(text), static_cast<std::uint32_t>(distinct.size()));
+            if (added) distinct.push_back(&it->first);
+            Keys[i] = it->second;
+        }
+        std::vector<std::uint32_t> order(distinct.size());
+        for (std::uint32_t k = 0; k < order.size(); ++k) order[k] = k;
+        std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) { return TextBefore(*distinct[a], *distinct[b]); });
+        std::vector<std::int64_t> rank(order.size());
+        std::int64_t next = 0;
+        for (std::uint32_t k = 0; k < order.size(); ++k) {
+            if (k && TextBefore(*distinct[order[k - 1]], *distinct[order[k]])) ++next;
+            rank[order[k]] = next;
+        }
+        for (std::size_t i = 0; i < n; ++i)
+            if (Valid[i]) Keys[i] = rank[static_cast<std::size_t>(Keys[i])];
+        return;
+    }
+    for (std::size_t i = 0; i < n; ++i) {
+        const std::uint32_t record = FRows[i];
+        const auto edit = edits ? FEdits.find(Key(Col, record)) : FEdits.end();
+        std::int64_t& key = Keys[i];
+        int y = 0, m = 0, d = 0;
+        Currency amount;
+        if (edit == FEdits.end() && record < FGenerated) {
+            // A generated record's typed fields come from its number, without text.
+            if (kind == dckDate) GeneratedDate(record, y, m, d);
+            key = kind == dckNumber ? static_cast<std::int64_t>(record) + 1
+                  : kind == dckDate ? (y * 100 + m) * 100 + d
+                                    : GeneratedAmount(record).Value;
+            continue;
+        }
+        const std::string_view text = edit != FEdits.end() ? std::string_view(edit->second) : StoredView(Col, record);
+        if (kind == dckNumber) {
+            Valid[i] = ParseWhole(text, key);
+        } else if (kind == dckDate) {
+            Valid[i] = ParseDemoDate(std::string(text), y, m, d);
+            key = (y * 100 + m) * 100 + d;
+        } else {
+            Valid[i] = ParseDemoAmount(text, amount);
+            key = amount.Value;
+        }
+    }
+}
+
+int TDemoTable::SortBy(int Col, bool Descending, int Follow)
+{
+    const std::uint32_t followed = Follow >= 0 && Follow < RowCount() ? FRows[static_cast<std::size_t>(Follow)] : UINT32_MAX;
+    if (Col < 0 || Col >= ColCount()) return followed == UINT32_MAX ? -1 : Follow;
+    std::vector<std::int64_t> keys;
+    std::vector<char> valid;
+    SortKeys(Col, keys, valid);
+    struct TItem {
+        std::int64_t Key;
+        std::uint32_t Pos;
+        unsigned char Group; // 0 a value, 1 empty or unreadable, 2 a blank appended record
+    };
+    std::vector<TItem> items(FRows.size());
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const unsigned char group = FRows[i] >= FLoaded && IsBlankRecord(FRows[i]) ? 2 : valid[i] ? 0 : 1;
+        items[i] = {Descending ? -1 - keys[i] : keys[i], static_cast<std::uint32_t>(i), group};
+    }
+    // The position decides between equal keys: a total order, so the plain sort is stable.
+    std::sort(items.begin(), items.end(), [](const TItem& a, const TItem& b) {
+        if (a.Group != b.Group) return a.Group < b.Group;
+        if (a.Group == 0 && a.Key != b.Key) return a.Key < b.Key;
+        return a.Pos < b.Pos;
+    });
+    std::vector<std::uint32_t> rows(FRows.size());
+    int followedRow = -1;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        rows[i] = FRows[items[i].Pos];
+        if (rows[i] == followed) followedRow = static_cast<int>(i);
+    }
+    FRows.swap(rows);
+    return followedRow;
 }

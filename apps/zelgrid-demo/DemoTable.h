@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <set>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -34,6 +35,17 @@ public:
     // the number type is taken, the lowest free one) and today's defaults; returns its row.
     int AppendRow();
     void DeleteRow(int Row);
+    // Removes the record at Row when it was appended and never edited (it holds only the
+    // defaults); the last one appended gives its number back. False, and nothing changes, for
+    // any other record.
+    bool DropBlankRow(int Row);
+    bool IsBlankRow(int Row) const;
+    // Orders the shown records by column Col: numbers and amounts by value, dates by date, text
+    // by text (letters ignoring case). Stable: records of equal value keep their order, so an
+    // earlier sort orders them. Empty values and values that do not parse come last either way,
+    // and records appended and never edited after them. Returns the row that the record shown at
+    // row Follow moved to (-1 when Follow is no row).
+    int SortBy(int Col, bool Descending, int Follow = -1);
     // Adds a loaded record (the loader's path; not counted as a change).
     void AddRow(const std::vector<std::string>& Fields);
 
@@ -55,6 +67,13 @@ public:
 
 private:
     std::string StoredCell(int Col, std::uint32_t Record) const;
+    std::string_view StoredView(int Col, std::uint32_t Record) const;
+    // The shown text of a cell: the edit, the stored field or the generated one.
+    std::string RecordCell(int Col, std::uint32_t Record) const;
+    bool IsBlankRecord(std::uint32_t Record) const;
+    // Sort keys of column Col for the shown records: typed values, or the rank of each text.
+    // Valid[i] is false for an empty value or one that does not parse.
+    void SortKeys(int Col, std::vector<std::int64_t>& Keys, std::vector<char>& Valid) const;
     std::string GeneratedCell(int Col, std::uint32_t Record) const;
     Currency AmountOf(std::uint32_t Record) const;
     long long TakeNumber();
@@ -90,4 +109,8 @@ private:
 // Reads a date written YYYY-MM-DD; false for anything else, impossible dates included.
 bool ParseDemoDate(const std::string& Text, int& Year, int& Month, int& Day);
 // Reads an amount ("1234.5", "-12.30"); false for anything else or out of range.
-bool ParseDemoAmount(const std::string& Text, Currency& Value);
+bool ParseDemoAmount(std::string_view Text, Currency& Value);
+// An amount in a number format: the zeros and hashes after the point give the decimals (none:
+// whole units), a comma before it groups thousands ("0.00": "1234.50", "#,##0.00": "1,234.50").
+// Rounded half away from zero.
+std::string FormatDemoAmount(Currency Value, std::string_view Format);

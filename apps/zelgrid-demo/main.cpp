@@ -24,7 +24,8 @@ const char* const Usage =
     "usage: zelgrid-demo [--rows N | --csv FILE] [--png FILE] [--save-changes FILE]\n"
     "                    [--layout-file FILE | --no-layout-file]\n"
     "  --rows N             generate N order records (default 1000000)\n"
-    "  --csv FILE           show a CSV file (RFC 4180, the first line names the columns)\n"
+    "  --csv FILE           show a CSV file (RFC 4180, the first line names the columns; fields\n"
+    "                       that are not UTF-8 are read as Latin-1, with a warning)\n"
     "  --png FILE           render the form to FILE instead of opening a window\n"
     "  --save-changes FILE  when the window closes, write the changed, appended and deleted records\n"
     "                       as CSV (through a temporary file: a failed write leaves the old file\n"
@@ -37,7 +38,8 @@ const char* const Usage =
     "  --help               show this text\n"
     "Keys: F6 switches the layout, Ctrl+C and Ctrl+V copy and paste the current cell, Ctrl+Q quits,\n"
     "Ctrl+S saves the changes to a file it asks for, Delete deletes the record, Down on the last row\n"
-    "appends one.\n";
+    "appends one (left empty, it goes again), Escape leaves a cell without storing what was typed.\n"
+    "A click on a title sorts the records by that column; a second click sorts them descending.\n";
 
 struct TOptions {
     int Rows = 1'000'000;
@@ -156,7 +158,10 @@ int main(int argc, char** argv)
     const std::optional<TOptions> options = ParseOptions(argc, argv, exitCode);
     if (!options) return exitCode;
     try {
-        TDemoTable table = options->Csv.empty() ? TDemoTable::Generated(options->Rows) : LoadCsvFile(options->Csv);
+        TCsvNotes notes;
+        TDemoTable table = options->Csv.empty() ? TDemoTable::Generated(options->Rows) : LoadCsvFile(options->Csv, &notes);
+        if (const std::string warning = notes.Warning(options->Csv); !warning.empty())
+            std::cerr << "zelgrid-demo: warning: " << warning << "\n";
         std::optional<TDemoLayoutFile> layouts;
         const std::string layoutPath = options->LayoutFile.empty() ? DefaultLayoutPath(table) : options->LayoutFile;
         if (!options->NoLayoutFile && !layoutPath.empty()) layouts.emplace(layoutPath);

@@ -109,3 +109,44 @@ TEST(CsvReader, SpecialAndOversizedFilesAreRefusedBeforeAnythingIsRead)
               "4.0 GiB (4294967296 bytes)");
     EXPECT_NE(CsvSizeProblem(UINT32_MAX + std::uint64_t{1}, 64 * GiB).find("more than the 4 GiB"), std::string::npos);
 }
+
+TEST(CsvReader, FieldsThatAreNotUtf8AreReadAsLatin1WithOneWarningNamingTheFirstLine)
+{
+    struct TCase {
+        const char* Name;
+        std::string Text;
+        std::vector<std::string> Cells; // column 1 of each record
+        int Fields, Line;
+    } cases[] = {
+        {"UTF-8 throughout", "Number,Name\n1,M\xC3\xBCller\n2,\xF0\x9F\x98\x80\n", {"M\xC3\xBCller", "\xF0\x9F\x98\x80"}, 0, 0},
+        // Only the field that is no UTF-8 is converted; its neighbour in UTF-8 stays as it is.
+        {"Latin-1 beside UTF-8", "Number,Name\n1,M\xC3\xBCller\n2,M\xFCller\n3,Stra\xDF" "e\n",
+         {"M\xC3\xBCller", "M\xC3\xBCller", "Stra\xC3\x9F" "e"}, 2, 3},
+        // The line is that of the byte, inside a quoted field over several lines.
+        {"inside a quoted field", "Number,Name\n1,\"one\ntwo \xE9t\xE9\"\n", {"one\ntwo \xC3\xA9t\xC3\xA9"}, 1, 3},
+        {"an overlong form", "Number,Name\n1,\xC0\xAF\n", {"\xC3\x80\xC2\xAF"}, 1, 2},
+        {"a surrogate", "Number,Name\n1,\xED\xA0\x80\n", {"\xC3\xAD\xC2\xA0\xC2\x80"}, 1, 2},
+        {"a sequence cut off at the end", "Number,Name\n1,ab\xE2\x82", {"ab\xC3\xA2\xC2\x82"}, 1, 2},
+        {"in the header", "Number,Nom d\xE9pos\xE9\n1,x\n", {"x"}, 1, 1},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TCsvNotes notes;
+        const TDemoTable t = ReadCsv(c.Text, &notes);
+        ASSERT_EQ(t.RowCount(), static_cast<int>(c.Cells.size()));
+        for (int r = 0; r < t.RowCount(); ++r) EXPECT_EQ(t.Cell(1, r), c.Cells[r]) << "record " << r;
+        EXPECT_EQ(notes.Latin1Fields, c.Fields);
+        EXPECT_EQ(notes.FirstLatin1Line, c.Line);
+        EXPECT_EQ(notes.Warning().empty(), c.Fields == 0);
+    }
+    EXPECT_EQ(ReadCsv("Number,Nom d\xE9pos\xE9\n").ColumnName(1), "Nom d\xC3\xA9pos\xC3\xA9");
+
+    // The file's warning names the file and the first line, once for all the fields.
+    const std::string name = ::testing::TempDir() + "csv_latin1_test.csv";
+    std::ofstream(name, std::ios::binary) << "Number,Name\n1,ok\n2,Jos\xE9\n3,Ren\xE9\n";
+    TCsvNotes notes;
+    const TDemoTable t = LoadCsvFile(name, &notes);
+    EXPECT_EQ(t.Cell(1, 2), "Ren\xC3\xA9");
+    EXPECT_EQ(notes.Warning(name), name + ", line 3: text that is not valid UTF-8 was read as Latin-1 (2 fields from this line on)");
+    std::remove(name.c_str());
+}

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <fstream>
 #include <memory>
@@ -8,6 +9,7 @@
 #include "apps/zelgrid-demo/CsvReader.h"
 #include "apps/zelgrid-demo/DemoForm.h"
 #include "host/controls/Application.h"
+#include "host/graphics/Bitmap.h"
 #include "host/windows/Headless.h"
 #include "host/windows/Input.h"
 #include "host/windows/MessageQueue.h"
@@ -115,6 +117,8 @@ TEST_F(DemoFormTest, AppendAndDeleteHandlersKeepTableGridAndTotalTogether)
     EXPECT_EQ(Grid->RowCount(), 21 + Grid->TitleRows());
     EXPECT_EQ(Grid->Row() - Grid->TitleRows(), 20) << "the new record is current";
     EXPECT_EQ(Table.Cell(0, 20), "21");
+    // Edited, the appended record stays when the delete moves the cursor away from it.
+    ASSERT_TRUE(Table.SetCell(2, 20, "Zed Corp").empty());
     Grid->DeleteRecord(0);
     EXPECT_EQ(Table.RowCount(), 20);
     EXPECT_EQ(Grid->RowCount(), 20 + Grid->TitleRows());
@@ -186,4 +190,169 @@ TEST(DemoFormAmounts, TotalsPastTheCurrencyRangeShowAsOutOfRangeAndEndNothing)
         EXPECT_TRUE(table.AmountTotalInRange());
         EXPECT_EQ(table.AmountTotal(), Currency::FromRaw((tops - 1) * topRaw));
     }
+}
+
+namespace {
+
+const std::string Up = " \xE2\x96\xB2", Down = " \xE2\x96\xBC";
+
+// The captions of a layout's columns.
+std::vector<std::string> Captions(TZelGrid* Grid, int Layout)
+{
+    std::vector<std::string> out;
+    TZelGridColumns* columns = Grid->Layout()->GetItem(Layout)->GeTZelColumns();
+    for (int c = 0; c < columns->Count(); ++c) out.push_back(columns->GeTZelColumn(c)->Title()->GetCaption());
+    return out;
+}
+
+} // namespace
+
+TEST_F(DemoFormTest, TitleClicksSortTheRecordsKeepTheCurrentOneAndMarkTheTitleOutsideTheLayoutFile)
+{
+    const std::string before = Form->LayoutForm();
+    // Record 6 current, with a customer being typed: it is stored before the rows change.
+    GoTo(2, 5);
+    Session.Input.TypeText("Zed Corp");
+    auto amounts = [&] {
+        std::vector<std::int64_t> out;
+        Currency c;
+        for (int r = 0; r < Table.RowCount(); ++r) out.push_back(ParseDemoAmount(Table.Cell(3, r), c) ? c.Value : -1);
+        return out;
+    };
+    auto current = [&] { return Table.Cell(0, Grid->Row() - Grid->TitleRows()); };
+
+    Grid->TitleClick(3); // Amount
+    EXPECT_EQ(Form->SortField(), 3);
+    EXPECT_FALSE(Grid->EditorActive());
+    EXPECT_EQ(Table.Cell(2, Grid->Row() - Grid->TitleRows()), "Zed Corp");
+    const std::vector<std::int64_t> ascending = amounts();
+    EXPECT_TRUE(std::is_sorted(ascending.begin(), ascending.end()));
+    EXPECT_EQ(current(), "6") << "the current record stays current on its new row";
+    EXPECT_EQ(Captions(Grid, 0)[3], "Amount" + Up);
+    EXPECT_EQ(Captions(Grid, 1)[4], "Amount" + Up) << "the other layout's column of the field too";
+
+    const int visible = Grid->VisibleRowCount();
+    Grid->TitleClick(3);
+    const std::vector<std::int64_t> descending = amounts();
+    EXPECT_TRUE(std::is_sorted(descending.rbegin(), descending.rend()));
+    EXPECT_EQ(current(), "6");
+    EXPECT_EQ(Grid->VisibleRowCount(), visible) << "near the end, the window stays full of rows";
+    EXPECT_EQ(Captions(Grid, 0)[3], "Amount" + Down);
+    // The arrows are not saved; the file is the one written before the sort but for the customer.
+    const std::string saved = Form->LayoutForm();
+    EXPECT_EQ(saved.find("\xE2\x96"), std::string::npos) << saved;
+    EXPECT_EQ(saved, before);
+    EXPECT_EQ(Captions(Grid, 0)[3], "Amount" + Down) << "and still shown after saving";
+
+    Grid->TitleClick(0); // Number: back to the order of the records
+    for (int r = 0; r < Table.RowCount(); ++r) EXPECT_EQ(Table.Cell(0, r), std::to_string(r + 1));
+    EXPECT_EQ(current(), "6");
+    EXPECT_EQ(Captions(Grid, 0), (std::vector<std::string>{"Number" + Up, "Date", "Customer", "Amount", "Status", "Paid", "Tags"}));
+    // A file restored while sorted keeps the arrow on the sorted field.
+    Form->RestoreLayouts(saved);
+    EXPECT_EQ(Captions(Grid, 1)[0], "Number" + Up);
+}
+
+TEST_F(DemoFormTest, EscapeDiscardsTheEditAndAnAppendedRecordLeftEmptyIsDropped)
+{
+    // Escape after typing: nothing is stored, no message; the editor is closed.
+    const std::string customer = Table.Cell(2, 3);
+    GoTo(2, 3);
+    Session.Input.TypeText("Zed Corp");
+    ASSERT_TRUE(Grid->EditorActive());
+    Session.Input.PressKey(VK_ESCAPE);
+    EXPECT_FALSE(Grid->EditorActive());
+    EXPECT_EQ(Table.Cell(2, 3), customer);
+    EXPECT_FALSE(Table.HasChanges());
+    EXPECT_TRUE(Dialogs.empty());
+    // Escape in a cell that is not being edited does nothing; the next edit is stored.
+    Session.Input.PressKey(VK_ESCAPE);
+    Session.Input.TypeText("Zed Corp");
+    Session.Input.PressKey(VK_RETURN);
+    EXPECT_EQ(Table.Cell(2, 3), "Zed Corp");
+
+    // Down on the last record appends one; Down on it while empty appends no other.
+    Session.Input.PressKey(VK_END, TShiftState{ssCtrl});
+    Session.Input.PressKey(VK_DOWN);
+    ASSERT_EQ(Table.RowCount(), 21);
+    EXPECT_EQ(Grid->Row() - Grid->TitleRows(), 20);
+    Session.Input.PressKey(VK_DOWN);
+    EXPECT_EQ(Table.RowCount(), 21);
+    // Typed into and left with Escape, it is still empty: Up drops it.
+    Session.Input.TypeText("Nobody");
+    Session.Input.PressKey(VK_ESCAPE);
+    Session.Input.PressKey(VK_UP);
+    EXPECT_EQ(Table.RowCount(), 20);
+    EXPECT_EQ(Grid->RowCount(), 20 + Grid->TitleRows());
+    EXPECT_EQ(Grid->Row() - Grid->TitleRows(), 19);
+    EXPECT_EQ(Table.ChangesCsv().find("appended"), std::string::npos);
+    // Appended again it takes the same number; a customer typed into it and Down keeps it and
+    // appends the next.
+    Session.Input.PressKey(VK_DOWN);
+    ASSERT_EQ(Table.RowCount(), 21);
+    EXPECT_EQ(Table.Cell(0, 20), "21");
+    Session.Input.TypeText("Zed Corp");
+    Session.Input.PressKey(VK_DOWN);
+    EXPECT_EQ(Table.RowCount(), 22);
+    EXPECT_EQ(Table.Cell(2, 20), "Zed Corp");
+    EXPECT_EQ(Grid->Row() - Grid->TitleRows(), 21);
+    // A sort keeps the empty record last and current; a click on another row then drops it.
+    Grid->TitleClick(2);
+    EXPECT_EQ(Grid->Row() - Grid->TitleRows(), 21);
+    EXPECT_TRUE(Table.IsBlankRow(21));
+    const TRect cell = Grid->CellRect(Grid->DataToRawColumn(2), Grid->TopRow());
+    Session.Input.Click(Grid->Handle(), {cell.Left + 5, cell.Top + 5});
+    EXPECT_EQ(Table.RowCount(), 21);
+    EXPECT_NE(Table.ChangesCsv().find("appended,21,2026-01-01,Zed Corp,"), std::string::npos) << Table.ChangesCsv();
+    // Closing the window leaves an empty appended record too.
+    Session.Input.PressKey(VK_END, TShiftState{ssCtrl});
+    Session.Input.PressKey(VK_DOWN);
+    ASSERT_EQ(Table.RowCount(), 22);
+    bool canClose = false;
+    Form->OnCloseQuery(Form, canClose);
+    EXPECT_TRUE(canClose);
+    EXPECT_EQ(Table.RowCount(), 21);
+}
+
+TEST_F(DemoFormTest, AmountsShowInTheirColumnsFormatAndDetailsRowsFitTheirWrappedLines)
+{
+    GoTo(3, 2);
+    Enter("1234.5");
+    EXPECT_EQ(Table.Cell(3, 2), "1234.5");
+    std::string shown;
+    Grid->OnGetDataCell(3, 2, shown);
+    EXPECT_EQ(shown, "1234.50");
+    // The editor opens on the shown text; leaving it unchanged stores nothing.
+    TDemoTable csv = ReadCsv("Number,Amount\n1,3\n2,-0.5\n");
+    auto form = std::make_unique<TDemoForm>(nullptr, csv);
+    form->Show();
+    ProcessMessages();
+    TZelGrid* grid = form->Grid();
+    grid->OnGetDataCell(1, 1, shown);
+    EXPECT_EQ(shown, "-0.50");
+    grid->AMoveColRow(grid->DataToRawColumn(1), grid->TitleRows(), true, true);
+    Session.Input.PressKey(VK_RETURN);
+    ASSERT_TRUE(grid->EditorActive());
+    EXPECT_EQ(grid->Editor()->Text(), "3.00");
+    Session.Input.PressKey(VK_RETURN);
+    EXPECT_FALSE(csv.HasChanges());
+    form.reset();
+
+    // Details: rows hold the lines of the longest wrapped note; Overview: one line again.
+    const int plain = Grid->DefaultRowHeight();
+    Form->SwitchLayout();
+    const int details = Grid->DefaultRowHeight();
+    TBitmap measure;
+    TCanvas& canvas = *measure.Canvas();
+    canvas.Font()->Assign(Grid->Columns()->GeTZelColumn(3)->GetFont());
+    int lines = 0;
+    for (int r = 0; r < Table.RowCount(); ++r) {
+        TRect rect{0, 0, Grid->Columns()->GeTZelColumn(3)->GetWidth() - 3, 0};
+        lines = std::max(lines, canvas.DrawText(Table.Cell(7, r), rect, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX) / canvas.LineHeight());
+    }
+    EXPECT_GE(lines, 2) << "a note wraps";
+    EXPECT_GE(details, lines * canvas.LineHeight() + 3);
+    EXPECT_LT(details, (lines + 1) * canvas.LineHeight());
+    Form->SwitchLayout();
+    EXPECT_EQ(Grid->DefaultRowHeight(), plain);
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <fstream>
 #include <sstream>
 
@@ -104,4 +105,109 @@ TEST(DemoTable, AppendedNumbersStayUniqueAtTheTopOfTheirType)
         for (std::size_t i = 0; i < c.Appended.size(); ++i) appended.push_back(t.Cell(0, t.AppendRow()));
         EXPECT_EQ(appended, c.Appended);
     }
+}
+
+namespace {
+
+// The Number field of each shown row, in row order.
+std::vector<std::string> Numbers(const TDemoTable& t)
+{
+    std::vector<std::string> out;
+    for (int r = 0; r < t.RowCount(); ++r) out.push_back(t.Cell(0, r));
+    return out;
+}
+
+} // namespace
+
+TEST(DemoTable, SortOrdersByTypedValuesStablyWithEmptyAndUnreadableValuesLast)
+{
+    // Numbers, dates and amounts that sort differently as text; equal values to show stability.
+    const char* const csv = "Number,Date,Amount,Name\n"
+                            "1,2024-10-01,10,beta\n"
+                            "2,2024-9-01,9.5,Alpha\n"
+                            "3,2024-02-29,-1,alpha\n"
+                            "9,,10.00,\n"
+                            "10,2023-12-31,x,Beta\n"
+                            "x,2024-10-01,0.5,gamma\n";
+    struct TCase {
+        const char* Name;
+        std::vector<std::pair<int, bool>> Sorts; // (column, descending), in order
+        std::vector<std::string> Order;
+        int Followed; // the row the record first shown at row 1 moved to
+    } cases[] = {
+        {"numbers by value", {{0, false}}, {"1", "2", "3", "9", "10", "x"}, 1},
+        {"numbers descending", {{0, true}}, {"10", "9", "3", "2", "1", "x"}, 3},
+        {"dates by date; equal dates keep their order", {{1, false}}, {"10", "3", "1", "x", "2", "9"}, 4},
+        {"amounts by value; 10 and 10.00 keep their order", {{2, false}}, {"3", "x", "2", "1", "9", "10"}, 2},
+        {"amounts descending", {{2, true}}, {"1", "9", "2", "x", "3", "10"}, 2},
+        {"text ignoring case, ties in order", {{3, false}}, {"2", "3", "1", "10", "x", "9"}, 0},
+        {"a second sort orders the ties of the first", {{3, false}, {2, true}}, {"1", "9", "2", "x", "3", "10"}, 2},
+        {"text descending, then by number again", {{3, true}, {0, false}}, {"1", "2", "3", "9", "10", "x"}, 1},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TDemoTable t = ReadCsv(csv);
+        int followed = 1;
+        for (const auto& [col, descending] : c.Sorts) followed = t.SortBy(col, descending, followed);
+        EXPECT_EQ(Numbers(t), c.Order);
+        EXPECT_EQ(followed, c.Followed);
+        EXPECT_FALSE(t.HasChanges()) << "a sort is no change";
+    }
+
+    // Edits are sorted by their new value; a record appended and never edited stays last.
+    TDemoTable t = TDemoTable::Generated(50);
+    ASSERT_TRUE(t.SetCell(3, 10, "0.01").empty());
+    const int blank = t.AppendRow();
+    ASSERT_TRUE(t.SetCell(3, t.AppendRow(), "99999").empty());
+    EXPECT_EQ(t.SortBy(3, false, blank), 51);
+    EXPECT_EQ(t.Cell(0, 0), "11");
+    EXPECT_EQ(t.Cell(0, 50), "52");
+    EXPECT_EQ(t.SortBy(3, true), -1);
+    EXPECT_EQ(t.Cell(0, 0), "52");
+    EXPECT_EQ(t.Cell(0, 51), "51") << "the blank record";
+    Currency previous = Currency::FromRaw(INT64_MAX), amount;
+    for (int r = 0; r < 51; ++r) {
+        ASSERT_TRUE(ParseDemoAmount(t.Cell(3, r), amount));
+        EXPECT_LE(amount, previous) << "row " << r;
+        previous = amount;
+    }
+    EXPECT_EQ(t.AmountTotal(), Sum(t));
+}
+
+TEST(DemoTable, OnlyAnAppendedRecordNeverEditedIsDroppedAndGivesItsNumberBack)
+{
+    TDemoTable t = ReadCsv("Number,Amount,Note\n1,1.00,a\n2,2.00,b\n");
+    EXPECT_FALSE(t.DropBlankRow(0)) << "a loaded record";
+    int row = t.AppendRow();
+    EXPECT_TRUE(t.IsBlankRow(row));
+    EXPECT_TRUE(t.DropBlankRow(row));
+    EXPECT_EQ(t.RowCount(), 2);
+    EXPECT_FALSE(t.HasChanges());
+    row = t.AppendRow();
+    EXPECT_EQ(t.Cell(0, row), "3") << "the dropped record's number is given again";
+    ASSERT_TRUE(t.SetCell(2, row, "kept").empty());
+    EXPECT_FALSE(t.DropBlankRow(row)) << "an edited record";
+    // A blank record that is not the last one stored is deleted instead: its text stays.
+    const int first = t.AppendRow();
+    t.AppendRow();
+    EXPECT_TRUE(t.DropBlankRow(first));
+    EXPECT_EQ(Numbers(t), (std::vector<std::string>{"1", "2", "3", "5"}));
+    EXPECT_EQ(t.Cell(0, t.AppendRow()), "6");
+    EXPECT_EQ(t.AmountTotal(), Currency::FromRaw(30000));
+}
+
+TEST(DemoTable, AmountsFollowTheirFormat)
+{
+    struct TCase {
+        std::int64_t Raw;
+        const char* Format;
+        const char* Shown;
+    } cases[] = {
+        {12345000, "0.00", "1234.50"},      {12345000, "#,##0.00", "1,234.50"}, {-12345678, "#,##0.00", "-1,234.57"},
+        {12345, "0.00", "1.23"},            {12355, "0.00", "1.24"},           {-49, "0.00", "0.00"},
+        {1234567890000, "#,##0", "123,456,789"}, {15000, "0", "2"},            {12345, "0.0000", "1.2345"},
+        {INT64_MIN, "#,##0.00", "-922,337,203,685,477.58"}, {5, "", "0"},
+    };
+    for (const TCase& c : cases)
+        EXPECT_EQ(FormatDemoAmount(Currency::FromRaw(c.Raw), c.Format), c.Shown) << c.Raw << " " << c.Format;
 }

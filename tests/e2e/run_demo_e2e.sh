@@ -6,7 +6,9 @@
 # switches the layout, quits, and checks the changes and the layouts the demo saved. It then
 # starts the demo again: the window must look like the headless rendering from the same layout
 # file and show the sized column; a cell copied into another and a record appended with Down and
-# typed into must be saved.
+# typed into must be saved. Then, with the built-in layouts: Escape leaves a cell without storing
+# what was typed, and a record appended with Down and left empty is not saved; last, a click on a
+# title sorts the records (again: descending) and a click on "Number" sorts them back.
 #
 #   run_demo_e2e.sh ZELGRID_DEMO CLIPBOARD_PEER WINDOWSHOT
 set -euo pipefail
@@ -181,3 +183,49 @@ refocus
 quit_demo
 expect_line "$work/elsewhere.csv" '^deleted,2,'
 echo "e2e: a save that failed at closing kept the window open, and Ctrl+S saved the changes elsewhere"
+
+# Escape leaves a cell without storing the text typed into it; a record appended and left empty
+# (Down on it appends no other) is dropped when Up leaves it. Nothing is saved.
+layouts="$work/fresh.layout"
+start_demo --save-changes "$work/escaped.csv"
+xdotool mousemove --window "$wid" 250 37 click 1
+sleep 0.3
+xdotool type --delay 30 "Nobody"
+xdotool key Escape
+sleep 0.3
+expect_copied "Abernathy Ltd" "the customer of record 1, kept by Escape"
+xdotool key ctrl+End Down
+sleep 0.3
+xdotool key Down
+sleep 0.3
+xdotool key Up
+sleep 0.3
+quit_demo
+if [ -f "$work/escaped.csv" ] && grep -q '^changed\|^appended' "$work/escaped.csv"; then
+  cat "$work/escaped.csv" >&2
+  fail "a text left with Escape or an empty appended record was saved"
+fi
+echo "e2e: Escape discarded the typed text and the empty appended record was not kept"
+
+# Sorting by a click on a title (the grid raises the title click from its mouse handling). The
+# Number column is current; record 5 stays current through the sorts.
+start_demo
+xdotool key Down Down Down Down
+sleep 0.3
+# The Amount title (Number 70, Date 90 and Customer 150 pixels wide before it).
+xdotool mousemove --window "$wid" 373 12 click 1
+sleep 0.5
+expect_copied "5" "the number of the current record after sorting"
+xdotool key ctrl+Home
+expect_copied "23" "the number of the record of the smallest amount (144.34)"
+xdotool mousemove --window "$wid" 373 12 click 1
+sleep 0.5
+xdotool key ctrl+Home
+expect_copied "21" "the number of the record of the largest amount (4949.18)"
+# The Number title: the records in their own order again.
+xdotool mousemove --window "$wid" 45 12 click 1
+sleep 0.5
+xdotool key ctrl+End
+expect_copied "30" "the number of the last record, sorted back"
+quit_demo
+echo "e2e: a click on a title sorted the records, a second one reversed them and Number sorted them back"
