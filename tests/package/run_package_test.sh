@@ -39,11 +39,15 @@ cmake -S "$hello" -B "$work/cmake" -G Ninja -DCMAKE_PREFIX_PATH="$prefix" -DCMAK
   >"$work/configure.log" || { cat "$work/configure.log"; fail "hello does not configure with find_package"; }
 cmake --build "$work/cmake" || fail "hello does not build with find_package"
 
-# The README's program: the indented block after its heading "A grid in a program".
-awk '/^## A grid in a program/ { on = 1; next } on && /^## / { exit }
-     on && /^    / { started = 1; print substr($0, 5); next }
-     on && started && /^$/ { print ""; next }
-     on && started { exit }' "$readme" | sed -e :a -e '/^\n*$/{$d;N;ba' -e '}' >"$work/readme.cpp"
+# A code block of the README: the first indented block after the line that matches $1.
+readme_block() {
+  awk -v marker="$1" '$0 ~ marker { on = 1; next }
+       on && /^    / { started = 1; print substr($0, 5); next }
+       on && started && /^$/ { print ""; next }
+       on && started { exit }' "$readme" | sed -e :a -e '/^\n*$/{$d;N;ba' -e '}'
+}
+# The README's program, under its heading "A grid in a program", is hello word for word.
+readme_block '^## A grid in a program' >"$work/readme.cpp"
 [ -s "$work/readme.cpp" ] || fail "the README shows no program under \"A grid in a program\""
 cmp -s "$work/readme.cpp" "$hello/main.cpp" || {
   diff "$hello/main.cpp" "$work/readme.cpp" >&2 || true
@@ -51,6 +55,17 @@ cmp -s "$work/readme.cpp" "$hello/main.cpp" || {
 }
 "${launcher[@]}" "$cxx" -std=c++20 "${cxxflags[@]}" "$work/readme.cpp" "${pcflags[@]}" -o "$work/hello-pc" \
   || fail "the README's program does not build with pkg-config"
+# The README's Escape recipe compiles as it stands, inside a function over hello's records.
+{
+  sed -n '/^struct TCity/p; /^std::vector<TCity>/p' "$hello/main.cpp" | sed '1i #include "zelgrid/Program.h"'
+  echo 'bool Store(TCity&, int, const std::string&);'
+  echo 'void EscapeRecipe(TZelGrid* grid) {'
+  readme_block '^Escape commits the edit by default'
+  echo '}'
+} >"$work/recipe.cpp"
+grep -q OnValidateData "$work/recipe.cpp" || fail "the README's Escape recipe is missing"
+"${launcher[@]}" "$cxx" -std=c++20 "${cxxflags[@]}" -fsyntax-only "$work/recipe.cpp" "${pcflags[@]}" \
+  || fail "the README's Escape recipe does not compile"
 
 # Headless whatever the environment says: --png never opens a window.
 (cd "$work" && ./cmake/hello --png cmake.png && ./hello-pc --png pc.png) || fail "hello failed to run"
