@@ -128,8 +128,8 @@ std::string TMemo::SelText() const
     const TMemoPos from = SelStartPos(), to = SelEndPos();
     if (from.Line == to.Line) return LineText(from.Line).substr(static_cast<std::size_t>(from.Pos), static_cast<std::size_t>(to.Pos - from.Pos));
     std::string text = LineText(from.Line).substr(static_cast<std::size_t>(from.Pos));
-    for (int line = from.Line + 1; line < to.Line; ++line) text += "\n" + LineText(line);
-    text += "\n" + LineText(to.Line).substr(0, static_cast<std::size_t>(to.Pos));
+    for (int line = from.Line + 1; line < to.Line; ++line) text.append("\n").append(LineText(line));
+    text.append("\n").append(LineText(to.Line), 0, static_cast<std::size_t>(to.Pos));
     return text;
 }
 

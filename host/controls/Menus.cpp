@@ -26,7 +26,7 @@ constexpr TKeyName KeyNames[] = {
 std::string KeyName(WORD Key)
 {
     if ((Key >= 'A' && Key <= 'Z') || (Key >= '0' && Key <= '9')) return std::string(1, static_cast<char>(Key));
-    if (Key >= VK_F1 && Key < VK_F1 + 24) return "F" + std::to_string(Key - VK_F1 + 1);
+    if (Key >= VK_F1 && Key < VK_F1 + 24) return std::string("F").append(std::to_string(Key - VK_F1 + 1));
     for (const TKeyName& k : KeyNames)
         if (k.Key == Key) return k.Name;
     return {};

@@ -51,9 +51,9 @@ int CreateTemporary(const fs::path& Target, std::string& Name)
     static std::atomic<unsigned> serial{0};
     const fs::path folder = Target.has_parent_path() ? Target.parent_path() : fs::path(".");
     for (int attempt = 0; attempt < 100; ++attempt) {
-        Name = (folder / ("." + Target.filename().string() + "." + std::to_string(::getpid()) + "-" +
-                          std::to_string(serial++) + ".tmp"))
-                   .string();
+        std::string leaf = std::string(".").append(Target.filename().string());
+        leaf.append(".").append(std::to_string(::getpid())).append("-").append(std::to_string(serial++)).append(".tmp");
+        Name = (folder / leaf).string();
         const int fd = ::open(Name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0 || errno != EEXIST) return fd;
     }

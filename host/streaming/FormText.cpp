@@ -77,7 +77,7 @@ std::string CurrencyText(Currency Value)
 {
     const bool negative = Value.Value < 0;
     const std::uint64_t magnitude = negative ? 0 - static_cast<std::uint64_t>(Value.Value) : static_cast<std::uint64_t>(Value.Value);
-    std::string text = (negative ? "-" : "") + std::to_string(magnitude / 10000);
+    std::string text = std::string(negative ? "-" : "").append(std::to_string(magnitude / 10000));
     if (const std::uint64_t fraction = magnitude % 10000) {
         char digits[8];
         std::snprintf(digits, sizeof digits, "%04u", static_cast<unsigned>(fraction));
@@ -184,7 +184,7 @@ private:
                     ++segment;
                 }
                 quoted = false;
-                const std::string code = "#" + std::to_string(byte);
+                const std::string code = std::string("#").append(std::to_string(byte));
                 FOut += code;
                 segment += code.size();
             }
