@@ -148,6 +148,9 @@ void TCustomZelGrid::LoadEditor()
 {
     BindEditedCell();
     FEditorScrolledOut = false;
+    // Edited where the cell shows it: right-aligned amounts stay right-aligned.
+    const TZelColumn* column = CurrentColumn();
+    FEditor->SetAlignment(column ? column->GetAlignment() : taLeftJustify);
     TObjectWatch alive(FEditor);
     FEditor->UpdateContents();
     if (alive) FEditor->SelectAll();

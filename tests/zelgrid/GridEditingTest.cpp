@@ -149,6 +149,50 @@ TEST_F(GridEditingTest, SecondPressOnTheCurrentCellOpensTheEditorWithNothingType
     EXPECT_EQ(Grid->EditorCol(), Grid->Col());
 }
 
+// The editor opens with the text where the cell showed it: left, right-aligned or centred as
+// its column (the ink of the glyphs stands in the same pixel columns).
+TEST_F(GridEditingTest, EditorShowsTheTextWhereItsColumnAlignsIt)
+{
+    Grid->SetOptions(Grid->Options() + TZelGridOptions{dgAlwaysShowEditor});
+    const TAlignment alignments[] = {taLeftJustify, taRightJustify, taCenter};
+    for (int c = 0; c < 3; ++c) {
+        Columns()->GeTZelColumn(c)->SetAlignment(alignments[c]);
+        Stored[{c, 0}] = "12.50";
+    }
+    Settle();
+    // The pixel columns of the cell's rectangle that hold anything but the background.
+    const auto inkColumns = [&](int ACol) {
+        const std::unique_ptr<TBitmap> shot = CaptureWindow(H());
+        TRect client;
+        GetClientRectInWindow(H(), client);
+        const TRect cell = Grid->CellRect(ACol, 1).Offset(client.Left, client.Top);
+        const TPixel background = ColorToPixel(Grid->Color());
+        std::vector<int> ink;
+        for (int x = cell.Left; x < cell.Right; ++x)
+            for (int y = cell.Top; y < cell.Bottom; ++y)
+                if (shot->Pixel(x, y) != background) {
+                    ink.push_back(x - cell.Left);
+                    break;
+                }
+        return ink;
+    };
+    std::vector<int> cellInk[3];
+    for (int c = 0; c < 3; ++c) cellInk[c] = inkColumns(c + 1);
+    for (int c = 0; c < 3; ++c) {
+        SCOPED_TRACE("alignment " + std::to_string(alignments[c]));
+        Grid->SetFocus();
+        Session.Input.Click(H(), At(c + 1, 1));
+        Session.Input.PressKey(VK_F2); // nothing selected
+        ASSERT_TRUE(EditorShown());
+        EXPECT_EQ(Editor()->Alignment(), alignments[c]);
+        Other->SetFocus(); // no caret; the editor stays
+        ASSERT_TRUE(EditorShown());
+        Settle();
+        ASSERT_FALSE(cellInk[c].empty());
+        EXPECT_EQ(inkColumns(c + 1), cellInk[c]);
+    }
+}
+
 TEST_F(GridEditingTest, ButtonStyleAndPickListChooseTheEditStyle)
 {
     struct TCase {
