@@ -163,9 +163,10 @@ std::int64_t AdvanceUtf8(TFaceSize& Face, std::string_view Text, std::size_t& Po
 }
 
 std::int64_t AdvanceUtf8(TFaceSize& Face, std::string_view Text, std::size_t& Pos, std::int64_t X, std::int64_t Limit,
-                         bool BreaksAsSpaces = false)
+    bool BreaksAsSpaces = false)
 {
-    return BreaksAsSpaces ? AdvanceUtf8<true>(Face, Text, Pos, X, Limit) : AdvanceUtf8<false>(Face, Text, Pos, X, Limit);
+    return BreaksAsSpaces ? AdvanceUtf8<true>(Face, Text, Pos, X, Limit)
+                          : AdvanceUtf8<false>(Face, Text, Pos, X, Limit);
 }
 
 std::int64_t MeasureUtf8(TFaceSize& Face, std::string_view Text, bool BreaksAsSpaces = false)

@@ -10,7 +10,7 @@
 
 TEST_F(EditorTest, AlignedTextIsDrawnAndHitWhereItsAlignmentPlacesIt)
 {
-    const TAlignment alignments[] = {taLeftJustify, taRightJustify, taCenter};
+    const TAlignment alignments[] = { taLeftJustify, taRightJustify, taCenter };
     for (const TAlignment alignment : alignments) {
         SCOPED_TRACE("alignment " + std::to_string(alignment));
         Editor->SetAlignment(alignment);
@@ -29,28 +29,26 @@ TEST_F(EditorTest, AlignedTextIsDrawnAndHitWhereItsAlignmentPlacesIt)
         // Where the text's first character starts in the editor.
         const auto origin = [&] {
             const int width = TextWidth(Editor->Text());
-            const int wanted = alignment == taLeftJustify    ? 2
-                               : alignment == taRightJustify ? box - 3 - width
-                                                             : box / 2 - width / 2;
+            const int wanted = alignment == taLeftJustify ? 2
+                : alignment == taRightJustify             ? box - 3 - width
+                                                          : box / 2 - width / 2;
             return std::max(2, wanted) - Editor->ScrollX();
         };
-        const auto xOf = [&](int Pos) {
-            return origin() + TextWidth(Editor->Text().substr(0, static_cast<std::size_t>(Pos)));
-        };
+        const auto xOf
+            = [&](int Pos) { return origin() + TextWidth(Editor->Text().substr(0, static_cast<std::size_t>(Pos))); };
         const auto expectedPicture = [&] {
             auto picture = std::make_unique<TBitmap>(box, Editor->Height());
             TCanvas& c = *picture->Canvas();
             c.SetFont(Editor->Font());
             c.Brush()->SetColor(Editor->Color());
-            c.FillRect({0, 0, box, Editor->Height()});
+            c.FillRect({ 0, 0, box, Editor->Height() });
             const int y = (Editor->Height() - c.LineHeight()) / 2;
-            const TRect clip{1, 0, box - 1, Editor->Height()};
+            const TRect clip { 1, 0, box - 1, Editor->Height() };
             c.SetBkMode(TRANSPARENT);
             c.ExtTextOut(origin(), y, ETO_CLIPPED, &clip, Editor->Text());
             if (Editor->SelLength() > 0) {
-                const TRect sel{std::max(clip.Left, xOf(Editor->SelStart())), 1,
-                                std::min(clip.Right, xOf(Editor->SelStart() + Editor->SelLength())),
-                                Editor->Height() - 1};
+                const TRect sel { std::max(clip.Left, xOf(Editor->SelStart())), 1,
+                    std::min(clip.Right, xOf(Editor->SelStart() + Editor->SelLength())), Editor->Height() - 1 };
                 c.Brush()->SetColor(clHighlight);
                 c.FillRect(sel);
                 c.Font()->SetColor(clHighlightText);
@@ -59,12 +57,12 @@ TEST_F(EditorTest, AlignedTextIsDrawnAndHitWhereItsAlignmentPlacesIt)
             const int caretX = xOf(Editor->CaretPos());
             if (caretX >= clip.Left && caretX < clip.Right) {
                 c.Brush()->SetColor(Editor->Font()->Color());
-                c.FillRect({caretX, y, caretX + 1, y + c.LineHeight()});
+                c.FillRect({ caretX, y, caretX + 1, y + c.LineHeight() });
             }
             return picture;
         };
         // A click on the text between its bytes Pos - 1 and Pos, or at a pixel of the box.
-        const auto clickNear = [&](int Pos) { Session.Input.Click(EW(), {xOf(Pos) - 1, 10}); };
+        const auto clickNear = [&](int Pos) { Session.Input.Click(EW(), { xOf(Pos) - 1, 10 }); };
         std::string wide;
         while (TextWidth(wide) < 3 * box) wide += "9876.54 ";
 
@@ -75,24 +73,32 @@ TEST_F(EditorTest, AlignedTextIsDrawnAndHitWhereItsAlignmentPlacesIt)
         };
         constexpr int AtEnd = -2;
         const TStep steps[] = {
-            {"loaded, all selected", [] {}},
-            {"End and typing", [&] { Session.Input.PressKey(VK_END), Session.Input.TypeText("7"); }},
-            {"a click inside the text", [&] { clickNear(3); }, 3},
-            {"typing in the middle", [&] { Session.Input.TypeText("0"); }},
-            {"Home", [&] { Session.Input.PressKey(VK_HOME); }},
-            {"a click left of the text", [&] { Session.Input.Click(EW(), {1, 10}); }, 0},
-            {"a click right of the text", [&] { Session.Input.Click(EW(), {box - 2, 10}); }, AtEnd},
-            {"a paste wider than the box",
-             [&] {
-                 SetClipboardText(wide);
-                 Session.Input.PressKey('V', {ssCtrl});
-             }},
-            {"Home in the wide text", [&] { Session.Input.PressKey(VK_HOME); }},
-            {"a click in the wide text", [&] { clickNear(9); }, 9},
-            {"Shift+End selects the rest", [&] { Session.Input.PressKey(VK_END, {ssShift}); }},
-            {"deleting it brings the text back into the box", [&] { Session.Input.PressKey(VK_DELETE); }},
-            {"Backspace", [&] { Session.Input.PressKey(VK_BACK); }},
-            {"a click on the last character", [&] { clickNear(static_cast<int>(Editor->Text().size())); }, AtEnd},
+            { "loaded, all selected", [] {} },
+            { "End and typing", [&] { Session.Input.PressKey(VK_END), Session.Input.TypeText("7"); } },
+            { "a click inside the text", [&] { clickNear(3); }, 3 },
+            { "typing in the middle", [&] { Session.Input.TypeText("0"); } },
+            { "Home", [&] { Session.Input.PressKey(VK_HOME); } },
+            { "a click left of the text",
+                [&] {
+                    Session.Input.Click(EW(), { 1, 10 });
+                },
+                0 },
+            { "a click right of the text",
+                [&] {
+                    Session.Input.Click(EW(), { box - 2, 10 });
+                },
+                AtEnd },
+            { "a paste wider than the box",
+                [&] {
+                    SetClipboardText(wide);
+                    Session.Input.PressKey('V', { ssCtrl });
+                } },
+            { "Home in the wide text", [&] { Session.Input.PressKey(VK_HOME); } },
+            { "a click in the wide text", [&] { clickNear(9); }, 9 },
+            { "Shift+End selects the rest", [&] { Session.Input.PressKey(VK_END, { ssShift }); } },
+            { "deleting it brings the text back into the box", [&] { Session.Input.PressKey(VK_DELETE); } },
+            { "Backspace", [&] { Session.Input.PressKey(VK_BACK); } },
+            { "a click on the last character", [&] { clickNear(static_cast<int>(Editor->Text().size())); }, AtEnd },
         };
         for (const TStep& s : steps) {
             SCOPED_TRACE(s.What);
