@@ -133,6 +133,24 @@ int TCustomInplaceEdit::TextWidthTo(int Pos)
     return FWidths.WidthTo(*canvas, FText, Pos);
 }
 
+int TCustomInplaceEdit::TextOrigin()
+{
+    if (FAlignment == taLeftJustify) return TextMargin;
+    const int box = TextRect().Width();
+    const int width = TextWidthTo(static_cast<int>(FText.size()));
+    // The places a grid cell writes its text at: three pixels before the right edge, or
+    // about the middle.
+    const int origin = FAlignment == taRightJustify ? box - TextMargin - 1 - width : box / 2 - width / 2;
+    return std::max(TextMargin, origin);
+}
+
+void TCustomInplaceEdit::SetAlignment(TAlignment Value)
+{
+    if (Value == FAlignment) return;
+    FAlignment = Value;
+    Invalidate();
+}
+
 void TCustomInplaceEdit::EnsureCaretVisible()
 {
     const int room = std::max(1, TextRect().Width() - 2 * TextMargin);
@@ -147,7 +165,7 @@ void TCustomInplaceEdit::EnsureCaretVisible()
 // Widths only grow along the text, so the search starts at the last checkpoint left of X.
 int TCustomInplaceEdit::CaretFromX(int X)
 {
-    const int x = X - TextMargin + FScrollX;
+    const int x = X - TextRect().Left - TextOrigin() + FScrollX;
     TCanvas& canvas = *Canvas();
     canvas.SetFont(Font());
     int prev = FWidths.StartBefore(canvas, FText, 0, x);
@@ -632,7 +650,7 @@ void TCustomInplaceEdit::Paint()
     canvas.Brush()->SetColor(Color());
     canvas.FillRect(textRect);
 
-    const int x = textRect.Left + TextMargin - FScrollX;
+    const int x = textRect.Left + TextOrigin() - FScrollX;
     const int y = textRect.Top + (textRect.Height() - canvas.LineHeight()) / 2;
     const auto xOf = [&](int Pos) { return x + FWidths.WidthTo(canvas, FText, Pos); };
     // Draws the bytes [From, To) with the pen at xOf(From), clipped to Clip: from the last

@@ -45,6 +45,10 @@ public:
     void Deselect();
     // Pixels of text scrolled out on the left.
     int ScrollX() const { return FScrollX; }
+    // Where a text that fits lies in the box: at its left, ending where a right-aligned cell's
+    // text ends, or centred. A text wider than the box scrolls as a left-aligned one.
+    TAlignment Alignment() const { return FAlignment; }
+    void SetAlignment(TAlignment Value);
 
     TEditStyle EditStyle() const { return FEditStyle; }
     void SetEditStyle(TEditStyle Value);
@@ -134,6 +138,8 @@ private:
     void EnsureCaretVisible();
     // The width of the text's first Pos bytes, in the editor's font.
     int TextWidthTo(int Pos);
+    // Where the unscrolled text starts, from the text box's left edge.
+    int TextOrigin();
     int CaretFromX(int X);
     TRect TextRect() const;
     void SelectWordAt(int X);
@@ -158,6 +164,7 @@ private:
     int FCaret = 0;
     int FAnchor = 0;
     int FScrollX = 0;
+    TAlignment FAlignment = taLeftJustify;
     bool FSelecting = false;
     bool FModified = false;
     TEditStyle FEditStyle = esNoButton;

@@ -328,6 +328,15 @@ private:
     void BindEditedCell();
     // Whether the editor is loaded for the current cell, its column object and its record.
     bool EditorHoldsCurrentCell() const;
+    // Commits the editor's text once: true when the application took it (OnValidateData did
+    // not cancel).
+    bool CommitText();
+    // The application stored a value in the cell (raw column, grid row): the cell is repainted
+    // and an editor shown over it takes the stored text.
+    void CellStored(int ACol, int ARow);
+    // A shown editor over the current cell takes the application's text again, with nothing
+    // left to commit.
+    void ReloadShownEditor();
     // The cell an edit belongs to, taken before a call out that may hide the editor meanwhile.
     struct TEditedCell {
         explicit TEditedCell(const TCustomZelGrid& Grid);

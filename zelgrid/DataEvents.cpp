@@ -55,9 +55,13 @@ void TCustomZelGrid::CopyCell(int ACol, int ARow)
     if (OnCopyCell) OnCopyCell(ACol, ARow);
 }
 
+// The application stores the pasted value: the cell shows it at once.
 void TCustomZelGrid::PasteCell(int ACol, int ARow)
 {
-    if (OnPasteCell) OnPasteCell(ACol, ARow);
+    if (!OnPasteCell) return;
+    TObjectWatch alive(this);
+    OnPasteCell(ACol, ARow);
+    if (alive) CellStored(SatAdd(ACol, FIndicatorCols), SatAdd(ARow, FTitleRows));
 }
 
 void TCustomZelGrid::CopyRecord(int ARow)

@@ -148,6 +148,9 @@ void TCustomZelGrid::LoadEditor()
 {
     BindEditedCell();
     FEditorScrolledOut = false;
+    // Edited where the cell shows it: right-aligned amounts stay right-aligned.
+    const TZelColumn* column = CurrentColumn();
+    FEditor->SetAlignment(column ? column->GetAlignment() : taLeftJustify);
     TObjectWatch alive(FEditor);
     FEditor->UpdateContents();
     if (alive) FEditor->SelectAll();
@@ -202,7 +205,7 @@ void TCustomZelGrid::HideEdit()
         FEditor->Hide();
     };
     try {
-        UpdateText();
+        CommitText();
     } catch (...) {
         hide();
         throw;
@@ -210,28 +213,52 @@ void TCustomZelGrid::HideEdit()
     hide();
 }
 
+// A commit that leaves the editor shown (Enter with dgAlwaysShowEditor) shows what the
+// application stored, which may differ from what was typed.
 void TCustomZelGrid::UpdateText()
 {
-    if (FEditorCol == -1 || FEditorRow == -1 || !FEditor) return;
+    TObjectWatch alive(this);
+    if (CommitText() && alive) ReloadShownEditor();
+}
+
+bool TCustomZelGrid::CommitText()
+{
+    if (FEditorCol == -1 || FEditorRow == -1 || !FEditor) return false;
     if (FEditor->FSkipTextUpdate) {
         FEditor->FSkipTextUpdate = false;
-        return;
+        return false;
     }
     const TEditedCell cell(*this);
     int col = 0, row = 0;
-    if (!EditedCell(cell, col, row)) return;
+    if (!EditedCell(cell, col, row)) return false;
     // Marked before the application is asked: a hide its handlers cause meanwhile finds nothing
     // to commit, so the text is committed once, here.
     FEditor->FSkipTextUpdate = true;
     TObjectWatch alive(this);
     SetEditText(col, row, FEditor->Text());
-    if (!alive || !FEditor) return;
+    if (!alive || !FEditor) return false;
     const std::string text = FEditor->Text();
     FEditor->FSkipTextUpdate = true;
     // The handler may have moved the column or dropped the record.
-    if (!EditedCell(cell, col, row)) return;
+    if (!EditedCell(cell, col, row)) return false;
     bool cancel = false;
     ValidateDataCell(col, row, text, cancel);
+    return !cancel;
+}
+
+void TCustomZelGrid::CellStored(int ACol, int ARow)
+{
+    if (ACol < FIndicatorCols || ACol >= ColCount() || ARow < FTitleRows || ARow >= RowCount()) return;
+    if (HandleAllocated()) InvalidateCell(ACol, ARow);
+    if (ACol == FEditorCol && ARow == FEditorRow) ReloadShownEditor();
+}
+
+void TCustomZelGrid::ReloadShownEditor()
+{
+    if (!FEditor || !FEditor->IsShown() || !EditorHoldsCurrentCell()) return;
+    TObjectWatch alive(FEditor);
+    LoadEditor();
+    if (alive) FEditor->FSkipTextUpdate = true;
 }
 
 void TCustomZelGrid::InvalidateEditor()
@@ -332,7 +359,10 @@ void TCustomZelGrid::aValidateData(TCustomInplaceEdit*, const std::string& NewVa
     // The editor marks its text committed after this returns; a hide that the handler causes
     // before then must not commit it a second time.
     FEditor->FSkipTextUpdate = true;
+    TObjectWatch alive(this);
     ValidateDataCell(col, row, NewVal, ACancel);
+    // An editor that stays shown when the focus leaves it shows what was stored.
+    if (alive && !ACancel && FEditor && FEditor->AlwaysShow()) ReloadShownEditor();
 }
 
 void TCustomZelGrid::aGetEditstyle(TCustomInplaceEdit*, TEditStyle& EditStyle)

@@ -76,7 +76,8 @@ void WriteCellText(TCanvas& Canvas, const TRect& Rect, int DX, int DY, const std
 {
     if (!WordWrap) {
         // The canvas places the text by its end or middle itself: a right-aligned text is then
-        // measured only as far back as the cell shows it.
+        // measured only as far back as the cell shows it. A line break reads as a space here;
+        // a wrapped cell starts a new line at it.
         int x = Rect.Left + DX;
         unsigned align = TA_LEFT;
         if (Alignment == taRightJustify) {
@@ -88,7 +89,7 @@ void WriteCellText(TCanvas& Canvas, const TRect& Rect, int DX, int DY, const std
         }
         const unsigned previous = Canvas.SetTextAlign(align);
         try {
-            Canvas.ExtTextOut(x, Rect.Top + DY, ETO_OPAQUE | ETO_CLIPPED, &Rect, Text);
+            Canvas.ExtTextOut(x, Rect.Top + DY, ETO_OPAQUE | ETO_CLIPPED | ETO_BREAKSASSPACES, &Rect, Text);
         } catch (...) {
             Canvas.SetTextAlign(previous);
             throw;

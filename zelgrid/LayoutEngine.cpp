@@ -300,7 +300,7 @@ void TCustomZelGrid::SetLayoutIndex(int Value)
     if (Value <= FLayout->Count() - 1) {
         TObjectWatch alive(this);
         // Text typed into the shown layout is committed while its column is still shown.
-        UpdateText();
+        CommitText();
         if (!alive || Value == FLayoutIndex || Value > FLayout->Count() - 1) return;
         const int old = FLayoutIndex;
         FLayoutIndex = Value;

@@ -6,6 +6,7 @@
 #include "host/graphics/Bitmap.h"
 #include "zelgrid/Zelgrid.h"
 
+#include <algorithm>
 #include <benchmark/benchmark.h>
 #include <string>
 
@@ -13,9 +14,10 @@ using namespace PaintBench;
 
 namespace {
 
-void WriteCell(benchmark::State& State, TAlignment Alignment, bool WordWrap)
+void WriteCell(benchmark::State& State, TAlignment Alignment, bool WordWrap, bool Breaks = false)
 {
-    const std::string text = LongWords(static_cast<std::size_t>(State.range(0)));
+    std::string text = LongWords(static_cast<std::size_t>(State.range(0)));
+    if (Breaks) std::replace(text.begin(), text.end(), ';', '\n');
     AcquireCellTextBitmap();
     {
         TBitmap bmp(Width, Height);
@@ -51,6 +53,18 @@ void BM_CellTextWrappedRight(benchmark::State& State)
 {
     WriteCell(State, taRightJustify, true);
 }
+void BM_CellTextLinesLeft(benchmark::State& State)
+{
+    WriteCell(State, taLeftJustify, false, true);
+}
+void BM_CellTextLinesRight(benchmark::State& State)
+{
+    WriteCell(State, taRightJustify, false, true);
+}
+void BM_CellTextLinesWrapped(benchmark::State& State)
+{
+    WriteCell(State, taLeftJustify, true, true);
+}
 
 constexpr long Short = 20, Huge = 50'000'000;
 BENCHMARK(BM_CellTextLeft)->Arg(Short)->Arg(Huge)->Unit(benchmark::kMicrosecond);
@@ -58,5 +72,8 @@ BENCHMARK(BM_CellTextRight)->Arg(Short)->Arg(Huge)->Unit(benchmark::kMicrosecond
 BENCHMARK(BM_CellTextCentred)->Arg(Short)->Arg(Huge)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_CellTextWrapped)->Arg(Short)->Arg(Huge)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_CellTextWrappedRight)->Arg(Short)->Arg(Huge)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_CellTextLinesLeft)->Arg(Huge)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_CellTextLinesRight)->Arg(Huge)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_CellTextLinesWrapped)->Arg(Huge)->Unit(benchmark::kMicrosecond);
 
 } // namespace

@@ -35,8 +35,9 @@ constexpr unsigned DT_TOP = 0x0, DT_LEFT = 0x0, DT_CENTER = 0x1, DT_RIGHT = 0x2,
                    DT_CALCRECT = 0x400, DT_NOPREFIX = 0x800, DT_INTERNAL = 0x1000,
                    DT_EDITCONTROL = 0x2000, DT_PATH_ELLIPSIS = 0x4000, DT_END_ELLIPSIS = 0x8000,
                    DT_MODIFYSTRING = 0x10000, DT_RTLREADING = 0x20000, DT_WORD_ELLIPSIS = 0x40000;
-// ExtTextOut options.
-constexpr unsigned ETO_OPAQUE = 0x2, ETO_CLIPPED = 0x4;
+// ExtTextOut options. ETO_BREAKSASSPACES is this host's own: each line break ("\n", "\r\n" or a
+// lone "\r") reads as one space, for text that is shown on one line.
+constexpr unsigned ETO_OPAQUE = 0x2, ETO_CLIPPED = 0x4, ETO_BREAKSASSPACES = 0x40000000;
 // DrawEdge edges and flags.
 constexpr unsigned BDR_RAISEDOUTER = 0x1, BDR_SUNKENOUTER = 0x2, BDR_RAISEDINNER = 0x4,
                    BDR_SUNKENINNER = 0x8, BDR_OUTER = 0x3, BDR_INNER = 0xC, BDR_RAISED = 0x5,

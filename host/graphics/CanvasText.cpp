@@ -49,7 +49,8 @@ std::int64_t AdvanceOver(TFaceSize& Face, char32_t C, std::int64_t X, int TabWid
 // The characters of UTF-8 text from Pos up to End, then those of Tail. With Prefixes "&&" reads
 // as "&" and "&x" as x, and the first such x of the text is the marked one: *Mark keeps where it
 // starts once it has been read (text is read from its start, so the first one read is the first).
-// StopAtBreak ends the run before a line break (CR or LF) without reading it.
+// StopAtBreak ends the run before a line break (CR or LF) without reading it; BreaksAsSpaces
+// reads each line break (CR LF taken together) as one space.
 struct TTextRun {
     std::string_view Text;
     std::size_t Pos = 0;
@@ -57,6 +58,7 @@ struct TTextRun {
     bool Prefixes = false;
     std::size_t* Mark = nullptr;
     bool StopAtBreak = false;
+    bool BreaksAsSpaces = false;
     std::u32string_view Tail;
     std::size_t TailPos = 0;
 
@@ -80,8 +82,14 @@ struct TTextRun {
             ++p;
         }
         const std::size_t at = p;
-        const char32_t c = DecodeAt(Text, p);
-        if (StopAtBreak && (c == U'\r' || c == U'\n')) return false;
+        char32_t c = DecodeAt(Text, p);
+        if (c == U'\r' || c == U'\n') {
+            if (StopAtBreak) return false;
+            if (BreaksAsSpaces) {
+                if (c == U'\r' && p < End && Text[p] == '\n') ++p;
+                c = U' ';
+            }
+        }
         if (prefixed && c != U'&' && *Mark == NoMark) *Mark = at;
         Pos = p;
         C = c;
@@ -122,17 +130,28 @@ std::int64_t Measure(TFaceSize& Face, TTextRun Run, std::int64_t X, int TabWidth
 
 // Moves Pos over the characters of Text (no prefixes, no tab stops) while the pen, from X,
 // stays at or left of Limit, and answers the pen. Tight enough to measure or skip text of many
-// megabytes: ASCII bytes go through a table of the advances found so far.
+// megabytes: ASCII bytes go through a table of the advances found so far. With BreaksAsSpaces
+// a line break (CR LF together) advances as one space.
+template <bool BreaksAsSpaces>
 std::int64_t AdvanceUtf8(TFaceSize& Face, std::string_view Text, std::size_t& Pos, std::int64_t X, std::int64_t Limit)
 {
     std::array<int, 128> ascii;
     ascii.fill(-1);
+    // A CR keeps no entry, so that only it takes the branch that looks for its LF.
+    if constexpr (BreaksAsSpaces) ascii['\n'] = static_cast<int>(AdvanceOver(Face, U' ', 0, 0));
     const auto* p = reinterpret_cast<const unsigned char*>(Text.data());
     std::size_t i = Pos;
     while (i < Text.size() && X <= Limit) {
         const unsigned char b = p[i];
         if (b < 0x80) {
-            if (ascii[b] < 0) ascii[b] = static_cast<int>(AdvanceOver(Face, b, 0, 0));
+            if (ascii[b] < 0) {
+                if (BreaksAsSpaces && b == '\r') {
+                    X += AdvanceOver(Face, U' ', 0, 0);
+                    i += i + 1 < Text.size() && p[i + 1] == '\n' ? 2 : 1;
+                    continue;
+                }
+                ascii[b] = static_cast<int>(AdvanceOver(Face, b, 0, 0));
+            }
             X += ascii[b];
             ++i;
             continue;
@@ -143,10 +162,17 @@ std::int64_t AdvanceUtf8(TFaceSize& Face, std::string_view Text, std::size_t& Po
     return X;
 }
 
-std::int64_t MeasureUtf8(TFaceSize& Face, std::string_view Text)
+std::int64_t AdvanceUtf8(TFaceSize& Face, std::string_view Text, std::size_t& Pos, std::int64_t X, std::int64_t Limit,
+    bool BreaksAsSpaces = false)
+{
+    return BreaksAsSpaces ? AdvanceUtf8<true>(Face, Text, Pos, X, Limit)
+                          : AdvanceUtf8<false>(Face, Text, Pos, X, Limit);
+}
+
+std::int64_t MeasureUtf8(TFaceSize& Face, std::string_view Text, bool BreaksAsSpaces = false)
 {
     std::size_t pos = 0;
-    return AdvanceUtf8(Face, Text, pos, 0, NoLimit);
+    return AdvanceUtf8(Face, Text, pos, 0, NoLimit, BreaksAsSpaces);
 }
 
 // One line of DrawText: its characters start at Start and end at End; Next is where the line
@@ -328,7 +354,9 @@ bool TCanvas::ExtTextOut(int X, int Y, unsigned Options, const TRect* Rect, std:
     const TRect visible = IntersectRect(bound, FClip.Bounds());
     if (!FBits || visible.IsEmpty()) return true;
     TFaceSize& face = Face();
+    const bool breaksAsSpaces = Options & ETO_BREAKSASSPACES;
     TTextRun run = RunOf(Text);
+    run.BreaksAsSpaces = breaksAsSpaces;
     // The characters whose glyphs end left of the visible part are skipped; a glyph reaches
     // into it only from a pen right of this.
     const std::int64_t reach = std::int64_t { visible.Left } - FOrigin.X - face.InkBox().Right;
@@ -339,13 +367,19 @@ bool TCanvas::ExtTextOut(int X, int Y, unsigned Options, const TRect* Rect, std:
         while (run.Pos > 0 && x > reach) {
             std::size_t p = PriorCharStart(Text, run.Pos);
             run.Pos = p;
-            x -= AdvanceOver(face, DecodeAt(Text, p), 0, 0);
+            char32_t c = DecodeAt(Text, p);
+            if (breaksAsSpaces && (c == U'\r' || c == U'\n')) {
+                // A CR LF pair is stepped over as one space, never entered between its bytes.
+                if (c == U'\n' && run.Pos > 0 && Text[run.Pos - 1] == '\r') --run.Pos;
+                c = U' ';
+            }
+            x -= AdvanceOver(face, c, 0, 0);
         }
     }
-    if (FTextAlign == TA_CENTER) x = X - MeasureUtf8(face, Text) / 2;
+    if (FTextAlign == TA_CENTER) x = X - MeasureUtf8(face, Text, breaksAsSpaces) / 2;
     // Where the text's background and lines start: left of the visible part, or its true start.
     const std::int64_t left = x;
-    if (FTextAlign != TA_RIGHT) x = AdvanceUtf8(face, Text, run.Pos, x, reach);
+    if (FTextAlign != TA_RIGHT) x = AdvanceUtf8(face, Text, run.Pos, x, reach, breaksAsSpaces);
     // Clipped to a rectangle just filled with the background, the text's own background
     // would fill the same pixels again.
     const bool filled = Rect && (Options & ETO_OPAQUE) && (Options & ETO_CLIPPED);

@@ -497,3 +497,49 @@ TEST_F(GridDrawingTest, RowMovesShowWhatAFullRepaintShows)
         }
     }
 }
+
+// A drawing handler colours each record by the data row being painted (DrawingDataRow), not by
+// the current row: after a full paint, after row steps that scroll and paint only the row they
+// uncover, and after a page step, every visible cell shows its own record's colour.
+TEST_F(GridDrawingTest, DrawingHandlerColoursEachRecordByTheRowBeingPainted)
+{
+    Records = 100;
+    AddColumns(3);
+    const TColor colours[] = {clRed, clLime, clBlue};
+    Grid->OnDrawColumnCell = [&](TObject*, const TRect& Rect, int, TZelColumn*, TGridDrawState) {
+        Grid->Canvas()->Brush()->SetColor(colours[Grid->DrawingDataRow() % 3]);
+        Grid->Canvas()->FillRect(Rect);
+    };
+    ShowGrid();
+    Grid->SetFocus();
+    struct TStep {
+        const char* What;
+        std::function<void()> Act;
+    };
+    const TStep steps[] = {
+        {"the first paint", [] {}},
+        {"Down to the last visible row", [&] { Grid->SetCurrentRow(Grid->TopRow() + Grid->VisibleRowCount() - 1); }},
+        {"Down past it, scrolling a row", [&] { Session.Input.PressKey(VK_DOWN); }},
+        {"Down again", [&] { Session.Input.PressKey(VK_DOWN); }},
+        {"a page down", [&] { Session.Input.PressKey(VK_NEXT); }},
+        {"Up to the top row and past it", [&] {
+             Grid->SetCurrentRow(Grid->TopRow());
+             Session.Input.PressKey(VK_UP);
+         }},
+    };
+    for (const TStep& step : steps) {
+        SCOPED_TRACE(step.What);
+        step.Act();
+        Settle();
+        const std::unique_ptr<TBitmap> shot = CaptureWindow(Grid->Handle());
+        ASSERT_GE(Grid->VisibleRowCount(), 5);
+        for (int row = Grid->TopRow(); row < Grid->TopRow() + Grid->VisibleRowCount(); ++row) {
+            for (int col = 1; col <= 3; ++col) {
+                const TRect r = Grid->CellRect(col, row);
+                const TPixel expected = ColorToPixel(colours[(row - Grid->TitleRows()) % 3]);
+                EXPECT_EQ(At(*shot, (r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2), expected)
+                    << "grid row " << row << ", column " << col;
+            }
+        }
+    }
+}

@@ -149,6 +149,50 @@ TEST_F(GridEditingTest, SecondPressOnTheCurrentCellOpensTheEditorWithNothingType
     EXPECT_EQ(Grid->EditorCol(), Grid->Col());
 }
 
+// The editor opens with the text where the cell showed it: left, right-aligned or centred as
+// its column (the ink of the glyphs stands in the same pixel columns).
+TEST_F(GridEditingTest, EditorShowsTheTextWhereItsColumnAlignsIt)
+{
+    Grid->SetOptions(Grid->Options() + TZelGridOptions{dgAlwaysShowEditor});
+    const TAlignment alignments[] = {taLeftJustify, taRightJustify, taCenter};
+    for (int c = 0; c < 3; ++c) {
+        Columns()->GeTZelColumn(c)->SetAlignment(alignments[c]);
+        Stored[{c, 0}] = "12.50";
+    }
+    Settle();
+    // The pixel columns of the cell's rectangle that hold anything but the background.
+    const auto inkColumns = [&](int ACol) {
+        const std::unique_ptr<TBitmap> shot = CaptureWindow(H());
+        TRect client;
+        GetClientRectInWindow(H(), client);
+        const TRect cell = Grid->CellRect(ACol, 1).Offset(client.Left, client.Top);
+        const TPixel background = ColorToPixel(Grid->Color());
+        std::vector<int> ink;
+        for (int x = cell.Left; x < cell.Right; ++x)
+            for (int y = cell.Top; y < cell.Bottom; ++y)
+                if (shot->Pixel(x, y) != background) {
+                    ink.push_back(x - cell.Left);
+                    break;
+                }
+        return ink;
+    };
+    std::vector<int> cellInk[3];
+    for (int c = 0; c < 3; ++c) cellInk[c] = inkColumns(c + 1);
+    for (int c = 0; c < 3; ++c) {
+        SCOPED_TRACE("alignment " + std::to_string(alignments[c]));
+        Grid->SetFocus();
+        Session.Input.Click(H(), At(c + 1, 1));
+        Session.Input.PressKey(VK_F2); // nothing selected
+        ASSERT_TRUE(EditorShown());
+        EXPECT_EQ(Editor()->Alignment(), alignments[c]);
+        Other->SetFocus(); // no caret; the editor stays
+        ASSERT_TRUE(EditorShown());
+        Settle();
+        ASSERT_FALSE(cellInk[c].empty());
+        EXPECT_EQ(inkColumns(c + 1), cellInk[c]);
+    }
+}
+
 TEST_F(GridEditingTest, ButtonStyleAndPickListChooseTheEditStyle)
 {
     struct TCase {
@@ -244,6 +288,73 @@ TEST_F(GridEditingTest, InvalidateEditorDiscardsUnsavedText)
     EXPECT_TRUE(EditorShown());
     EXPECT_EQ(Editor()->Text(), "fresh");
     EXPECT_TRUE(Only("validate").empty());
+}
+
+// A value the application stores shows at once, the cell's pixels as a full repaint draws them:
+// pasted with Ctrl+V, pasted from outside while the editor shows the cell (the typed text gives
+// way to the stored one), and committed by an always-shown editor, whose text becomes what the
+// application stored.
+TEST_F(GridEditingTest, StoredValueShowsAtOnceAsAFullRepaintShowsIt)
+{
+    Grid->SetOptions(Grid->Options() + TZelGridOptions{dgAlwaysShowEditor});
+    Grid->OnPasteCell = [this](int ACol, int ARow) { Stored[{ACol, ARow}] = GetClipboardText(); };
+    // As an application binds Ctrl+V.
+    Grid->OnKeyDown = [this](TObject*, WORD& Key, TShiftState Shift) {
+        if (Key != 'V' || Shift != TShiftState{ssCtrl}) return;
+        Key = 0;
+        Grid->PasteCell(Grid->Col() - Grid->IndicatorCols(), Grid->Row() - Grid->TitleRows());
+    };
+    // The application stores its own form of what is typed.
+    Grid->OnValidateData = [this](int ACol, int ARow, const std::string& NewVal, bool&) {
+        Log.push_back("validate " + Cell(ACol, ARow) + " '" + NewVal + "'");
+        Stored[{ACol, ARow}] = "[" + NewVal + "]";
+    };
+    const auto expectAsRepainted = [&](const char* What) {
+        SCOPED_TRACE(What);
+        Settle();
+        const std::unique_ptr<TBitmap> shown = CaptureWindow(H());
+        Grid->Invalidate();
+        RedrawWindow(H(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+        Settle();
+        const std::unique_ptr<TBitmap> repainted = CaptureWindow(H());
+        ASSERT_EQ(shown->Width(), repainted->Width());
+        int differing = 0;
+        for (int y = 0; y < shown->Height(); ++y)
+            for (int x = 0; x < shown->Width(); ++x) differing += shown->Pixel(x, y) != repainted->Pixel(x, y);
+        EXPECT_EQ(differing, 0);
+    };
+    Settle();
+
+    SetClipboardText("pasted");
+    Session.Input.PressKey('V', {ssCtrl});
+    EXPECT_EQ((Stored[{0, 0}]), "pasted");
+    expectAsRepainted("Ctrl+V");
+
+    Session.Input.TypeText("typed");
+    ASSERT_TRUE(EditorShown());
+    SetClipboardText("from a menu");
+    Grid->PasteCell(0, 0);
+    EXPECT_EQ(Editor()->Text(), "from a menu");
+    expectAsRepainted("pasted under the editor");
+    Log.clear();
+    Session.Input.PressKey(VK_DOWN);
+    EXPECT_TRUE(Only("validate").empty()) << "the typed text gave way to the pasted value";
+    EXPECT_EQ((Stored[{0, 0}]), "from a menu");
+
+    ASSERT_TRUE(EditorShown()) << "shown again on the next row";
+    Session.Input.TypeText("5");
+    Session.Input.PressKey(VK_RETURN);
+    ASSERT_TRUE(EditorShown());
+    EXPECT_EQ((Stored[{0, 1}]), "[5]");
+    EXPECT_EQ(Editor()->Text(), "[5]");
+    expectAsRepainted("committed with Enter");
+
+    Session.Input.TypeText("6");
+    Other->SetFocus();
+    ASSERT_TRUE(EditorShown());
+    EXPECT_EQ((Stored[{0, 1}]), "[6]");
+    EXPECT_EQ(Editor()->Text(), "[6]");
+    expectAsRepainted("committed as the focus left");
 }
 
 TEST_F(GridEditingTest, FailingCommitStillHidesTheEditorAndPropagates)

@@ -264,6 +264,92 @@ TEST(WriteCellText, AFieldOfMegabytesShowsWhatItsShownEndShows)
     }
 }
 
+// A line break ("\n", "\r\n" or a lone "\r") starts a new line in a word-wrapped cell and reads as
+// one space on a single line, in every alignment, also where the shown part of a long text begins
+// or ends on a break.
+TEST(WriteCellText, LineBreaksStartLinesWhenWrappedAndReadAsSpacesOtherwise)
+{
+    THeadlessSession session;
+    TZelGrid grid(nullptr); // holds the shared bitmap
+    std::string longWithBreaks;
+    for (int i = 0; longWithBreaks.size() < 5000; ++i)
+        longWithBreaks += "word" + std::to_string(i) + (i % 3 == 0 ? "\r\n" : i % 3 == 1 ? "\n" : "\r");
+    longWithBreaks += "end\r\nlast";
+    std::vector<std::string> longLines;
+    for (int i = 0; i < 8; ++i) longLines.push_back("word" + std::to_string(i));
+    struct TCase {
+        const char* What;
+        std::string Text;
+        std::vector<std::string> Lines; // as a wrapped cell shows it
+        TRect Cell{10, 4, 130, 70};
+    };
+    const TCase cases[] = {
+        {"line feed", "line one\nline two", {"line one", "line two"}},
+        {"carriage return and line feed", "line one\r\nline two", {"line one", "line two"}},
+        {"carriage return alone", "line one\rline two", {"line one", "line two"}},
+        {"an empty line between", "a\n\nb", {"a", "", "b"}},
+        {"two kinds in a row", "a\n\r\nb\r\rc", {"a", "", "b", "", "c"}},
+        {"a final break starts no line", "one\r\n", {"one"}},
+        {"a break first", "\ntwo", {"", "two"}},
+        {"a long text", longWithBreaks, {}},
+        // The cell of a wide column scrolled far left: the shown part starts inside the text.
+        {"a long text shown from its middle", longWithBreaks, {}, {-3000, 4, 130, 70}},
+    };
+    const TAlignment alignments[] = {taLeftJustify, taRightJustify, taCenter};
+    constexpr int Width = 140, Height = 80;
+    const auto blank = [](TBitmap& B) -> TCanvas& {
+        B.SetSize(Width, Height);
+        TCanvas& canvas = *B.Canvas();
+        canvas.Brush()->SetColor(clWhite);
+        canvas.FillRect({0, 0, Width, Height});
+        canvas.Font()->SetColor(clBlack);
+        canvas.Brush()->SetColor(clYellow);
+        return canvas;
+    };
+    for (const TCase& c : cases) {
+        const TRect& cell = c.Cell;
+        for (const TAlignment alignment : alignments) {
+            for (const bool wrap : {false, true}) {
+                SCOPED_TRACE(std::string(c.What) + ", alignment " + std::to_string(alignment) +
+                             (wrap ? ", wrapped" : ", one line"));
+                TBitmap shown, expected;
+                WriteCellText(blank(shown), cell, 2, 2, c.Text, alignment, wrap);
+                TCanvas& canvas = blank(expected);
+                if (!wrap) {
+                    // The same line with each break one space.
+                    std::string spaced;
+                    for (std::size_t i = 0; i < c.Text.size(); ++i) {
+                        const char ch = c.Text[i];
+                        if (ch == '\r' && i + 1 < c.Text.size() && c.Text[i + 1] == '\n') continue;
+                        spaced += ch == '\r' || ch == '\n' ? ' ' : ch;
+                    }
+                    WriteCellText(canvas, cell, 2, 2, spaced, alignment, false);
+                } else {
+                    // Each line on its own, aligned in the room right of the two-pixel margin.
+                    canvas.FillRect(cell);
+                    canvas.SetBkMode(TRANSPARENT);
+                    const int room = cell.Width() - 1 - 2;
+                    const std::vector<std::string>& lines = c.Lines.empty() ? longLines : c.Lines;
+                    for (std::size_t i = 0; i < lines.size(); ++i) {
+                        const std::string& line = lines[i];
+                        const int width = canvas.TextWidth(line);
+                        const int x = alignment == taLeftJustify    ? cell.Left + 2
+                                      : alignment == taRightJustify ? cell.Left + 2 + room - width
+                                                                    : cell.Left + 2 + (room - width) / 2;
+                        const TRect clip{cell.Left + 2, cell.Top + 2, cell.Right - 1, cell.Bottom - 1};
+                        canvas.ExtTextOut(x, cell.Top + 2 + static_cast<int>(i) * canvas.LineHeight(), ETO_CLIPPED,
+                                          &clip, line);
+                    }
+                }
+                int differing = 0;
+                for (int y = 0; y < Height; ++y)
+                    for (int x = 0; x < Width; ++x) differing += shown.Pixel(x, y) != expected.Pixel(x, y);
+                EXPECT_EQ(differing, 0);
+            }
+        }
+    }
+}
+
 TEST_F(ZelGridTest, AReplacedLayoutCollectionIsOwnedByTheGrid)
 {
     auto* layouts = new TZelColLayout(Grid, ItemClassOf<TZelLayoutItem>);

@@ -1,0 +1,119 @@
+// The editor's alignment: a text that fits lies at the left, ends three pixels before the right
+// edge, or is centred; a wider one scrolls as a left-aligned one does. Through a session of
+// typing, clicks, caret keys, a paste that overflows the box and a delete that brings the text
+// back, the painted pixels, the scroll position and the caret a click finds follow that place.
+#include "EditorFixture.h"
+#include "host/controls/EditText.h"
+#include "host/windows/Paint.h"
+
+#include <functional>
+
+TEST_F(EditorTest, AlignedTextIsDrawnAndHitWhereItsAlignmentPlacesIt)
+{
+    const TAlignment alignments[] = { taLeftJustify, taRightJustify, taCenter };
+    for (const TAlignment alignment : alignments) {
+        SCOPED_TRACE("alignment " + std::to_string(alignment));
+        Editor->SetAlignment(alignment);
+        CellText = "12.50";
+        Open();
+        const int box = Editor->Width(), room = box - 4;
+        int scroll = 0;
+        // The scroll position the caret keeps: none while the text fits.
+        const auto expectedScroll = [&] {
+            const std::string& text = Editor->Text();
+            const int caretX = TextWidth(text.substr(0, static_cast<std::size_t>(Editor->CaretPos())));
+            if (caretX - scroll > room) scroll = caretX - room;
+            if (caretX < scroll) scroll = caretX;
+            return scroll = std::max(0, std::min(scroll, TextWidth(text) - room + 1));
+        };
+        // Where the text's first character starts in the editor.
+        const auto origin = [&] {
+            const int width = TextWidth(Editor->Text());
+            const int wanted = alignment == taLeftJustify ? 2
+                : alignment == taRightJustify             ? box - 3 - width
+                                                          : box / 2 - width / 2;
+            return std::max(2, wanted) - Editor->ScrollX();
+        };
+        const auto xOf
+            = [&](int Pos) { return origin() + TextWidth(Editor->Text().substr(0, static_cast<std::size_t>(Pos))); };
+        const auto expectedPicture = [&] {
+            auto picture = std::make_unique<TBitmap>(box, Editor->Height());
+            TCanvas& c = *picture->Canvas();
+            c.SetFont(Editor->Font());
+            c.Brush()->SetColor(Editor->Color());
+            c.FillRect({ 0, 0, box, Editor->Height() });
+            const int y = (Editor->Height() - c.LineHeight()) / 2;
+            const TRect clip { 1, 0, box - 1, Editor->Height() };
+            c.SetBkMode(TRANSPARENT);
+            c.ExtTextOut(origin(), y, ETO_CLIPPED, &clip, Editor->Text());
+            if (Editor->SelLength() > 0) {
+                const TRect sel { std::max(clip.Left, xOf(Editor->SelStart())), 1,
+                    std::min(clip.Right, xOf(Editor->SelStart() + Editor->SelLength())), Editor->Height() - 1 };
+                c.Brush()->SetColor(clHighlight);
+                c.FillRect(sel);
+                c.Font()->SetColor(clHighlightText);
+                c.ExtTextOut(xOf(Editor->SelStart()), y, ETO_CLIPPED, &sel, Editor->SelText());
+            }
+            const int caretX = xOf(Editor->CaretPos());
+            if (caretX >= clip.Left && caretX < clip.Right) {
+                c.Brush()->SetColor(Editor->Font()->Color());
+                c.FillRect({ caretX, y, caretX + 1, y + c.LineHeight() });
+            }
+            return picture;
+        };
+        // A click on the text between its bytes Pos - 1 and Pos, or at a pixel of the box.
+        const auto clickNear = [&](int Pos) { Session.Input.Click(EW(), { xOf(Pos) - 1, 10 }); };
+        std::string wide;
+        while (TextWidth(wide) < 3 * box) wide += "9876.54 ";
+
+        struct TStep {
+            const char* What;
+            std::function<void()> Do;
+            int Caret = -1; // where the step's click must leave the caret; AtEnd: after the text
+        };
+        constexpr int AtEnd = -2;
+        const TStep steps[] = {
+            { "loaded, all selected", [] {} },
+            { "End and typing", [&] { Session.Input.PressKey(VK_END), Session.Input.TypeText("7"); } },
+            { "a click inside the text", [&] { clickNear(3); }, 3 },
+            { "typing in the middle", [&] { Session.Input.TypeText("0"); } },
+            { "Home", [&] { Session.Input.PressKey(VK_HOME); } },
+            { "a click left of the text",
+                [&] {
+                    Session.Input.Click(EW(), { 1, 10 });
+                },
+                0 },
+            { "a click right of the text",
+                [&] {
+                    Session.Input.Click(EW(), { box - 2, 10 });
+                },
+                AtEnd },
+            { "a paste wider than the box",
+                [&] {
+                    SetClipboardText(wide);
+                    Session.Input.PressKey('V', { ssCtrl });
+                } },
+            { "Home in the wide text", [&] { Session.Input.PressKey(VK_HOME); } },
+            { "a click in the wide text", [&] { clickNear(9); }, 9 },
+            { "Shift+End selects the rest", [&] { Session.Input.PressKey(VK_END, { ssShift }); } },
+            { "deleting it brings the text back into the box", [&] { Session.Input.PressKey(VK_DELETE); } },
+            { "Backspace", [&] { Session.Input.PressKey(VK_BACK); } },
+            { "a click on the last character", [&] { clickNear(static_cast<int>(Editor->Text().size())); }, AtEnd },
+        };
+        for (const TStep& s : steps) {
+            SCOPED_TRACE(s.What);
+            s.Do();
+            ProcessMessages();
+            EXPECT_EQ(Editor->ScrollX(), expectedScroll());
+            if (s.Caret != -1) {
+                EXPECT_EQ(Editor->CaretPos(), s.Caret == AtEnd ? static_cast<int>(Editor->Text().size()) : s.Caret);
+            }
+            const std::unique_ptr<TBitmap> shown = CaptureWindow(EW());
+            const std::unique_ptr<TBitmap> expected = expectedPicture();
+            int differing = 0;
+            for (int y = 0; y < shown->Height(); ++y)
+                for (int x = 0; x < shown->Width(); ++x) differing += shown->Pixel(x, y) != expected->Pixel(x, y);
+            EXPECT_EQ(differing, 0);
+        }
+    }
+}
