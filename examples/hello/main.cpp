@@ -17,6 +17,7 @@ int main(int argc, char** argv)
     const char* png = argc == 3 && std::string(argv[1]) == "--png" ? argv[2] : nullptr;
     TWindowSystem windows(CreateBackend(png ? "headless" : "x11"));
     TForm form(nullptr);
+    form.SetCaption("hello: cities");
     auto* grid = new TZelGrid(&form); // freed by the form
     grid->SetAlign(alClient);
     for (const char* caption : {"City", "Country", "People"}) grid->Columns()->Add()->Title()->SetCaption(caption);
