@@ -1,6 +1,7 @@
 // Leaving modal windows: the window manager's close request and Escape end every kind of modal
-// form with mrCancel, also one without a Cancel button, unless OnCloseQuery refuses; a control
-// that uses Escape keeps it; a modal form belongs to the window it was opened over.
+// form with mrCancel, also one without a Cancel button, unless OnCloseQuery refuses; so does its
+// window destroyed on the display. A control that uses Escape keeps it; a modal form belongs to
+// the window it was opened over.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -84,9 +85,10 @@ TEST_F(ModalCloseTest, EveryKindOfModalWindowIsLeftByTheCloseRequestAndByEscape)
         {"question without Cancel", [] { return MessageDlg("Keep it?", mtConfirmation, {mbYes, mbNo}, 0); }, mrNo},
         {"font dialog", [] { return TFontDialog(nullptr).Execute() ? mrOk : mrCancel; }},
     };
-    enum TWay { wyCloseRequest, wyCloseRequestWhileWaiting, wyEscape };
+    // The window destroyed by another client of the display ends the loop too, without asking.
+    enum TWay { wyCloseRequest, wyCloseRequestWhileWaiting, wyEscape, wyDestroyed };
     for (const TKind& kind : kinds) {
-        for (TWay way : {wyCloseRequest, wyCloseRequestWhileWaiting, wyEscape}) {
+        for (TWay way : {wyCloseRequest, wyCloseRequestWhileWaiting, wyEscape, wyDestroyed}) {
             SCOPED_TRACE(std::string(kind.Name) + ", way " + std::to_string(way));
             bool owned = false;
             TModalHookGuard hook([&](TCustomForm* Dialog) {
@@ -94,6 +96,7 @@ TEST_F(ModalCloseTest, EveryKindOfModalWindowIsLeftByTheCloseRequestAndByEscape)
                 owned = GetParent(wnd) == Main->Handle() &&
                         Session.Backend().SurfaceOwner(SurfaceOf(wnd)) == SurfaceOf(Main->Handle());
                 if (way == wyEscape) Session.Input.PressKey(VK_ESCAPE);
+                else if (way == wyDestroyed) Session.Input.DestroySurface(wnd);
                 // Waiting in the queue, the request must wake the loop that waits for input.
                 else Session.Input.CloseRequest(wnd, way == wyCloseRequest);
             });
