@@ -1,10 +1,12 @@
 // "&" marks an accelerator only in the captions of labels, buttons and menu items: a list box
-// shows its lines as they are ("Brightwater & Sons"), a label underlines the marked letter.
+// shows its lines as they are ("Brightwater & Sons"), and so does a panel its caption; a label
+// underlines the marked letter.
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
 
+#include "host/controls/ExtCtrls.h"
 #include "host/controls/Forms.h"
 #include "host/controls/ListBox.h"
 #include "host/controls/StdCtrls.h"
@@ -50,7 +52,7 @@ bool SamePixels(const TBitmap& A, const TBitmap& B)
 
 } // namespace
 
-TEST(AccelChar, ListBoxShowsTheAmpersandAndALabelUnderlinesTheMarkedLetter)
+TEST(AccelChar, ListBoxAndPanelShowTheAmpersandAndALabelUnderlinesTheMarkedLetter)
 {
     THeadlessSession session;
     TForm form(nullptr);
@@ -63,6 +65,12 @@ TEST(AccelChar, ListBoxShowsTheAmpersandAndALabelUnderlinesTheMarkedLetter)
     label->SetBounds(10, 100, 120, 20);
     label->SetCaption("&Name && number");
     label->SetParent(&form);
+    auto* panel = new TPanel(&form);
+    panel->SetBounds(10, 130, 200, 30);
+    panel->SetBevelOuter(bvNone);
+    panel->SetAlignment(taLeftJustify);
+    panel->SetCaption("Brightwater & Sons");
+    panel->SetParent(&form);
     form.Show();
     ProcessMessages();
 
@@ -85,4 +93,9 @@ TEST(AccelChar, ListBoxShowsTheAmpersandAndALabelUnderlinesTheMarkedLetter)
     EXPECT_TRUE(SamePixels(*labelShown, *Drawn(*label, "&Name && number", labelArea, labelArea, labelFlags)));
     EXPECT_FALSE(SamePixels(*labelShown, *Drawn(*label, "Name & number", labelArea, labelArea, labelFlags | DT_NOPREFIX)))
         << "the label underlines its accelerator";
+
+    const TRect panelArea{0, 0, panel->Width(), panel->Height()};
+    const unsigned panelFlags = DT_LEFT | DT_VCENTER | DT_SINGLELINE;
+    EXPECT_TRUE(SamePixels(*CaptureWindow(panel->Handle()),
+                           *Drawn(*panel, "Brightwater & Sons", panelArea, panelArea, panelFlags | DT_NOPREFIX)));
 }
