@@ -13,7 +13,7 @@ int main(int argc, char** argv)
     const char* png = argc == 3 && std::string(argv[1]) == "--png" ? argv[2] : nullptr;
     TWindowSystem windows(CreateBackend(png ? "headless" : "x11")); // headless when there is no display
     TForm form(nullptr);
-    form.SetCaption("Cities");
+    form.SetCaption("hello: cities");
     auto* grid = new TZelGrid(&form); // freed by the form
     grid->SetAlign(alClient);
     grid->SetOptions(grid->Options() + dgAlwaysShowSelection); // a set: + and - add or take away options

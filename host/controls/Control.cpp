@@ -361,7 +361,12 @@ void TControl::WndProc(TMessage& Message)
     if (ComponentState.Contains(csDesigning))
         if (TCustomForm* form = GetParentForm(this); form && form->Designer() && form->Designer()->IsDesignMsg(this, Message))
             return;
-    // While this control is the source of a drag, the mouse drives the drag.
+    // While this control is the source of a drag, the mouse drives the drag, and Escape, which
+    // cancels it, is kept from the form's dialog keys (a Cancel button, leaving a modal form).
+    if (FDrag && FDrag->Started() && Message.Msg == WM_GETDLGCODE && LOWORD(Message.WParam) == VK_ESCAPE) {
+        Message.Result = DLGC_WANTALLKEYS;
+        return;
+    }
     if (FDrag && FDrag->HandleMessage(Message)) return;
     Dispatch(Message);
 }

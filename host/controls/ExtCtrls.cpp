@@ -102,7 +102,8 @@ void TPanel::Paint()
     static constexpr unsigned Alignments[] = {DT_LEFT, DT_RIGHT, DT_CENTER};
     canvas.Brush()->SetStyle(bsClear);
     canvas.SetTextColor(Enabled() ? Font()->Color() : clGrayText);
-    canvas.DrawText(Caption(), r, Alignments[FAlignment] | DT_VCENTER | DT_SINGLELINE);
+    // A panel's caption is text, not a control's name: "&" marks no accelerator here.
+    canvas.DrawText(Caption(), r, Alignments[FAlignment] | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
     canvas.Brush()->SetStyle(bsSolid);
 }
 

@@ -134,6 +134,8 @@ void TCustomForm::CMDialogKey(TCMDialogKey& Message)
     }
     // Enter and Escape go to the form's buttons: the one that answers (default, focused or
     // cancel button) clicks and uses the key up; otherwise the key reaches the focused control.
+    // A control that uses the key itself (an open list, an editor) asked for it through
+    // WM_GETDLGCODE and never gets here.
     if (key == VK_RETURN || key == VK_ESCAPE) {
         std::vector<TWinControl*> controls;
         GetTabOrderList(controls);
@@ -145,6 +147,12 @@ void TCustomForm::CMDialogKey(TCMDialogKey& Message)
                 return;
             }
             if (!alive) return;
+        }
+        // Without a Cancel button Escape still leaves a modal form.
+        if (key == VK_ESCAPE && FModal) {
+            Close();
+            Message.SetResult(1);
+            return;
         }
     }
     DefaultHandler(Message.Message);
@@ -261,17 +269,28 @@ void TCustomForm::DestroyWnd()
 
 void TCustomForm::WMDestroy(TMessage& Message)
 {
-    // The window went without the form asking (another client of the display destroyed it): the
-    // end of the main form's window ends the application.
-    if (!FDestroyingWnd && !ComponentState.Contains(csDestroying) && Application().MainForm() == this)
-        Application().Terminate();
+    // The window went without the form asking (another client of the display destroyed it, or
+    // its owner went): the end of the main form's window ends the application, that of a modal
+    // form's window ends its loop.
+    if (!FDestroyingWnd && !ComponentState.Contains(csDestroying)) {
+        if (Application().MainForm() == this) Application().Terminate();
+        if (FModal) SetModalResult(mrCancel);
+    }
     TWinControl::WMDestroy(Message);
+}
+
+void TCustomForm::SetModalResult(TModalResult Value)
+{
+    FModalResult = Value;
+    // Set by a message sent while the modal loop waits for input (a close request is handled
+    // as it is read): a message wakes the loop so that it sees the result.
+    if (FModal && Value != mrNone) PostMessage(nullptr, WM_NULL);
 }
 
 void TCustomForm::Close()
 {
     if (FModal) {
-        FModalResult = mrCancel;
+        SetModalResult(mrCancel);
         return;
     }
     TObjectWatch alive(this);
@@ -340,6 +359,17 @@ private:
     HWND FActiveBefore = nullptr;
 };
 
+// The window a modal form belongs to while it runs: the active window, or else the main form.
+HWND ModalOwner(TCustomForm* Form)
+{
+    const HWND own = Form->WindowHandle();
+    const auto usable = [own](HWND Wnd) { return Wnd && Wnd != own && IsWindowVisible(Wnd); };
+    if (HWND active = GetActiveWindow(); usable(active)) return active;
+    if (TCustomForm* main = Application().MainForm(); main && main->HandleAllocated() && usable(main->WindowHandle()))
+        return main->WindowHandle();
+    return nullptr;
+}
+
 } // namespace
 
 // Any handler the loop runs may free the form (a posted CM_RELEASE, a delete): the loop then
@@ -350,6 +380,7 @@ TModalResult TCustomForm::ShowModal()
     TObjectWatch alive(this);
     HandleNeeded();
     if (!alive) return mrCancel;
+    SetWindowOwner(WindowHandle(), ModalOwner(this));
     TModalWindowsGuard windows(this);
     TModalResult freedResult = mrCancel;
     FModal = true;
@@ -364,6 +395,9 @@ TModalResult TCustomForm::ShowModal()
             if (!Alive) return;
             Form->FModal = false;
             Form->FModalExit = nullptr;
+            // The owner is still disabled here: it is activated again by the windows guard, once
+            // enabled, not as the owner of a window that hides.
+            if (Form->HandleAllocated()) SetWindowOwner(Form->WindowHandle(), nullptr);
             // An OnHide handler that raises here cannot be reported while another exception
             // may be passing; the form is hidden either way.
             try {
@@ -377,6 +411,8 @@ TModalResult TCustomForm::ShowModal()
     Application().ModalStarted(this);
     for (;;) {
         if (!alive) return freedResult;
+        // The window is gone (destroyed on the display): nothing is left to keep open.
+        if (!HandleAllocated()) return mrCancel;
         if (Application().Terminated()) FModalResult = mrCancel;
         if (FModalResult != mrNone) {
             CloseModal();

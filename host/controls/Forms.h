@@ -33,7 +33,9 @@ public:
     bool Active() const;
 
     // Asks OnCloseQuery, then OnClose; hides (or frees) the form as the handler says. A modal
-    // form only gets ModalResult mrCancel, which ends its loop.
+    // form only gets ModalResult mrCancel, which ends its loop (once OnCloseQuery agrees). A
+    // close request from the display (its close box) and Escape that no control or Cancel
+    // button takes close a modal form this way.
     void Close();
     virtual bool CloseQuery();
     // Frees the form once the message loop gets to a message posted now: the way to close and
@@ -41,11 +43,12 @@ public:
     void Release();
 
     // Shows the form modally: every other top-level window is disabled until the loop ends,
-    // which happens once ModalResult is not mrNone (and the close is not refused).
-    // EInvalidOperation for a form that is already visible or disabled.
+    // which happens once ModalResult is not mrNone (and the close is not refused). The window
+    // active before (or else the main form) owns the form's window meanwhile, so the display
+    // keeps the form above it. EInvalidOperation for a form that is already visible or disabled.
     TModalResult ShowModal();
     TModalResult ModalResult() const { return FModalResult; }
-    void SetModalResult(TModalResult Value) { FModalResult = Value; }
+    void SetModalResult(TModalResult Value);
     bool Modal() const { return FModal; }
 
     // The form's OnKeyDown, OnKeyUp and OnKeyPress see every key before the focused control;

@@ -346,7 +346,10 @@ void TMemo::WMGetDlgCode(TWMGetDlgCode& Message)
 {
     LRESULT code = DLGC_WANTARROWS | DLGC_WANTCHARS;
     if (FWantTabs) code |= DLGC_WANTTAB;
-    if (FWantReturns && Message.CharCode() == VK_RETURN) code |= DLGC_WANTALLKEYS;
+    // A memo of many lines keeps Enter and Escape from the form's buttons, as lines being typed
+    // are not to be lost to a stray Escape; a one-line memo leaves both to the form.
+    const WORD key = Message.CharCode();
+    if (FWantReturns && (key == VK_RETURN || key == VK_ESCAPE)) code |= DLGC_WANTALLKEYS;
     Message.SetResult(code);
 }
 

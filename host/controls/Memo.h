@@ -33,7 +33,8 @@ public:
     void SetScrollBars(TScrollStyle Value);
     bool ReadOnly() const { return FReadOnly; }
     void SetReadOnly(bool Value) { FReadOnly = Value; }
-    // Enter starts a new line (otherwise it goes to the form, to its default button).
+    // Enter starts a new line and Escape stays in the memo (otherwise they go to the form, to its
+    // default and Cancel buttons).
     bool WantReturns() const { return FWantReturns; }
     void SetWantReturns(bool Value) { FWantReturns = Value; }
     // Tab types a tab (otherwise it moves the focus).

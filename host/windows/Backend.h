@@ -76,6 +76,8 @@ public:
     virtual void ShowSurface(TSurfaceId Surface, bool Visible) { (void)Surface; (void)Visible; }
     virtual void SetSurfaceBounds(TSurfaceId Surface, const TRect& Bounds) { (void)Surface; (void)Bounds; }
     virtual void SetSurfaceTitle(TSurfaceId Surface, const std::string& Title) { (void)Surface; (void)Title; }
+    // The surface belongs to Owner (0: to none) and stays above it, as a dialog above its window.
+    virtual void SetSurfaceOwner(TSurfaceId Surface, TSurfaceId Owner) { (void)Surface; (void)Owner; }
     virtual void RaiseSurface(TSurfaceId Surface) { (void)Surface; }
     virtual void FocusSurface(TSurfaceId Surface) { (void)Surface; }
     // Shows Area (surface coordinates) of the top-level window's buffer.

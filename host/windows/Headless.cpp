@@ -9,12 +9,14 @@
 
 TSurfaceId THeadlessBackend::CreateSurface(const TSurfaceParams& Params)
 {
-    (void)Params;
-    return ++FLastSurface;
+    ++FLastSurface;
+    SetSurfaceOwner(FLastSurface, Params.Owner);
+    return FLastSurface;
 }
 
 void THeadlessBackend::DestroySurface(TSurfaceId Surface)
 {
+    FOwners.erase(Surface);
     FPresented.erase(Surface);
     FShown.erase(Surface);
     std::erase_if(FInput, [Surface](const TInputEvent& e) { return e.Surface == Surface; });
@@ -48,6 +50,18 @@ bool THeadlessBackend::MoveSurfaceRect(TSurfaceId Surface, const TRect& Dest, TP
     for (int y = 0; y < Dest.Height(); ++y)
         std::memcpy(shown.ScanLine(Dest.Top + y) + Dest.Left, &pixels[width * static_cast<std::size_t>(y)], sizeof(TPixel) * width);
     return true;
+}
+
+void THeadlessBackend::SetSurfaceOwner(TSurfaceId Surface, TSurfaceId Owner)
+{
+    if (Owner) FOwners[Surface] = Owner;
+    else FOwners.erase(Surface);
+}
+
+TSurfaceId THeadlessBackend::SurfaceOwner(TSurfaceId Surface) const
+{
+    auto it = FOwners.find(Surface);
+    return it == FOwners.end() ? 0 : it->second;
 }
 
 const TBitmap* THeadlessBackend::Shown(TSurfaceId Surface) const
@@ -198,7 +212,7 @@ void THeadlessInput::MouseUpInWindow(HWND Wnd, TPoint P, TMouseButton Button) { 
 void THeadlessInput::ClickInWindow(HWND Wnd, TPoint P, TMouseButton Button) { PressRelease(Wnd, P, true, Button); }
 
 // An event for the window's top-level surface as a whole (no pointer position).
-void THeadlessInput::SendToSurface(TInputKind Kind, HWND Wnd)
+void THeadlessInput::SendToSurface(TInputKind Kind, HWND Wnd, bool HandleNow)
 {
     const TTarget t = Locate(Wnd, {0, 0}, true);
     if (!t.Surface) return;
@@ -206,12 +220,14 @@ void THeadlessInput::SendToSurface(TInputKind Kind, HWND Wnd)
     e.Kind = Kind;
     e.Surface = t.Surface;
     FBackend.Push(e);
-    Pump();
+    if (HandleNow) Pump();
 }
 
 void THeadlessInput::MouseLeave(HWND Wnd) { SendToSurface(ieMouseLeave, Wnd); }
 
 void THeadlessInput::DestroySurface(HWND Wnd) { SendToSurface(ieDestroyed, Wnd); }
+
+void THeadlessInput::CloseRequest(HWND Wnd, bool HandleNow) { SendToSurface(ieClose, Wnd, HandleNow); }
 
 void THeadlessInput::KeyDown(WORD Key, unsigned Char)
 {

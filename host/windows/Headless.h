@@ -19,6 +19,9 @@ public:
 
     TSurfaceId CreateSurface(const TSurfaceParams& Params) override;
     void DestroySurface(TSurfaceId Surface) override;
+    void SetSurfaceOwner(TSurfaceId Surface, TSurfaceId Owner) override;
+    // The surface a surface belongs to, as a display's window manager is told (0: none).
+    TSurfaceId SurfaceOwner(TSurfaceId Surface) const;
     void Present(TSurfaceId Surface, const TBitmap& Buffer, const TRect& Area) override;
 
     bool PollInput(TInputEvent& Event) override;
@@ -44,6 +47,7 @@ private:
     std::uint32_t FClock = 1000;
     TSurfaceId FLastSurface = 0;
     std::map<TSurfaceId, TRegion> FPresented;
+    std::map<TSurfaceId, TSurfaceId> FOwners;
     bool FMirror = false;
     std::map<TSurfaceId, std::unique_ptr<TBitmap>> FShown;
 };
@@ -73,6 +77,10 @@ public:
     void MouseLeave(HWND Wnd);
     // Another client of the display destroys the window's top-level surface.
     void DestroySurface(HWND Wnd);
+    // The window manager asks to close the window's top-level surface (its close box). Without
+    // HandleNow the request only waits in the queue, for the message loop that runs next (a
+    // modal loop waiting for input) to find it.
+    void CloseRequest(HWND Wnd, bool HandleNow = true);
 
     void KeyDown(WORD Key, unsigned Char = 0);
     void KeyUp(WORD Key);
@@ -97,7 +105,7 @@ private:
     void SendMouse(TInputKind Kind, HWND Wnd, TPoint P, bool InWindow, TMouseButton Button, int Delta = 0);
     void Press(HWND Wnd, TPoint P, bool InWindow, TMouseButton Button);
     void PressRelease(HWND Wnd, TPoint P, bool InWindow, TMouseButton Button);
-    void SendToSurface(TInputKind Kind, HWND Wnd);
+    void SendToSurface(TInputKind Kind, HWND Wnd, bool HandleNow = true);
     void Pump();
 
     THeadlessBackend& FBackend;

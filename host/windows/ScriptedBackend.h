@@ -41,6 +41,7 @@ public:
     void ShowSurface(TSurfaceId Surface, bool Visible) override { FDisplay->ShowSurface(Surface, Visible); }
     void SetSurfaceBounds(TSurfaceId Surface, const TRect& Bounds) override { FDisplay->SetSurfaceBounds(Surface, Bounds); }
     void SetSurfaceTitle(TSurfaceId Surface, const std::string& Title) override { FDisplay->SetSurfaceTitle(Surface, Title); }
+    void SetSurfaceOwner(TSurfaceId Surface, TSurfaceId Owner) override { FDisplay->SetSurfaceOwner(Surface, Owner); }
     void RaiseSurface(TSurfaceId Surface) override { FDisplay->RaiseSurface(Surface); }
     void FocusSurface(TSurfaceId Surface) override { FDisplay->FocusSurface(Surface); }
     void Present(TSurfaceId Surface, const TBitmap& Buffer, const TRect& Area) override

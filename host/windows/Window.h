@@ -293,6 +293,10 @@ TMessageTarget* GetWindowTarget(HWND Wnd);
 // The parent of a child window, the owner of a top-level window.
 HWND GetParent(HWND Wnd);
 HWND SetParent(HWND Child, HWND NewParent);
+// Makes Owner (a top-level window, or null for none) the owner of the top-level window Wnd: Wnd
+// goes when its owner is destroyed, and the display keeps it above the owner. False for a child
+// window or an owner that would end up owning itself.
+bool SetWindowOwner(HWND Wnd, HWND Owner);
 // The top-level window a window belongs to (itself for a top-level window).
 HWND GetTopLevelWindow(HWND Wnd);
 bool IsChild(HWND Parent, HWND Wnd);

@@ -94,6 +94,7 @@ public:
     // The target is going away: its window loses it first, then is destroyed.
     void TargetDestroyed(TMessageTarget* Target);
     bool SetParent(HWND Child, HWND NewParent);
+    bool SetOwner(HWND Wnd, HWND Owner);
     bool Show(HWND Wnd, int CmdShow);
     bool IsVisible(const TWindowRec* W) const;
     bool IsEnabled(const TWindowRec* W) const;

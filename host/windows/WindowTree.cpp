@@ -284,6 +284,22 @@ bool TWindowManager::SetParent(HWND Child, HWND NewParent)
     return true;
 }
 
+// A top-level window names another top-level window (or none) as its owner: it goes with the
+// owner, and the display keeps it above the owner.
+bool TWindowManager::SetOwner(HWND Wnd, HWND Owner)
+{
+    TWindowRec* w = Find(Wnd);
+    TWindowRec* o = Owner ? Find(Owner) : nullptr;
+    if (!w || w->Parent || w->Destroying || (Owner && (!o || o->Destroying))) return false;
+    if (o) o = Top(o);
+    // No window may own itself, however far round.
+    for (TWindowRec* a = o; a; a = Find(a->Owner))
+        if (a == w) return false;
+    w->Owner = o ? o->Handle : nullptr;
+    FBackend.SetSurfaceOwner(w->Surface, o ? o->Surface : 0);
+    return true;
+}
+
 void TWindowManager::ExposeWindow(TWindowRec* W)
 {
     TPoint o = OriginInTop(W);
@@ -499,6 +515,8 @@ HWND SetParent(HWND Child, HWND NewParent)
     HWND old = w->Parent->Handle;
     return WM().SetParent(Child, NewParent) ? old : nullptr;
 }
+
+bool SetWindowOwner(HWND Wnd, HWND Owner) { return WM().SetOwner(Wnd, Owner); }
 
 HWND GetTopLevelWindow(HWND Wnd)
 {
