@@ -319,6 +319,15 @@ private:
     bool RowMoveRefused(int ACol, int ARow) const;
     // The whole-width rectangle of a grid row, clipped to what shows.
     TRect WholeRowRect(int ARow) const;
+    // The vertical bar: its last position, the position of a grid row, and the row a position
+    // stands for (DataEvents.cpp).
+    int ScrollBarMax() const;
+    int ScrollPosOfRow(int ARow) const;
+    int RowAtScrollPos(int Pos) const;
+    int ThumbRow(int Pos) const;
+    void FollowThumb(int Pos);
+    // Reloads the editor when the current cell's text is no longer what it loaded.
+    void RefreshEditorText();
     // GridEditing.cpp
     // The column of the shown layout at the current cell, or nullptr.
     TZelColumn* CurrentColumn() const;
@@ -391,6 +400,11 @@ private:
     bool FEditorScrolledOut = false;
     // The text buffer a paint lends to OnGetDataCell, kept between cells.
     std::string FDrawText;
+    // A thumb drag: tracking since FThumbStartTop was the top row; released, so that the
+    // SB_ENDSCROLL that follows changes nothing.
+    bool FThumbTracking = false;
+    bool FThumbReleased = false;
+    int FThumbStartTop = 1;
 };
 
 // Closes a layout bracket also when an exception passes; a grid freed inside the bracket is
