@@ -27,11 +27,11 @@ namespace {
 
 enum TIndicatorGlyph { igArrow = 0, igEdit = 1 };
 
-// The text colour of the selected row: the complement of the stored value, system colours
-// taken as they are stored (not resolved), the top byte dropped.
+// The text colour of the selected row: the complement of the colour shown, a system colour
+// resolved first (its stored value would give near-white on any light system colour).
 TColor ComplementColor(TColor Value)
 {
-    const auto v = static_cast<std::uint32_t>(Value);
+    const auto v = static_cast<std::uint32_t>(ColorToRGB(Value));
     return RGB(255 - static_cast<int>(v & 255), 255 - static_cast<int>((v >> 8) & 255),
                255 - static_cast<int>((v >> 16) & 255));
 }
