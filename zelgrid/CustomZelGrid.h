@@ -398,6 +398,10 @@ private:
     int FEditedRecord = 0;
     // The editor's window is hidden, its edit kept, because its cell is scrolled out of view.
     bool FEditorScrolledOut = false;
+    // Where the left button went down (client coordinates): drag and drop starts only once the
+    // pointer is past the drag threshold from there.
+    TPoint FDragPress;
+    bool FDragPressKnown = false;
     // The text buffer a paint lends to OnGetDataCell, kept between cells.
     std::string FDrawText;
     // A thumb drag: tracking since FThumbStartTop was the top row; released, so that the

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "host/controls/DragDrop.h"
 #include "host/controls/InplaceEdit.h"
 #include "host/core/ObjectWatch.h"
 #include "host/windows/MessageQueue.h"
@@ -203,15 +204,31 @@ void TCustomZelGrid::WMMouseMove(TWMMouse& Message)
     TObjectWatch alive(this);
     TCustomGrid::WMMouseMove(Message);
     if (!alive || !TrackMouseCell(Message.XPos(), Message.YPos())) return;
-    if (!(Message.Keys() & MK_LBUTTON) || DragMode() != dmManual) return;
+    if (!(Message.Keys() & MK_LBUTTON)) {
+        FDragPressKnown = false;
+        return;
+    }
+    if (DragMode() != dmManual) return;
+    // A held button that was pressed elsewhere measures from where it came in.
+    if (!FDragPressKnown) {
+        FDragPress = Message.Pos();
+        FDragPressKnown = true;
+    }
+    // A press that trembles by a pixel or two is a click: it keeps what it opened (a pick list).
+    if (!PastDragThreshold(FDragPress, Message.Pos())) return;
     // Read as unsigned 16-bit numbers: a captured point left of or above the window is far
     // outside the cells.
     const TGridCoord cell = MouseCoord(LOWORD(Message.Message.LParam), HIWORD(Message.Message.LParam));
-    if (cell.X > 0 && cell.Y > 0) BeginDrag(true);
+    if (cell.X > 0 && cell.Y > 0) {
+        FDragPressKnown = false;
+        BeginDrag(true);
+    }
 }
 
 void TCustomZelGrid::WMLButtonDown(TWMMouse& Message)
 {
+    FDragPress = Message.Pos();
+    FDragPressKnown = true;
     TObjectWatch alive(this);
     TCustomGrid::WMLButtonDown(Message);
     if (alive && FEditor) FEditor->SetClickTime(GetMessageTime());

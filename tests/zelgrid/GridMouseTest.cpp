@@ -151,6 +151,41 @@ TEST_F(GridMouseTest, DragAndDropStartsOnlyFromDataCells)
     EXPECT_EQ(starts, 1);
 }
 
+// A click is not a drag: drag and drop starts only once the pointer is more than five pixels
+// from the press, and a press that trembles by a pixel keeps the pick list it dropped down.
+TEST_F(GridMouseTest, DragAndDropStartsOnlyPastTheDragThreshold)
+{
+    int starts = 0, ends = 0;
+    Grid->OnStartDrag = [&](TObject*) { ++starts; };
+    Grid->OnEndDrag = [&](TObject*, TObject*, int, int) { ++ends; };
+    const struct {
+        int DX, DY;
+        bool Drags;
+    } cases[] = {{1, 0, false}, {0, -1, false}, {5, 0, false}, {-5, 5, false}, {6, 0, true}, {0, -6, true}};
+    int row = 2;
+    for (const auto& c : cases) {
+        starts = ends = 0;
+        const TPoint from = At(2, row++);
+        Session.Input.MouseDown(H(), from);
+        Session.Input.MouseMove(H(), {from.X + c.DX, from.Y + c.DY});
+        Session.Input.MouseUp(H(), {from.X + c.DX, from.Y + c.DY});
+        EXPECT_EQ(starts, c.Drags ? 1 : 0) << c.DX << "," << c.DY;
+        EXPECT_EQ(ends, c.Drags ? 1 : 0) << c.DX << "," << c.DY;
+    }
+
+    Columns()->GeTZelColumn(1)->SetButtonStyle(cbsAuto);
+    for (const char* pick : {"red", "green", "blue"}) Columns()->GeTZelColumn(1)->GetPickList()->Add(pick);
+    Grid->SetOptions(Grid->Options() + TZelGridOptions{dgPopupOnClick});
+    const TPoint current = At(Grid->Col(), Grid->Row());
+    starts = 0;
+    Session.Input.MouseDown(H(), current);
+    ASSERT_TRUE(Grid->Editor() && Grid->Editor()->ListVisible()) << "the press on the current cell drops the list";
+    Session.Input.MouseMove(H(), {current.X + 1, current.Y});
+    Session.Input.MouseUp(H(), {current.X + 1, current.Y});
+    EXPECT_TRUE(Grid->Editor()->ListVisible()) << "a one-pixel tremble keeps it open";
+    EXPECT_EQ(starts, 0);
+}
+
 TEST_F(GridMouseTest, HoverReportsEachDataCellEnteredAndLeft)
 {
     Session.Input.MouseMove(H(), At(2, 3));
