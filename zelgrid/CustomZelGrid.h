@@ -63,6 +63,9 @@ public:
 
     // Gives the grid the focus when it may take it. Always answers true.
     bool AcquireFocus();
+    // Whether the grid draws its focused look: the focus is in the grid, in its own in-place
+    // editor or in the editor's drop-down list.
+    bool DrawsFocused() const;
     // Whether the shown layout's columns are customised (and so stored).
     bool StoreColumns() const;
 
@@ -326,6 +329,8 @@ private:
     int RowAtScrollPos(int Pos) const;
     int ThumbRow(int Pos) const;
     void FollowThumb(int Pos);
+    // Repaints the title row and the border when the focus look changed.
+    void FocusLookChanged();
     // Reloads the editor when the current cell's text is no longer what it loaded.
     void RefreshEditorText();
     // GridEditing.cpp
@@ -406,6 +411,9 @@ private:
     std::string FDrawText;
     // A thumb drag: tracking since FThumbStartTop was the top row; released, so that the
     // SB_ENDSCROLL that follows changes nothing.
+    // The focus look the title row was last painted with: a focus change that keeps it (to the
+    // grid's own editor and back) repaints nothing.
+    bool FDrawnFocused = false;
     bool FThumbTracking = false;
     bool FThumbReleased = false;
     int FThumbStartTop = 1;

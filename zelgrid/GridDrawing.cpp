@@ -116,7 +116,8 @@ void TCustomZelGrid::DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawS
             } else if (dataRow < 0 && dataCol >= 0) {
                 TZelColumnTitle* title = column->Title();
                 canvas.Font()->Assign(title->GetFont());
-                if (Focused()) {
+                FDrawnFocused = DrawsFocused();
+                if (FDrawnFocused) {
                     canvas.Brush()->SetColor(title->GetColor());
                 } else {
                     canvas.Font()->SetColor(clCaptionText);
@@ -235,7 +236,7 @@ void TCustomZelGrid::DefaultDrawDataCell(const TRect& Rect, TGridDrawState)
 
 bool TCustomZelGrid::HighlightCell(int, int, const std::string&, TGridDrawState AState)
 {
-    return AState.Contains(gdSelected) && (FOptions.Contains(dgAlwaysShowSelection) || Focused()) && FUpdateLock == 0;
+    return AState.Contains(gdSelected) && (FOptions.Contains(dgAlwaysShowSelection) || DrawsFocused()) && FUpdateLock == 0;
 }
 
 // The cells' pictures overlap their neighbours' by a pixel: each run of them goes to the window
