@@ -407,6 +407,10 @@ private:
     // pointer is past the drag threshold from there.
     TPoint FDragPress;
     bool FDragPressKnown = false;
+    // The raw column whose title the left button pressed, -1 for none (or once the press moved
+    // past the drag threshold from FTitlePress): its release there is a title click.
+    int FTitlePressCol = -1;
+    TPoint FTitlePress;
     // The text buffer a paint lends to OnGetDataCell, kept between cells.
     std::string FDrawText;
     // A thumb drag: tracking since FThumbStartTop was the top row; released, so that the

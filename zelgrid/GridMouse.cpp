@@ -16,6 +16,7 @@
 
 void TCustomZelGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
 {
+    FTitlePressCol = -1;
     TObjectWatch alive(this);
     AcquireFocus();
     if (!alive) return;
@@ -28,6 +29,13 @@ void TCustomZelGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, in
         return;
     }
     const TGridCoord cell = MouseCoord(X, Y);
+    // A press on the title of a data column may become a title click; at design time the title
+    // row only sizes and moves columns.
+    if (Button == mbLeft && !ComponentState.Contains(csDesigning) && cell.Y >= 0 && cell.Y < FTitleRows &&
+        ShownColumn(RawToDataColumn(cell.X))) {
+        FTitlePressCol = cell.X;
+        FTitlePress = {X, Y};
+    }
     const bool titleDrags = ComponentState.Contains(csDesigning) || FOptions.Contains(dgColumnResize);
     if (titleDrags && cell.Y < FTitleRows) {
         TCustomGrid::MouseDown(Button, Shift, X, Y);
@@ -68,10 +76,21 @@ void TCustomZelGrid::MouseUp(TMouseButton Button, TShiftState Shift, int X, int 
     const TGridState state = GridState();
     std::vector<int> widths(static_cast<std::size_t>(ColCount()));
     for (int i = 0; i < ColCount(); ++i) widths[static_cast<std::size_t>(i)] = ColWidths(i);
+    const int titleCol = Button == mbLeft ? FTitlePressCol : -1;
+    FTitlePressCol = -1;
+    const TZelColumn* titleColumn = titleCol >= 0 ? ShownColumn(RawToDataColumn(titleCol)) : nullptr;
 
     TObjectWatch alive(this);
     TCustomGrid::MouseUp(Button, Shift, X, Y);
-    if (!alive || state != gsColSizing) return;
+    if (!alive) return;
+    if (state != gsColSizing) {
+        // A title click: released on the title it pressed, which still shows the same column.
+        const TGridCoord cell = MouseCoord(X, Y);
+        if (titleColumn && cell.X == titleCol && cell.Y >= 0 && cell.Y < FTitleRows &&
+            ShownColumn(RawToDataColumn(titleCol)) == titleColumn)
+            TitleClick(RawToDataColumn(titleCol));
+        return;
+    }
 
     int changed = -1;
     const int compared = std::min(ColCount(), static_cast<int>(widths.size()));
@@ -204,6 +223,8 @@ void TCustomZelGrid::WMMouseMove(TWMMouse& Message)
     TObjectWatch alive(this);
     TCustomGrid::WMMouseMove(Message);
     if (!alive || !TrackMouseCell(Message.XPos(), Message.YPos())) return;
+    // A title press that moves like a drag is no click.
+    if (FTitlePressCol >= 0 && PastDragThreshold(FTitlePress, Message.Pos())) FTitlePressCol = -1;
     if (!(Message.Keys() & MK_LBUTTON)) {
         FDragPressKnown = false;
         return;
