@@ -1,8 +1,9 @@
 // The grid's mouse: a press selects a cell (column first, then row) and may open the editor; a
 // press on the title row or a column border goes to the base grid, which sizes and moves columns;
-// the end of a sizing drag writes the width into the column object. MoveCol is the one way the
-// current column changes. Moving with the left button held over a data cell starts drag and drop,
-// and the data cell under the pointer is remembered and reported through the hover events.
+// the end of a sizing drag writes the width into the column object; a press and release on one
+// title is a title click. MoveCol is the one way the current column changes. Moving with the left
+// button held past the drag threshold over a data cell starts drag and drop, and the data cell
+// under the pointer is remembered and reported through the hover events.
 //
 // Handlers may free the grid: every call out is followed by a liveness check.
 #include <algorithm>
