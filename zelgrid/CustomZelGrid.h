@@ -413,11 +413,11 @@ private:
     TPoint FTitlePress;
     // The text buffer a paint lends to OnGetDataCell, kept between cells.
     std::string FDrawText;
-    // A thumb drag: tracking since FThumbStartTop was the top row; released, so that the
-    // SB_ENDSCROLL that follows changes nothing.
     // The focus look the title row was last painted with: a focus change that keeps it (to the
     // grid's own editor and back) repaints nothing.
     bool FDrawnFocused = false;
+    // A thumb drag: tracking since FThumbStartTop was the top row; released, so that the
+    // SB_ENDSCROLL that follows changes nothing.
     bool FThumbTracking = false;
     bool FThumbReleased = false;
     int FThumbStartTop = 1;
