@@ -381,11 +381,22 @@ void TCustomInplaceEdit::WMGetDlgCode(TWMGetDlgCode& Message)
 
 // ----- focus --------------------------------------------------------------------------------
 
+// Tells the parent that the focus came or went (WM_COMMAND with EN_SETFOCUS or EN_KILLFOCUS), as
+// an edit control does: an owner that looks focused while its editor has the focus follows it.
+static void NotifyFocus(TWinControl* Editor, WORD Code)
+{
+    TWinControl* parent = Editor->Parent();
+    if (parent && parent->HandleAllocated() && Editor->HandleAllocated())
+        SendMessage(parent->WindowHandle(), WM_COMMAND, MAKEWPARAM(0, Code), reinterpret_cast<LPARAM>(Editor->WindowHandle()));
+}
+
 void TCustomInplaceEdit::WMSetFocus(TWMSetFocus& Message)
 {
     // The form's exit and enter handlers run first; they may free the grid and this editor.
     TObjectWatch alive(this);
     TCustomControl::WMSetFocus(Message);
+    if (!alive) return;
+    NotifyFocus(this, EN_SETFOCUS);
     if (!alive) return;
     Invalidate();
     if (IsShown()) return;
@@ -399,6 +410,8 @@ void TCustomInplaceEdit::WMKillFocus(TWMKillFocus& Message)
 {
     TObjectWatch alive(this);
     TCustomControl::WMKillFocus(Message);
+    if (!alive) return;
+    NotifyFocus(this, EN_KILLFOCUS);
     if (!alive) return;
     Invalidate();
     CloseUp(false);

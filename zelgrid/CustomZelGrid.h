@@ -63,6 +63,9 @@ public:
 
     // Gives the grid the focus when it may take it. Always answers true.
     bool AcquireFocus();
+    // Whether the grid draws its focused look: the focus is in the grid, in its own in-place
+    // editor or in the editor's drop-down list.
+    bool DrawsFocused() const;
     // Whether the shown layout's columns are customised (and so stored).
     bool StoreColumns() const;
 
@@ -319,6 +322,17 @@ private:
     bool RowMoveRefused(int ACol, int ARow) const;
     // The whole-width rectangle of a grid row, clipped to what shows.
     TRect WholeRowRect(int ARow) const;
+    // The vertical bar: its last position, the position of a grid row, and the row a position
+    // stands for (DataEvents.cpp).
+    int ScrollBarMax() const;
+    int ScrollPosOfRow(int ARow) const;
+    int RowAtScrollPos(int Pos) const;
+    int ThumbRow(int Pos) const;
+    void FollowThumb(int Pos);
+    // Repaints the title row and the border when the focus look changed.
+    void FocusLookChanged();
+    // Reloads the editor when the current cell's text is no longer what it loaded.
+    void RefreshEditorText();
     // GridEditing.cpp
     // The column of the shown layout at the current cell, or nullptr.
     TZelColumn* CurrentColumn() const;
@@ -398,8 +412,24 @@ private:
     int FEditedRecord = 0;
     // The editor's window is hidden, its edit kept, because its cell is scrolled out of view.
     bool FEditorScrolledOut = false;
+    // Where the left button went down (client coordinates): drag and drop starts only once the
+    // pointer is past the drag threshold from there.
+    TPoint FDragPress;
+    bool FDragPressKnown = false;
+    // The raw column whose title the left button pressed, -1 for none (or once the press moved
+    // past the drag threshold from FTitlePress): its release there is a title click.
+    int FTitlePressCol = -1;
+    TPoint FTitlePress;
     // The text buffer a paint lends to OnGetDataCell, kept between cells.
     std::string FDrawText;
+    // The focus look the title row was last painted with: a focus change that keeps it (to the
+    // grid's own editor and back) repaints nothing.
+    bool FDrawnFocused = false;
+    // A thumb drag: tracking since FThumbStartTop was the top row; released, so that the
+    // SB_ENDSCROLL that follows changes nothing.
+    bool FThumbTracking = false;
+    bool FThumbReleased = false;
+    int FThumbStartTop = 1;
 };
 
 // Closes a layout bracket also when an exception passes; a grid freed inside the bracket is

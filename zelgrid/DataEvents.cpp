@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstdint>
+#include <utility>
 
 #include "host/core/Exceptions.h"
 #include "host/windows/Paint.h"
@@ -143,6 +144,42 @@ void TCustomZelGrid::UpdateRowCount()
     if (alive) SetRowCount(count);
 }
 
+// A scroll message carries 16 bits of thumb position: past 65,536 rows the rows are spread over
+// that range, so that every position a message can name stands for a row.
+namespace {
+constexpr std::int64_t MaxThumbPos = 0xFFFF;
+}
+
+int TCustomZelGrid::ScrollBarMax() const
+{
+    return static_cast<int>(std::min<std::int64_t>(std::max(RowCount() - 1, 0), MaxThumbPos));
+}
+
+int TCustomZelGrid::ScrollPosOfRow(int ARow) const
+{
+    const std::int64_t last = RowCount() - 1;
+    if (last <= 0) return 0;
+    // The first test is against the fixed number 1, whatever the title rows; it wins over the second.
+    std::int64_t logical = std::int64_t{ARow} - 1;
+    if (ARow == 1) logical = 0;
+    else if (ARow == last) logical = last;
+    logical = std::clamp<std::int64_t>(logical, 0, last);
+    return static_cast<int>(logical * ScrollBarMax() / last);
+}
+
+// The first row that ScrollPosOfRow puts at Pos: the top stands for the first data row, the
+// bottom for the last row.
+int TCustomZelGrid::RowAtScrollPos(int Pos) const
+{
+    const int first = FixedRows();
+    const int last = std::max(first, RowCount() - 1);
+    const std::int64_t max = ScrollBarMax();
+    if (Pos <= 0 || max <= 0) return first;
+    if (Pos >= max) return last;
+    const std::int64_t logical = (std::int64_t{Pos} * (RowCount() - 1) + max - 1) / max;
+    return static_cast<int>(std::clamp<std::int64_t>(logical + 1, first, last));
+}
+
 void TCustomZelGrid::UpdateScrollBar()
 {
     if (!HandleAllocated()) return;
@@ -153,12 +190,9 @@ void TCustomZelGrid::UpdateScrollBar()
     SetRowCount(count);
     if (!alive) return;
     HWND wnd = WindowHandle();
-    SetScrollRange(wnd, SB_VERT, 0, RowCount() - 1, false); // a bar that appears sends WM_SIZE
+    SetScrollRange(wnd, SB_VERT, 0, ScrollBarMax(), false); // a bar that appears sends WM_SIZE
     if (!alive) return;
-    int position = Row() - 1;
-    // The first test is against the fixed number 1, whatever the title rows; it wins over the second.
-    if (Row() == 1) position = 0;
-    else if (Row() == RowCount() - 1) position = RowCount() - 1;
+    const int position = ScrollPosOfRow(Row());
     if (GetScrollPos(wnd, SB_VERT) != position) SetScrollPos(wnd, SB_VERT, position, true);
 }
 
@@ -168,7 +202,12 @@ void TCustomZelGrid::UpdateActive()
     if (!FOptions.Contains(dgAlwaysShowEditor) && !FEditorActive) HideEditor();
     if (!alive) return;
     AMoveColRow(Col(), Row(), false, false);
-    if (!alive) return;
+    if (alive) RefreshEditorText();
+}
+
+void TCustomZelGrid::RefreshEditorText()
+{
+    TObjectWatch alive(this);
     std::string text;
     GetDataCell(Col() - FIndicatorCols, Row() - FTitleRows, text);
     if (alive && text != FCellText) InvalidateEditor();
@@ -197,36 +236,72 @@ void TCustomZelGrid::WMSize(TWMSize& Message)
 }
 
 
+// The row a thumb position stands for. The position the current row gives the thumb stands for
+// that row, so that a press on the thumb moves nothing where many rows share a position.
+int TCustomZelGrid::ThumbRow(int Pos) const
+{
+    return Pos == ScrollPosOfRow(Row()) ? Row() : RowAtScrollPos(Pos);
+}
+
+// The view follows the thumb: its row at the top, or the last page; back at the current row's
+// position the view is the one the drag started from.
+void TCustomZelGrid::FollowThumb(int Pos)
+{
+    if (Pos == ScrollPosOfRow(Row())) {
+        TCustomGrid::SetTopRow(FThumbStartTop);
+        return;
+    }
+    const int first = FixedRows();
+    TCustomGrid::SetTopRow(std::clamp(RowAtScrollPos(Pos), first, std::max(first, Vert().MaxFirst())));
+}
+
+// A thumb drag is one gesture: while it tracks, the top row follows the thumb and nothing else
+// happens; the release makes the thumb's row current, reporting it once, and the SB_ENDSCROLL
+// that ends the drag adds nothing.
 void TCustomZelGrid::WMVScroll(TWMScroll& Message)
 {
     TObjectWatch alive(this);
     AcquireFocus();
     if (!alive) return;
+    const int code = Message.ScrollCode();
+    if ((code == SB_THUMBTRACK || code == SB_THUMBPOSITION) && !FThumbTracking) FThumbStartTop = TopRow();
+    if (code == SB_THUMBTRACK) {
+        FThumbTracking = true;
+        FollowThumb(Message.Pos());
+        return;
+    }
+    FThumbTracking = false;
+    if (code == SB_ENDSCROLL && std::exchange(FThumbReleased, false)) return;
+    FThumbReleased = code == SB_THUMBPOSITION;
     InvalidateRow(Row());
     const std::int64_t row = Row();
     const std::int64_t page = VisibleRowCount();
     const int first = FixedRows();
     const int last = RowCount() - 1;
-    const auto pageUp = [&] { SetCurrentRow(static_cast<int>(std::max<std::int64_t>(row - page, first))); };
-    const auto pageDown = [&] { SetCurrentRow(static_cast<int>(std::min<std::int64_t>(row + page, last))); };
-    switch (Message.ScrollCode()) {
+    switch (code) {
     case SB_LINEUP: SetCurrentRow(static_cast<int>(std::max<std::int64_t>(row - 1, first))); break;
     case SB_LINEDOWN: SetCurrentRow(static_cast<int>(std::min<std::int64_t>(row + 1, last))); break;
-    case SB_PAGEUP: pageUp(); break;
-    case SB_PAGEDOWN: pageDown(); break;
-    case SB_THUMBPOSITION:
-        switch (Message.Pos()) {
-        case 0: SetCurrentRow(first); break;
-        case 1: pageUp(); break;
-        case 2: return; // no closing steps at all
-        case 3: pageDown(); break;
-        case 4: SetCurrentRow(last); break;
-        default: break;
-        }
-        break;
+    case SB_PAGEUP: SetCurrentRow(static_cast<int>(std::max<std::int64_t>(row - page, first))); break;
+    case SB_PAGEDOWN: SetCurrentRow(static_cast<int>(std::min<std::int64_t>(row + page, last))); break;
+    case SB_THUMBPOSITION: {
+        const int target = ThumbRow(Message.Pos());
+        FollowThumb(Message.Pos());
+        if (!alive) return;
+        // The edit ends before the row moves, as with any other row move.
+        if (FEditorActive || !FOptions.Contains(dgAlwaysShowEditor)) HideEditor();
+        if (!alive) return;
+        SetCurrentRow(target);
+        if (!alive) return;
+        InvalidateRow(Row());
+        if (FOptions.Contains(dgAlwaysShowEditor) && Focused()) ShowEditor();
+        if (!alive) return;
+        RefreshEditorText();
+        if (alive) UpdateScrollBar();
+        return;
+    }
     case SB_TOP: SetCurrentRow(first); break;
     case SB_BOTTOM: SetCurrentRow(last); break;
-    default: break; // SB_THUMBTRACK and the rest: no move
+    default: break; // no move
     }
     if (!alive) return;
     InvalidateRow(Row());

@@ -86,7 +86,7 @@ void TCustomZelGrid::RedrawBorder(const TRegion* Clip)
     }
     TCanvas& canvas = dc.DC()->Canvas();
     TRect r{0, 0, window.Width(), window.Height()};
-    const bool hot = ComponentState.Contains(csDesigning) ? Enabled() : Focused() || FMouseInside;
+    const bool hot = ComponentState.Contains(csDesigning) ? Enabled() : DrawsFocused() || FMouseInside;
     if (hot) {
         canvas.DrawEdge(r, BDR_SUNKENOUTER, BF_RECT | BF_ADJUST);
         FillWith(canvas, {r.Left, r.Top, r.Left + 1, r.Bottom - 1}, clBtnFace);

@@ -27,11 +27,11 @@ namespace {
 
 enum TIndicatorGlyph { igArrow = 0, igEdit = 1 };
 
-// The text colour of the selected row: the complement of the stored value, system colours
-// taken as they are stored (not resolved), the top byte dropped.
+// The text colour of the selected row: the complement of the colour shown, a system colour
+// resolved first (its stored value would give near-white on any light system colour).
 TColor ComplementColor(TColor Value)
 {
-    const auto v = static_cast<std::uint32_t>(Value);
+    const auto v = static_cast<std::uint32_t>(ColorToRGB(Value));
     return RGB(255 - static_cast<int>(v & 255), 255 - static_cast<int>((v >> 8) & 255),
                255 - static_cast<int>((v >> 16) & 255));
 }
@@ -116,7 +116,8 @@ void TCustomZelGrid::DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawS
             } else if (dataRow < 0 && dataCol >= 0) {
                 TZelColumnTitle* title = column->Title();
                 canvas.Font()->Assign(title->GetFont());
-                if (Focused()) {
+                FDrawnFocused = DrawsFocused();
+                if (FDrawnFocused) {
                     canvas.Brush()->SetColor(title->GetColor());
                 } else {
                     canvas.Font()->SetColor(clCaptionText);
@@ -235,7 +236,7 @@ void TCustomZelGrid::DefaultDrawDataCell(const TRect& Rect, TGridDrawState)
 
 bool TCustomZelGrid::HighlightCell(int, int, const std::string&, TGridDrawState AState)
 {
-    return AState.Contains(gdSelected) && (FOptions.Contains(dgAlwaysShowSelection) || Focused()) && FUpdateLock == 0;
+    return AState.Contains(gdSelected) && (FOptions.Contains(dgAlwaysShowSelection) || DrawsFocused()) && FUpdateLock == 0;
 }
 
 // The cells' pictures overlap their neighbours' by a pixel: each run of them goes to the window

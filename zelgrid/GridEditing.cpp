@@ -421,6 +421,10 @@ void TCustomZelGrid::WMChar(TWMKey& Message)
 void TCustomZelGrid::WMCommand(TWMCommand& Message)
 {
     if (!FEditor || !FEditor->HandleAllocated() || Message.Ctl() != FEditor->WindowHandle()) return;
+    if (Message.NotifyCode() == EN_SETFOCUS || Message.NotifyCode() == EN_KILLFOCUS) {
+        FocusLookChanged();
+        return;
+    }
     if (Message.NotifyCode() != EN_CHANGE) return;
     // Marks the text as changed: the skipped commit clears the flag, so the next hide commits.
     FEditor->FSkipTextUpdate = true;
@@ -434,9 +438,7 @@ void TCustomZelGrid::WMSetFocus(TWMSetFocus& Message)
     if (!alive) return;
     if (!FEditor || Message.FocusedWnd() != FEditor->WindowHandle()) UpdateEdit();
     else if (!FEditorScrolledOut) HideEdit();
-    if (!alive) return;
-    for (int c = 1; c < ColCount(); ++c) InvalidateCell(c, 0);
-    if (FFlat && !ComponentState.Contains(csDesigning)) RedrawBorder(nullptr);
+    if (alive) FocusLookChanged();
 }
 
 void TCustomZelGrid::WMKillFocus(TWMKillFocus& Message)
@@ -444,8 +446,7 @@ void TCustomZelGrid::WMKillFocus(TWMKillFocus& Message)
     TObjectWatch alive(this);
     TCustomGrid::WMKillFocus(Message);
     if (!alive) return;
-    for (int c = 1; c < ColCount(); ++c) InvalidateCell(c, 0);
-    if (FFlat && !ComponentState.Contains(csDesigning)) RedrawBorder(nullptr);
+    FocusLookChanged();
     if (FEditor && Message.FocusedWnd() != FEditor->WindowHandle()) HideEdit();
 }
 

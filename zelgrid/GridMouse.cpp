@@ -1,13 +1,15 @@
 // The grid's mouse: a press selects a cell (column first, then row) and may open the editor; a
 // press on the title row or a column border goes to the base grid, which sizes and moves columns;
-// the end of a sizing drag writes the width into the column object. MoveCol is the one way the
-// current column changes. Moving with the left button held over a data cell starts drag and drop,
-// and the data cell under the pointer is remembered and reported through the hover events.
+// the end of a sizing drag writes the width into the column object; a press and release on one
+// title is a title click. MoveCol is the one way the current column changes. Moving with the left
+// button held past the drag threshold over a data cell starts drag and drop, and the data cell
+// under the pointer is remembered and reported through the hover events.
 //
 // Handlers may free the grid: every call out is followed by a liveness check.
 #include <algorithm>
 #include <vector>
 
+#include "host/controls/DragDrop.h"
 #include "host/controls/InplaceEdit.h"
 #include "host/core/ObjectWatch.h"
 #include "host/windows/MessageQueue.h"
@@ -15,6 +17,7 @@
 
 void TCustomZelGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
 {
+    FTitlePressCol = -1;
     TObjectWatch alive(this);
     AcquireFocus();
     if (!alive) return;
@@ -27,6 +30,13 @@ void TCustomZelGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, in
         return;
     }
     const TGridCoord cell = MouseCoord(X, Y);
+    // A press on the title of a data column may become a title click; at design time the title
+    // row only sizes and moves columns.
+    if (Button == mbLeft && !ComponentState.Contains(csDesigning) && cell.Y >= 0 && cell.Y < FTitleRows &&
+        ShownColumn(RawToDataColumn(cell.X))) {
+        FTitlePressCol = cell.X;
+        FTitlePress = {X, Y};
+    }
     const bool titleDrags = ComponentState.Contains(csDesigning) || FOptions.Contains(dgColumnResize);
     if (titleDrags && cell.Y < FTitleRows) {
         TCustomGrid::MouseDown(Button, Shift, X, Y);
@@ -67,10 +77,21 @@ void TCustomZelGrid::MouseUp(TMouseButton Button, TShiftState Shift, int X, int 
     const TGridState state = GridState();
     std::vector<int> widths(static_cast<std::size_t>(ColCount()));
     for (int i = 0; i < ColCount(); ++i) widths[static_cast<std::size_t>(i)] = ColWidths(i);
+    const int titleCol = Button == mbLeft ? FTitlePressCol : -1;
+    FTitlePressCol = -1;
+    const TZelColumn* titleColumn = titleCol >= 0 ? ShownColumn(RawToDataColumn(titleCol)) : nullptr;
 
     TObjectWatch alive(this);
     TCustomGrid::MouseUp(Button, Shift, X, Y);
-    if (!alive || state != gsColSizing) return;
+    if (!alive) return;
+    if (state != gsColSizing) {
+        // A title click: released on the title it pressed, which still shows the same column.
+        const TGridCoord cell = MouseCoord(X, Y);
+        if (titleColumn && cell.X == titleCol && cell.Y >= 0 && cell.Y < FTitleRows &&
+            ShownColumn(RawToDataColumn(titleCol)) == titleColumn)
+            TitleClick(RawToDataColumn(titleCol));
+        return;
+    }
 
     int changed = -1;
     const int compared = std::min(ColCount(), static_cast<int>(widths.size()));
@@ -203,15 +224,33 @@ void TCustomZelGrid::WMMouseMove(TWMMouse& Message)
     TObjectWatch alive(this);
     TCustomGrid::WMMouseMove(Message);
     if (!alive || !TrackMouseCell(Message.XPos(), Message.YPos())) return;
-    if (!(Message.Keys() & MK_LBUTTON) || DragMode() != dmManual) return;
+    // A title press that moves like a drag is no click.
+    if (FTitlePressCol >= 0 && PastDragThreshold(FTitlePress, Message.Pos())) FTitlePressCol = -1;
+    if (!(Message.Keys() & MK_LBUTTON)) {
+        FDragPressKnown = false;
+        return;
+    }
+    if (DragMode() != dmManual) return;
+    // A held button that was pressed elsewhere measures from where it came in.
+    if (!FDragPressKnown) {
+        FDragPress = Message.Pos();
+        FDragPressKnown = true;
+    }
+    // A press that trembles by a pixel or two is a click: it keeps what it opened (a pick list).
+    if (!PastDragThreshold(FDragPress, Message.Pos())) return;
     // Read as unsigned 16-bit numbers: a captured point left of or above the window is far
     // outside the cells.
     const TGridCoord cell = MouseCoord(LOWORD(Message.Message.LParam), HIWORD(Message.Message.LParam));
-    if (cell.X > 0 && cell.Y > 0) BeginDrag(true);
+    if (cell.X > 0 && cell.Y > 0) {
+        FDragPressKnown = false;
+        BeginDrag(true);
+    }
 }
 
 void TCustomZelGrid::WMLButtonDown(TWMMouse& Message)
 {
+    FDragPress = Message.Pos();
+    FDragPressKnown = true;
     TObjectWatch alive(this);
     TCustomGrid::WMLButtonDown(Message);
     if (alive && FEditor) FEditor->SetClickTime(GetMessageTime());

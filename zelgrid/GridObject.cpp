@@ -4,6 +4,7 @@
 
 #include "host/controls/Forms.h"
 #include "host/core/Exceptions.h"
+#include "outline/PopupList.h"
 #include "zelgrid/CustomZelGrid.h"
 
 namespace {
@@ -238,6 +239,23 @@ bool TCustomZelGrid::AcquireFocus()
 {
     if (FTakeFocus && CanFocus() && !ComponentState.Contains(csDesigning)) SetFocus();
     return true;
+}
+
+bool TCustomZelGrid::DrawsFocused() const
+{
+    if (Focused()) return true;
+    if (!FEditor) return false;
+    const TPopupList* list = FEditor->List();
+    return FEditor->Focused() || (list && list->Focused());
+}
+
+void TCustomZelGrid::FocusLookChanged()
+{
+    const bool focused = DrawsFocused();
+    if (focused == FDrawnFocused) return;
+    FDrawnFocused = focused;
+    for (int c = FIndicatorCols; c < ColCount(); ++c) InvalidateCell(c, 0);
+    if (FFlat && !ComponentState.Contains(csDesigning)) RedrawBorder(nullptr);
 }
 
 bool TCustomZelGrid::StoreColumns() const

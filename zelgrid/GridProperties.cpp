@@ -18,7 +18,7 @@ void RegisterGridTypes(TPropertyRegistry& R)
                              "TValidateDataEvent", "TColSizingEvent", "TCopyCellEvent", "TPasteCellEvent",
                              "TCopyRecordEvent", "TPasteRecordEvent", "TAppendRecordEvent", "TDeleteRecordEvent",
                              "TGetRowCountEvent", "TSetDefaultValueEvent", "TGetSummaryEvent", "TMouseCellEvent",
-                             "TMoveToRowEvent"})
+                             "TMoveToRowEvent", "TTitleClickEvent"})
         R.RegisterMethodType(name);
 }
 
@@ -122,5 +122,6 @@ void RegisterZelGridProperties(TPropertyRegistry& R)
         .Property("TitleHeight", R.Type("Integer"), &G::TitleHeight, &G::SetTitleHeight)
         .Property("LayoutIndex", R.Type("Integer"), &G::LayoutIndex, &G::SetLayoutIndex)
         .Event("OnPrintGrid", R.Type("TNotifyEvent"), &G::OnPrintGrid)
-        .Event("OnMoveToRow", R.Type("TMoveToRowEvent"), &G::OnMoveToRow);
+        .Event("OnMoveToRow", R.Type("TMoveToRowEvent"), &G::OnMoveToRow)
+        .Event("OnTitleClick", R.Type("TTitleClickEvent"), &G::OnTitleClick);
 }

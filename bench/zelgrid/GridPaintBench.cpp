@@ -9,6 +9,7 @@
 #include "bench/common/RowScroll.h"
 #include "bench/zelgrid/PaintScene.h"
 #include "host/windows/Headless.h"
+#include "host/windows/ScrollBar.h"
 
 using namespace PaintBench;
 
@@ -43,6 +44,33 @@ void OneRowScroll(benchmark::State& State)
     TimeOneRowScrolls(State, session.Input, scene.Grid, scene.Grid->Handle());
 }
 BENCHMARK(OneRowScroll)->Unit(benchmark::kMicrosecond);
+
+// One step of a thumb drag on the grid's own bar: the pointer moves the held thumb a few pixels,
+// the bar sends SB_THUMBTRACK, the top row follows and the view is painted. Each step shows
+// other rows, so it costs about what a full paint (one frame) does.
+void ThumbTrackStep(benchmark::State& State)
+{
+    THeadlessSession session;
+    TScene scene(static_cast<int>(State.range(0)));
+    const HWND h = scene.Grid->Handle();
+    const TScrollBarParts parts = GetScrollBarParts(h, SB_VERT);
+    const TPoint grab{(parts.Thumb.Left + parts.Thumb.Right) / 2, (parts.Thumb.Top + parts.Thumb.Bottom) / 2};
+    const int run = parts.ArrowDown.Top - parts.Thumb.Bottom;
+    session.Input.MouseDownInWindow(h, grab);
+    int offset = 0;
+    BoundSeconds();
+    {
+        TAgainstBound bound(State);
+        for (auto _ : State) {
+            offset = offset + 3 > run ? 0 : offset + 3;
+            session.Input.MouseMoveInWindow(h, {grab.X, grab.Y + offset});
+            UpdateWindow(h);
+        }
+    }
+    State.counters["top_row"] = scene.Grid->TopRow();
+    session.Input.MouseUpInWindow(h, {grab.X, grab.Y + offset});
+}
+BENCHMARK(ThumbTrackStep)->Arg(1'000'000)->Arg(100'000'000)->Unit(benchmark::kMicrosecond);
 
 // Ctrl+End and Ctrl+Home as the Row property does them: the last record and back to the first.
 void RowToLastAndFirst(benchmark::State& State)

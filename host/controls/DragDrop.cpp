@@ -6,15 +6,14 @@
 #include "host/controls/WinControl.h"
 #include "host/windows/Input.h"
 
-namespace {
-
-// Pixels the mouse must move before a drag that does not start at once begins.
-constexpr int DefaultDragThreshold = 5;
-
-} // namespace
+bool PastDragThreshold(TPoint From, TPoint To, int Threshold)
+{
+    return std::abs(static_cast<long long>(To.X) - From.X) > Threshold ||
+           std::abs(static_cast<long long>(To.Y) - From.Y) > Threshold;
+}
 
 TDragObject::TDragObject(TControl* Source, TPoint StartPos, int Threshold)
-    : FSource(Source), FStartPos(StartPos), FThreshold(Threshold < 0 ? DefaultDragThreshold : Threshold),
+    : FSource(Source), FStartPos(StartPos), FThreshold(Threshold < 0 ? DragThreshold : Threshold),
       FLastPos(StartPos)
 {
 }
@@ -61,8 +60,7 @@ bool TDragObject::MoveTo(TPoint ScreenPos)
     FLastPos = ScreenPos;
     TObjectWatch sourceAlive(FSource);
     if (!FStarted) {
-        if (std::abs(ScreenPos.X - FStartPos.X) < FThreshold && std::abs(ScreenPos.Y - FStartPos.Y) < FThreshold)
-            return true;
+        if (!PastDragThreshold(FStartPos, ScreenPos, FThreshold)) return true;
         Start();
         if (!sourceAlive) return false;
     }

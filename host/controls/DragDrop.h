@@ -8,6 +8,11 @@
 
 class TControl;
 
+// The usual drag threshold: a press becomes a drag once the pointer is more than this many
+// pixels away from it on either axis; nearer, the press stays a click.
+constexpr int DragThreshold = 5;
+bool PastDragThreshold(TPoint From, TPoint To, int Threshold = DragThreshold);
+
 class TDragObject {
 public:
     TDragObject(TControl* Source, TPoint StartPos, int Threshold);

@@ -75,7 +75,7 @@ constexpr UINT CM_ACTIVATE = CM_BASE + 0, CM_DEACTIVATE = CM_BASE + 1, CM_GOTFOC
 constexpr UINT CM_FIRSTFREE = CM_BASE + 64;
 
 // --- Notification codes carried in WM_COMMAND -------------------------------------------------
-constexpr WORD BN_CLICKED = 0, EN_CHANGE = 0x0300, EN_UPDATE = 0x0400;
+constexpr WORD BN_CLICKED = 0, EN_SETFOCUS = 0x0100, EN_KILLFOCUS = 0x0200, EN_CHANGE = 0x0300, EN_UPDATE = 0x0400;
 
 // --- Virtual-key codes ------------------------------------------------------------------------
 // Letters and digits are their upper-case ASCII codes ('A' = 0x41, '0' = 0x30).

@@ -220,7 +220,8 @@ bool TWindowManager::GetScrollInfo(HWND Wnd, int Bar, TScrollInfo& Info)
     TWindowRec* w = Find(Wnd);
     if (!w || (Bar != SB_VERT && Bar != SB_HORZ)) return false;
     const TScrollBarState& s = w->Bars[Bar];
-    const bool thumbDrag = FTrack.Wnd == Wnd && FTrack.Bar == Bar && FTrack.Part == tpThumb;
+    const bool thumbDrag = (FTrack.Wnd == Wnd && FTrack.Bar == Bar && FTrack.Part == tpThumb) ||
+                           (FReleasedThumbWnd == Wnd && FReleasedThumbBar == Bar);
     if (Info.Mask & SIF_RANGE) {
         Info.Min = s.Min;
         Info.Max = s.Max;
@@ -325,7 +326,15 @@ void TWindowManager::TrackMouseUp(TPoint ScreenPoint)
     FTrack = TTrack{};
     TWindowRec* w = Find(t.Wnd);
     if (!w) return;
-    if (t.Part == tpThumb) SendScroll(t.Wnd, t.Bar, SB_THUMBPOSITION, w->Bars[t.Bar].TrackPos);
+    if (t.Part == tpThumb) {
+        FReleasedThumbWnd = t.Wnd;
+        FReleasedThumbBar = t.Bar;
+        struct TReset {
+            HWND& Wnd;
+            ~TReset() { Wnd = nullptr; }
+        } reset{FReleasedThumbWnd};
+        SendScroll(t.Wnd, t.Bar, SB_THUMBPOSITION, w->Bars[t.Bar].TrackPos);
+    }
     if (Find(t.Wnd)) SendScroll(t.Wnd, t.Bar, SB_ENDSCROLL, 0);
     RedrawScrollBar(t.Wnd, t.Bar);
 }

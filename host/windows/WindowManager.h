@@ -297,6 +297,10 @@ private:
     int FLastPressButton = -1;
     bool FLastPressWasDouble = true;
     TTrack FTrack;
+    // The bar whose thumb drag is being released: its SB_THUMBPOSITION still reads the dragged
+    // position through SIF_TRACKPOS, as the 16 bits of the message may not hold it.
+    HWND FReleasedThumbWnd = nullptr;
+    int FReleasedThumbBar = SB_VERT;
     // Records of destroyed windows stay until the outermost DestroyWindow returns, so that code
     // on the stack never holds a freed record.
     std::vector<std::unique_ptr<TWindowRec>> FGraveyard;

@@ -125,3 +125,21 @@ TEST_F(GridTest, VerticalBarOfAHugeGridTracksTheTopRow)
     EXPECT_EQ(Grid->TopRow(), Grid->RowCount() - Grid->VisibleRowCount());
     EXPECT_EQ(GetScrollPos(H(), SB_VERT), Grid->TopRow() - 1);
 }
+
+// Past 65,535 the scroll message's 16 bits cannot carry the position: the grid reads the drag's
+// position from the bar, also on the release.
+TEST_F(GridTest, AThumbDraggedOverAMillionRowsStaysWhereItWasReleased)
+{
+    Grid->SetRowCount(1'000'000);
+    Grid->SetScrollBars(ssVertical);
+    ProcessMessages();
+    const TScrollBarParts parts = GetScrollBarParts(H(), SB_VERT);
+    ASSERT_FALSE(parts.Thumb.IsEmpty());
+    const TPoint grab{(parts.Thumb.Left + parts.Thumb.Right) / 2, (parts.Thumb.Top + parts.Thumb.Bottom) / 2};
+    const int half = (parts.ArrowDown.Top - parts.ArrowUp.Bottom - parts.Thumb.Height()) / 2;
+    Session.Input.MouseDownInWindow(H(), grab);
+    Session.Input.MouseMoveInWindow(H(), {grab.X, grab.Y + half});
+    Session.Input.MouseUpInWindow(H(), {grab.X, grab.Y + half});
+    EXPECT_NEAR(Grid->TopRow(), 500'000, 1'000'000 / half);
+    EXPECT_EQ(GetScrollBarParts(H(), SB_VERT).Thumb.Top, parts.Thumb.Top + half) << "no jump back";
+}

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdint>
 
 #include "ZelGridTestSupport.h"
 #include "host/windows/ScrollBar.h"
@@ -115,36 +116,26 @@ TEST_F(ZelGridTest, PageTopAndBottomScrollsMoveTheCurrentRow)
     EXPECT_EQ(Grid->Row(), 1);
 }
 
-TEST_F(ZelGridTest, ThumbPositionsActOnlyFromZeroToFour)
+TEST_F(ZelGridTest, AReleasedThumbMovesToTheRowOfItsPosition)
 {
     AddColumns(1);
     Records = 100;
     ShowGrid();
-    const int page = Grid->VisibleRowCount();
-    SendVScroll(SB_THUMBPOSITION, 4);
-    EXPECT_EQ(Grid->Row(), 100);
-    SendVScroll(SB_THUMBPOSITION, 1);
-    EXPECT_EQ(Grid->Row(), 100 - page);
-    SendVScroll(SB_THUMBPOSITION, 0);
-    EXPECT_EQ(Grid->Row(), 1);
-    SendVScroll(SB_THUMBPOSITION, 3);
-    EXPECT_EQ(Grid->Row(), 1 + page);
-
-    // Position 2 does nothing at all: no row report, no repaint, the thumb stays where it is.
-    Settle();
-    SetScrollPos(Grid->Handle(), SB_VERT, 2, false);
+    struct TCase {
+        int Pos, Row, Thumb;
+    } cases[] = {{4, 5, 4}, {50, 51, 50}, {0, 1, 0}, {98, 99, 98}, {99, 100, 100}, {2, 3, 2}, {150, 100, 100}};
+    for (const TCase& c : cases) {
+        MovedTo.clear();
+        SendVScroll(SB_THUMBPOSITION, c.Pos);
+        SendVScroll(SB_ENDSCROLL);
+        EXPECT_EQ(Grid->Row(), c.Row) << "position " << c.Pos;
+        EXPECT_EQ(MovedTo, std::vector<int>{c.Row}) << "reported once, the end of the scroll adds nothing";
+        EXPECT_EQ(GetScrollPos(Grid->Handle(), SB_VERT), c.Thumb) << "position " << c.Pos;
+    }
+    // Other codes still end with the closing steps, which report the row again.
     MovedTo.clear();
-    SendVScroll(SB_THUMBPOSITION, 2);
-    EXPECT_TRUE(MovedTo.empty());
-    EXPECT_EQ(GetScrollPos(Grid->Handle(), SB_VERT), 2);
-
-    // Position 10 moves nothing but repaints the current row and puts the thumb back.
-    Settle();
-    SendVScroll(SB_THUMBPOSITION, 10);
-    EXPECT_EQ(Grid->Row(), 1 + page);
-    EXPECT_EQ(MovedTo.size(), 1u);
-    EXPECT_EQ(GetScrollPos(Grid->Handle(), SB_VERT), page);
-    EXPECT_TRUE(HasPendingPaint());
+    SendVScroll(SB_ENDSCROLL);
+    EXPECT_EQ(MovedTo, std::vector<int>{100});
 }
 
 TEST_F(ZelGridTest, DeletingARecordPutsTheCursorOnTheRecordAbove)
@@ -298,5 +289,57 @@ TEST_F(ZelGridTest, RowsThatDoNotExistAreRefusedBeforeTheApplicationHearsOfThem)
         EXPECT_THROW(Grid->SetCurrentRow(row), EInvalidGridOperation);
         EXPECT_TRUE(MovedTo.empty()) << "OnMoveToRow never names a row the grid refuses";
         EXPECT_EQ(Grid->Row(), 1);
+    }
+}
+
+// The thumb of the grid's own bar dragged with the mouse: the view follows it live, the release
+// makes the row under the thumb current and reports it once, and the thumb stays where it was
+// dropped, at any row count.
+TEST_F(ZelGridTest, DraggingTheThumbScrollsLiveAndMovesTheRowOnRelease)
+{
+    AddColumns(2);
+    ShowGrid();
+    const HWND h = Grid->Handle();
+    for (const int records : {1'000'000, 2'000'000'000, INT_MAX - 1}) {
+        Records = records;
+        SendVScroll(SB_TOP);
+        const std::int64_t last = Grid->RowCount() - 1;
+        ASSERT_EQ(last, records);
+        for (const double fraction : {0.5, 0.25, 0.8, 1.0, 0.1, 0.0}) {
+            const TScrollBarParts parts = GetScrollBarParts(h, SB_VERT);
+            const int trackStart = parts.ArrowUp.Bottom;
+            const int free = parts.ArrowDown.Top - trackStart - parts.Thumb.Height();
+            ASSERT_GT(free, 100);
+            const int offset = static_cast<int>(fraction * free + 0.5);
+            const TPoint grab{(parts.Thumb.Left + parts.Thumb.Right) / 2, (parts.Thumb.Top + parts.Thumb.Bottom) / 2};
+            const int dy = trackStart + offset - parts.Thumb.Top;
+            const int rowBefore = Grid->Row();
+            const int topBefore = Grid->TopRow();
+            const std::string where = std::to_string(records) + " rows at " + std::to_string(fraction);
+            MovedTo.clear();
+            Session.Input.MouseDownInWindow(h, grab);
+            Session.Input.MouseMoveInWindow(h, {grab.X, grab.Y + dy / 2});
+            Session.Input.MouseMoveInWindow(h, {grab.X + 30, grab.Y + dy});
+            const int tracked = Grid->TopRow();
+            EXPECT_NE(tracked, topBefore) << where << ": the view follows the thumb";
+            EXPECT_EQ(Grid->Row(), rowBefore) << where << ": the current row waits for the release";
+            EXPECT_TRUE(MovedTo.empty()) << where;
+            Session.Input.MouseUpInWindow(h, {grab.X + 30, grab.Y + dy});
+
+            const int row = Grid->Row();
+            EXPECT_EQ(MovedTo, std::vector<int>{row}) << where;
+            EXPECT_EQ(Grid->TopRow(), tracked) << where << ": the release shows what the drag showed";
+            EXPECT_TRUE(row >= tracked && row < tracked + Grid->VisibleRowCount()) << where;
+            if (fraction < 0.9) {
+                EXPECT_EQ(tracked, row) << where;
+            }
+            // Within a pixel's worth of rows of where the thumb was dropped; the ends exactly.
+            const double perPixel = static_cast<double>(last) / free;
+            EXPECT_NEAR(row, 1 + offset * perPixel, perPixel) << where;
+            if (fraction == 0.0 || fraction == 1.0) {
+                EXPECT_EQ(row, fraction == 0.0 ? 1 : last) << where;
+            }
+            EXPECT_EQ(GetScrollBarParts(h, SB_VERT).Thumb.Top, trackStart + offset) << where << ": no jump back";
+        }
     }
 }

@@ -83,8 +83,10 @@ TEST_F(GridDrawingTest, DataRowsAreStripedAndTheSelectedRowTakesTheComplementFor
         TColor Selected;
         TColor Text;
     };
-    // The stored value is complemented as it is, a system colour included.
-    for (const TCase& test : {TCase{clActiveCaption, RGB(253, 255, 255)}, TCase{clRed, clAqua}}) {
+    // The colour shown is complemented: a system colour is resolved first, so that a light one
+    // (clBtnFace, light grey) gets dark text, not near-white.
+    for (const TCase& test :
+         {TCase{clActiveCaption, RGB(255, 255, 127)}, TCase{clBtnFace, RGB(63, 63, 63)}, TCase{clRed, clAqua}}) {
         Grid->SetSelColor(test.Selected);
         auto shot = Shot();
         for (int dataRow = 0; dataRow < 6; ++dataRow) {

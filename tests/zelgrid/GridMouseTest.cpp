@@ -151,6 +151,92 @@ TEST_F(GridMouseTest, DragAndDropStartsOnlyFromDataCells)
     EXPECT_EQ(starts, 1);
 }
 
+// A click is not a drag: drag and drop starts only once the pointer is more than five pixels
+// from the press, and a press that trembles by a pixel keeps the pick list it dropped down.
+TEST_F(GridMouseTest, DragAndDropStartsOnlyPastTheDragThreshold)
+{
+    int starts = 0, ends = 0;
+    Grid->OnStartDrag = [&](TObject*) { ++starts; };
+    Grid->OnEndDrag = [&](TObject*, TObject*, int, int) { ++ends; };
+    const struct {
+        int DX, DY;
+        bool Drags;
+    } cases[] = {{1, 0, false}, {0, -1, false}, {5, 0, false}, {-5, 5, false}, {6, 0, true}, {0, -6, true}};
+    int row = 2;
+    for (const auto& c : cases) {
+        starts = ends = 0;
+        const TPoint from = At(2, row++);
+        Session.Input.MouseDown(H(), from);
+        Session.Input.MouseMove(H(), {from.X + c.DX, from.Y + c.DY});
+        Session.Input.MouseUp(H(), {from.X + c.DX, from.Y + c.DY});
+        EXPECT_EQ(starts, c.Drags ? 1 : 0) << c.DX << "," << c.DY;
+        EXPECT_EQ(ends, c.Drags ? 1 : 0) << c.DX << "," << c.DY;
+    }
+
+    Columns()->GeTZelColumn(1)->SetButtonStyle(cbsAuto);
+    for (const char* pick : {"red", "green", "blue"}) Columns()->GeTZelColumn(1)->GetPickList()->Add(pick);
+    Grid->SetOptions(Grid->Options() + TZelGridOptions{dgPopupOnClick});
+    const TPoint current = At(Grid->Col(), Grid->Row());
+    starts = 0;
+    Session.Input.MouseDown(H(), current);
+    ASSERT_TRUE(Grid->Editor() && Grid->Editor()->ListVisible()) << "the press on the current cell drops the list";
+    Session.Input.MouseMove(H(), {current.X + 1, current.Y});
+    Session.Input.MouseUp(H(), {current.X + 1, current.Y});
+    EXPECT_TRUE(Grid->Editor()->ListVisible()) << "a one-pixel tremble keeps it open";
+    EXPECT_EQ(starts, 0);
+}
+
+// A title click is a press and a release on one title of a data column, without a drag (past
+// the drag threshold), a sizing or a column move in between; with or without column resizing,
+// never at design time.
+TEST_F(GridMouseTest, ATitleClickIsAPressAndReleaseOnOneTitle)
+{
+    std::vector<int> clicks;
+    Grid->OnTitleClick = [&](TObject* Sender, int DataCol, TZelColumn* Column) {
+        EXPECT_EQ(Sender, Grid);
+        EXPECT_EQ(Column, Columns()->GeTZelColumn(DataCol));
+        clicks.push_back(DataCol);
+    };
+    Grid->OnMoveToRow = nullptr; // layout passes report the row
+    const auto press = [this](TPoint From, TPoint To) {
+        Session.Input.MouseDown(H(), From);
+        Session.Input.MouseMove(H(), To);
+        Session.Input.MouseUp(H(), To);
+    };
+    for (const bool resize : {true, false}) {
+        SCOPED_TRACE(resize ? "dgColumnResize" : "no dgColumnResize");
+        Grid->SetOptions(resize ? Grid->Options() + TZelGridOptions{dgColumnResize}
+                                : Grid->Options() - TZelGridOptions{dgColumnResize});
+        for (int i = 0; i < Columns()->Count(); ++i) Columns()->GeTZelColumn(i)->SetWidth(64);
+        const TZelColumn* second = Columns()->GeTZelColumn(1);
+        clicks.clear();
+        Session.Input.Click(H(), At(2, 0));
+        EXPECT_EQ(clicks, std::vector<int>{1}) << "a click";
+        press(At(3, 0), Near(3, 0, 3, -2));
+        EXPECT_EQ(clicks, (std::vector<int>{1, 2})) << "a click that trembles";
+        Session.Input.Click(H(), At(0, 0));
+        EXPECT_EQ(clicks.size(), 2u) << "the corner has no column";
+
+        press(At(2, 0), Near(2, 0, 8, 0));
+        Session.Input.MouseDown(H(), At(2, 0));
+        Session.Input.MouseMove(H(), At(2, 3));
+        Session.Input.MouseMove(H(), At(2, 0));
+        Session.Input.MouseUp(H(), At(2, 0));
+        press(At(2, 0), At(4, 0));
+        const TRect third = Grid->CellRect(3, 0);
+        Session.Input.Drag(H(), {third.Right, 5}, {third.Right + 20, 5});
+        Session.Input.MouseDown(H(), At(3, 0));
+        Session.Input.MouseUp(H(), At(4, 0));
+        EXPECT_EQ(clicks.size(), 2u) << "drags, a move, a sizing and a release on another title are no clicks";
+        EXPECT_EQ(Columns()->GeTZelColumn(3) == second, resize) << "the move happened with column resizing only";
+        EXPECT_EQ(Columns()->GeTZelColumn(2)->GetWidth() == 84, resize) << "the sizing likewise";
+    }
+
+    Form->SetDesigning(true);
+    Session.Input.Click(H(), At(2, 0));
+    EXPECT_EQ(clicks.size(), 2u) << "the designer's title row only sizes and moves";
+}
+
 TEST_F(GridMouseTest, HoverReportsEachDataCellEnteredAndLeft)
 {
     Session.Input.MouseMove(H(), At(2, 3));

@@ -43,7 +43,7 @@ TEST_F(GridProperties, PublishedInDeclarationOrder)
         "OnDragOver", "OnEditButtonClick", "OnEndDrag", "OnEnter", "OnExit", "OnKeyDown", "OnKeyPress", "OnKeyUp",
         "OnStartDrag", "OnCopyCell", "OnPasteCell", "OnCopyRecord", "OnPasteRecord", "OnAppendRecord",
         "OnDeleteRecord", "OnGetRowCount", "OnSetDefaultValue", "OnGetSummary", "SelectedColor", "OnMouseEnter",
-        "OnMouseLeave", "RowCount", "DataRowHeight", "TitleHeight", "LayoutIndex", "OnPrintGrid", "OnMoveToRow"};
+        "OnMouseLeave", "RowCount", "DataRowHeight", "TitleHeight", "LayoutIndex", "OnPrintGrid", "OnMoveToRow", "OnTitleClick"};
     EXPECT_EQ(OwnNames(), expected);
 }
 

@@ -126,3 +126,40 @@ TEST_F(GridSnapshotTest, EditorOverACellLooksAsItDid)
     ASSERT_TRUE(Grid->Editor()->ListVisible());
     ExpectMatchesGolden("editor-check-list", *FormPicture(area), 40, 0.004);
 }
+
+// The grid keeps its focused look while the focus is in its own editor: the title row does not
+// turn to the unfocused colours as the editor opens and commits, only when the focus leaves
+// for another window. With the indicator off the focus repaint includes raw column 0.
+TEST_F(GridSnapshotTest, TheFocusedLookStaysWhileTheGridsOwnEditorHasTheFocus)
+{
+    AddColumns(3);
+    Columns()->GeTZelColumn(1)->SetWidth(110);
+    Grid->SetOptions(Grid->Options() - TZelGridOptions{dgIndicator});
+    ShowGrid();
+    Unfocus();
+    // The title row as the screen shows it now, without a repaint of its own.
+    const auto titlesLook = [this](TColor Expected, const char* When) {
+        Settle();
+        const std::unique_ptr<TBitmap> shown = CaptureWindow(Grid->Handle());
+        for (int c = 0; c < Grid->ColCount(); ++c) {
+            const TRect title = Grid->CellRect(c, 0);
+            EXPECT_EQ(At(*shown, title.Right - 3, title.Bottom - 3), ColorToPixel(Expected)) << When << ", column " << c;
+        }
+    };
+    titlesLook(clInactiveCaption, "before the focus");
+    Grid->SetFocus();
+    titlesLook(clBtnFace, "focused");
+    Session.Input.PressKey(VK_F2);
+    ASSERT_TRUE(Grid->Editor() && Grid->Editor()->Focused());
+    titlesLook(clBtnFace, "editor open");
+    ExpectMatchesGolden("editor-focus-no-indicator", *FormPicture({0, 0, 320, 230}), 40, 0.004);
+    Session.Input.TypeText("x");
+    Session.Input.PressKey(VK_DOWN);
+    ASSERT_FALSE(Grid->Editor()->IsShown());
+    titlesLook(clBtnFace, "committed");
+    Session.Input.PressKey(VK_F2);
+    ASSERT_TRUE(Grid->Editor()->Focused());
+    Unfocus();
+    ASSERT_FALSE(Grid->Editor()->Focused());
+    titlesLook(clInactiveCaption, "the focus gone from the editor");
+}
