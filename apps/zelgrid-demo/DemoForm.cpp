@@ -4,6 +4,7 @@
 
 #include "apps/zelgrid-demo/ReplaceFile.h"
 #include "host/controls/Dialogs.h"
+#include "host/controls/ListBox.h"
 #include "host/controls/Memo.h"
 #include "host/controls/StdCtrls.h"
 #include "host/core/Exceptions.h"
@@ -311,22 +312,36 @@ void TDemoForm::ChooseCustomer()
 {
     const int field = FieldAt(FGrid->RawToDataColumn(FGrid->Col()));
     const int row = FGrid->Row() - FGrid->TitleRows();
+    const std::string current = field >= 0 ? FTable.Cell(field, row) : std::string();
     TForm dialog(nullptr);
     dialog.SetCaption("Choose a customer");
-    dialog.SetBounds(Left() + 120, Top() + 80, 240, 40 + 30 * static_cast<int>(std::size(CustomerChoices)));
-    std::string chosen;
-    int y = 8;
+    dialog.SetBounds(Left() + 120, Top() + 80, 260, 250);
+    // A list shows names as they are ("Brightwater & Sons"); Enter or a double click chooses.
+    auto* list = new TListBox(&dialog);
+    list->SetBounds(10, 10, 230, 160);
     for (const char* name : CustomerChoices) {
-        auto* button = new TButton(&dialog);
-        button->SetCaption(name);
-        button->SetBounds(10, y, 210, 26);
-        button->SetModalResult(mrOk);
-        button->OnClick = [&chosen, name](TObject*) { chosen = name; };
-        button->SetParent(&dialog);
-        y += 30;
+        list->Items()->Add(name);
+        if (current == name) list->SetItemIndex(list->Count() - 1);
     }
+    if (list->ItemIndex() < 0) list->SetItemIndex(0);
+    list->OnDblClick = [&dialog](TObject*) { dialog.SetModalResult(mrOk); };
+    list->SetParent(&dialog);
+    auto* ok = new TButton(&dialog);
+    ok->SetCaption("OK");
+    ok->SetBounds(70, 180, 80, 26);
+    ok->SetDefault(true);
+    ok->SetModalResult(mrOk);
+    ok->SetParent(&dialog);
+    auto* cancel = new TButton(&dialog);
+    cancel->SetCaption("Cancel");
+    cancel->SetBounds(160, 180, 80, 26);
+    cancel->SetCancel(true);
+    cancel->SetModalResult(mrCancel);
+    cancel->SetParent(&dialog);
+    dialog.SetActiveControl(list);
     TObjectWatch alive(FGrid);
-    if (dialog.ShowModal() != mrOk || !alive || chosen.empty() || field < 0) return;
+    if (dialog.ShowModal() != mrOk || !alive || field < 0 || list->ItemIndex() < 0) return;
+    const std::string chosen = list->Items()->Strings(list->ItemIndex());
     if (StoreCell(FGrid->RawToDataColumn(FGrid->Col()), row, chosen) && alive) FGrid->InvalidateEditor();
 }
 

@@ -160,8 +160,12 @@ void TListBox::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
     TObjectWatch alive(this);
     if (Button == mbLeft && CanFocus() && !Focused()) SetFocus();
     if (!alive) return;
-    if (Button == mbLeft) UserSelect(ItemAtPos({X, Y}));
-    if (alive) TCustomControl::MouseDown(Button, Shift, X, Y);
+    const int index = ItemAtPos({X, Y});
+    if (Button == mbLeft) UserSelect(index);
+    if (!alive) return;
+    TCustomControl::MouseDown(Button, Shift, X, Y);
+    // A double click on a line (not on the empty space below the lines) acts on that line.
+    if (alive && Button == mbLeft && Shift.Contains(ssDouble) && index >= 0) DblClick();
 }
 
 void TListBox::WMVScroll(TWMScroll& Message)
