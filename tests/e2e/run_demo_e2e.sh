@@ -8,13 +8,17 @@
 # file and show the sized column; a cell copied into another and a record appended with Down and
 # typed into must be saved. Then, with the built-in layouts: Escape leaves a cell without storing
 # what was typed, and a record appended with Down and left empty is not saved; last, a click on a
-# title sorts the records (again: descending) and a click on "Number" sorts them back.
+# title sorts the records (again: descending) and a click on "Number" sorts them back. Then the
+# customer chooser shows "Brightwater & Sons" as it is and chooses it with Enter; the chooser and
+# the "Delete record?" box closed by the window manager's close request change nothing; and over
+# 1,000,000 records the scroll thumb dragged to the middle shows and selects the records there.
 #
-#   run_demo_e2e.sh ZELGRID_DEMO CLIPBOARD_PEER WINDOWSHOT
+#   run_demo_e2e.sh ZELGRID_DEMO CLIPBOARD_PEER WINDOWSHOT PRESENT
 set -euo pipefail
 demo=$1
 peer=$2
 windowshot=$3
+present=$4
 source "$(dirname "$0")/xvfb_session.sh"
 log="$work/demo.out"
 start_xvfb 1024x768x24
@@ -229,3 +233,65 @@ xdotool key ctrl+End
 expect_copied "30" "the number of the last record, sorted back"
 quit_demo
 echo "e2e: a click on a title sorted the records, a second one reversed them and Number sorted them back"
+
+# The chooser (F2 on a customer) lists "Brightwater & Sons" as it is; Down and Enter choose it.
+# Then the chooser and the "Delete record?" box are closed as a window manager's close box asks
+# (WM_DELETE_WINDOW): both end as Cancel, so the customer and the record stay.
+start_demo --save-changes "$work/chosen.csv"
+xdotool mousemove --window "$wid" 250 37 click 1
+sleep 0.3
+xdotool key F2
+dlg=$(timeout 10 xdotool search --sync --onlyvisible --name '^Choose a customer$' | head -n1) || true
+[ -n "$dlg" ] || fail "F2 on a customer opened no chooser"
+xdotool windowfocus --sync "$dlg" 2>/dev/null || true
+xdotool key Down Return
+sleep 0.3
+refocus
+expect_copied "Brightwater & Sons" "the customer chosen in the list"
+xdotool key Down F2
+dlg=$(timeout 10 xdotool search --sync --onlyvisible --name '^Choose a customer$' | head -n1) || true
+[ -n "$dlg" ] || fail "F2 on the second customer opened no chooser"
+"$present" --close "$dlg" || fail "the close request could not be sent to the chooser"
+for _ in $(seq 50); do xdotool search --onlyvisible --name '^Choose a customer$' >/dev/null || break; sleep 0.1; done
+xdotool search --onlyvisible --name '^Choose a customer$' >/dev/null && fail "the chooser stayed open after the close request"
+refocus
+xdotool key Escape Delete
+dlg=$(timeout 10 xdotool search --sync --onlyvisible --name '^Confirm$' | head -n1) || true
+[ -n "$dlg" ] || fail "Delete asked no question"
+"$present" --close "$dlg" || fail "the close request could not be sent to the question"
+for _ in $(seq 50); do xdotool search --onlyvisible --name '^Confirm$' >/dev/null || break; sleep 0.1; done
+xdotool search --onlyvisible --name '^Confirm$' >/dev/null && fail "the question stayed open after the close request"
+refocus
+expect_copied "Eastgate Foods" "the customer of record 2, kept by the closed chooser and question"
+quit_demo
+expect_line "$work/chosen.csv" '^changed,1,[0-9-]*,"\?Brightwater & Sons"\?,'
+if grep -q '^deleted\|^changed,2,' "$work/chosen.csv"; then
+  cat "$work/chosen.csv" >&2
+  fail "a dialog closed by the close request changed a record"
+fi
+echo "e2e: the chooser chose \"Brightwater & Sons\"; the chooser and the question closed by the window manager changed nothing"
+
+# Over 1,000,000 records the scroll thumb (right edge, below the up arrow) is dragged to the middle
+# of its track: the view follows, and the record current after the release lies near the middle.
+"$demo" --rows 1000000 --no-layout-file >"$work/million.out" 2>&1 &
+demo_pid=$!
+pids+=("$demo_pid")
+wid=$(timeout 20 xdotool search --sync --onlyvisible --name '^ZelGrid demo' | head -n1) || true
+[ -n "$wid" ] || fail "the demo window over 1,000,000 records did not appear"
+refocus
+sleep 0.5
+xdotool mousemove --window "$wid" 708 26 mousedown 1
+for y in 60 120 180 250; do xdotool mousemove --window "$wid" 708 "$y"; sleep 0.1; done
+xdotool mouseup 1
+sleep 0.5
+copied=""
+xdotool key ctrl+c
+for _ in $(seq 20); do
+  sleep 0.25
+  copied=$(timeout 10 "$peer" --get) || copied=""
+  [[ "$copied" =~ ^[0-9]+$ ]] && [ "$copied" -gt 400000 ] && [ "$copied" -lt 600000 ] && break
+done
+[[ "$copied" =~ ^[0-9]+$ ]] && [ "$copied" -gt 400000 ] && [ "$copied" -lt 600000 ] ||
+  fail "after the thumb was dragged to the middle the current record is '$copied', not one near 500,000"
+quit_demo
+echo "e2e: the scroll thumb dragged to the middle of 1,000,000 records showed record $copied"
