@@ -12,15 +12,29 @@
 #include "host/windows/Input.h"
 #include "host/windows/MessageQueue.h"
 
-TEST(DemoDialogClose, ChooserAndConfirmationEndAsCancelByCloseRequestAndEscape)
-{
+namespace {
+
+// The demo's form over five generated records, its grid and the Customer column.
+class DemoDialogClose : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        form->Show();
+        ProcessMessages();
+    }
+    void TearDown() override { delete form; }
+
     THeadlessSession session;
     TDemoTable table = TDemoTable::Generated(5);
-    auto* form = new TDemoForm(nullptr, table);
-    form->Show();
-    ProcessMessages();
+    TDemoForm* form = new TDemoForm(nullptr, table);
     TZelGrid* grid = form->Grid();
     const int customer = table.FindColumn("Customer");
+};
+
+} // namespace
+
+TEST_F(DemoDialogClose, ChooserAndConfirmationEndAsCancelByCloseRequestAndEscape)
+{
     const std::string before = table.Cell(customer, 1);
     for (bool byEscape : {false, true}) {
         std::vector<std::string> shown;
@@ -37,20 +51,12 @@ TEST(DemoDialogClose, ChooserAndConfirmationEndAsCancelByCloseRequestAndEscape)
         EXPECT_EQ(table.Cell(customer, 1), before);
         EXPECT_EQ(table.RowCount(), 5) << "nothing was deleted";
     }
-    delete form;
 }
 
 // The chooser lists the names as they are, "&" included; Enter takes the selected one, a double
 // click the one under the pointer, and Cancel nothing.
-TEST(DemoDialogClose, ChooserTakesTheNameChosenByEnterOrDoubleClick)
+TEST_F(DemoDialogClose, ChooserTakesTheNameChosenByEnterOrDoubleClick)
 {
-    THeadlessSession session;
-    TDemoTable table = TDemoTable::Generated(5);
-    auto* form = new TDemoForm(nullptr, table);
-    form->Show();
-    ProcessMessages();
-    TZelGrid* grid = form->Grid();
-    const int customer = table.FindColumn("Customer");
     struct TCase { const char* Name; std::function<void(TCustomForm*, TListBox*)> Choose; std::string Expected; };
     const TCase cases[] = {
         {"Enter on the second", [&](TCustomForm*, TListBox* list) {
@@ -79,5 +85,4 @@ TEST(DemoDialogClose, ChooserTakesTheNameChosenByEnterOrDoubleClick)
         grid->HideEditor();
         EXPECT_EQ(table.Cell(customer, 1), c.Expected) << c.Name;
     }
-    delete form;
 }

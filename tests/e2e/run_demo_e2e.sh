@@ -234,6 +234,15 @@ expect_copied "30" "the number of the last record, sorted back"
 quit_demo
 echo "e2e: a click on a title sorted the records, a second one reversed them and Number sorted them back"
 
+# Asks window ID, titled TITLE, to close as a window manager's close box does (WM_DELETE_WINDOW)
+# and waits until it is gone.
+close_by_window_manager() {
+  "$present" --close "$1" || fail "the close request could not be sent to \"$2\""
+  for _ in $(seq 50); do xdotool search --onlyvisible --name "^$2\$" >/dev/null || break; sleep 0.1; done
+  if xdotool search --onlyvisible --name "^$2\$" >/dev/null; then fail "\"$2\" stayed open after the close request"; fi
+  refocus
+}
+
 # The chooser (F2 on a customer) lists "Brightwater & Sons" as it is; Down and Enter choose it.
 # Then the chooser and the "Delete record?" box are closed as a window manager's close box asks
 # (WM_DELETE_WINDOW): both end as Cancel, so the customer and the record stay.
@@ -251,17 +260,11 @@ expect_copied "Brightwater & Sons" "the customer chosen in the list"
 xdotool key Down F2
 dlg=$(timeout 10 xdotool search --sync --onlyvisible --name '^Choose a customer$' | head -n1) || true
 [ -n "$dlg" ] || fail "F2 on the second customer opened no chooser"
-"$present" --close "$dlg" || fail "the close request could not be sent to the chooser"
-for _ in $(seq 50); do xdotool search --onlyvisible --name '^Choose a customer$' >/dev/null || break; sleep 0.1; done
-xdotool search --onlyvisible --name '^Choose a customer$' >/dev/null && fail "the chooser stayed open after the close request"
-refocus
+close_by_window_manager "$dlg" "Choose a customer"
 xdotool key Escape Delete
 dlg=$(timeout 10 xdotool search --sync --onlyvisible --name '^Confirm$' | head -n1) || true
 [ -n "$dlg" ] || fail "Delete asked no question"
-"$present" --close "$dlg" || fail "the close request could not be sent to the question"
-for _ in $(seq 50); do xdotool search --onlyvisible --name '^Confirm$' >/dev/null || break; sleep 0.1; done
-xdotool search --onlyvisible --name '^Confirm$' >/dev/null && fail "the question stayed open after the close request"
-refocus
+close_by_window_manager "$dlg" Confirm
 expect_copied "Eastgate Foods" "the customer of record 2, kept by the closed chooser and question"
 quit_demo
 expect_line "$work/chosen.csv" '^changed,1,[0-9-]*,"\?Brightwater & Sons"\?,'
