@@ -36,31 +36,7 @@ TEST_F(EditorTest, AlignedTextIsDrawnAndHitWhereItsAlignmentPlacesIt)
         };
         const auto xOf
             = [&](int Pos) { return origin() + TextWidth(Editor->Text().substr(0, static_cast<std::size_t>(Pos))); };
-        const auto expectedPicture = [&] {
-            auto picture = std::make_unique<TBitmap>(box, Editor->Height());
-            TCanvas& c = *picture->Canvas();
-            c.SetFont(Editor->Font());
-            c.Brush()->SetColor(Editor->Color());
-            c.FillRect({ 0, 0, box, Editor->Height() });
-            const int y = (Editor->Height() - c.LineHeight()) / 2;
-            const TRect clip { 1, 0, box - 1, Editor->Height() };
-            c.SetBkMode(TRANSPARENT);
-            c.ExtTextOut(origin(), y, ETO_CLIPPED, &clip, Editor->Text());
-            if (Editor->SelLength() > 0) {
-                const TRect sel { std::max(clip.Left, xOf(Editor->SelStart())), 1,
-                    std::min(clip.Right, xOf(Editor->SelStart() + Editor->SelLength())), Editor->Height() - 1 };
-                c.Brush()->SetColor(clHighlight);
-                c.FillRect(sel);
-                c.Font()->SetColor(clHighlightText);
-                c.ExtTextOut(xOf(Editor->SelStart()), y, ETO_CLIPPED, &sel, Editor->SelText());
-            }
-            const int caretX = xOf(Editor->CaretPos());
-            if (caretX >= clip.Left && caretX < clip.Right) {
-                c.Brush()->SetColor(Editor->Font()->Color());
-                c.FillRect({ caretX, y, caretX + 1, y + c.LineHeight() });
-            }
-            return picture;
-        };
+        const auto expectedPicture = [&] { return ExpectedPicture(box, origin()); };
         // A click on the text between its bytes Pos - 1 and Pos, or at a pixel of the box.
         const auto clickNear = [&](int Pos) { Session.Input.Click(EW(), { xOf(Pos) - 1, 10 }); };
         std::string wide;

@@ -4,10 +4,13 @@
 // and change notification in order.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "host/controls/Forms.h"
+#include "host/graphics/Bitmap.h"
 #include "host/windows/Headless.h"
 #include "host/windows/Input.h"
 #include "host/windows/MessageQueue.h"
@@ -132,6 +135,36 @@ protected:
     {
         Editor->Canvas()->SetFont(Editor->Font());
         return Editor->Canvas()->TextWidth(S);
+    }
+    // The editor as its whole text, selection and caret draw when the text starts at pixel Origin
+    // of a box Width pixels wide: what an editor that measures only what it shows must equal.
+    std::unique_ptr<TBitmap> ExpectedPicture(int Width, int Origin)
+    {
+        const std::string& text = Editor->Text();
+        const auto xOf = [&](int Pos) { return Origin + TextWidth(text.substr(0, static_cast<std::size_t>(Pos))); };
+        auto picture = std::make_unique<TBitmap>(Width, Editor->Height());
+        TCanvas& c = *picture->Canvas();
+        c.SetFont(Editor->Font());
+        c.Brush()->SetColor(Editor->Color());
+        c.FillRect({0, 0, Width, Editor->Height()});
+        const int y = (Editor->Height() - c.LineHeight()) / 2;
+        const TRect clip{1, 0, Width - 1, Editor->Height()};
+        c.SetBkMode(TRANSPARENT);
+        c.ExtTextOut(Origin, y, ETO_CLIPPED, &clip, text);
+        if (Editor->SelLength() > 0) {
+            const TRect sel{std::max(clip.Left, xOf(Editor->SelStart())), 1,
+                            std::min(clip.Right, xOf(Editor->SelStart() + Editor->SelLength())), Editor->Height() - 1};
+            c.Brush()->SetColor(clHighlight);
+            c.FillRect(sel);
+            c.Font()->SetColor(clHighlightText);
+            c.ExtTextOut(xOf(Editor->SelStart()), y, ETO_CLIPPED, &sel, Editor->SelText());
+        }
+        const int caretX = xOf(Editor->CaretPos());
+        if (caretX >= clip.Left && caretX < clip.Right) {
+            c.Brush()->SetColor(Editor->Font()->Color());
+            c.FillRect({caretX, y, caretX + 1, y + c.LineHeight()});
+        }
+        return picture;
     }
     int Changes() const
     {

@@ -41,33 +41,7 @@ TEST_F(EditorTest, LongTextScrollsFindsCaretsAndPaintsAsTheWholeTextMeasures)
         return scroll = std::max(0, std::min(scroll, TextWidth(text) - room + 1));
     };
     // The editor as the whole text and its selection draw.
-    const auto expectedPicture = [&] {
-        auto picture = std::make_unique<TBitmap>(Editor->Width(), Editor->Height());
-        TCanvas& c = *picture->Canvas();
-        c.SetFont(Editor->Font());
-        c.Brush()->SetColor(Editor->Color());
-        c.FillRect({ 0, 0, Editor->Width(), Editor->Height() });
-        const std::string& text = Editor->Text();
-        const int x = 2 - Editor->ScrollX(), y = (Editor->Height() - c.LineHeight()) / 2;
-        const TRect clip { 1, 0, Editor->Width() - 1, Editor->Height() };
-        c.SetBkMode(TRANSPARENT);
-        c.ExtTextOut(x, y, ETO_CLIPPED, &clip, text);
-        const auto xOf = [&](int Pos) { return x + TextWidth(text.substr(0, static_cast<std::size_t>(Pos))); };
-        if (Editor->SelLength() > 0) {
-            const TRect sel { std::max(clip.Left, xOf(Editor->SelStart())), 1,
-                std::min(clip.Right, xOf(Editor->SelStart() + Editor->SelLength())), Editor->Height() - 1 };
-            c.Brush()->SetColor(clHighlight);
-            c.FillRect(sel);
-            c.Font()->SetColor(clHighlightText);
-            c.ExtTextOut(xOf(Editor->SelStart()), y, ETO_CLIPPED, &sel, Editor->SelText());
-        }
-        const int caretX = xOf(Editor->CaretPos());
-        if (caretX >= clip.Left && caretX < clip.Right) {
-            c.Brush()->SetColor(Editor->Font()->Color());
-            c.FillRect({ caretX, y, caretX + 1, y + c.LineHeight() });
-        }
-        return picture;
-    };
+    const auto expectedPicture = [&] { return ExpectedPicture(Editor->Width(), 2 - Editor->ScrollX()); };
     const auto clickAt = [&](int X) { Session.Input.Click(EW(), { X, 10 }); };
 
     struct TStep {
