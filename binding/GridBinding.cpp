@@ -176,6 +176,7 @@ void TGridBinding::DropCache()
 
 bool TGridBinding::Refused(const std::string& Reason)
 {
+    FLastError = Reason;
     MessageDlg(Reason, mtError, TMsgDlgButtons{mbOK}, 0);
     return FGridAlive.Alive();
 }

@@ -48,7 +48,7 @@ public:
     // The cache at work, for tests and the status line.
     int PagesRead() const { return FPagesRead; }
     int CachedPages() const { return static_cast<int>(FPages.size()); }
-    // The last error the source reported while the grid painted ("" when none).
+    // The last refusal or error the binding showed, or kept because the grid was painting.
     const std::string& LastError() const { return FLastError; }
 
 private:

@@ -4,6 +4,7 @@
 // of storages in SourceContractTest.cpp.
 #include <functional>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -36,3 +37,5 @@ struct TStorageFactory {
     // Makes a storage holding Table in the empty folder Dir.
     std::function<std::unique_ptr<TContractStorage>(const std::string& Dir, const TContractTable& Table)> Make;
 };
+
+inline void PrintTo(const TStorageFactory& Factory, std::ostream* Out) { *Out << Factory.Name; }
