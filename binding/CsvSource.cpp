@@ -151,19 +151,6 @@ std::string_view Unquoted(std::string_view Raw, bool Quoted, std::string& Scratc
     return Scratch;
 }
 
-// The unquoted text of field Col of Record, or an empty view where the record has fewer.
-std::string_view FieldOf(std::string_view Record, int Col, std::string& Scratch)
-{
-    std::string_view found;
-    int at = 0;
-    EachField(Record, [&](std::string_view Raw, bool Quoted) {
-        if (at++ < Col) return true;
-        found = Unquoted(Raw, Quoted, Scratch);
-        return false;
-    });
-    return found;
-}
-
 struct TIndexError {
     std::size_t Offset;
     std::string Reason;
@@ -315,6 +302,24 @@ std::uint64_t OrderedBits(double Value)
     if (Value == 0) Value = 0; // -0 and 0 are one value
     const auto bits = std::bit_cast<std::uint64_t>(Value);
     return bits & (1ull << 63) ? ~bits : bits | (1ull << 63);
+}
+
+char Folded(char C) { return C >= 'A' && C <= 'Z' ? static_cast<char>(C + 32) : C; }
+
+// The length of the prefix Text shares with First (folded), no longer than Common; the first
+// text met becomes First.
+std::size_t CommonFoldedPrefix(std::string& First, std::string_view Text, std::size_t Common, bool& FirstSet)
+{
+    if (!FirstSet) {
+        FirstSet = true;
+        First.assign(Text);
+        for (char& c : First) c = Folded(c);
+        return First.size();
+    }
+    std::size_t n = 0;
+    const std::size_t most = std::min(Common, Text.size());
+    while (n < most && Folded(Text[n]) == First[n]) ++n;
+    return n;
 }
 
 // The first eight bytes of Text, ASCII letters in lower case, as a big-endian key.
@@ -496,43 +501,77 @@ void TCsvSource::Sort(int Col, TSortDirection Direction, std::vector<std::uint32
     Order.clear();
     if (Direction == TSortDirection::None) return;
     CheckFileIntact();
+    // Each record's key, and where its field lies in the mapping for the comparisons the key
+    // cannot decide (the top bits of Where hold the rank and whether the field has doubled quotes).
     struct TEntry {
         std::uint64_t Key;
+        std::uint64_t Where;
+        std::uint32_t Length;
         std::uint32_t Record;
-        std::uint8_t Rank;
     };
+    constexpr int RankShift = 62;
+    constexpr std::uint64_t DoubledQuotes = 1ull << 61, OffsetMask = DoubledQuotes - 1;
     const TSourceColumnKind kind = FColumns[static_cast<std::size_t>(Col)].Kind;
     const std::size_t records = FOffsets.size() - 1;
     std::vector<TEntry> entries(records);
     std::string scratch;
+    // The prefix, without regard to case, that every non-empty text of the column shares.
+    std::string first;
+    bool firstSet = false;
+    std::size_t common = 0;
     for (std::size_t r = 0; r < records; ++r) {
         if (r % (1 << 20) == 0 && Progress && !Progress(0.5 * static_cast<double>(r) / static_cast<double>(records)))
             throw ESourceCancelled();
-        const std::string_view text = FieldOf(RecordText(static_cast<std::int64_t>(r)), Col, scratch);
+        std::string_view raw;
+        bool quoted = false;
+        int at = 0;
+        EachField(RecordText(static_cast<std::int64_t>(r)), [&](std::string_view Raw, bool Quoted) {
+            if (at++ < Col) return true;
+            raw = Raw;
+            quoted = Quoted;
+            return false;
+        });
+        const bool doubled = quoted && raw.find('"') != std::string_view::npos;
+        const std::string_view text = doubled ? Unquoted(raw, true, scratch) : raw;
         TEntry& e = entries[r];
         e.Record = static_cast<std::uint32_t>(r);
+        e.Length = static_cast<std::uint32_t>(std::min<std::size_t>(raw.size(), UINT32_MAX));
+        std::uint64_t rank = 0;
         if (kind == TSourceColumnKind::Text) {
-            e.Rank = text.empty() ? 0 : 1;
-            e.Key = TextPrefix(text);
+            rank = text.empty() ? 0 : 1;
+            if (!text.empty()) common = CommonFoldedPrefix(first, text, common, firstSet);
         } else {
             const TSourceSortKey key = SourceSortKey(kind, text);
-            e.Rank = static_cast<std::uint8_t>(key.Rank);
+            rank = static_cast<std::uint64_t>(key.Rank);
             e.Key = key.Rank == 1 ? OrderedBits(key.Number) : 0;
         }
+        const auto offset = static_cast<std::uint64_t>(raw.data() - FMap.Data);
+        e.Where = rank << RankShift | (doubled ? DoubledQuotes : 0) | offset;
     }
-    // Texts whose prefixes tie, and values not of the column's kind, compare in full.
     std::string scratchA, scratchB;
-    const auto full = [&](const TEntry& A, const TEntry& B) {
-        const std::string_view a = FieldOf(RecordText(A.Record), Col, scratchA);
-        const std::string_view b = FieldOf(RecordText(B.Record), Col, scratchB);
-        return CompareSourceValues(TSourceColumnKind::Text, a, b);
+    const auto text = [&](const TEntry& E, std::string& Scratch) {
+        const std::string_view raw(FMap.Data + (E.Where & OffsetMask), E.Length);
+        return E.Where & DoubledQuotes ? Unquoted(raw, true, Scratch) : raw;
     };
+    // Texts key on the bytes after the prefix they all share ("Customer 1042" on "1042"), so
+    // that the key decides nearly every comparison.
+    if (kind == TSourceColumnKind::Text)
+        for (TEntry& e : entries) {
+            const std::string_view value = text(e, scratchA);
+            e.Key = TextPrefix(value.substr(std::min(common, value.size())));
+        }
     const auto compare = [&](const TEntry& A, const TEntry& B) {
-        if (A.Rank != B.Rank) return A.Rank < B.Rank ? -1 : 1;
-        if (A.Rank == 0) return 0;
-        if (kind != TSourceColumnKind::Text && A.Rank == 1) return A.Key < B.Key ? -1 : A.Key > B.Key;
+        const std::uint64_t rankA = A.Where >> RankShift, rankB = B.Where >> RankShift;
+        if (rankA != rankB) return rankA < rankB ? -1 : 1;
+        if (rankA == 0) return 0;
+        if (kind != TSourceColumnKind::Text && rankA == 1) return A.Key < B.Key ? -1 : A.Key > B.Key;
         if (A.Key != B.Key) return A.Key < B.Key ? -1 : 1;
-        return full(A, B);
+        // Equal keys that hold the whole of two texts of one length: the texts are equal.
+        if (kind == TSourceColumnKind::Text && A.Length == B.Length && A.Length <= common + 8 &&
+            !((A.Where | B.Where) & DoubledQuotes))
+            return 0;
+        // Texts whose prefixes tie, and values not of the column's kind, compare in full.
+        return CompareSourceValues(TSourceColumnKind::Text, text(A, scratchA), text(B, scratchB));
     };
     const bool descending = Direction == TSortDirection::Descending;
     std::sort(entries.begin(), entries.end(), [&](const TEntry& A, const TEntry& B) {

@@ -142,3 +142,19 @@ TEST(CsvSource, AFileOf65535ColumnsLoadsAndReadsItsLastColumn)
     source.ReadRows(0, 1, rows);
     EXPECT_EQ(rows[0][0], "200000");
 }
+
+TEST(CsvSource, TextsSortWithoutRegardToCaseAcrossTheirSharedPrefix)
+{
+    // Every name starts with "customer ", in one case or another; a quoted one holds a quote.
+    TCsvSource source(TempFile("names.csv", "Name,N\nCustomer 10,0\ncustomer 9,1\nCustomer 10,2\n"
+                                            "\"CUSTOMER 1\"\"x\",3\nCustomer 1,4\nCustomer 123456789,5\n"
+                                            "Customer 12345678,6\ncustomer 12345678,7\n"));
+    source.SetOrder(0, TSortDirection::Ascending);
+    std::vector<std::string> order;
+    for (const TSourceRow& row : ReadAll(source)) order.push_back(row[1]);
+    EXPECT_EQ(order, (std::vector<std::string>{"4", "3", "0", "2", "6", "7", "5", "1"}));
+    source.SetOrder(0, TSortDirection::Descending);
+    order.clear();
+    for (const TSourceRow& row : ReadAll(source)) order.push_back(row[1]);
+    EXPECT_EQ(order, (std::vector<std::string>{"1", "5", "6", "7", "0", "2", "3", "4"}));
+}
