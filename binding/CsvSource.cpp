@@ -173,6 +173,7 @@ public:
 
     void Run(const TSourceProgress& Progress)
     {
+        if (Progress && !Progress(0)) throw ESourceCancelled();
         ReserveByEstimate();
         std::size_t p = FRecordStart;
         std::size_t nextReport = p + ReportEvery;
@@ -513,6 +514,7 @@ void TCsvSource::Sort(int Col, TSortDirection Direction, std::vector<std::uint32
     constexpr std::uint64_t DoubledQuotes = 1ull << 61, OffsetMask = DoubledQuotes - 1;
     const TSourceColumnKind kind = FColumns[static_cast<std::size_t>(Col)].Kind;
     const std::size_t records = FOffsets.size() - 1;
+    if (Progress && !Progress(0)) throw ESourceCancelled();
     std::vector<TEntry> entries(records);
     std::string scratch;
     // The prefix, without regard to case, that every non-empty text of the column shares.
@@ -520,7 +522,7 @@ void TCsvSource::Sort(int Col, TSortDirection Direction, std::vector<std::uint32
     bool firstSet = false;
     std::size_t common = 0;
     for (std::size_t r = 0; r < records; ++r) {
-        if (r % (1 << 20) == 0 && Progress && !Progress(0.5 * static_cast<double>(r) / static_cast<double>(records)))
+        if (r % (1 << 20) == (1 << 20) - 1 && Progress && !Progress(0.5 * static_cast<double>(r) / static_cast<double>(records)))
             throw ESourceCancelled();
         std::string_view raw;
         bool quoted = false;

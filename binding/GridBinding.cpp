@@ -168,10 +168,16 @@ const std::string& TGridBinding::CellText(std::int64_t Row, int Col)
     return (*row)[static_cast<std::size_t>(Col)];
 }
 
-void TGridBinding::DropCache()
+void TGridBinding::ForgetRows()
 {
     FPages.clear();
     FRowCount = -1;
+}
+
+void TGridBinding::DropCache()
+{
+    ForgetRows();
+    FSums.clear();
 }
 
 bool TGridBinding::Refused(const std::string& Reason)
@@ -222,7 +228,7 @@ void TGridBinding::AppendRecord()
     } catch (const ESourceError& E) {
         refusal = E.what();
     }
-    DropCache();
+    ForgetRows();
     if (!refusal.empty()) {
         Refused(refusal);
         return;
@@ -242,7 +248,7 @@ void TGridBinding::DeleteRecord(int ARow)
     } catch (const ESourceError& E) {
         refusal = E.what();
     }
-    DropCache();
+    ForgetRows();
     if (!refusal.empty()) {
         Refused(refusal);
         return;
@@ -267,7 +273,7 @@ void TGridBinding::SortByColumn(int DataCol)
         Refused(E.what());
         return;
     }
-    DropCache();
+    ForgetRows();
     FGrid->Invalidate();
     if (FGrid->EditorActive()) FGrid->InvalidateEditor();
 }
@@ -284,7 +290,6 @@ void TGridBinding::Refresh()
         return;
     }
     DropCache();
-    FSums.clear();
     FGrid->UpdateRowCount();
     if (!alive) return;
     FGrid->Invalidate();

@@ -63,6 +63,8 @@ private:
     };
 
     void Attach();
+    // Forgets the cached rows and the row count; the sums stay, kept up to date by the writes.
+    void ForgetRows();
     std::int64_t RowCount();
     const TSourceRow* RowAt(std::int64_t Row);
     void ValidateData(int ACol, int ARow, const std::string& NewVal, bool& ACancel);

@@ -17,7 +17,13 @@ namespace {
 // every hundredth one with a line break.
 std::string OrdersFile(std::size_t Bytes)
 {
-    static std::map<std::size_t, std::string> made;
+    // Made once a run and removed when it ends: the largest is a gigabyte.
+    static struct TMadeFiles : std::map<std::size_t, std::string> {
+        ~TMadeFiles()
+        {
+            for (const auto& [bytes, path] : *this) std::remove(path.c_str());
+        }
+    } made;
     if (auto at = made.find(Bytes); at != made.end()) return at->second;
     const std::string path = "/tmp/zel_csv_bench_" + std::to_string(Bytes >> 20) + "mb.csv";
     std::ofstream out(path, std::ios::binary | std::ios::trunc);

@@ -158,3 +158,21 @@ TEST(CsvSource, TextsSortWithoutRegardToCaseAcrossTheirSharedPrefix)
     for (const TSourceRow& row : ReadAll(source)) order.push_back(row[1]);
     EXPECT_EQ(order, (std::vector<std::string>{"1", "5", "6", "7", "0", "2", "3", "4"}));
 }
+
+TEST(CsvSource, AnOperationAskedToStopLeavesTheSourceAsItWas)
+{
+    const auto stop = [](double) { return false; };
+    const std::string path = TempFile("stop.csv", "n\n3\n1\n2\n");
+    EXPECT_THROW(TCsvSource(path, stop), ESourceCancelled);
+    TCsvSource source(path);
+    std::vector<double> told;
+    source.SetOrder(0, TSortDirection::Ascending, [&](double Fraction) {
+        told.push_back(Fraction);
+        return true;
+    });
+    ASSERT_FALSE(told.empty());
+    EXPECT_THROW(source.SetOrder(0, TSortDirection::Descending, stop), ESourceCancelled);
+    EXPECT_THROW(source.Refresh(stop), ESourceCancelled);
+    EXPECT_EQ(source.OrderDirection(), TSortDirection::Ascending);
+    EXPECT_EQ(ReadAll(source), (std::vector<TSourceRow>{{"1"}, {"2"}, {"3"}}));
+}
