@@ -61,8 +61,8 @@ TEST(CsvSource, MalformedFilesAreRefusedAtTheLineOfTheFault)
             EXPECT_EQ(std::string(E.what()), path + ", " + c.Message);
         }
     }
-    EXPECT_THROW(TCsvSource(::testing::TempDir() + "csvsource_missing.csv"), ESourceError);
-    EXPECT_THROW(TCsvSource(::testing::TempDir()), ESourceError) << "a folder";
+    EXPECT_THROW(TCsvSource{::testing::TempDir() + "csvsource_missing.csv"}, ESourceError);
+    EXPECT_THROW(TCsvSource{::testing::TempDir()}, ESourceError) << "a folder";
 }
 
 TEST(CsvSource, FieldsReadAsWrittenAndBytesThatAreNotUtf8AsLatin1)
@@ -163,7 +163,7 @@ TEST(CsvSource, AnOperationAskedToStopLeavesTheSourceAsItWas)
 {
     const auto stop = [](double) { return false; };
     const std::string path = TempFile("stop.csv", "n\n3\n1\n2\n");
-    EXPECT_THROW(TCsvSource(path, stop), ESourceCancelled);
+    EXPECT_THROW((TCsvSource{path, stop}), ESourceCancelled);
     TCsvSource source(path);
     std::vector<double> told;
     source.SetOrder(0, TSortDirection::Ascending, [&](double Fraction) {
