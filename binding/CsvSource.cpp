@@ -258,6 +258,12 @@ private:
     void EndRecord(std::size_t Next)
     {
         if (FColumns == 0) {
+            bool unnamed = false;
+            EachField(WithoutLineBreak(std::string_view(D + FRecordStart, Next - FRecordStart)), [&](std::string_view Raw, bool) {
+                unnamed = unnamed || Raw.empty();
+                return !unnamed;
+            });
+            if (unnamed) Fail(FRecordStart, "a column without a name in the header");
             if (FFields > 0xFFFF) Fail(FRecordStart, "more than 65535 columns");
             FColumns = FFields;
             FResult.HeaderEnd = Next;
@@ -374,14 +380,19 @@ void TCsvSource::Load(const TSourceProgress& Progress)
     struct stat st {};
     if (::fstat(map.Fd, &st) != 0) throw ESourceError("Cannot read " + FFileName + ": " + std::strerror(errno));
     if (!S_ISREG(st.st_mode)) throw ESourceError(FFileName + " is not a regular file");
-    if (st.st_size == 0) throw ESourceError(FFileName + ", line 1: the file is empty; the first line must name the columns");
+
     map.Size = static_cast<std::size_t>(st.st_size);
+    const auto empty = [&] {
+        return ESourceError(FFileName + ", line 1: the file is empty; the first line must name the columns");
+    };
+    if (map.Size == 0) throw empty();
     void* data = ::mmap(nullptr, map.Size, PROT_READ, MAP_PRIVATE, map.Fd, 0);
     if (data == MAP_FAILED) throw ESourceError("Cannot map " + FFileName + ": " + std::strerror(errno));
     map.Data = static_cast<const char*>(data);
     ::madvise(data, map.Size, MADV_SEQUENTIAL);
 
     const std::size_t begin = map.Size >= 3 && std::memcmp(map.Data, "\xEF\xBB\xBF", 3) == 0 ? 3 : 0;
+    if (begin == map.Size) throw empty();
     TIndexResult index;
     try {
         TCsvIndexer(map.Data, map.Size, begin, index).Run(Progress);
@@ -398,8 +409,6 @@ void TCsvSource::Load(const TSourceProgress& Progress)
         columns.push_back({CsvFieldText(Unquoted(Raw, Quoted, scratch)), TSourceColumnKind::Text});
         return true;
     });
-    for (const TSourceColumn& column : columns)
-        if (column.Name.empty()) throw ESourceError(FFileName + ", line 1: a column without a name in the header");
 
     // Everything is read: the new state replaces the old one.
     std::swap(FMap, map);

@@ -40,6 +40,7 @@ TEST(CsvSource, MalformedFilesAreRefusedAtTheLineOfTheFault)
         std::string Text, Message;
     } cases[] = {
         {"", "line 1: the file is empty; the first line must name the columns"},
+        {"\xEF\xBB\xBF", "line 1: the file is empty; the first line must name the columns"},
         {"a,b\n1,2\n3\n", "line 3: 1 fields where the header names 2"},
         {"a,b\n\"two\nlines\",2\n4,5,6\n", "line 4: 3 fields where the header names 2"},
         {"a,b\n1,x\"y\n", "line 2: a quote inside an unquoted field"},
@@ -47,6 +48,7 @@ TEST(CsvSource, MalformedFilesAreRefusedAtTheLineOfTheFault)
         {"a,b\n1,2\r3,4\n", "line 2: a carriage return without a line feed"},
         {"a,b\n1,2\n3,\"open\n4,5\n", "line 3: a quoted field is never closed"},
         {"a,,c\n", "line 1: a column without a name in the header"},
+        {"a,\n1,2,3\n", "line 1: a column without a name in the header"}, // the first fault counts
         {"a\n\n", ""}, // no fault: one column, one record of an empty field
         {Header(65536), "line 1: more than 65535 columns"},
     };
