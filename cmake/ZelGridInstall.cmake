@@ -1,12 +1,13 @@
-# What `cmake --install` puts into the prefix: the headers of the grid and of the host layers it
-# builds on (under their source paths, as the code includes them), the static libraries, the CMake
-# package (find_package(ZelGrid) -> ZelGrid::zelgrid) and a pkg-config file. Programs, tests,
+# What `cmake --install` puts into the prefix: the headers of the grid, of the host layers it
+# builds on and of the binding library over it (under their source paths, as the code includes
+# them), the static libraries, the CMake package (find_package(ZelGrid) -> ZelGrid::zelgrid and
+# ZelGrid::zelgrid_binding) and a pkg-config file. Programs, tests,
 # examples and benchmarks stay in the build tree.
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
 # In link order: each library before those it uses.
-set(ZEL_INSTALLED_LIBRARIES zelgrid outline host_controls host_windows host_streaming host_graphics host_core)
+set(ZEL_INSTALLED_LIBRARIES zelgrid_binding zelgrid outline host_controls host_windows host_streaming host_graphics host_core)
 set(ZEL_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/ZelGrid)
 
 # Users of the headers need C++20; the build sets the same standard already.
@@ -14,12 +15,13 @@ target_compile_features(host_core PUBLIC cxx_std_20)
 
 foreach(lib IN LISTS ZEL_INSTALLED_LIBRARIES)
   # The archives carry a prefix so that generic names (liboutline.a) stay out of the prefix's lib/.
-  if(lib STREQUAL "zelgrid")
-    set_target_properties(${lib} PROPERTIES OUTPUT_NAME zelgrid)
+  if(lib MATCHES "^zelgrid")
+    set_target_properties(${lib} PROPERTIES OUTPUT_NAME ${lib})
   else()
     set_target_properties(${lib} PROPERTIES OUTPUT_NAME zelgrid_${lib})
   endif()
   string(REPLACE "host_" "host/" folder ${lib})
+  string(REPLACE "zelgrid_binding" "binding" folder ${folder})
   # X11Shm.h is the X11 back end's own: it brings Xlib's macros, which clash with the host's names.
   install(DIRECTORY ${CMAKE_SOURCE_DIR}/${folder}/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/${folder}
           FILES_MATCHING PATTERN "*.h" PATTERN "X11Shm.h" EXCLUDE)

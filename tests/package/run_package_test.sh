@@ -14,9 +14,12 @@ fail() { echo "package test: $*" >&2; exit 1; }
 
 cmake --install "$build" --prefix "$prefix" >"$work/install.log"
 stray=$(cd "$prefix" && find . -type f | sed 's|^\./||' | grep -v -E \
-  "^(include/(host/[a-z]+|outline|zelgrid)/[A-Za-z0-9]+\.h|$libdir/libzelgrid(_[a-z_]+)?\.a|$libdir/cmake/ZelGrid/ZelGrid[A-Za-z-]*\.cmake|$libdir/pkgconfig/zelgrid\.pc)$" || true)
+  "^(include/(host/[a-z]+|outline|zelgrid|binding)/[A-Za-z0-9]+\.h|$libdir/libzelgrid(_[a-z_]+)?\.a|$libdir/cmake/ZelGrid/ZelGrid[A-Za-z-]*\.cmake|$libdir/pkgconfig/zelgrid\.pc)$" || true)
 [ -z "$stray" ] || fail "unexpected files installed: $stray"
 [ -f "$prefix/include/zelgrid/Zelgrid.h" ] || fail "zelgrid/Zelgrid.h is not installed"
+[ -f "$prefix/include/binding/GridBinding.h" ] || fail "binding/GridBinding.h is not installed"
+grep -q "ZelGrid::zelgrid_binding" "$prefix/$libdir/cmake/ZelGrid/ZelGridTargets.cmake" \
+  || fail "the CMake package has no target ZelGrid::zelgrid_binding"
 # The programs come only when asked for.
 cmake --install "$build" --prefix "$work/apps" --component apps >>"$work/install.log"
 for app in zelgrid-demo zelform; do
