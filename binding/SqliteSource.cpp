@@ -144,7 +144,7 @@ private:
 const char* const KReadOnly = "The database is read-only";
 const char* const KViewReadOnly = "A view cannot be edited";
 const char* const KGone = "The record no longer exists; press F5 to refresh";
-const char* const KCopyName = "zel_view_rows";
+constexpr const char* KCopyName = "zel_view_rows_";
 
 // Where a read starts: the first record at or after (Value, Key) in the order, or after it when
 // After is set, or the first record of all for Start. Pos is that record's position.
@@ -166,6 +166,15 @@ struct TIndex {
     std::vector<TAnchor> Anchors;
     std::int64_t Count = 0;
     bool Valid = false;
+};
+
+// What a read walks through in an order: the data table itself, or, for a column no index
+// orders, a private temporary copy of (key, value) with an index of its own, joined to the data.
+struct TRelation {
+    std::string From;
+    std::string Sort; // "NULL" in the stored order
+    std::vector<std::string> Keys;
+    std::string Mirror; // the private copy's name, when there is one
 };
 
 // One part of an order that a single keyset query reads: the records whose sort value is NULL
@@ -190,7 +199,10 @@ struct TSqliteSource::TImpl {
     std::vector<std::string> KeyNames; // as shown by KeyColumns()
     std::vector<std::string> KeyExprs; // as written in SQL
     std::string DataList;              // the columns, quoted and comma-separated
+    std::string DataListD;             // the same, of the data table under the alias d
     TOrder Order;
+    TRelation Rel;
+    int Made = 0; // temporary tables made, for their names
     TIndex Index;
     TAnchor Hint; // just after the last record read
     bool HintValid = false;
@@ -262,11 +274,34 @@ struct TSqliteSource::TImpl {
             List += I ? ", ?" : "?";
         return List;
     }
-    std::string SortExpr(const TOrder& O) const {
+    std::string SortColumn(const TOrder& O) const {
         return O.Col < 0 ? std::string("NULL") : QuoteName(Columns[static_cast<std::size_t>(O.Col)].Name);
     }
-    // The record's key and sort value, as the first columns of every read.
-    std::string KeySortList(const TOrder& O) const { return KeyList() + ", " + SortExpr(O); }
+    // The key and sort value of the records a write touched, as the data table names them.
+    std::string ReturnList() const { return KeyList() + ", " + SortColumn(Order); }
+    static std::string RelKeys(const TRelation& R) {
+        std::string List;
+        for (const auto& K : R.Keys)
+            List += (List.empty() ? "" : ", ") + K;
+        return List;
+    }
+    std::string MirrorKeys() const {
+        std::string List;
+        for (std::size_t I = 0; I < KeyExprs.size(); ++I)
+            List += (I ? ", k" : "k") + std::to_string(I);
+        return List;
+    }
+    TRelation PlainRelation(const TOrder& O) const {
+        TRelation R;
+        R.From = DataTable + " AS d";
+        R.Sort = O.Col < 0 ? "NULL" : "d." + SortColumn(O);
+        for (const auto& K : KeyExprs)
+            R.Keys.push_back("d." + K);
+        return R;
+    }
+    bool NeedsMirror(const TOrder& O);
+    TRelation MakeMirror(const TOrder& O, const TSourceProgress& P);
+    void DropTemp(const std::string& Name);
     TAnchor AnchorOf(sqlite3_stmt* Stmt, std::int64_t Pos) const {
         TAnchor A;
         for (std::size_t I = 0; I < KeyExprs.size(); ++I)
@@ -276,14 +311,14 @@ struct TSqliteSource::TImpl {
         return A;
     }
 
-    std::int64_t Walk(const TOrder& O, const TAnchor& From, std::int64_t Skip, std::int64_t Max, bool WithData,
+    std::int64_t Walk(const TRelation& R, const TOrder& O, const TAnchor& From, std::int64_t Skip, std::int64_t Max, bool WithData,
                       const std::function<void(sqlite3_stmt*)>& Each);
-    TIndex BuildIndex(const TOrder& O, const TSourceProgress& P);
+    TIndex BuildIndex(const TRelation& R, const TOrder& O, const TSourceProgress& P);
     void EnsureIndex() {
         if (Index.Valid)
             return;
         const sqlite3_int64 Version = CurrentDataVersion();
-        Index = BuildIndex(Order, {});
+        Index = BuildIndex(Rel, Order, {});
         DataVersion = Version;
     }
     sqlite3_int64 CurrentDataVersion() {
@@ -298,7 +333,8 @@ struct TSqliteSource::TImpl {
     std::int64_t Inserted(const TAnchor& Record);
     std::string Update(std::int64_t Row, int Col, const std::string& Value);
     std::string Delete(std::int64_t Row);
-    std::string Write(const std::string& Sql, const std::function<void(sqlite3_stmt*)>& Bind, std::vector<TAnchor>& Returned);
+    std::string Write(const std::string& Sql, const std::function<void(sqlite3_stmt*)>& Bind, std::vector<TAnchor>& Returned,
+                      const std::vector<TValue>* Removes, bool Adds);
 };
 
 namespace {
@@ -380,6 +416,7 @@ void TSqliteSource::TImpl::Open(const std::string& Name) {
             PrimaryType = Declared ? Declared : "";
         }
         DataList += (DataList.empty() ? "" : ", ") + QuoteName(Column.Name);
+        DataListD += (DataListD.empty() ? "d." : ", d.") + QuoteName(Column.Name);
         Columns.push_back(std::move(Column));
     }
     if (Columns.empty())
@@ -390,8 +427,9 @@ void TSqliteSource::TImpl::Open(const std::string& Name) {
     if (IsView) {
         if (Options.Key.empty()) {
             CopiedView = true;
-            CopyView(KCopyName);
-            DataTable = std::string("temp.") + KCopyName;
+            const std::string Copy = std::string(KCopyName) + std::to_string(++Made);
+            CopyView(Copy);
+            DataTable = "temp." + Copy;
             KeyNames = {"rowid"};
             KeyExprs = {"rowid"};
             RowidKey = true;
@@ -441,7 +479,81 @@ void TSqliteSource::TImpl::CopyView(const std::string& Into) {
     Exec("CREATE TEMP TABLE " + QuoteName(Into) + " AS SELECT " + DataList + " FROM main." + QuoteName(Table));
 }
 
-std::int64_t TSqliteSource::TImpl::Walk(const TOrder& O, const TAnchor& From, std::int64_t Skip, std::int64_t Max,
+// Whether the database would sort the whole table to read the order (no index serves it).
+bool TSqliteSource::TImpl::NeedsMirror(const TOrder& O) {
+    if (O.Col < 0)
+        return false;
+    const TRelation R = PlainRelation(O);
+    TStatement Plan(Db, "EXPLAIN QUERY PLAN SELECT " + RelKeys(R) + ", " + R.Sort + " FROM " + R.From + " WHERE " + R.Sort +
+                            " IS NOT NULL ORDER BY " + R.Sort + ", " + RelKeys(R));
+    while (Plan.Step()) {
+        const auto* Detail = reinterpret_cast<const char*>(sqlite3_column_text(Plan, 3));
+        if (Detail && std::string(Detail).find("TEMP B-TREE") != std::string::npos)
+            return true;
+    }
+    return false;
+}
+
+// Copies (key, value) of the order's column into a temporary table with an index on (value, key),
+// whose value column compares as the original does (its declared type and collation).
+TRelation TSqliteSource::TImpl::MakeMirror(const TOrder& O, const TSourceProgress& P) {
+    const std::string Name = "zel_order_" + std::to_string(++Made);
+    const std::string& Col = Columns[static_cast<std::size_t>(O.Col)].Name;
+    std::string Declared, Collation = "BINARY";
+    const char* Type = nullptr;
+    const char* Sequence = nullptr;
+    if (!CopiedView && sqlite3_table_column_metadata(Db, "main", Table.c_str(), Col.c_str(), &Type, &Sequence, nullptr,
+                                                     nullptr, nullptr) == SQLITE_OK) {
+        Declared = Type ? Type : "";
+        Collation = Sequence ? Sequence : "BINARY";
+    }
+    std::string Definition;
+    if (RowidKey)
+        Definition = "k0 INTEGER PRIMARY KEY, ";
+    else
+        for (std::size_t I = 0; I < KeyExprs.size(); ++I)
+            Definition += "k" + std::to_string(I) + ", ";
+    Definition += "v " + Declared + " COLLATE " + QuoteName(Collation);
+    if (!RowidKey)
+        Definition += ", PRIMARY KEY (" + MirrorKeys() + ")";
+    TProgressScope Scope(*this, P, static_cast<double>(Index.Valid ? Index.Count : EstimateCount()));
+    try {
+        Exec("CREATE TEMP TABLE " + Name + " (" + Definition + ")");
+        Exec("INSERT INTO temp." + Name + " SELECT " + KeyList() + ", " + QuoteName(Col) + " FROM " + DataTable);
+        Exec("CREATE INDEX temp." + Name + "_v ON " + Name + " (v, " + MirrorKeys() + ")");
+    } catch (...) {
+        DropTemp(Name);
+        throw;
+    }
+    TRelation R;
+    R.Mirror = Name;
+    R.Sort = "m.v";
+    std::string Joined;
+    for (std::size_t I = 0; I < KeyExprs.size(); ++I) {
+        R.Keys.push_back("m.k" + std::to_string(I));
+        Joined += (I ? ", d." : "d.") + KeyExprs[I];
+    }
+    // CROSS JOIN keeps the copy as the outer loop, read in its index's order.
+    R.From = "temp." + Name + " AS m CROSS JOIN " + DataTable + " AS d ON (" + Joined + ") = (" + RelKeys(R) + ")";
+    return R;
+}
+
+// Drops a temporary table of ours and the cached statements that read it.
+void TSqliteSource::TImpl::DropTemp(const std::string& Name) {
+    if (Name.empty())
+        return;
+    for (auto Entry = Cache.begin(); Entry != Cache.end();) {
+        if (Entry->first.find("temp." + Name + " ") != std::string::npos) {
+            sqlite3_finalize(Entry->second);
+            Entry = Cache.erase(Entry);
+        } else {
+            ++Entry;
+        }
+    }
+    sqlite3_exec(Db, ("DROP TABLE IF EXISTS temp." + Name).c_str(), nullptr, nullptr, nullptr);
+}
+
+std::int64_t TSqliteSource::TImpl::Walk(const TRelation& R, const TOrder& O, const TAnchor& From, std::int64_t Skip, std::int64_t Max,
                                         bool WithData, const std::function<void(sqlite3_stmt*)>& Each) {
     const bool Descending = O.Direction == TSortDirection::Descending;
     std::vector<TSegment> Segments;
@@ -456,7 +568,8 @@ std::int64_t TSqliteSource::TImpl::Walk(const TOrder& O, const TAnchor& From, st
     if (!From.Start && O.Col >= 0)
         First = Segments[0].NullPart == (From.Value.Type == SQLITE_NULL) ? 0 : 1;
 
-    const std::string Sort = SortExpr(O);
+    const std::string& Sort = R.Sort;
+    const std::string Keys = RelKeys(R);
     const std::string Dir = Descending ? " DESC" : "";
     std::int64_t Delivered = 0;
     for (std::size_t S = First; S < Segments.size() && (Max < 0 || Delivered < Max); ++S) {
@@ -464,19 +577,19 @@ std::int64_t TSqliteSource::TImpl::Walk(const TOrder& O, const TAnchor& From, st
         const bool NullPart = Segments[S].NullPart;
         std::string Where = O.Col < 0 ? "1" : Sort + (NullPart ? " IS NULL" : " IS NOT NULL");
         std::string OrderBy;
-        for (const auto& K : KeyExprs)
+        for (const auto& K : R.Keys)
             OrderBy += (OrderBy.empty() ? "" : ", ") + K + Dir;
         if (O.Col >= 0 && !NullPart)
             OrderBy = Sort + Dir + ", " + OrderBy;
         if (Seek) {
             const std::string Op = Descending ? (From.After ? " < " : " <= ") : (From.After ? " > " : " >= ");
             if (O.Col < 0 || NullPart)
-                Where += " AND (" + KeyList() + ")" + Op + "(" + KeyParams() + ")";
+                Where += " AND (" + Keys + ")" + Op + "(" + KeyParams() + ")";
             else
-                Where += " AND (" + Sort + ", " + KeyList() + ")" + Op + "(?, " + KeyParams() + ")";
+                Where += " AND (" + Sort + ", " + Keys + ")" + Op + "(?, " + KeyParams() + ")";
         }
-        const std::string Sql = "SELECT " + KeySortList(O) + (WithData ? ", " + DataList : std::string()) + " FROM " +
-                                DataTable + " WHERE " + Where + " ORDER BY " + OrderBy + " LIMIT ?";
+        const std::string Sql = "SELECT " + Keys + ", " + Sort + (WithData ? ", " + DataListD : std::string()) + " FROM " +
+                                R.From + " WHERE " + Where + " ORDER BY " + OrderBy + " LIMIT ?";
         sqlite3_stmt* Stmt = Prepared(Sql);
         TResetGuard Reset(Stmt);
         int Param = 1;
@@ -511,7 +624,7 @@ std::int64_t TSqliteSource::TImpl::EstimateCount() {
     return std::max<std::int64_t>(1, sqlite3_column_int64(Stmt, 0));
 }
 
-TIndex TSqliteSource::TImpl::BuildIndex(const TOrder& O, const TSourceProgress& P) {
+TIndex TSqliteSource::TImpl::BuildIndex(const TRelation& R, const TOrder& O, const TSourceProgress& P) {
     const double Estimate = P ? static_cast<double>(EstimateCount()) : 1.0;
     TProgressScope Scope(*this, P, Estimate);
     TIndex Built;
@@ -520,7 +633,7 @@ TIndex TSqliteSource::TImpl::BuildIndex(const TOrder& O, const TSourceProgress& 
     Built.Anchors.push_back(Start);
     const std::int64_t Stride = std::max(1, Options.IndexStride);
     std::int64_t Seen = 0;
-    Walk(O, Start, 0, -1, false, [&](sqlite3_stmt* Stmt) {
+    Walk(R, O, Start, 0, -1, false, [&](sqlite3_stmt* Stmt) {
         ProgressQuiet = true;
         if (Seen > 0 && Seen % Stride == 0)
             Built.Anchors.push_back(AnchorOf(Stmt, Seen));
@@ -538,7 +651,7 @@ TAnchor TSqliteSource::TImpl::RecordAt(std::int64_t Row) {
                                  [](std::int64_t Pos, const TAnchor& A) { return Pos < A.Pos; });
     const TAnchor& From = *std::prev(Next);
     TAnchor Record;
-    if (Walk(Order, From, Row - From.Pos, 1, false, [&](sqlite3_stmt* Stmt) { Record = AnchorOf(Stmt, Row); }) == 0)
+    if (Walk(Rel, Order, From, Row - From.Pos, 1, false, [&](sqlite3_stmt* Stmt) { Record = AnchorOf(Stmt, Row); }) == 0)
         throw ESourceError(KGone);
     return Record;
 }
@@ -550,8 +663,8 @@ bool TSqliteSource::TImpl::AtOrAfter(const TAnchor& Record, const TAnchor& Ancho
         return true;
     const bool Descending = Order.Direction == TSortDirection::Descending;
     const std::string Op = Descending ? " <= " : " >= ";
-    const std::string Keys = "(" + KeyList() + ")" + Op + "(" + KeyParams() + ")";
-    const std::string Sort = SortExpr(Order);
+    const std::string Keys = "(" + RelKeys(Rel) + ")" + Op + "(" + KeyParams() + ")";
+    const std::string& Sort = Rel.Sort;
     std::string Test;
     bool BindValueFirst = false;
     if (Order.Col < 0)
@@ -559,11 +672,11 @@ bool TSqliteSource::TImpl::AtOrAfter(const TAnchor& Record, const TAnchor& Ancho
     else if (Anchor.Value.Type == SQLITE_NULL)
         Test = Descending ? Sort + " IS NULL AND " + Keys : "(" + Sort + " IS NOT NULL OR " + Keys + ")";
     else {
-        const std::string Pair = "(" + Sort + ", " + KeyList() + ")" + Op + "(?, " + KeyParams() + ")";
+        const std::string Pair = "(" + Sort + ", " + RelKeys(Rel) + ")" + Op + "(?, " + KeyParams() + ")";
         Test = Descending ? "(" + Sort + " IS NULL OR " + Pair + ")" : Sort + " IS NOT NULL AND " + Pair;
         BindValueFirst = true;
     }
-    sqlite3_stmt* Stmt = Prepared("SELECT " + Test + " FROM " + DataTable + " WHERE (" + KeyList() + ") = (" + KeyParams() + ")");
+    sqlite3_stmt* Stmt = Prepared("SELECT " + Test + " FROM " + Rel.From + " WHERE (" + RelKeys(Rel) + ") = (" + KeyParams() + ")");
     TResetGuard Reset(Stmt);
     int Param = 1;
     if (BindValueFirst)
@@ -598,7 +711,7 @@ std::int64_t TSqliteSource::TImpl::Inserted(const TAnchor& Record) {
     const std::int64_t Limit = High < Index.Anchors.size() ? Index.Anchors[High].Pos - Index.Anchors[Low].Pos + 1 : -1;
     std::int64_t Steps = 0;
     bool Found = false;
-    Walk(Order, Index.Anchors[Low], 0, Limit, false, [&](sqlite3_stmt* Stmt) {
+    Walk(Rel, Order, Index.Anchors[Low], 0, Limit, false, [&](sqlite3_stmt* Stmt) {
         if (Found)
             return;
         if (AnchorOf(Stmt, 0).Key == Record.Key)
@@ -620,7 +733,7 @@ std::int64_t TSqliteSource::TImpl::Inserted(const TAnchor& Record) {
 // Runs one writing statement in its own transaction; Returned receives the key and sort value of
 // each record it touched. Returns the database's message when it refused, with nothing changed.
 std::string TSqliteSource::TImpl::Write(const std::string& Sql, const std::function<void(sqlite3_stmt*)>& Bind,
-                                        std::vector<TAnchor>& Returned) {
+                                        std::vector<TAnchor>& Returned, const std::vector<TValue>* Removes, bool Adds) {
     Returned.clear();
     if (sqlite3_exec(Db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK)
         return sqlite3_errmsg(Db);
@@ -637,6 +750,29 @@ std::string TSqliteSource::TImpl::Write(const std::string& Sql, const std::funct
             Message = sqlite3_errmsg(Db);
     }
     sqlite3_finalize(Stmt);
+    // The order's private copy changes in the same transaction.
+    if (Message.empty() && !Rel.Mirror.empty()) {
+        try {
+            if (Removes) {
+                TStatement Remove(Db, "DELETE FROM temp." + Rel.Mirror + " WHERE (" + MirrorKeys() + ") = (" + KeyParams() + ")");
+                for (std::size_t K = 0; K < Removes->size(); ++K)
+                    BindValue(Remove, static_cast<int>(K) + 1, (*Removes)[K]);
+                Remove.Step();
+            }
+            for (const auto& A : Returned) {
+                if (!Adds)
+                    break;
+                TStatement Add(Db, "INSERT INTO temp." + Rel.Mirror + " VALUES (" + KeyParams() + ", ?)");
+                int Param = 1;
+                for (const auto& K : A.Key)
+                    BindValue(Add, Param++, K);
+                BindValue(Add, Param, A.Value);
+                Add.Step();
+            }
+        } catch (const ESourceError& E) {
+            Message = E.what();
+        }
+    }
     if (Message.empty() && sqlite3_exec(Db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)
         Message = sqlite3_errmsg(Db);
     if (!Message.empty()) {
@@ -652,6 +788,7 @@ TSqliteSource::TSqliteSource(const std::string& FileName, const std::string& Tab
     FImpl->FileName = FileName;
     FImpl->Options = Options;
     FImpl->Open(Table);
+    FImpl->Rel = FImpl->PlainRelation({});
 }
 
 TSqliteSource::~TSqliteSource() = default;
@@ -685,7 +822,7 @@ void TSqliteSource::ReadRows(std::int64_t First, int Count, std::vector<TSourceR
     const int Width = static_cast<int>(I.Columns.size());
     const int Offset = static_cast<int>(I.KeyExprs.size()) + 1;
     TAnchor Last;
-    const std::int64_t Read = I.Walk(I.Order, From, First - From.Pos, Count, true, [&](sqlite3_stmt* Stmt) {
+    const std::int64_t Read = I.Walk(I.Rel, I.Order, From, First - From.Pos, Count, true, [&](sqlite3_stmt* Stmt) {
         TSourceRow Row;
         Row.reserve(static_cast<std::size_t>(Width));
         for (int C = 0; C < Width; ++C)
@@ -721,7 +858,7 @@ std::string TSqliteSource::TImpl::Update(std::int64_t Row, int Col, const std::s
         return "There is no such cell";
     const TAnchor Old = I.RecordAt(Row);
     const std::string Sql = "UPDATE " + I.DataTable + " SET " + QuoteName(I.Columns[static_cast<std::size_t>(Col)].Name) +
-                            " = ? WHERE (" + I.KeyList() + ") = (" + I.KeyParams() + ") RETURNING " + I.KeySortList(I.Order);
+                            " = ? WHERE (" + I.KeyList() + ") = (" + I.KeyParams() + ") RETURNING " + I.ReturnList();
     // An empty cell of a column that is not text stands for no value at all.
     const bool Null = Value.empty() && I.Columns[static_cast<std::size_t>(Col)].Kind != TSourceColumnKind::Text;
     std::vector<TAnchor> Returned;
@@ -733,7 +870,7 @@ std::string TSqliteSource::TImpl::Update(std::int64_t Row, int Col, const std::s
         int Param = 2;
         for (const auto& K : Old.Key)
             BindValue(Stmt, Param++, K);
-    }, Returned);
+    }, Returned, &Old.Key, true);
     if (!Message.empty())
         return Message;
     if (Returned.empty())
@@ -752,8 +889,8 @@ std::string TSqliteSource::InsertRecord(std::int64_t& Row) {
     try {
         I.EnsureIndex();
         std::vector<TAnchor> Returned;
-        std::string Message = I.Write("INSERT INTO " + I.DataTable + " DEFAULT VALUES RETURNING " + I.KeySortList(I.Order),
-                                      [](sqlite3_stmt*) {}, Returned);
+        std::string Message = I.Write("INSERT INTO " + I.DataTable + " DEFAULT VALUES RETURNING " + I.ReturnList(),
+                                      [](sqlite3_stmt*) {}, Returned, nullptr, true);
         if (!Message.empty())
             return Message;
         if (Returned.empty())
@@ -784,13 +921,13 @@ std::string TSqliteSource::TImpl::Delete(std::int64_t Row) {
     const TAnchor Old = I.RecordAt(Row);
     std::vector<TAnchor> Returned;
     std::string Message = I.Write("DELETE FROM " + I.DataTable + " WHERE (" + I.KeyList() + ") = (" + I.KeyParams() +
-                                      ") RETURNING " + I.KeySortList(I.Order),
+                                      ") RETURNING " + I.ReturnList(),
                                   [&](sqlite3_stmt* Stmt) {
                                       int Param = 1;
                                       for (const auto& K : Old.Key)
                                           BindValue(Stmt, Param++, K);
                                   },
-                                  Returned);
+                                  Returned, &Old.Key, false);
     if (!Message.empty())
         return Message;
     if (Returned.empty())
@@ -807,7 +944,17 @@ void TSqliteSource::SetOrder(int Col, TSortDirection Direction, const TSourcePro
     if (Col >= 0 && Direction != TSortDirection::None)
         O = TOrder{Col, Direction};
     const sqlite3_int64 Version = I.CurrentDataVersion();
-    TIndex Built = I.BuildIndex(O, Progress);
+    TRelation R = I.NeedsMirror(O) ? I.MakeMirror(O, Progress) : I.PlainRelation(O);
+    TIndex Built;
+    try {
+        Built = I.BuildIndex(R, O, Progress);
+    } catch (...) {
+        I.DropTemp(R.Mirror);
+        throw;
+    }
+    if (I.Rel.Mirror != R.Mirror)
+        I.DropTemp(I.Rel.Mirror);
+    I.Rel = std::move(R);
     I.Order = O;
     I.Index = std::move(Built);
     I.DataVersion = Version;
@@ -823,34 +970,32 @@ void TSqliteSource::Refresh(const TSourceProgress& Progress) {
     const sqlite3_int64 Version = I.CurrentDataVersion();
     if (I.Index.Valid && Version == I.DataVersion)
         return;
-    if (!I.CopiedView) {
-        TIndex Built = I.BuildIndex(I.Order, Progress);
-        I.Index = std::move(Built);
-    } else {
-        // The view is copied aside and indexed there; the previous copy stays until both succeed.
-        const std::string Next = std::string(KCopyName) + "_next";
-        const std::string Current = I.DataTable;
-        try {
+    // Everything is made anew beside what is shown, which stays until all of it succeeded.
+    const std::string Shown = I.DataTable;
+    std::string Copy;
+    TRelation R;
+    TIndex Built;
+    try {
+        if (I.CopiedView) {
+            Copy = std::string(KCopyName) + std::to_string(++I.Made);
             TProgressScope Scope(I, Progress, static_cast<double>(std::max<std::int64_t>(1, I.Index.Count)));
-            I.CopyView(Next);
-        } catch (...) {
-            I.Exec("DROP TABLE IF EXISTS temp." + QuoteName(Next));
-            throw;
+            I.CopyView(Copy);
+            I.DataTable = "temp." + Copy;
         }
-        I.DataTable = "temp." + QuoteName(Next);
-        TIndex Built;
-        try {
-            Built = I.BuildIndex(I.Order, Progress);
-        } catch (...) {
-            I.DataTable = Current;
-            I.Exec("DROP TABLE IF EXISTS temp." + QuoteName(Next));
-            throw;
-        }
-        I.Exec("DROP TABLE " + Current);
-        I.Exec("ALTER TABLE temp." + QuoteName(Next) + " RENAME TO " + QuoteName(KCopyName));
-        I.DataTable = Current;
-        I.Index = std::move(Built);
+        R = I.NeedsMirror(I.Order) ? I.MakeMirror(I.Order, Progress) : I.PlainRelation(I.Order);
+        Built = I.BuildIndex(R, I.Order, Progress);
+    } catch (...) {
+        I.DropTemp(R.Mirror);
+        I.DropTemp(Copy);
+        I.DataTable = Shown;
+        throw;
     }
+    if (I.Rel.Mirror != R.Mirror)
+        I.DropTemp(I.Rel.Mirror);
+    if (!Copy.empty())
+        I.DropTemp(Shown.substr(5)); // past "temp."
+    I.Rel = std::move(R);
+    I.Index = std::move(Built);
     I.DataVersion = Version;
     I.HintValid = false;
 }

@@ -52,7 +52,8 @@ std::string SqlText(const std::string& Text) {
 // Makes a source over Records in a fresh table "t" of File: declared types from the kinds, and
 // CHECK constraints that refuse what is not of the kind. Empty texts are stored as NULL.
 std::unique_ptr<TTableSource> MakeSqliteSource(const std::string& File, const std::vector<TSourceColumn>& Columns,
-                                               const std::vector<TSourceRow>& Records, int IndexStride = 2) {
+                                               const std::vector<TSourceRow>& Records, int IndexStride = 2,
+                                               const std::string& Extra = {}) {
     std::string Create = "CREATE TABLE t (";
     for (std::size_t C = 0; C < Columns.size(); ++C) {
         const std::string Name = "\"" + Columns[C].Name + "\"";
@@ -71,7 +72,7 @@ std::unique_ptr<TTableSource> MakeSqliteSource(const std::string& File, const st
             Script += (C ? ", " : "") + (Record[C].empty() ? std::string("NULL") : SqlText(Record[C]));
         Script += ");";
     }
-    RunSql(File, Script);
+    RunSql(File, Script + Extra);
     TSqliteOptions Options;
     Options.IndexStride = IndexStride;
     return std::make_unique<TSqliteSource>(File, "t", Options);
@@ -97,14 +98,19 @@ std::string Dump(TTableSource& Source) {
     return Text;
 }
 
-TEST(SqliteSource, OperationsScript) {
+// Walked twice: with an index on name (the orders read the table) and without any (each order
+// reads a private copy of its column that the writes keep up to date).
+class SqliteSourceScript : public testing::TestWithParam<const char*> {};
+
+TEST_P(SqliteSourceScript, Operations) {
     TTempFolder Folder;
     const std::string File = Folder.File("fruit.db");
     const std::vector<TSourceColumn> Columns = {
         {"name", TSourceColumnKind::Text}, {"qty", TSourceColumnKind::Integer}, {"price", TSourceColumnKind::Number}};
     auto Source = MakeSqliteSource(File, Columns,
                                    {{"pear", "3", "1.5"}, {"apple", "", "0.25"}, {"fig", "7", "2.5"},
-                                    {"kiwi", "3", ""}, {"date", "1", "9.75"}});
+                                    {"kiwi", "3", ""}, {"date", "1", "9.75"}},
+                                   2, GetParam());
     ASSERT_EQ(Source->Columns().size(), 3u);
     EXPECT_EQ(Source->Columns()[1].Kind, TSourceColumnKind::Integer);
     EXPECT_EQ(Source->Columns()[2].Kind, TSourceColumnKind::Number);
@@ -174,11 +180,14 @@ TEST(SqliteSource, OperationsScript) {
     }
 }
 
+INSTANTIATE_TEST_SUITE_P(SqliteSource, SqliteSourceScript, testing::Values("", "CREATE INDEX t_name ON t (name);"));
+
 // Every page, read from anywhere in every order, is the page a plain OFFSET query returns.
 TEST(SqliteSource, KeysetPagesMatchOffsetQueries) {
     TTempFolder Folder;
     const std::string File = Folder.File("pages.db");
-    // 1000 records: a value with many ties and NULLs, a text with case differences.
+    // 1000 records: a value with many ties and NULLs, indexed; a text with case differences and
+    // its column's collation, not indexed (read through a private copy that must keep it).
     RunSql(File, "CREATE TABLE p (v INTEGER, s TEXT COLLATE NOCASE, n REAL);"
                  "WITH RECURSIVE i(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM i WHERE x < 1000) "
                  "INSERT INTO p SELECT CASE WHEN x % 7 = 0 THEN NULL ELSE x % 13 END, "
