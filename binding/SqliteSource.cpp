@@ -172,6 +172,7 @@ struct TIndex {
 // orders, a private temporary copy of (key, value) with an index of its own, joined to the data.
 struct TRelation {
     std::string From;
+    std::string KeysFrom; // enough to read keys and values alone: the copy without the data
     std::string Sort; // "NULL" in the stored order
     std::vector<std::string> Keys;
     std::string Mirror; // the private copy's name, when there is one
@@ -294,6 +295,7 @@ struct TSqliteSource::TImpl {
     TRelation PlainRelation(const TOrder& O) const {
         TRelation R;
         R.From = DataTable + " AS d";
+        R.KeysFrom = R.From;
         R.Sort = O.Col < 0 ? "NULL" : "d." + SortColumn(O);
         for (const auto& K : KeyExprs)
             R.Keys.push_back("d." + K);
@@ -534,6 +536,7 @@ TRelation TSqliteSource::TImpl::MakeMirror(const TOrder& O, const TSourceProgres
         Joined += (I ? ", d." : "d.") + KeyExprs[I];
     }
     // CROSS JOIN keeps the copy as the outer loop, read in its index's order.
+    R.KeysFrom = "temp." + Name + " AS m ";
     R.From = "temp." + Name + " AS m CROSS JOIN " + DataTable + " AS d ON (" + Joined + ") = (" + RelKeys(R) + ")";
     return R;
 }
@@ -589,7 +592,7 @@ std::int64_t TSqliteSource::TImpl::Walk(const TRelation& R, const TOrder& O, con
                 Where += " AND (" + Sort + ", " + Keys + ")" + Op + "(?, " + KeyParams() + ")";
         }
         const std::string Sql = "SELECT " + Keys + ", " + Sort + (WithData ? ", " + DataListD : std::string()) + " FROM " +
-                                R.From + " WHERE " + Where + " ORDER BY " + OrderBy + " LIMIT ?";
+                                (WithData ? R.From : R.KeysFrom) + " WHERE " + Where + " ORDER BY " + OrderBy + " LIMIT ?";
         sqlite3_stmt* Stmt = Prepared(Sql);
         TResetGuard Reset(Stmt);
         int Param = 1;
@@ -676,7 +679,7 @@ bool TSqliteSource::TImpl::AtOrAfter(const TAnchor& Record, const TAnchor& Ancho
         Test = Descending ? "(" + Sort + " IS NULL OR " + Pair + ")" : Sort + " IS NOT NULL AND " + Pair;
         BindValueFirst = true;
     }
-    sqlite3_stmt* Stmt = Prepared("SELECT " + Test + " FROM " + Rel.From + " WHERE (" + RelKeys(Rel) + ") = (" + KeyParams() + ")");
+    sqlite3_stmt* Stmt = Prepared("SELECT " + Test + " FROM " + Rel.KeysFrom + " WHERE (" + RelKeys(Rel) + ") = (" + KeyParams() + ")");
     TResetGuard Reset(Stmt);
     int Param = 1;
     if (BindValueFirst)
@@ -700,34 +703,40 @@ void TSqliteSource::TImpl::Removed(std::int64_t Row) {
 // entry after it down by one. Rebuilds the index when the record is not where it must be (another
 // program changed the table meanwhile).
 std::int64_t TSqliteSource::TImpl::Inserted(const TAnchor& Record) {
-    std::size_t Low = 0, High = Index.Anchors.size(); // AtOrAfter holds below High, fails from it
-    while (High - Low > 1) {
-        const std::size_t Mid = (Low + High) / 2;
-        if (AtOrAfter(Record, Index.Anchors[Mid]))
-            Low = Mid;
-        else
-            High = Mid;
-    }
-    const std::int64_t Limit = High < Index.Anchors.size() ? Index.Anchors[High].Pos - Index.Anchors[Low].Pos + 1 : -1;
-    std::int64_t Steps = 0;
-    bool Found = false;
-    Walk(Rel, Order, Index.Anchors[Low], 0, Limit, false, [&](sqlite3_stmt* Stmt) {
-        if (Found)
-            return;
-        if (AnchorOf(Stmt, 0).Key == Record.Key)
-            Found = true;
-        else
-            ++Steps;
-    });
-    if (!Found) {
+    for (bool Rebuilt = false;; Rebuilt = true) {
+        std::size_t Low = 0, High = Index.Anchors.size(); // AtOrAfter holds below High, fails from it
+        while (High - Low > 1) {
+            const std::size_t Mid = (Low + High) / 2;
+            if (AtOrAfter(Record, Index.Anchors[Mid]))
+                Low = Mid;
+            else
+                High = Mid;
+        }
+        const std::int64_t Limit =
+            High < Index.Anchors.size() ? Index.Anchors[High].Pos - Index.Anchors[Low].Pos + 1 : -1;
+        std::int64_t Steps = 0;
+        bool Found = false;
+        Walk(Rel, Order, Index.Anchors[Low], 0, Limit, false, [&](sqlite3_stmt* Stmt) {
+            if (Found)
+                return;
+            if (AnchorOf(Stmt, 0).Key == Record.Key)
+                Found = true;
+            else
+                ++Steps;
+        });
+        if (Found) {
+            if (!Rebuilt) {
+                for (std::size_t I = High; I < Index.Anchors.size(); ++I)
+                    ++Index.Anchors[I].Pos;
+                ++Index.Count;
+            }
+            return Index.Anchors[Low].Pos + Steps;
+        }
+        if (Rebuilt)
+            throw ESourceError(KGone);
         Index.Valid = false;
         EnsureIndex();
-        return std::min(Index.Count - 1, Index.Anchors[Low].Pos + Steps);
     }
-    for (std::size_t I = High; I < Index.Anchors.size(); ++I)
-        ++Index.Anchors[I].Pos;
-    ++Index.Count;
-    return Index.Anchors[Low].Pos + Steps;
 }
 
 // Runs one writing statement in its own transaction; Returned receives the key and sort value of
@@ -819,10 +828,17 @@ void TSqliteSource::ReadRows(std::int64_t First, int Count, std::vector<TSourceR
     TAnchor From = *std::prev(Next);
     if (I.HintValid && I.Hint.Pos <= First && First - I.Hint.Pos < First - From.Pos)
         From = I.Hint;
+    // The records before First are stepped over by key alone (an index read), not with their data.
+    if (First > From.Pos) {
+        TAnchor At;
+        if (I.Walk(I.Rel, I.Order, From, First - From.Pos, 1, false, [&](sqlite3_stmt* Stmt) { At = I.AnchorOf(Stmt, First); }) == 0)
+            return;
+        From = std::move(At);
+    }
     const int Width = static_cast<int>(I.Columns.size());
     const int Offset = static_cast<int>(I.KeyExprs.size()) + 1;
     TAnchor Last;
-    const std::int64_t Read = I.Walk(I.Rel, I.Order, From, First - From.Pos, Count, true, [&](sqlite3_stmt* Stmt) {
+    const std::int64_t Read = I.Walk(I.Rel, I.Order, From, 0, Count, true, [&](sqlite3_stmt* Stmt) {
         TSourceRow Row;
         Row.reserve(static_cast<std::size_t>(Width));
         for (int C = 0; C < Width; ++C)
