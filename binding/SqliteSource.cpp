@@ -378,6 +378,16 @@ private:
     TSqliteSource::TImpl& FImpl;
 };
 
+// The caller's progress, never going back although the steps of an operation estimate apart.
+TSourceProgress Monotone(const TSourceProgress& P) {
+    if (!P)
+        return {};
+    return [P, Last = 0.0](double Fraction) mutable {
+        Last = std::max(Last, std::min(1.0, Fraction));
+        return P(Last);
+    };
+}
+
 } // namespace
 
 void TSqliteSource::TImpl::Open(const std::string& Name) {
@@ -952,8 +962,9 @@ std::string TSqliteSource::TImpl::Delete(std::int64_t Row) {
     return {};
 }
 
-void TSqliteSource::SetOrder(int Col, TSortDirection Direction, const TSourceProgress& Progress) {
+void TSqliteSource::SetOrder(int Col, TSortDirection Direction, const TSourceProgress& Told) {
     TImpl& I = *FImpl;
+    const TSourceProgress Progress = Monotone(Told);
     if (Col >= static_cast<int>(I.Columns.size()))
         throw ESourceError("There is no column " + std::to_string(Col) + " to order by");
     TOrder O;
@@ -981,8 +992,9 @@ int TSqliteSource::OrderColumn() const { return FImpl->Order.Col; }
 
 TSortDirection TSqliteSource::OrderDirection() const { return FImpl->Order.Direction; }
 
-void TSqliteSource::Refresh(const TSourceProgress& Progress) {
+void TSqliteSource::Refresh(const TSourceProgress& Told) {
     TImpl& I = *FImpl;
+    const TSourceProgress Progress = Monotone(Told);
     const sqlite3_int64 Version = I.CurrentDataVersion();
     if (I.Index.Valid && Version == I.DataVersion)
         return;
