@@ -333,6 +333,14 @@ TEST(SqliteSource, RefusesBadInputWithClearMessages) {
     View.Refresh();
     EXPECT_EQ(Dump(View), "washer,30|rivet,40");
     EXPECT_EQ(View.UpdateCell(0, 1, "1"), "A view cannot be edited");
+    // A view by the key its caller names, read in place.
+    TSqliteOptions Keyed;
+    Keyed.Key = {"NAME"};
+    TSqliteSource KeyedView(File, "big", Keyed);
+    EXPECT_EQ(KeyedView.KeyColumns(), std::vector<std::string>{"name"});
+    EXPECT_EQ(Dump(KeyedView), "rivet,40|washer,30");
+    KeyedView.SetOrder(1, TSortDirection::Ascending);
+    EXPECT_EQ(Dump(KeyedView), "washer,30|rivet,40");
 }
 
 // A sort that is cancelled keeps the order from before it; progress reaches the caller.
