@@ -343,29 +343,45 @@ TEST(SqliteSource, RefusesBadInputWithClearMessages) {
     EXPECT_EQ(Dump(KeyedView), "washer,30|rivet,40");
 }
 
-// A sort that is cancelled keeps the order from before it; progress reaches the caller.
-TEST(SqliteSource, CancelledOrderKeepsThePreviousOne) {
+// A long operation that is cancelled keeps the order from before it: copying and indexing an
+// unindexed column, walking an indexed one, and walking the stored order again on a refresh.
+TEST(SqliteSource, CancelledOperationsKeepThePreviousOrder) {
     TTempFolder Folder;
     const std::string File = Folder.File("many.db");
-    RunSql(File, "CREATE TABLE m (v INTEGER);"
+    RunSql(File, "CREATE TABLE m (v INTEGER, w INTEGER);"
                  "WITH RECURSIVE i(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM i WHERE x < 300000) "
-                 "INSERT INTO m SELECT (x * 7919) % 300007 FROM i;");
+                 "INSERT INTO m SELECT (x * 7919) % 300007, x % 1000 FROM i;"
+                 "CREATE INDEX m_w ON m (w);");
     TSqliteSource Source(File, "m");
     Source.SetOrder(0, TSortDirection::Descending);
     std::vector<TSourceRow> Before, After;
     Source.ReadRows(0, 3, Before);
-    int Calls = 0;
-    EXPECT_THROW(Source.SetOrder(0, TSortDirection::Ascending, [&](double Fraction) {
-        EXPECT_GE(Fraction, 0.0);
-        EXPECT_LE(Fraction, 1.0);
-        return ++Calls < 2;
-    }), ESourceCancelled);
-    EXPECT_EQ(Calls, 2);
-    EXPECT_EQ(Source.OrderColumn(), 0);
-    EXPECT_EQ(Source.OrderDirection(), TSortDirection::Descending);
-    Source.ReadRows(0, 3, After);
-    EXPECT_EQ(After, Before);
-    EXPECT_EQ(Source.RowCount(), 300000);
+    const std::function<void(const TSourceProgress&)> Operations[] = {
+        [&](const TSourceProgress& P) { Source.SetOrder(0, TSortDirection::Ascending, P); },
+        [&](const TSourceProgress& P) { Source.SetOrder(1, TSortDirection::Ascending, P); },
+        [&](const TSourceProgress& P) {
+            RunSql(File, "DELETE FROM m WHERE rowid = 5");
+            Source.Refresh(P);
+        },
+    };
+    for (const auto& Operation : Operations) {
+        int Calls = 0;
+        double Last = 0;
+        EXPECT_THROW(Operation([&](double Fraction) {
+            EXPECT_GE(Fraction, Last);
+            EXPECT_LE(Fraction, 1.0);
+            Last = Fraction;
+            return ++Calls < 2;
+        }), ESourceCancelled);
+        EXPECT_EQ(Calls, 2);
+        EXPECT_EQ(Source.OrderColumn(), 0);
+        EXPECT_EQ(Source.OrderDirection(), TSortDirection::Descending);
+        Source.ReadRows(0, 3, After);
+        EXPECT_EQ(After, Before);
+        EXPECT_EQ(Source.RowCount(), 300000);
+    }
+    Source.Refresh();
+    EXPECT_EQ(Source.RowCount(), 299999);
 }
 
 } // namespace
