@@ -1,9 +1,8 @@
 #include "binding/SqliteSource.h"
 
-#include <sqlite3.h>
-
 #include <algorithm>
 #include <map>
+#include <sqlite3.h>
 
 // Index of this file:
 // - values, statements and names: small helpers over the C interface
@@ -15,35 +14,36 @@
 
 namespace {
 
-std::string QuoteName(const std::string& Name) {
+std::string QuoteName(const std::string& Name)
+{
     std::string Quoted = "\"";
     for (char C : Name) {
-        if (C == '"')
-            Quoted += '"';
+        if (C == '"') Quoted += '"';
         Quoted += C;
     }
     return Quoted + "\"";
 }
 
-std::string Upper(std::string Text) {
+std::string Upper(std::string Text)
+{
     for (char& C : Text)
-        if (C >= 'a' && C <= 'z')
-            C = static_cast<char>(C - 'a' + 'A');
+        if (C >= 'a' && C <= 'z') C = static_cast<char>(C - 'a' + 'A');
     return Text;
 }
 
-bool SameName(const std::string& A, const std::string& B) { return Upper(A) == Upper(B); }
+bool SameName(const std::string& A, const std::string& B)
+{
+    return Upper(A) == Upper(B);
+}
 
 // The kind a declared type stands for, by SQLite's own affinity rules (dates have none there).
-TSourceColumnKind KindOfDeclaredType(const std::string& Type) {
+TSourceColumnKind KindOfDeclaredType(const std::string& Type)
+{
     const std::string T = Upper(Type);
     auto Has = [&](const char* Word) { return T.find(Word) != std::string::npos; };
-    if (Has("DATE") || Has("TIME"))
-        return TSourceColumnKind::Date;
-    if (Has("INT"))
-        return TSourceColumnKind::Integer;
-    if (T.empty() || Has("CHAR") || Has("CLOB") || Has("TEXT") || Has("BLOB"))
-        return TSourceColumnKind::Text;
+    if (Has("DATE") || Has("TIME")) return TSourceColumnKind::Date;
+    if (Has("INT")) return TSourceColumnKind::Integer;
+    if (T.empty() || Has("CHAR") || Has("CLOB") || Has("TEXT") || Has("BLOB")) return TSourceColumnKind::Text;
     return TSourceColumnKind::Number;
 }
 
@@ -57,12 +57,17 @@ struct TValue {
     bool operator==(const TValue&) const = default;
 };
 
-TValue ReadValue(sqlite3_stmt* Stmt, int I) {
+TValue ReadValue(sqlite3_stmt* Stmt, int I)
+{
     TValue V;
     V.Type = sqlite3_column_type(Stmt, I);
     switch (V.Type) {
-    case SQLITE_INTEGER: V.Int = sqlite3_column_int64(Stmt, I); break;
-    case SQLITE_FLOAT: V.Real = sqlite3_column_double(Stmt, I); break;
+    case SQLITE_INTEGER:
+        V.Int = sqlite3_column_int64(Stmt, I);
+        break;
+    case SQLITE_FLOAT:
+        V.Real = sqlite3_column_double(Stmt, I);
+        break;
     case SQLITE_TEXT:
         V.Bytes.assign(reinterpret_cast<const char*>(sqlite3_column_text(Stmt, I)), sqlite3_column_bytes(Stmt, I));
         break;
@@ -71,27 +76,40 @@ TValue ReadValue(sqlite3_stmt* Stmt, int I) {
         V.Bytes.assign(Data ? Data : "", sqlite3_column_bytes(Stmt, I));
         break;
     }
-    default: break;
+    default:
+        break;
     }
     return V;
 }
 
-void BindValue(sqlite3_stmt* Stmt, int I, const TValue& V) {
+void BindValue(sqlite3_stmt* Stmt, int I, const TValue& V)
+{
     switch (V.Type) {
-    case SQLITE_INTEGER: sqlite3_bind_int64(Stmt, I, V.Int); break;
-    case SQLITE_FLOAT: sqlite3_bind_double(Stmt, I, V.Real); break;
+    case SQLITE_INTEGER:
+        sqlite3_bind_int64(Stmt, I, V.Int);
+        break;
+    case SQLITE_FLOAT:
+        sqlite3_bind_double(Stmt, I, V.Real);
+        break;
     case SQLITE_TEXT:
         sqlite3_bind_text64(Stmt, I, V.Bytes.data(), V.Bytes.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
         break;
-    case SQLITE_BLOB: sqlite3_bind_blob64(Stmt, I, V.Bytes.data(), V.Bytes.size(), SQLITE_TRANSIENT); break;
-    default: sqlite3_bind_null(Stmt, I); break;
+    case SQLITE_BLOB:
+        sqlite3_bind_blob64(Stmt, I, V.Bytes.data(), V.Bytes.size(), SQLITE_TRANSIENT);
+        break;
+    default:
+        sqlite3_bind_null(Stmt, I);
+        break;
     }
 }
 
-std::string CellText(sqlite3_stmt* Stmt, int I) {
+std::string CellText(sqlite3_stmt* Stmt, int I)
+{
     switch (sqlite3_column_type(Stmt, I)) {
-    case SQLITE_NULL: return {};
-    case SQLITE_BLOB: return "(BLOB, " + std::to_string(sqlite3_column_bytes(Stmt, I)) + " bytes)";
+    case SQLITE_NULL:
+        return {};
+    case SQLITE_BLOB:
+        return "(BLOB, " + std::to_string(sqlite3_column_bytes(Stmt, I)) + " bytes)";
     default:
         return std::string(reinterpret_cast<const char*>(sqlite3_column_text(Stmt, I)), sqlite3_column_bytes(Stmt, I));
     }
@@ -100,7 +118,9 @@ std::string CellText(sqlite3_stmt* Stmt, int I) {
 // A statement of its own, finalized when it goes.
 class TStatement {
 public:
-    TStatement(sqlite3* Db, const std::string& Sql) : FDb(Db) {
+    TStatement(sqlite3* Db, const std::string& Sql)
+        : FDb(Db)
+    {
         if (sqlite3_prepare_v2(Db, Sql.c_str(), -1, &FStmt, nullptr) != SQLITE_OK) {
             std::string Message = sqlite3_errmsg(Db);
             sqlite3_finalize(FStmt);
@@ -112,12 +132,11 @@ public:
     TStatement& operator=(const TStatement&) = delete;
     operator sqlite3_stmt*() const { return FStmt; }
     // True for a row, false when done; the database's message as ESourceError otherwise.
-    bool Step() {
+    bool Step()
+    {
         const int Code = sqlite3_step(FStmt);
-        if (Code == SQLITE_ROW)
-            return true;
-        if (Code == SQLITE_DONE)
-            return false;
+        if (Code == SQLITE_ROW) return true;
+        if (Code == SQLITE_DONE) return false;
         throw ESourceError(sqlite3_errmsg(FDb));
     }
 
@@ -129,8 +148,12 @@ private:
 // Resets a cached statement however its use ends, so that it holds no lock afterwards.
 class TResetGuard {
 public:
-    explicit TResetGuard(sqlite3_stmt* Stmt) : FStmt(Stmt) {}
-    ~TResetGuard() {
+    explicit TResetGuard(sqlite3_stmt* Stmt)
+        : FStmt(Stmt)
+    {
+    }
+    ~TResetGuard()
+    {
         sqlite3_reset(FStmt);
         sqlite3_clear_bindings(FStmt);
     }
@@ -196,11 +219,11 @@ struct TSqliteSource::TImpl {
     bool RowidKey = false; // the key is the rowid, under its own name or an INTEGER PRIMARY KEY
     TSqliteOptions Options;
     std::vector<TSourceColumn> Columns;
-    std::string DataTable;             // qualified name of what is read: main."t" or the view's copy
+    std::string DataTable; // qualified name of what is read: main."t" or the view's copy
     std::vector<std::string> KeyNames; // as shown by KeyColumns()
     std::vector<std::string> KeyExprs; // as written in SQL
-    std::string DataList;              // the columns, quoted and comma-separated
-    std::string DataListD;             // the same, of the data table under the alias d
+    std::string DataList; // the columns, quoted and comma-separated
+    std::string DataListD; // the same, of the data table under the alias d
     TOrder Order;
     TRelation Rel;
     int Made = 0; // temporary tables made, for their names
@@ -217,16 +240,16 @@ struct TSqliteSource::TImpl {
     bool ProgressQuiet = false;
     bool Cancelled = false;
 
-    ~TImpl() {
-        for (auto& Entry : Cache)
-            sqlite3_finalize(Entry.second);
+    ~TImpl()
+    {
+        for (auto& Entry : Cache) sqlite3_finalize(Entry.second);
         sqlite3_close_v2(Db);
     }
 
-    sqlite3_stmt* Prepared(const std::string& Sql) {
+    sqlite3_stmt* Prepared(const std::string& Sql)
+    {
         auto Found = Cache.find(Sql);
-        if (Found != Cache.end())
-            return Found->second;
+        if (Found != Cache.end()) return Found->second;
         sqlite3_stmt* Stmt = nullptr;
         if (sqlite3_prepare_v2(Db, Sql.c_str(), -1, &Stmt, nullptr) != SQLITE_OK) {
             std::string Message = sqlite3_errmsg(Db);
@@ -237,24 +260,22 @@ struct TSqliteSource::TImpl {
         return Stmt;
     }
 
-    bool StepRow(sqlite3_stmt* Stmt) {
+    bool StepRow(sqlite3_stmt* Stmt)
+    {
         const int Code = sqlite3_step(Stmt);
-        if (Code == SQLITE_ROW)
-            return true;
-        if (Code == SQLITE_DONE)
-            return false;
-        if (Cancelled)
-            throw ESourceCancelled();
+        if (Code == SQLITE_ROW) return true;
+        if (Code == SQLITE_DONE) return false;
+        if (Cancelled) throw ESourceCancelled();
         throw ESourceError(sqlite3_errmsg(Db));
     }
 
-    void Exec(const std::string& Sql) {
+    void Exec(const std::string& Sql)
+    {
         char* Error = nullptr;
         if (sqlite3_exec(Db, Sql.c_str(), nullptr, nullptr, &Error) != SQLITE_OK) {
             std::string Message = Error ? Error : sqlite3_errmsg(Db);
             sqlite3_free(Error);
-            if (Cancelled)
-                throw ESourceCancelled();
+            if (Cancelled) throw ESourceCancelled();
             throw ESourceError(Message);
         }
     }
@@ -263,67 +284,69 @@ struct TSqliteSource::TImpl {
     void FindKey();
     void CopyView(const std::string& Into);
 
-    std::string KeyList() const {
+    std::string KeyList() const
+    {
         std::string List;
-        for (const auto& K : KeyExprs)
-            List += (List.empty() ? "" : ", ") + K;
+        for (const auto& K : KeyExprs) List += (List.empty() ? "" : ", ") + K;
         return List;
     }
-    std::string KeyParams() const {
+    std::string KeyParams() const
+    {
         std::string List;
-        for (std::size_t I = 0; I < KeyExprs.size(); ++I)
-            List += I ? ", ?" : "?";
+        for (std::size_t I = 0; I < KeyExprs.size(); ++I) List += I ? ", ?" : "?";
         return List;
     }
-    std::string SortColumn(const TOrder& O) const {
+    std::string SortColumn(const TOrder& O) const
+    {
         return O.Col < 0 ? std::string("NULL") : QuoteName(Columns[static_cast<std::size_t>(O.Col)].Name);
     }
     // The key and sort value of the records a write touched, as the data table names them.
     std::string ReturnList() const { return KeyList() + ", " + SortColumn(Order); }
-    static std::string RelKeys(const TRelation& R) {
+    static std::string RelKeys(const TRelation& R)
+    {
         std::string List;
-        for (const auto& K : R.Keys)
-            List += (List.empty() ? "" : ", ") + K;
+        for (const auto& K : R.Keys) List += (List.empty() ? "" : ", ") + K;
         return List;
     }
-    std::string MirrorKeys() const {
+    std::string MirrorKeys() const
+    {
         std::string List;
-        for (std::size_t I = 0; I < KeyExprs.size(); ++I)
-            List += (I ? ", k" : "k") + std::to_string(I);
+        for (std::size_t I = 0; I < KeyExprs.size(); ++I) List += (I ? ", k" : "k") + std::to_string(I);
         return List;
     }
-    TRelation PlainRelation(const TOrder& O) const {
+    TRelation PlainRelation(const TOrder& O) const
+    {
         TRelation R;
         R.From = DataTable + " AS d";
         R.KeysFrom = R.From;
         R.Sort = O.Col < 0 ? "NULL" : "d." + SortColumn(O);
-        for (const auto& K : KeyExprs)
-            R.Keys.push_back("d." + K);
+        for (const auto& K : KeyExprs) R.Keys.push_back("d." + K);
         return R;
     }
     bool NeedsMirror(const TOrder& O);
     TRelation MakeMirror(const TOrder& O, const TSourceProgress& P);
     void DropTemp(const std::string& Name);
-    TAnchor AnchorOf(sqlite3_stmt* Stmt, std::int64_t Pos) const {
+    TAnchor AnchorOf(sqlite3_stmt* Stmt, std::int64_t Pos) const
+    {
         TAnchor A;
-        for (std::size_t I = 0; I < KeyExprs.size(); ++I)
-            A.Key.push_back(ReadValue(Stmt, static_cast<int>(I)));
+        for (std::size_t I = 0; I < KeyExprs.size(); ++I) A.Key.push_back(ReadValue(Stmt, static_cast<int>(I)));
         A.Value = ReadValue(Stmt, static_cast<int>(KeyExprs.size()));
         A.Pos = Pos;
         return A;
     }
 
-    std::int64_t Walk(const TRelation& R, const TOrder& O, const TAnchor& From, std::int64_t Skip, std::int64_t Max, bool WithData,
-                      const std::function<void(sqlite3_stmt*)>& Each);
+    std::int64_t Walk(const TRelation& R, const TOrder& O, const TAnchor& From, std::int64_t Skip, std::int64_t Max,
+        bool WithData, const std::function<void(sqlite3_stmt*)>& Each);
     TIndex BuildIndex(const TRelation& R, const TOrder& O, const TSourceProgress& P);
-    void EnsureIndex() {
-        if (Index.Valid)
-            return;
+    void EnsureIndex()
+    {
+        if (Index.Valid) return;
         const sqlite3_int64 Version = CurrentDataVersion();
         Index = BuildIndex(Rel, Order, {});
         DataVersion = Version;
     }
-    sqlite3_int64 CurrentDataVersion() {
+    sqlite3_int64 CurrentDataVersion()
+    {
         sqlite3_stmt* Stmt = Prepared("PRAGMA main.data_version");
         TResetGuard Reset(Stmt);
         return StepRow(Stmt) ? sqlite3_column_int64(Stmt, 0) : -1;
@@ -335,21 +358,21 @@ struct TSqliteSource::TImpl {
     std::int64_t Inserted(const TAnchor& Record);
     std::string Update(std::int64_t Row, int Col, const std::string& Value);
     std::string Delete(std::int64_t Row);
-    std::string Write(const std::string& Sql, const std::function<void(sqlite3_stmt*)>& Bind, std::vector<TAnchor>& Returned,
-                      const std::vector<TValue>* Removes, bool Adds);
+    std::string Write(const std::string& Sql, const std::function<void(sqlite3_stmt*)>& Bind,
+        std::vector<TAnchor>& Returned, const std::vector<TValue>* Removes, bool Adds);
 };
 
 namespace {
 
-int OnSqliteProgress(void* Context) {
+int OnSqliteProgress(void* Context)
+{
     auto* Impl = static_cast<TSqliteSource::TImpl*>(Context);
-    if (!Impl->Progress || !*Impl->Progress || Impl->ProgressQuiet)
-        return 0;
+    if (!Impl->Progress || !*Impl->Progress || Impl->ProgressQuiet) return 0;
     // A statement sorting before its first row: about 30 steps of the engine per record.
     ++Impl->ProgressTicks;
-    const double Fraction = std::min(0.5, static_cast<double>(Impl->ProgressTicks) * 65536.0 / (Impl->ProgressEstimate * 30.0));
-    if ((*Impl->Progress)(Fraction))
-        return 0;
+    const double Fraction
+        = std::min(0.5, static_cast<double>(Impl->ProgressTicks) * 65536.0 / (Impl->ProgressEstimate * 30.0));
+    if ((*Impl->Progress)(Fraction)) return 0;
     Impl->Cancelled = true;
     return 1;
 }
@@ -357,16 +380,18 @@ int OnSqliteProgress(void* Context) {
 // Reports a long operation's progress through the source's handler for as long as it lives.
 class TProgressScope {
 public:
-    TProgressScope(TSqliteSource::TImpl& Impl, const TSourceProgress& P, double Estimate) : FImpl(Impl) {
+    TProgressScope(TSqliteSource::TImpl& Impl, const TSourceProgress& P, double Estimate)
+        : FImpl(Impl)
+    {
         FImpl.Progress = &P;
         FImpl.ProgressEstimate = std::max(1.0, Estimate);
         FImpl.ProgressTicks = 0;
         FImpl.ProgressQuiet = false;
         FImpl.Cancelled = false;
-        if (P)
-            sqlite3_progress_handler(FImpl.Db, 65536, OnSqliteProgress, &FImpl);
+        if (P) sqlite3_progress_handler(FImpl.Db, 65536, OnSqliteProgress, &FImpl);
     }
-    ~TProgressScope() {
+    ~TProgressScope()
+    {
         sqlite3_progress_handler(FImpl.Db, 0, nullptr, nullptr);
         FImpl.Progress = nullptr;
         FImpl.Cancelled = false;
@@ -379,9 +404,9 @@ private:
 };
 
 // The caller's progress, never going back although the steps of an operation estimate apart.
-TSourceProgress Monotone(const TSourceProgress& P) {
-    if (!P)
-        return {};
+TSourceProgress Monotone(const TSourceProgress& P)
+{
+    if (!P) return {};
     return [P, Last = 0.0](double Fraction) mutable {
         Last = std::max(Last, std::min(1.0, Fraction));
         return P(Last);
@@ -390,7 +415,8 @@ TSourceProgress Monotone(const TSourceProgress& P) {
 
 } // namespace
 
-void TSqliteSource::TImpl::Open(const std::string& Name) {
+void TSqliteSource::TImpl::Open(const std::string& Name)
+{
     const int Flags = Options.ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
     if (sqlite3_open_v2(FileName.c_str(), &Db, Flags, nullptr) != SQLITE_OK)
         throw ESourceError("Cannot open " + FileName + ": " + (Db ? sqlite3_errmsg(Db) : "out of memory"));
@@ -399,7 +425,8 @@ void TSqliteSource::TImpl::Open(const std::string& Name) {
 
     std::string Type;
     try {
-        TStatement Find(Db, "SELECT name, type FROM main.sqlite_schema WHERE type IN ('table', 'view') AND name = ?1 COLLATE NOCASE");
+        TStatement Find(Db,
+            "SELECT name, type FROM main.sqlite_schema WHERE type IN ('table', 'view') AND name = ?1 COLLATE NOCASE");
         sqlite3_bind_text(Find, 1, Name.c_str(), -1, SQLITE_TRANSIENT);
         if (Find.Step()) {
             Table = reinterpret_cast<const char*>(sqlite3_column_text(Find, 0));
@@ -408,8 +435,7 @@ void TSqliteSource::TImpl::Open(const std::string& Name) {
     } catch (const ESourceError& E) {
         throw ESourceError(FileName + ": " + E.what());
     }
-    if (Type.empty())
-        throw ESourceError(FileName + " has no table or view named \"" + Name + "\"");
+    if (Type.empty()) throw ESourceError(FileName + " has no table or view named \"" + Name + "\"");
     IsView = Type == "view";
 
     TStatement Info(Db, "SELECT name, type, pk, hidden FROM pragma_table_xinfo(?1, 'main') ORDER BY cid");
@@ -431,8 +457,7 @@ void TSqliteSource::TImpl::Open(const std::string& Name) {
         DataListD += (DataListD.empty() ? "d." : ", d.") + QuoteName(Column.Name);
         Columns.push_back(std::move(Column));
     }
-    if (Columns.empty())
-        throw ESourceError(FileName + ": \"" + Table + "\" has no columns");
+    if (Columns.empty()) throw ESourceError(FileName + ": \"" + Table + "\" has no columns");
     std::sort(PrimaryKey.begin(), PrimaryKey.end());
     DataTable = "main." + QuoteName(Table);
 
@@ -442,13 +467,14 @@ void TSqliteSource::TImpl::Open(const std::string& Name) {
             const std::string Copy = std::string(KCopyName) + std::to_string(++Made);
             CopyView(Copy);
             DataTable = "temp." + Copy;
-            KeyNames = {"rowid"};
-            KeyExprs = {"rowid"};
+            KeyNames = { "rowid" };
+            KeyExprs = { "rowid" };
             RowidKey = true;
             return;
         }
         for (const auto& K : Options.Key) {
-            auto Found = std::find_if(Columns.begin(), Columns.end(), [&](const TSourceColumn& C) { return SameName(C.Name, K); });
+            auto Found = std::find_if(
+                Columns.begin(), Columns.end(), [&](const TSourceColumn& C) { return SameName(C.Name, K); });
             if (Found == Columns.end())
                 throw ESourceError("The view \"" + Table + "\" has no column \"" + K + "\" to use as its key");
             KeyNames.push_back(Found->Name);
@@ -459,26 +485,25 @@ void TSqliteSource::TImpl::Open(const std::string& Name) {
 
     // A table's own rowid, under the first of its names that no column takes.
     std::string Rowid;
-    for (const char* Alias : {"rowid", "_rowid_", "oid"}) {
-        if (std::any_of(Columns.begin(), Columns.end(), [&](const TSourceColumn& C) { return SameName(C.Name, Alias); }))
+    for (const char* Alias : { "rowid", "_rowid_", "oid" }) {
+        if (std::any_of(
+                Columns.begin(), Columns.end(), [&](const TSourceColumn& C) { return SameName(C.Name, Alias); }))
             continue;
         sqlite3_stmt* Probe = nullptr;
         const std::string Sql = std::string("SELECT ") + Alias + " FROM " + DataTable + " LIMIT 0";
         const bool Has = sqlite3_prepare_v2(Db, Sql.c_str(), -1, &Probe, nullptr) == SQLITE_OK;
         sqlite3_finalize(Probe);
-        if (Has)
-            Rowid = Alias;
+        if (Has) Rowid = Alias;
         break;
     }
     const bool IntegerKey = PrimaryKey.size() == 1 && Upper(PrimaryType) == "INTEGER";
     RowidKey = !Rowid.empty();
     if (!Rowid.empty() && !IntegerKey) {
-        KeyNames = {Rowid};
-        KeyExprs = {Rowid};
+        KeyNames = { Rowid };
+        KeyExprs = { Rowid };
         return;
     }
-    if (PrimaryKey.empty())
-        throw ESourceError("The table \"" + Table + "\" has no key to address its records by");
+    if (PrimaryKey.empty()) throw ESourceError("The table \"" + Table + "\" has no key to address its records by");
     for (const auto& Entry : PrimaryKey) {
         KeyNames.push_back(Entry.second);
         KeyExprs.push_back(QuoteName(Entry.second));
@@ -486,36 +511,40 @@ void TSqliteSource::TImpl::Open(const std::string& Name) {
 }
 
 // Copies the view into a private temporary table whose rowid addresses its records.
-void TSqliteSource::TImpl::CopyView(const std::string& Into) {
+void TSqliteSource::TImpl::CopyView(const std::string& Into)
+{
     Exec("DROP TABLE IF EXISTS temp." + QuoteName(Into));
     Exec("CREATE TEMP TABLE " + QuoteName(Into) + " AS SELECT " + DataList + " FROM main." + QuoteName(Table));
 }
 
 // Whether the database would sort the whole table to read the order (no index serves it).
-bool TSqliteSource::TImpl::NeedsMirror(const TOrder& O) {
-    if (O.Col < 0)
-        return false;
+bool TSqliteSource::TImpl::NeedsMirror(const TOrder& O)
+{
+    if (O.Col < 0) return false;
     const TRelation R = PlainRelation(O);
-    TStatement Plan(Db, "EXPLAIN QUERY PLAN SELECT " + RelKeys(R) + ", " + R.Sort + " FROM " + R.From + " WHERE " + R.Sort +
-                            " IS NOT NULL ORDER BY " + R.Sort + ", " + RelKeys(R));
+    TStatement Plan(Db,
+        "EXPLAIN QUERY PLAN SELECT " + RelKeys(R) + ", " + R.Sort + " FROM " + R.From + " WHERE " + R.Sort
+            + " IS NOT NULL ORDER BY " + R.Sort + ", " + RelKeys(R));
     while (Plan.Step()) {
         const auto* Detail = reinterpret_cast<const char*>(sqlite3_column_text(Plan, 3));
-        if (Detail && std::string(Detail).find("TEMP B-TREE") != std::string::npos)
-            return true;
+        if (Detail && std::string(Detail).find("TEMP B-TREE") != std::string::npos) return true;
     }
     return false;
 }
 
 // Copies (key, value) of the order's column into a temporary table with an index on (value, key),
 // whose value column compares as the original does (its declared type and collation).
-TRelation TSqliteSource::TImpl::MakeMirror(const TOrder& O, const TSourceProgress& P) {
+TRelation TSqliteSource::TImpl::MakeMirror(const TOrder& O, const TSourceProgress& P)
+{
     const std::string Name = "zel_order_" + std::to_string(++Made);
     const std::string& Col = Columns[static_cast<std::size_t>(O.Col)].Name;
     std::string Declared, Collation = "BINARY";
     const char* Type = nullptr;
     const char* Sequence = nullptr;
-    if (!CopiedView && sqlite3_table_column_metadata(Db, "main", Table.c_str(), Col.c_str(), &Type, &Sequence, nullptr,
-                                                     nullptr, nullptr) == SQLITE_OK) {
+    if (!CopiedView
+        && sqlite3_table_column_metadata(
+               Db, "main", Table.c_str(), Col.c_str(), &Type, &Sequence, nullptr, nullptr, nullptr)
+            == SQLITE_OK) {
         Declared = Type ? Type : "";
         Collation = Sequence ? Sequence : "BINARY";
     }
@@ -523,11 +552,9 @@ TRelation TSqliteSource::TImpl::MakeMirror(const TOrder& O, const TSourceProgres
     if (RowidKey)
         Definition = "k0 INTEGER PRIMARY KEY, ";
     else
-        for (std::size_t I = 0; I < KeyExprs.size(); ++I)
-            Definition += "k" + std::to_string(I) + ", ";
+        for (std::size_t I = 0; I < KeyExprs.size(); ++I) Definition += "k" + std::to_string(I) + ", ";
     Definition += "v " + Declared + " COLLATE " + QuoteName(Collation);
-    if (!RowidKey)
-        Definition += ", PRIMARY KEY (" + MirrorKeys() + ")";
+    if (!RowidKey) Definition += ", PRIMARY KEY (" + MirrorKeys() + ")";
     TProgressScope Scope(*this, P, static_cast<double>(Index.Valid ? Index.Count : EstimateCount()));
     try {
         Exec("CREATE TEMP TABLE " + Name + " (" + Definition + ")");
@@ -552,9 +579,9 @@ TRelation TSqliteSource::TImpl::MakeMirror(const TOrder& O, const TSourceProgres
 }
 
 // Drops a temporary table of ours and the cached statements that read it.
-void TSqliteSource::TImpl::DropTemp(const std::string& Name) {
-    if (Name.empty())
-        return;
+void TSqliteSource::TImpl::DropTemp(const std::string& Name)
+{
+    if (Name.empty()) return;
     for (auto Entry = Cache.begin(); Entry != Cache.end();) {
         if (Entry->first.find("temp." + Name + " ") != std::string::npos) {
             sqlite3_finalize(Entry->second);
@@ -566,20 +593,20 @@ void TSqliteSource::TImpl::DropTemp(const std::string& Name) {
     sqlite3_exec(Db, ("DROP TABLE IF EXISTS temp." + Name).c_str(), nullptr, nullptr, nullptr);
 }
 
-std::int64_t TSqliteSource::TImpl::Walk(const TRelation& R, const TOrder& O, const TAnchor& From, std::int64_t Skip, std::int64_t Max,
-                                        bool WithData, const std::function<void(sqlite3_stmt*)>& Each) {
+std::int64_t TSqliteSource::TImpl::Walk(const TRelation& R, const TOrder& O, const TAnchor& From, std::int64_t Skip,
+    std::int64_t Max, bool WithData, const std::function<void(sqlite3_stmt*)>& Each)
+{
     const bool Descending = O.Direction == TSortDirection::Descending;
     std::vector<TSegment> Segments;
     if (O.Col < 0)
-        Segments = {TSegment{false}};
+        Segments = { TSegment { false } };
     else if (Descending)
-        Segments = {TSegment{false}, TSegment{true}}; // NULLs last, as SQLite orders them descending
+        Segments = { TSegment { false }, TSegment { true } }; // NULLs last, as SQLite orders them descending
     else
-        Segments = {TSegment{true}, TSegment{false}};
+        Segments = { TSegment { true }, TSegment { false } };
 
     std::size_t First = 0;
-    if (!From.Start && O.Col >= 0)
-        First = Segments[0].NullPart == (From.Value.Type == SQLITE_NULL) ? 0 : 1;
+    if (!From.Start && O.Col >= 0) First = Segments[0].NullPart == (From.Value.Type == SQLITE_NULL) ? 0 : 1;
 
     const std::string& Sort = R.Sort;
     const std::string Keys = RelKeys(R);
@@ -590,10 +617,8 @@ std::int64_t TSqliteSource::TImpl::Walk(const TRelation& R, const TOrder& O, con
         const bool NullPart = Segments[S].NullPart;
         std::string Where = O.Col < 0 ? "1" : Sort + (NullPart ? " IS NULL" : " IS NOT NULL");
         std::string OrderBy;
-        for (const auto& K : R.Keys)
-            OrderBy += (OrderBy.empty() ? "" : ", ") + K + Dir;
-        if (O.Col >= 0 && !NullPart)
-            OrderBy = Sort + Dir + ", " + OrderBy;
+        for (const auto& K : R.Keys) OrderBy += (OrderBy.empty() ? "" : ", ") + K + Dir;
+        if (O.Col >= 0 && !NullPart) OrderBy = Sort + Dir + ", " + OrderBy;
         if (Seek) {
             const std::string Op = Descending ? (From.After ? " < " : " <= ") : (From.After ? " > " : " >= ");
             if (O.Col < 0 || NullPart)
@@ -601,16 +626,14 @@ std::int64_t TSqliteSource::TImpl::Walk(const TRelation& R, const TOrder& O, con
             else
                 Where += " AND (" + Sort + ", " + Keys + ")" + Op + "(?, " + KeyParams() + ")";
         }
-        const std::string Sql = "SELECT " + Keys + ", " + Sort + (WithData ? ", " + DataListD : std::string()) + " FROM " +
-                                (WithData ? R.From : R.KeysFrom) + " WHERE " + Where + " ORDER BY " + OrderBy + " LIMIT ?";
+        const std::string Sql = "SELECT " + Keys + ", " + Sort + (WithData ? ", " + DataListD : std::string())
+            + " FROM " + (WithData ? R.From : R.KeysFrom) + " WHERE " + Where + " ORDER BY " + OrderBy + " LIMIT ?";
         sqlite3_stmt* Stmt = Prepared(Sql);
         TResetGuard Reset(Stmt);
         int Param = 1;
         if (Seek) {
-            if (O.Col >= 0 && !NullPart)
-                BindValue(Stmt, Param++, From.Value);
-            for (const auto& K : From.Key)
-                BindValue(Stmt, Param++, K);
+            if (O.Col >= 0 && !NullPart) BindValue(Stmt, Param++, From.Value);
+            for (const auto& K : From.Key) BindValue(Stmt, Param++, K);
         }
         sqlite3_bind_int64(Stmt, Param, Max < 0 ? -1 : Skip + (Max - Delivered));
         while (StepRow(Stmt)) {
@@ -619,25 +642,25 @@ std::int64_t TSqliteSource::TImpl::Walk(const TRelation& R, const TOrder& O, con
                 continue;
             }
             Each(Stmt);
-            if (++Delivered == Max)
-                break;
+            if (++Delivered == Max) break;
         }
     }
     return Delivered;
 }
 
-std::int64_t TSqliteSource::TImpl::EstimateCount() {
-    if (Index.Valid)
-        return Index.Count;
-    const std::string Sql = RowidKey ? "SELECT max(" + KeyExprs[0] + ") - min(" + KeyExprs[0] + ") + 1 FROM " + DataTable
-                                  : "SELECT count(*) FROM " + DataTable;
+std::int64_t TSqliteSource::TImpl::EstimateCount()
+{
+    if (Index.Valid) return Index.Count;
+    const std::string Sql = RowidKey
+        ? "SELECT max(" + KeyExprs[0] + ") - min(" + KeyExprs[0] + ") + 1 FROM " + DataTable
+        : "SELECT count(*) FROM " + DataTable;
     TStatement Stmt(Db, Sql);
-    if (!Stmt.Step() || sqlite3_column_type(Stmt, 0) != SQLITE_INTEGER)
-        return 1;
+    if (!Stmt.Step() || sqlite3_column_type(Stmt, 0) != SQLITE_INTEGER) return 1;
     return std::max<std::int64_t>(1, sqlite3_column_int64(Stmt, 0));
 }
 
-TIndex TSqliteSource::TImpl::BuildIndex(const TRelation& R, const TOrder& O, const TSourceProgress& P) {
+TIndex TSqliteSource::TImpl::BuildIndex(const TRelation& R, const TOrder& O, const TSourceProgress& P)
+{
     const double Estimate = P ? static_cast<double>(EstimateCount()) : 1.0;
     TProgressScope Scope(*this, P, Estimate);
     TIndex Built;
@@ -648,8 +671,7 @@ TIndex TSqliteSource::TImpl::BuildIndex(const TRelation& R, const TOrder& O, con
     std::int64_t Seen = 0;
     Walk(R, O, Start, 0, -1, false, [&](sqlite3_stmt* Stmt) {
         ProgressQuiet = true;
-        if (Seen > 0 && Seen % Stride == 0)
-            Built.Anchors.push_back(AnchorOf(Stmt, Seen));
+        if (Seen > 0 && Seen % Stride == 0) Built.Anchors.push_back(AnchorOf(Stmt, Seen));
         ++Seen;
         if (P && (Seen & 0xFFFF) == 0 && !P(0.5 + 0.5 * std::min(0.99, static_cast<double>(Seen) / Estimate)))
             throw ESourceCancelled();
@@ -659,21 +681,23 @@ TIndex TSqliteSource::TImpl::BuildIndex(const TRelation& R, const TOrder& O, con
     return Built;
 }
 
-TAnchor TSqliteSource::TImpl::RecordAt(std::int64_t Row) {
+TAnchor TSqliteSource::TImpl::RecordAt(std::int64_t Row)
+{
     auto Next = std::upper_bound(Index.Anchors.begin(), Index.Anchors.end(), Row,
-                                 [](std::int64_t Pos, const TAnchor& A) { return Pos < A.Pos; });
+        [](std::int64_t Pos, const TAnchor& A) { return Pos < A.Pos; });
     const TAnchor& From = *std::prev(Next);
     TAnchor Record;
-    if (Walk(Rel, Order, From, Row - From.Pos, 1, false, [&](sqlite3_stmt* Stmt) { Record = AnchorOf(Stmt, Row); }) == 0)
+    if (Walk(Rel, Order, From, Row - From.Pos, 1, false, [&](sqlite3_stmt* Stmt) { Record = AnchorOf(Stmt, Row); })
+        == 0)
         throw ESourceError(KGone);
     return Record;
 }
 
 // Whether the stored record with Record's key comes at or after Anchor in the current order,
 // compared by the database itself (collations and affinities included).
-bool TSqliteSource::TImpl::AtOrAfter(const TAnchor& Record, const TAnchor& Anchor) {
-    if (Anchor.Start)
-        return true;
+bool TSqliteSource::TImpl::AtOrAfter(const TAnchor& Record, const TAnchor& Anchor)
+{
+    if (Anchor.Start) return true;
     const bool Descending = Order.Direction == TSortDirection::Descending;
     const std::string Op = Descending ? " <= " : " >= ";
     const std::string Keys = "(" + RelKeys(Rel) + ")" + Op + "(" + KeyParams() + ")";
@@ -689,30 +713,29 @@ bool TSqliteSource::TImpl::AtOrAfter(const TAnchor& Record, const TAnchor& Ancho
         Test = Descending ? "(" + Sort + " IS NULL OR " + Pair + ")" : Sort + " IS NOT NULL AND " + Pair;
         BindValueFirst = true;
     }
-    sqlite3_stmt* Stmt = Prepared("SELECT " + Test + " FROM " + Rel.KeysFrom + " WHERE (" + RelKeys(Rel) + ") = (" + KeyParams() + ")");
+    sqlite3_stmt* Stmt = Prepared(
+        "SELECT " + Test + " FROM " + Rel.KeysFrom + " WHERE (" + RelKeys(Rel) + ") = (" + KeyParams() + ")");
     TResetGuard Reset(Stmt);
     int Param = 1;
-    if (BindValueFirst)
-        BindValue(Stmt, Param++, Anchor.Value);
-    for (const auto& K : Anchor.Key)
-        BindValue(Stmt, Param++, K);
-    for (const auto& K : Record.Key)
-        BindValue(Stmt, Param++, K);
+    if (BindValueFirst) BindValue(Stmt, Param++, Anchor.Value);
+    for (const auto& K : Anchor.Key) BindValue(Stmt, Param++, K);
+    for (const auto& K : Record.Key) BindValue(Stmt, Param++, K);
     return StepRow(Stmt) && sqlite3_column_int(Stmt, 0) != 0;
 }
 
 // The record at Row is gone: every entry past it moves up by one.
-void TSqliteSource::TImpl::Removed(std::int64_t Row) {
+void TSqliteSource::TImpl::Removed(std::int64_t Row)
+{
     for (auto& A : Index.Anchors)
-        if (A.Pos > Row)
-            --A.Pos;
+        if (A.Pos > Row) --A.Pos;
     --Index.Count;
 }
 
 // Record was stored: finds its position from the nearest entry at or before it and moves every
 // entry after it down by one. Rebuilds the index when the record is not where it must be (another
 // program changed the table meanwhile).
-std::int64_t TSqliteSource::TImpl::Inserted(const TAnchor& Record) {
+std::int64_t TSqliteSource::TImpl::Inserted(const TAnchor& Record)
+{
     for (bool Rebuilt = false;; Rebuilt = true) {
         std::size_t Low = 0, High = Index.Anchors.size(); // AtOrAfter holds below High, fails from it
         while (High - Low > 1) {
@@ -722,13 +745,12 @@ std::int64_t TSqliteSource::TImpl::Inserted(const TAnchor& Record) {
             else
                 High = Mid;
         }
-        const std::int64_t Limit =
-            High < Index.Anchors.size() ? Index.Anchors[High].Pos - Index.Anchors[Low].Pos + 1 : -1;
+        const std::int64_t Limit
+            = High < Index.Anchors.size() ? Index.Anchors[High].Pos - Index.Anchors[Low].Pos + 1 : -1;
         std::int64_t Steps = 0;
         bool Found = false;
         Walk(Rel, Order, Index.Anchors[Low], 0, Limit, false, [&](sqlite3_stmt* Stmt) {
-            if (Found)
-                return;
+            if (Found) return;
             if (AnchorOf(Stmt, 0).Key == Record.Key)
                 Found = true;
             else
@@ -736,14 +758,12 @@ std::int64_t TSqliteSource::TImpl::Inserted(const TAnchor& Record) {
         });
         if (Found) {
             if (!Rebuilt) {
-                for (std::size_t I = High; I < Index.Anchors.size(); ++I)
-                    ++Index.Anchors[I].Pos;
+                for (std::size_t I = High; I < Index.Anchors.size(); ++I) ++Index.Anchors[I].Pos;
                 ++Index.Count;
             }
             return Index.Anchors[Low].Pos + Steps;
         }
-        if (Rebuilt)
-            throw ESourceError(KGone);
+        if (Rebuilt) throw ESourceError(KGone);
         Index.Valid = false;
         EnsureIndex();
     }
@@ -752,10 +772,10 @@ std::int64_t TSqliteSource::TImpl::Inserted(const TAnchor& Record) {
 // Runs one writing statement in its own transaction; Returned receives the key and sort value of
 // each record it touched. Returns the database's message when it refused, with nothing changed.
 std::string TSqliteSource::TImpl::Write(const std::string& Sql, const std::function<void(sqlite3_stmt*)>& Bind,
-                                        std::vector<TAnchor>& Returned, const std::vector<TValue>* Removes, bool Adds) {
+    std::vector<TAnchor>& Returned, const std::vector<TValue>* Removes, bool Adds)
+{
     Returned.clear();
-    if (sqlite3_exec(Db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK)
-        return sqlite3_errmsg(Db);
+    if (sqlite3_exec(Db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) return sqlite3_errmsg(Db);
     std::string Message;
     sqlite3_stmt* Stmt = nullptr;
     if (sqlite3_prepare_v2(Db, Sql.c_str(), -1, &Stmt, nullptr) != SQLITE_OK) {
@@ -763,28 +783,25 @@ std::string TSqliteSource::TImpl::Write(const std::string& Sql, const std::funct
     } else {
         Bind(Stmt);
         int Code;
-        while ((Code = sqlite3_step(Stmt)) == SQLITE_ROW)
-            Returned.push_back(AnchorOf(Stmt, 0));
-        if (Code != SQLITE_DONE)
-            Message = sqlite3_errmsg(Db);
+        while ((Code = sqlite3_step(Stmt)) == SQLITE_ROW) Returned.push_back(AnchorOf(Stmt, 0));
+        if (Code != SQLITE_DONE) Message = sqlite3_errmsg(Db);
     }
     sqlite3_finalize(Stmt);
     // The order's private copy changes in the same transaction.
     if (Message.empty() && !Rel.Mirror.empty()) {
         try {
             if (Removes) {
-                TStatement Remove(Db, "DELETE FROM temp." + Rel.Mirror + " WHERE (" + MirrorKeys() + ") = (" + KeyParams() + ")");
+                TStatement Remove(
+                    Db, "DELETE FROM temp." + Rel.Mirror + " WHERE (" + MirrorKeys() + ") = (" + KeyParams() + ")");
                 for (std::size_t K = 0; K < Removes->size(); ++K)
                     BindValue(Remove, static_cast<int>(K) + 1, (*Removes)[K]);
                 Remove.Step();
             }
             for (const auto& A : Returned) {
-                if (!Adds)
-                    break;
+                if (!Adds) break;
                 TStatement Add(Db, "INSERT INTO temp." + Rel.Mirror + " VALUES (" + KeyParams() + ", ?)");
                 int Param = 1;
-                for (const auto& K : A.Key)
-                    BindValue(Add, Param++, K);
+                for (const auto& K : A.Key) BindValue(Add, Param++, K);
                 BindValue(Add, Param, A.Value);
                 Add.Step();
             }
@@ -803,7 +820,8 @@ std::string TSqliteSource::TImpl::Write(const std::string& Sql, const std::funct
 }
 
 TSqliteSource::TSqliteSource(const std::string& FileName, const std::string& Table, const TSqliteOptions& Options)
-    : FImpl(std::make_unique<TImpl>()) {
+    : FImpl(std::make_unique<TImpl>())
+{
     FImpl->FileName = FileName;
     FImpl->Options = Options;
     FImpl->Open(Table);
@@ -812,36 +830,45 @@ TSqliteSource::TSqliteSource(const std::string& FileName, const std::string& Tab
 
 TSqliteSource::~TSqliteSource() = default;
 
-std::string TSqliteSource::Description() const {
+std::string TSqliteSource::Description() const
+{
     const auto Slash = FImpl->FileName.find_last_of('/');
     const std::string Base = Slash == std::string::npos ? FImpl->FileName : FImpl->FileName.substr(Slash + 1);
     return Base + (FImpl->IsView ? ", view " : ", table ") + FImpl->Table;
 }
 
-const std::vector<TSourceColumn>& TSqliteSource::Columns() const { return FImpl->Columns; }
+const std::vector<TSourceColumn>& TSqliteSource::Columns() const
+{
+    return FImpl->Columns;
+}
 
-std::vector<std::string> TSqliteSource::KeyColumns() const { return FImpl->KeyNames; }
+std::vector<std::string> TSqliteSource::KeyColumns() const
+{
+    return FImpl->KeyNames;
+}
 
-std::int64_t TSqliteSource::RowCount() {
+std::int64_t TSqliteSource::RowCount()
+{
     FImpl->EnsureIndex();
     return FImpl->Index.Count;
 }
 
-void TSqliteSource::ReadRows(std::int64_t First, int Count, std::vector<TSourceRow>& Rows) {
+void TSqliteSource::ReadRows(std::int64_t First, int Count, std::vector<TSourceRow>& Rows)
+{
     Rows.clear();
     TImpl& I = *FImpl;
     I.EnsureIndex();
-    if (First < 0 || Count <= 0 || First >= I.Index.Count)
-        return;
+    if (First < 0 || Count <= 0 || First >= I.Index.Count) return;
     auto Next = std::upper_bound(I.Index.Anchors.begin(), I.Index.Anchors.end(), First,
-                                 [](std::int64_t Pos, const TAnchor& A) { return Pos < A.Pos; });
+        [](std::int64_t Pos, const TAnchor& A) { return Pos < A.Pos; });
     TAnchor From = *std::prev(Next);
-    if (I.HintValid && I.Hint.Pos <= First && First - I.Hint.Pos < First - From.Pos)
-        From = I.Hint;
+    if (I.HintValid && I.Hint.Pos <= First && First - I.Hint.Pos < First - From.Pos) From = I.Hint;
     // The records before First are stepped over by key alone (an index read), not with their data.
     if (First > From.Pos) {
         TAnchor At;
-        if (I.Walk(I.Rel, I.Order, From, First - From.Pos, 1, false, [&](sqlite3_stmt* Stmt) { At = I.AnchorOf(Stmt, First); }) == 0)
+        if (I.Walk(I.Rel, I.Order, From, First - From.Pos, 1, false,
+                [&](sqlite3_stmt* Stmt) { At = I.AnchorOf(Stmt, First); })
+            == 0)
             return;
         From = std::move(At);
     }
@@ -851,25 +878,26 @@ void TSqliteSource::ReadRows(std::int64_t First, int Count, std::vector<TSourceR
     const std::int64_t Read = I.Walk(I.Rel, I.Order, From, 0, Count, true, [&](sqlite3_stmt* Stmt) {
         TSourceRow Row;
         Row.reserve(static_cast<std::size_t>(Width));
-        for (int C = 0; C < Width; ++C)
-            Row.push_back(CellText(Stmt, Offset + C));
+        for (int C = 0; C < Width; ++C) Row.push_back(CellText(Stmt, Offset + C));
         Rows.push_back(std::move(Row));
         Last = I.AnchorOf(Stmt, 0);
     });
-    if (Read == 0)
-        return;
+    if (Read == 0) return;
     I.Hint = std::move(Last);
     I.Hint.After = true;
     I.Hint.Pos = First + Read;
     I.HintValid = true;
 }
 
-bool TSqliteSource::Writable() const { return !FImpl->ReadOnly && !FImpl->IsView; }
+bool TSqliteSource::Writable() const
+{
+    return !FImpl->ReadOnly && !FImpl->IsView;
+}
 
-std::string TSqliteSource::UpdateCell(std::int64_t Row, int Col, const std::string& Value) {
+std::string TSqliteSource::UpdateCell(std::int64_t Row, int Col, const std::string& Value)
+{
     TImpl& I = *FImpl;
-    if (!Writable())
-        return I.IsView ? KViewReadOnly : KReadOnly;
+    if (!Writable()) return I.IsView ? KViewReadOnly : KReadOnly;
     try {
         return I.Update(Row, Col, Value);
     } catch (const ESourceError& E) { // a read that found the database locked or the record gone
@@ -877,30 +905,31 @@ std::string TSqliteSource::UpdateCell(std::int64_t Row, int Col, const std::stri
     }
 }
 
-std::string TSqliteSource::TImpl::Update(std::int64_t Row, int Col, const std::string& Value) {
+std::string TSqliteSource::TImpl::Update(std::int64_t Row, int Col, const std::string& Value)
+{
     TImpl& I = *this;
     I.EnsureIndex();
     if (Col < 0 || Col >= static_cast<int>(I.Columns.size()) || Row < 0 || Row >= I.Index.Count)
         return "There is no such cell";
     const TAnchor Old = I.RecordAt(Row);
-    const std::string Sql = "UPDATE " + I.DataTable + " SET " + QuoteName(I.Columns[static_cast<std::size_t>(Col)].Name) +
-                            " = ? WHERE (" + I.KeyList() + ") = (" + I.KeyParams() + ") RETURNING " + I.ReturnList();
+    const std::string Sql = "UPDATE " + I.DataTable + " SET " + QuoteName(I.Columns[static_cast<std::size_t>(Col)].Name)
+        + " = ? WHERE (" + I.KeyList() + ") = (" + I.KeyParams() + ") RETURNING " + I.ReturnList();
     // An empty cell of a column that is not text stands for no value at all.
     const bool Null = Value.empty() && I.Columns[static_cast<std::size_t>(Col)].Kind != TSourceColumnKind::Text;
     std::vector<TAnchor> Returned;
-    std::string Message = I.Write(Sql, [&](sqlite3_stmt* Stmt) {
-        if (Null)
-            sqlite3_bind_null(Stmt, 1);
-        else
-            sqlite3_bind_text64(Stmt, 1, Value.data(), Value.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
-        int Param = 2;
-        for (const auto& K : Old.Key)
-            BindValue(Stmt, Param++, K);
-    }, Returned, &Old.Key, true);
-    if (!Message.empty())
-        return Message;
-    if (Returned.empty())
-        return KGone;
+    std::string Message = I.Write(
+        Sql,
+        [&](sqlite3_stmt* Stmt) {
+            if (Null)
+                sqlite3_bind_null(Stmt, 1);
+            else
+                sqlite3_bind_text64(Stmt, 1, Value.data(), Value.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
+            int Param = 2;
+            for (const auto& K : Old.Key) BindValue(Stmt, Param++, K);
+        },
+        Returned, &Old.Key, true);
+    if (!Message.empty()) return Message;
+    if (Returned.empty()) return KGone;
     if (Returned[0].Key != Old.Key || Returned[0].Value != Old.Value) {
         I.Removed(Row);
         I.Inserted(Returned[0]);
@@ -908,19 +937,18 @@ std::string TSqliteSource::TImpl::Update(std::int64_t Row, int Col, const std::s
     return {};
 }
 
-std::string TSqliteSource::InsertRecord(std::int64_t& Row) {
+std::string TSqliteSource::InsertRecord(std::int64_t& Row)
+{
     TImpl& I = *FImpl;
-    if (!Writable())
-        return I.IsView ? KViewReadOnly : KReadOnly;
+    if (!Writable()) return I.IsView ? KViewReadOnly : KReadOnly;
     try {
         I.EnsureIndex();
         std::vector<TAnchor> Returned;
-        std::string Message = I.Write("INSERT INTO " + I.DataTable + " DEFAULT VALUES RETURNING " + I.ReturnList(),
-                                      [](sqlite3_stmt*) {}, Returned, nullptr, true);
-        if (!Message.empty())
-            return Message;
-        if (Returned.empty())
-            return "The database stored no record";
+        std::string Message = I.Write(
+            "INSERT INTO " + I.DataTable + " DEFAULT VALUES RETURNING " + I.ReturnList(), [](sqlite3_stmt*) {},
+            Returned, nullptr, true);
+        if (!Message.empty()) return Message;
+        if (Returned.empty()) return "The database stored no record";
         Row = I.Inserted(Returned[0]);
         return {};
     } catch (const ESourceError& E) {
@@ -928,10 +956,10 @@ std::string TSqliteSource::InsertRecord(std::int64_t& Row) {
     }
 }
 
-std::string TSqliteSource::DeleteRecord(std::int64_t Row) {
+std::string TSqliteSource::DeleteRecord(std::int64_t Row)
+{
     TImpl& I = *FImpl;
-    if (!Writable())
-        return I.IsView ? KViewReadOnly : KReadOnly;
+    if (!Writable()) return I.IsView ? KViewReadOnly : KReadOnly;
     try {
         return I.Delete(Row);
     } catch (const ESourceError& E) {
@@ -939,37 +967,35 @@ std::string TSqliteSource::DeleteRecord(std::int64_t Row) {
     }
 }
 
-std::string TSqliteSource::TImpl::Delete(std::int64_t Row) {
+std::string TSqliteSource::TImpl::Delete(std::int64_t Row)
+{
     TImpl& I = *this;
     I.EnsureIndex();
-    if (Row < 0 || Row >= I.Index.Count)
-        return "There is no such record";
+    if (Row < 0 || Row >= I.Index.Count) return "There is no such record";
     const TAnchor Old = I.RecordAt(Row);
     std::vector<TAnchor> Returned;
-    std::string Message = I.Write("DELETE FROM " + I.DataTable + " WHERE (" + I.KeyList() + ") = (" + I.KeyParams() +
-                                      ") RETURNING " + I.ReturnList(),
-                                  [&](sqlite3_stmt* Stmt) {
-                                      int Param = 1;
-                                      for (const auto& K : Old.Key)
-                                          BindValue(Stmt, Param++, K);
-                                  },
-                                  Returned, &Old.Key, false);
-    if (!Message.empty())
-        return Message;
-    if (Returned.empty())
-        return KGone;
+    std::string Message = I.Write(
+        "DELETE FROM " + I.DataTable + " WHERE (" + I.KeyList() + ") = (" + I.KeyParams() + ") RETURNING "
+            + I.ReturnList(),
+        [&](sqlite3_stmt* Stmt) {
+            int Param = 1;
+            for (const auto& K : Old.Key) BindValue(Stmt, Param++, K);
+        },
+        Returned, &Old.Key, false);
+    if (!Message.empty()) return Message;
+    if (Returned.empty()) return KGone;
     I.Removed(Row);
     return {};
 }
 
-void TSqliteSource::SetOrder(int Col, TSortDirection Direction, const TSourceProgress& Told) {
+void TSqliteSource::SetOrder(int Col, TSortDirection Direction, const TSourceProgress& Told)
+{
     TImpl& I = *FImpl;
     const TSourceProgress Progress = Monotone(Told);
     if (Col >= static_cast<int>(I.Columns.size()))
         throw ESourceError("There is no column " + std::to_string(Col) + " to order by");
     TOrder O;
-    if (Col >= 0 && Direction != TSortDirection::None)
-        O = TOrder{Col, Direction};
+    if (Col >= 0 && Direction != TSortDirection::None) O = TOrder { Col, Direction };
     const sqlite3_int64 Version = I.CurrentDataVersion();
     TRelation R = I.NeedsMirror(O) ? I.MakeMirror(O, Progress) : I.PlainRelation(O);
     TIndex Built;
@@ -979,8 +1005,7 @@ void TSqliteSource::SetOrder(int Col, TSortDirection Direction, const TSourcePro
         I.DropTemp(R.Mirror);
         throw;
     }
-    if (I.Rel.Mirror != R.Mirror)
-        I.DropTemp(I.Rel.Mirror);
+    if (I.Rel.Mirror != R.Mirror) I.DropTemp(I.Rel.Mirror);
     I.Rel = std::move(R);
     I.Order = O;
     I.Index = std::move(Built);
@@ -988,16 +1013,22 @@ void TSqliteSource::SetOrder(int Col, TSortDirection Direction, const TSourcePro
     I.HintValid = false;
 }
 
-int TSqliteSource::OrderColumn() const { return FImpl->Order.Col; }
+int TSqliteSource::OrderColumn() const
+{
+    return FImpl->Order.Col;
+}
 
-TSortDirection TSqliteSource::OrderDirection() const { return FImpl->Order.Direction; }
+TSortDirection TSqliteSource::OrderDirection() const
+{
+    return FImpl->Order.Direction;
+}
 
-void TSqliteSource::Refresh(const TSourceProgress& Told) {
+void TSqliteSource::Refresh(const TSourceProgress& Told)
+{
     TImpl& I = *FImpl;
     const TSourceProgress Progress = Monotone(Told);
     const sqlite3_int64 Version = I.CurrentDataVersion();
-    if (I.Index.Valid && Version == I.DataVersion)
-        return;
+    if (I.Index.Valid && Version == I.DataVersion) return;
     // Everything is made anew beside what is shown, which stays until all of it succeeded.
     const std::string Shown = I.DataTable;
     std::string Copy;
@@ -1018,10 +1049,8 @@ void TSqliteSource::Refresh(const TSourceProgress& Told) {
         I.DataTable = Shown;
         throw;
     }
-    if (I.Rel.Mirror != R.Mirror)
-        I.DropTemp(I.Rel.Mirror);
-    if (!Copy.empty())
-        I.DropTemp(Shown.substr(5)); // past "temp."
+    if (I.Rel.Mirror != R.Mirror) I.DropTemp(I.Rel.Mirror);
+    if (!Copy.empty()) I.DropTemp(Shown.substr(5)); // past "temp."
     I.Rel = std::move(R);
     I.Index = std::move(Built);
     I.DataVersion = Version;

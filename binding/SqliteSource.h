@@ -8,11 +8,11 @@
 // (sort value, key) at every IndexStride-th record, and a page is read from the nearest entry
 // with a keyset query (WHERE (col, key) >= (?, ?) ORDER BY col, key), skipping fewer than
 // IndexStride records. The index is built on the first read, by Refresh and by SetOrder.
+#include "binding/TableSource.h"
+
 #include <memory>
 #include <string>
 #include <vector>
-
-#include "binding/TableSource.h"
 
 struct TSqliteOptions {
     // Opens the file for reading only: Writable() is false and writes are refused.

@@ -1,26 +1,25 @@
 // The SQLite source against real database files in a temporary folder: the operations every
 // source offers (as a script of steps with the whole table after each), reading pages by key
 // against plain OFFSET queries, and the input and states it must refuse.
-#include <gtest/gtest.h>
-#include <sqlite3.h>
+#include "binding/SqliteSource.h"
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <gtest/gtest.h>
 #include <memory>
-
-#include "binding/SqliteSource.h"
+#include <sqlite3.h>
 
 namespace {
 
 // A folder of its own under the system's temporary folder, removed with everything in it.
 class TTempFolder {
 public:
-    TTempFolder() {
+    TTempFolder()
+    {
         std::string Pattern = (std::filesystem::temp_directory_path() / "zel-sqlite-XXXXXX").string();
-        if (!mkdtemp(Pattern.data()))
-            throw std::runtime_error("cannot create a temporary folder");
+        if (!mkdtemp(Pattern.data())) throw std::runtime_error("cannot create a temporary folder");
         FPath = Pattern;
     }
     ~TTempFolder() { std::filesystem::remove_all(FPath); }
@@ -31,7 +30,8 @@ private:
 };
 
 // Runs SQL on a connection of its own, as another program would.
-void RunSql(const std::string& File, const std::string& Sql) {
+void RunSql(const std::string& File, const std::string& Sql)
+{
     sqlite3* Db = nullptr;
     ASSERT_EQ(sqlite3_open(File.c_str(), &Db), SQLITE_OK);
     char* Error = nullptr;
@@ -42,27 +42,35 @@ void RunSql(const std::string& File, const std::string& Sql) {
     ASSERT_EQ(Code, SQLITE_OK) << Message;
 }
 
-std::string SqlText(const std::string& Text) {
+std::string SqlText(const std::string& Text)
+{
     std::string Quoted = "'";
-    for (char C : Text)
-        Quoted += C == '\'' ? std::string("''") : std::string(1, C);
+    for (char C : Text) Quoted += C == '\'' ? std::string("''") : std::string(1, C);
     return Quoted + "'";
 }
 
 // Makes a source over Records in a fresh table "t" of File: declared types from the kinds, and
 // CHECK constraints that refuse what is not of the kind. Empty texts are stored as NULL.
 std::unique_ptr<TTableSource> MakeSqliteSource(const std::string& File, const std::vector<TSourceColumn>& Columns,
-                                               const std::vector<TSourceRow>& Records, int IndexStride = 2,
-                                               const std::string& Extra = {}) {
+    const std::vector<TSourceRow>& Records, int IndexStride = 2, const std::string& Extra = {})
+{
     std::string Create = "CREATE TABLE t (";
     for (std::size_t C = 0; C < Columns.size(); ++C) {
         const std::string Name = "\"" + Columns[C].Name + "\"";
         Create += (C ? ", " : "") + Name;
         switch (Columns[C].Kind) {
-        case TSourceColumnKind::Integer: Create += " INTEGER CHECK (typeof(" + Name + ") IN ('integer', 'null'))"; break;
-        case TSourceColumnKind::Number: Create += " REAL CHECK (typeof(" + Name + ") IN ('real', 'null'))"; break;
-        case TSourceColumnKind::Date: Create += " DATE"; break;
-        case TSourceColumnKind::Text: Create += " TEXT"; break;
+        case TSourceColumnKind::Integer:
+            Create += " INTEGER CHECK (typeof(" + Name + ") IN ('integer', 'null'))";
+            break;
+        case TSourceColumnKind::Number:
+            Create += " REAL CHECK (typeof(" + Name + ") IN ('real', 'null'))";
+            break;
+        case TSourceColumnKind::Date:
+            Create += " DATE";
+            break;
+        case TSourceColumnKind::Text:
+            Create += " TEXT";
+            break;
         }
     }
     std::string Script = Create + ");";
@@ -79,7 +87,8 @@ std::unique_ptr<TTableSource> MakeSqliteSource(const std::string& File, const st
 }
 
 // The whole table as "a,b|c,d", read at once; every record read alone must agree with it.
-std::string Dump(TTableSource& Source) {
+std::string Dump(TTableSource& Source)
+{
     std::vector<TSourceRow> All, One;
     Source.ReadRows(0, static_cast<int>(Source.RowCount()) + 1, All);
     std::string Text;
@@ -90,8 +99,7 @@ std::string Dump(TTableSource& Source) {
             EXPECT_EQ(One[0], All[R]) << "record " << R;
         }
         std::string Line;
-        for (std::size_t C = 0; C < All[R].size(); ++C)
-            Line += (C ? "," : "") + All[R][C];
+        for (std::size_t C = 0; C < All[R].size(); ++C) Line += (C ? "," : "") + All[R][C];
         Text += (R ? "|" : "") + Line;
     }
     EXPECT_EQ(static_cast<std::int64_t>(All.size()), Source.RowCount());
@@ -100,17 +108,18 @@ std::string Dump(TTableSource& Source) {
 
 // Walked twice: with an index on name (the orders read the table) and without any (each order
 // reads a private copy of its column that the writes keep up to date).
-class SqliteSourceScript : public testing::TestWithParam<const char*> {};
+class SqliteSourceScript : public testing::TestWithParam<const char*> { };
 
-TEST_P(SqliteSourceScript, Operations) {
+TEST_P(SqliteSourceScript, Operations)
+{
     TTempFolder Folder;
     const std::string File = Folder.File("fruit.db");
-    const std::vector<TSourceColumn> Columns = {
-        {"name", TSourceColumnKind::Text}, {"qty", TSourceColumnKind::Integer}, {"price", TSourceColumnKind::Number}};
+    const std::vector<TSourceColumn> Columns = { { "name", TSourceColumnKind::Text },
+        { "qty", TSourceColumnKind::Integer }, { "price", TSourceColumnKind::Number } };
     auto Source = MakeSqliteSource(File, Columns,
-                                   {{"pear", "3", "1.5"}, {"apple", "", "0.25"}, {"fig", "7", "2.5"},
-                                    {"kiwi", "3", ""}, {"date", "1", "9.75"}},
-                                   2, GetParam());
+        { { "pear", "3", "1.5" }, { "apple", "", "0.25" }, { "fig", "7", "2.5" }, { "kiwi", "3", "" },
+            { "date", "1", "9.75" } },
+        2, GetParam());
     ASSERT_EQ(Source->Columns().size(), 3u);
     EXPECT_EQ(Source->Columns()[1].Kind, TSourceColumnKind::Integer);
     EXPECT_EQ(Source->Columns()[2].Kind, TSourceColumnKind::Number);
@@ -130,43 +139,41 @@ TEST_P(SqliteSourceScript, Operations) {
         };
     };
     const TStep Steps[] = {
-        {"as stored", [](TTableSource&) { return std::string(); }, "",
-         "pear,3,1.5|apple,,0.25|fig,7,2.5|kiwi,3,|date,1,9.75"},
-        {"by qty, NULL first, ties by key", Order(1, TSortDirection::Ascending), "",
-         "apple,,0.25|date,1,9.75|pear,3,1.5|kiwi,3,|fig,7,2.5"},
-        {"by qty descending, NULL last", Order(1, TSortDirection::Descending), "",
-         "fig,7,2.5|kiwi,3,|pear,3,1.5|date,1,9.75|apple,,0.25"},
-        {"by name", Order(0, TSortDirection::Ascending), "",
-         "apple,,0.25|date,1,9.75|fig,7,2.5|kiwi,3,|pear,3,1.5"},
-        {"an update of the order's column moves the record",
-         [](TTableSource& S) { return S.UpdateCell(2, 0, "banana"); }, "",
-         "apple,,0.25|banana,7,2.5|date,1,9.75|kiwi,3,|pear,3,1.5"},
-        {"the stored value is shown, not the typed one", [](TTableSource& S) { return S.UpdateCell(1, 2, "3"); }, "",
-         "apple,,0.25|banana,7,3.0|date,1,9.75|kiwi,3,|pear,3,1.5"},
-        {"a value the constraint refuses changes nothing",
-         [](TTableSource& S) { return S.UpdateCell(0, 1, "many"); }, "CHECK constraint failed",
-         "apple,,0.25|banana,7,3.0|date,1,9.75|kiwi,3,|pear,3,1.5"},
-        {"an empty record comes first by name",
-         [](TTableSource& S) {
-             std::int64_t Row = -1;
-             std::string Result = S.InsertRecord(Row);
-             return Result + "at " + std::to_string(Row);
-         },
-         "at 0", ",,|apple,,0.25|banana,7,3.0|date,1,9.75|kiwi,3,|pear,3,1.5"},
-        {"naming it moves it to the end", [](TTableSource& S) { return S.UpdateCell(0, 0, "zucchini"); }, "",
-         "apple,,0.25|banana,7,3.0|date,1,9.75|kiwi,3,|pear,3,1.5|zucchini,,"},
-        {"delete", [](TTableSource& S) { return S.DeleteRecord(2); }, "",
-         "apple,,0.25|banana,7,3.0|kiwi,3,|pear,3,1.5|zucchini,,"},
-        {"another program's insert shows after a refresh",
-         [&](TTableSource& S) {
-             RunSql(File, "INSERT INTO t VALUES ('cherry', 2, 4.0); UPDATE t SET qty = 9 WHERE name = 'kiwi'");
-             const std::int64_t Before = S.RowCount();
-             S.Refresh();
-             return "before " + std::to_string(Before);
-         },
-         "before 5", "apple,,0.25|banana,7,3.0|cherry,2,4.0|kiwi,9,|pear,3,1.5|zucchini,,"},
-        {"back to the stored order", Order(-1, TSortDirection::None), "",
-         "pear,3,1.5|apple,,0.25|banana,7,3.0|kiwi,9,|zucchini,,|cherry,2,4.0"},
+        { "as stored", [](TTableSource&) { return std::string(); }, "",
+            "pear,3,1.5|apple,,0.25|fig,7,2.5|kiwi,3,|date,1,9.75" },
+        { "by qty, NULL first, ties by key", Order(1, TSortDirection::Ascending), "",
+            "apple,,0.25|date,1,9.75|pear,3,1.5|kiwi,3,|fig,7,2.5" },
+        { "by qty descending, NULL last", Order(1, TSortDirection::Descending), "",
+            "fig,7,2.5|kiwi,3,|pear,3,1.5|date,1,9.75|apple,,0.25" },
+        { "by name", Order(0, TSortDirection::Ascending), "", "apple,,0.25|date,1,9.75|fig,7,2.5|kiwi,3,|pear,3,1.5" },
+        { "an update of the order's column moves the record",
+            [](TTableSource& S) { return S.UpdateCell(2, 0, "banana"); }, "",
+            "apple,,0.25|banana,7,2.5|date,1,9.75|kiwi,3,|pear,3,1.5" },
+        { "the stored value is shown, not the typed one", [](TTableSource& S) { return S.UpdateCell(1, 2, "3"); }, "",
+            "apple,,0.25|banana,7,3.0|date,1,9.75|kiwi,3,|pear,3,1.5" },
+        { "a value the constraint refuses changes nothing", [](TTableSource& S) { return S.UpdateCell(0, 1, "many"); },
+            "CHECK constraint failed", "apple,,0.25|banana,7,3.0|date,1,9.75|kiwi,3,|pear,3,1.5" },
+        { "an empty record comes first by name",
+            [](TTableSource& S) {
+                std::int64_t Row = -1;
+                std::string Result = S.InsertRecord(Row);
+                return Result + "at " + std::to_string(Row);
+            },
+            "at 0", ",,|apple,,0.25|banana,7,3.0|date,1,9.75|kiwi,3,|pear,3,1.5" },
+        { "naming it moves it to the end", [](TTableSource& S) { return S.UpdateCell(0, 0, "zucchini"); }, "",
+            "apple,,0.25|banana,7,3.0|date,1,9.75|kiwi,3,|pear,3,1.5|zucchini,," },
+        { "delete", [](TTableSource& S) { return S.DeleteRecord(2); }, "",
+            "apple,,0.25|banana,7,3.0|kiwi,3,|pear,3,1.5|zucchini,," },
+        { "another program's insert shows after a refresh",
+            [&](TTableSource& S) {
+                RunSql(File, "INSERT INTO t VALUES ('cherry', 2, 4.0); UPDATE t SET qty = 9 WHERE name = 'kiwi'");
+                const std::int64_t Before = S.RowCount();
+                S.Refresh();
+                return "before " + std::to_string(Before);
+            },
+            "before 5", "apple,,0.25|banana,7,3.0|cherry,2,4.0|kiwi,9,|pear,3,1.5|zucchini,," },
+        { "back to the stored order", Order(-1, TSortDirection::None), "",
+            "pear,3,1.5|apple,,0.25|banana,7,3.0|kiwi,9,|zucchini,,|cherry,2,4.0" },
     };
     for (const auto& Step : Steps) {
         SCOPED_TRACE(Step.What);
@@ -183,16 +190,18 @@ TEST_P(SqliteSourceScript, Operations) {
 INSTANTIATE_TEST_SUITE_P(SqliteSource, SqliteSourceScript, testing::Values("", "CREATE INDEX t_name ON t (name);"));
 
 // Every page, read from anywhere in every order, is the page a plain OFFSET query returns.
-TEST(SqliteSource, KeysetPagesMatchOffsetQueries) {
+TEST(SqliteSource, KeysetPagesMatchOffsetQueries)
+{
     TTempFolder Folder;
     const std::string File = Folder.File("pages.db");
     // 1000 records: a value with many ties and NULLs, indexed; a text with case differences and
     // its column's collation, not indexed (read through a private copy that must keep it).
-    RunSql(File, "CREATE TABLE p (v INTEGER, s TEXT COLLATE NOCASE, n REAL);"
-                 "WITH RECURSIVE i(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM i WHERE x < 1000) "
-                 "INSERT INTO p SELECT CASE WHEN x % 7 = 0 THEN NULL ELSE x % 13 END, "
-                 "CASE x % 3 WHEN 0 THEN 'Ab' || (x % 11) WHEN 1 THEN 'ab' || (x % 5) ELSE NULL END, x * 0.5 FROM i;"
-                 "CREATE INDEX p_v ON p (v);");
+    RunSql(File,
+        "CREATE TABLE p (v INTEGER, s TEXT COLLATE NOCASE, n REAL);"
+        "WITH RECURSIVE i(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM i WHERE x < 1000) "
+        "INSERT INTO p SELECT CASE WHEN x % 7 = 0 THEN NULL ELSE x % 13 END, "
+        "CASE x % 3 WHEN 0 THEN 'Ab' || (x % 11) WHEN 1 THEN 'ab' || (x % 5) ELSE NULL END, x * 0.5 FROM i;"
+        "CREATE INDEX p_v ON p (v);");
     TSqliteOptions Options;
     Options.IndexStride = 64;
     TSqliteSource Source(File, "p", Options);
@@ -200,8 +209,8 @@ TEST(SqliteSource, KeysetPagesMatchOffsetQueries) {
     ASSERT_EQ(sqlite3_open(File.c_str(), &Db), SQLITE_OK);
     auto Expected = [&](const std::string& OrderBy, std::int64_t First, int Count) {
         std::vector<TSourceRow> Rows;
-        const std::string Sql = "SELECT v, s, n FROM p ORDER BY " + OrderBy + " LIMIT " + std::to_string(Count) +
-                                " OFFSET " + std::to_string(First);
+        const std::string Sql = "SELECT v, s, n FROM p ORDER BY " + OrderBy + " LIMIT " + std::to_string(Count)
+            + " OFFSET " + std::to_string(First);
         sqlite3_stmt* Stmt = nullptr;
         EXPECT_EQ(sqlite3_prepare_v2(Db, Sql.c_str(), -1, &Stmt, nullptr), SQLITE_OK);
         while (sqlite3_step(Stmt) == SQLITE_ROW) {
@@ -221,11 +230,11 @@ TEST(SqliteSource, KeysetPagesMatchOffsetQueries) {
         const char* OrderBy;
     };
     const TCase Cases[] = {
-        {-1, TSortDirection::None, "rowid"},
-        {0, TSortDirection::Ascending, "v, rowid"},
-        {0, TSortDirection::Descending, "v DESC, rowid DESC"},
-        {1, TSortDirection::Ascending, "s, rowid"},
-        {1, TSortDirection::Descending, "s DESC, rowid DESC"},
+        { -1, TSortDirection::None, "rowid" },
+        { 0, TSortDirection::Ascending, "v, rowid" },
+        { 0, TSortDirection::Descending, "v DESC, rowid DESC" },
+        { 1, TSortDirection::Ascending, "s, rowid" },
+        { 1, TSortDirection::Descending, "s DESC, rowid DESC" },
     };
     std::vector<TSourceRow> Rows;
     for (const auto& Case : Cases) {
@@ -234,7 +243,7 @@ TEST(SqliteSource, KeysetPagesMatchOffsetQueries) {
         ASSERT_EQ(Source.RowCount(), 1000);
         // First, middle and last row, an index entry, the records either side of one, a page
         // running past the end, and page steps down and back up (which start from the last read).
-        for (std::int64_t First : {0, 500, 999, 960, 128, 127, 129, 990, 40, 80, 120, 80, 40}) {
+        for (std::int64_t First : { 0, 500, 999, 960, 128, 127, 129, 990, 40, 80, 120, 80, 40 }) {
             Source.ReadRows(First, 40, Rows);
             EXPECT_EQ(Rows, Expected(Case.OrderBy, First, 40)) << "from " << First;
         }
@@ -243,14 +252,16 @@ TEST(SqliteSource, KeysetPagesMatchOffsetQueries) {
 }
 
 // Input and states the source refuses, each with its message, losing nothing.
-TEST(SqliteSource, RefusesBadInputWithClearMessages) {
+TEST(SqliteSource, RefusesBadInputWithClearMessages)
+{
     TTempFolder Folder;
     const std::string File = Folder.File("shop.db");
-    RunSql(File, "CREATE TABLE items (id INTEGER PRIMARY KEY, name TEXT NOT NULL UNIQUE, qty INTEGER NOT NULL) STRICT;"
-                 "INSERT INTO items VALUES (1, 'bolt', 10), (2, 'nut', 20);"
-                 "CREATE TABLE pairs (a TEXT, b INTEGER, note TEXT, PRIMARY KEY (a, b)) WITHOUT ROWID;"
-                 "INSERT INTO pairs VALUES ('x', 2, 'second'), ('x', 1, 'first');"
-                 "CREATE VIEW big AS SELECT name, qty FROM items WHERE qty > 15;");
+    RunSql(File,
+        "CREATE TABLE items (id INTEGER PRIMARY KEY, name TEXT NOT NULL UNIQUE, qty INTEGER NOT NULL) STRICT;"
+        "INSERT INTO items VALUES (1, 'bolt', 10), (2, 'nut', 20);"
+        "CREATE TABLE pairs (a TEXT, b INTEGER, note TEXT, PRIMARY KEY (a, b)) WITHOUT ROWID;"
+        "INSERT INTO pairs VALUES ('x', 2, 'second'), ('x', 1, 'first');"
+        "CREATE VIEW big AS SELECT name, qty FROM items WHERE qty > 15;");
     const std::string Garbage = Folder.File("notes.db");
     std::ofstream(Garbage) << "These are notes, not a database; they are long enough to fill a header page.\n"
                            << std::string(200, 'x');
@@ -268,14 +279,14 @@ TEST(SqliteSource, RefusesBadInputWithClearMessages) {
     EXPECT_FALSE(std::filesystem::exists(Folder.File("missing.db")));
     EXPECT_EQ(Message([&] { TSqliteSource(File, "orders"); }), File + " has no table or view named \"orders\"");
     EXPECT_EQ(Message([&] {
-                  TSqliteOptions Keyed;
-                  Keyed.Key = {"id"};
-                  TSqliteSource(File, "big", Keyed);
-              }),
-              "The view \"big\" has no column \"id\" to use as its key");
+        TSqliteOptions Keyed;
+        Keyed.Key = { "id" };
+        TSqliteSource(File, "big", Keyed);
+    }),
+        "The view \"big\" has no column \"id\" to use as its key");
 
     TSqliteSource Items(File, "ITEMS");
-    EXPECT_EQ(Items.KeyColumns(), std::vector<std::string>{"id"});
+    EXPECT_EQ(Items.KeyColumns(), std::vector<std::string> { "id" });
     struct TRefusal {
         const char* What;
         std::function<void()> Before;
@@ -286,22 +297,22 @@ TEST(SqliteSource, RefusesBadInputWithClearMessages) {
     sqlite3* Other = nullptr;
     ASSERT_EQ(sqlite3_open(File.c_str(), &Other), SQLITE_OK);
     const TRefusal Refusals[] = {
-        {"a type a STRICT table refuses", {}, 0, 2, "ten", "cannot store TEXT value in INTEGER column items.qty"},
-        {"a NOT NULL constraint", {}, 0, 2, "", "NOT NULL constraint failed: items.qty"},
-        {"a UNIQUE constraint", {}, 0, 1, "nut", "UNIQUE constraint failed: items.name"},
-        {"a database another program has locked",
-         [&] { ASSERT_EQ(sqlite3_exec(Other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK); }, 0, 2, "11",
-         "database is locked"},
-        {"a record another program deleted",
-         [&] {
-             ASSERT_EQ(sqlite3_exec(Other, "ROLLBACK; DELETE FROM items WHERE id = 2", nullptr, nullptr, nullptr), SQLITE_OK);
-         },
-         1, 2, "21", "The record no longer exists"},
+        { "a type a STRICT table refuses", {}, 0, 2, "ten", "cannot store TEXT value in INTEGER column items.qty" },
+        { "a NOT NULL constraint", {}, 0, 2, "", "NOT NULL constraint failed: items.qty" },
+        { "a UNIQUE constraint", {}, 0, 1, "nut", "UNIQUE constraint failed: items.name" },
+        { "a database another program has locked",
+            [&] { ASSERT_EQ(sqlite3_exec(Other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK); }, 0, 2,
+            "11", "database is locked" },
+        { "a record another program deleted",
+            [&] {
+                ASSERT_EQ(sqlite3_exec(Other, "ROLLBACK; DELETE FROM items WHERE id = 2", nullptr, nullptr, nullptr),
+                    SQLITE_OK);
+            },
+            1, 2, "21", "The record no longer exists" },
     };
     for (const auto& Refusal : Refusals) {
         SCOPED_TRACE(Refusal.What);
-        if (Refusal.Before)
-            Refusal.Before();
+        if (Refusal.Before) Refusal.Before();
         EXPECT_EQ(Items.UpdateCell(Refusal.Row, Refusal.Col, Refusal.Value).find(Refusal.Message), 0u);
     }
     sqlite3_close(Other);
@@ -320,7 +331,7 @@ TEST(SqliteSource, RefusesBadInputWithClearMessages) {
 
     // A WITHOUT ROWID table by its primary key; a view without a key as a read-only copy.
     TSqliteSource Pairs(File, "pairs");
-    EXPECT_EQ(Pairs.KeyColumns(), (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(Pairs.KeyColumns(), (std::vector<std::string> { "a", "b" }));
     EXPECT_EQ(Dump(Pairs), "x,1,first|x,2,second");
     EXPECT_EQ(Pairs.UpdateCell(1, 2, "2nd"), "");
     EXPECT_EQ(Dump(Pairs), "x,1,first|x,2,2nd");
@@ -335,9 +346,9 @@ TEST(SqliteSource, RefusesBadInputWithClearMessages) {
     EXPECT_EQ(View.UpdateCell(0, 1, "1"), "A view cannot be edited");
     // A view by the key its caller names, read in place.
     TSqliteOptions Keyed;
-    Keyed.Key = {"NAME"};
+    Keyed.Key = { "NAME" };
     TSqliteSource KeyedView(File, "big", Keyed);
-    EXPECT_EQ(KeyedView.KeyColumns(), std::vector<std::string>{"name"});
+    EXPECT_EQ(KeyedView.KeyColumns(), std::vector<std::string> { "name" });
     EXPECT_EQ(Dump(KeyedView), "rivet,40|washer,30");
     KeyedView.SetOrder(1, TSortDirection::Ascending);
     EXPECT_EQ(Dump(KeyedView), "washer,30|rivet,40");
@@ -345,13 +356,15 @@ TEST(SqliteSource, RefusesBadInputWithClearMessages) {
 
 // A long operation that is cancelled keeps the order from before it: copying and indexing an
 // unindexed column, walking an indexed one, and walking the stored order again on a refresh.
-TEST(SqliteSource, CancelledOperationsKeepThePreviousOrder) {
+TEST(SqliteSource, CancelledOperationsKeepThePreviousOrder)
+{
     TTempFolder Folder;
     const std::string File = Folder.File("many.db");
-    RunSql(File, "CREATE TABLE m (v INTEGER, w INTEGER);"
-                 "WITH RECURSIVE i(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM i WHERE x < 300000) "
-                 "INSERT INTO m SELECT (x * 7919) % 300007, x % 1000 FROM i;"
-                 "CREATE INDEX m_w ON m (w);");
+    RunSql(File,
+        "CREATE TABLE m (v INTEGER, w INTEGER);"
+        "WITH RECURSIVE i(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM i WHERE x < 300000) "
+        "INSERT INTO m SELECT (x * 7919) % 300007, x % 1000 FROM i;"
+        "CREATE INDEX m_w ON m (w);");
     TSqliteSource Source(File, "m");
     Source.SetOrder(0, TSortDirection::Descending);
     std::vector<TSourceRow> Before, After;
@@ -372,7 +385,8 @@ TEST(SqliteSource, CancelledOperationsKeepThePreviousOrder) {
             EXPECT_LE(Fraction, 1.0);
             Last = Fraction;
             return ++Calls < 2;
-        }), ESourceCancelled);
+        }),
+            ESourceCancelled);
         EXPECT_EQ(Calls, 2);
         EXPECT_EQ(Source.OrderColumn(), 0);
         EXPECT_EQ(Source.OrderDirection(), TSortDirection::Descending);
