@@ -149,6 +149,32 @@ void BM_SetOrder(benchmark::State& State)
 }
 BENCHMARK(BM_SetOrder)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->Iterations(1);
 
+// F5 when nothing changed: the database's data version says so without reading the table.
+void BM_RefreshUnchanged(benchmark::State& State)
+{
+    TSqliteSource& S = Source();
+    for (auto _ : State) S.Refresh();
+}
+BENCHMARK(BM_RefreshUnchanged)->Unit(benchmark::kMicrosecond);
+
+// A committed edit in the middle of the stored order: one UPDATE by key in its own transaction,
+// synced to disk, and the page read again. The quantity alternates, so the table stays as made.
+void BM_UpdateCell(benchmark::State& State)
+{
+    TSqliteSource& S = Source();
+    if (S.OrderColumn() != -1) S.SetOrder(-1, TSortDirection::None);
+    std::vector<TSourceRow> Rows;
+    S.ReadRows(KRecords / 2, 1, Rows);
+    const std::string Stored = Rows.at(0).at(3); // 1 to 50
+    int Turn = 0;
+    for (auto _ : State) {
+        if (!S.UpdateCell(KRecords / 2, 3, Turn++ % 2 ? Stored : "99").empty()) State.SkipWithError("refused");
+        S.ReadRows(KRecords / 2, KPage, Rows);
+    }
+    if (Turn % 2) S.UpdateCell(KRecords / 2, 3, Stored);
+}
+BENCHMARK(BM_UpdateCell)->Unit(benchmark::kMillisecond)->Iterations(20);
+
 // The naive way to the last page, in this process.
 void BM_NaiveOffset(benchmark::State& State)
 {
