@@ -10,6 +10,8 @@
 //   so that the (col, key) comparisons never meet a NULL
 // - the sparse index: built by one Walk over the whole order, kept exact across our own writes
 //   by shifting the positions of the entries after a record that came or went
+// - orders no index serves: a private temporary (key, value) copy with its own index, made by
+//   SetOrder and Refresh and changed with every write
 // - writes: one statement in its own transaction, the stored values read back by RETURNING
 
 namespace {
@@ -233,7 +235,7 @@ struct TSqliteSource::TImpl {
     sqlite3_int64 DataVersion = -1;
     std::map<std::string, sqlite3_stmt*> Cache;
     // The long operation in progress, told from SQLite's progress handler while a statement
-    // runs before its first row (a sort).
+    // runs before its first row (copying or indexing a column).
     const TSourceProgress* Progress = nullptr;
     double ProgressEstimate = 1;
     std::int64_t ProgressTicks = 0;

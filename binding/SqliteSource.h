@@ -1,13 +1,16 @@
 #pragma once
 // A table or view of a SQLite database file as a table source. Records are addressed by a key:
 // the rowid (or the INTEGER PRIMARY KEY that aliases it), the primary key of a WITHOUT ROWID
-// table, or key columns the caller names for a view. A view without a named key is copied into a
-// private temporary table when opened and on each refresh, and is shown read-only.
+// table, or key columns the caller names for a view. Views are read-only; one without a named key
+// is copied into a private temporary table (addressed by its rowid) when opened and on a refresh.
 //
 // Any position is reached without paging by offset alone: a sparse index keeps the order's
 // (sort value, key) at every IndexStride-th record, and a page is read from the nearest entry
 // with a keyset query (WHERE (col, key) >= (?, ?) ORDER BY col, key), skipping fewer than
-// IndexStride records. The index is built on the first read, by Refresh and by SetOrder.
+// IndexStride records. The index is built on the first read, by Refresh and by SetOrder; call
+// Refresh with a progress callback right after opening to build it with progress. An order by a
+// column that no index serves reads a private temporary copy of (key, value) with an index of its
+// own, which SetOrder makes (seconds for millions of records, with progress) and writes keep.
 #include "binding/TableSource.h"
 
 #include <memory>
