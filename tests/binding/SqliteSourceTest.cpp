@@ -335,6 +335,9 @@ TEST(SqliteSource, RefusesBadInputWithClearMessages)
     EXPECT_EQ(Dump(Pairs), "x,1,first|x,2,second");
     EXPECT_EQ(Pairs.UpdateCell(1, 2, "2nd"), "");
     EXPECT_EQ(Dump(Pairs), "x,1,first|x,2,2nd");
+    Pairs.SetOrder(2, TSortDirection::Descending); // no index: a private copy keyed by (a, b)
+    EXPECT_EQ(Pairs.UpdateCell(1, 2, "zz"), "");
+    EXPECT_EQ(Dump(Pairs), "x,2,zz|x,1,first");
     RunSql(File, "INSERT INTO items VALUES (3, 'washer', 30)");
     TSqliteSource View(File, "big");
     EXPECT_FALSE(View.Writable());
