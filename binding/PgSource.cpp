@@ -1,0 +1,561 @@
+#include "binding/PgSource.h"
+
+#include <libpq-fe.h>
+
+#include <algorithm>
+#include <optional>
+
+namespace {
+
+using TResult = std::unique_ptr<PGresult, decltype(&PQclear)>;
+
+// SQL parameters as text, NULL where empty.
+struct TParams {
+    std::vector<std::optional<std::string>> Values;
+    // Adds a value and returns its placeholder, cast to the column's type.
+    std::string Add(std::optional<std::string> Value, const std::string& Type)
+    {
+        Values.push_back(std::move(Value));
+        return "$" + std::to_string(Values.size()) + "::" + Type;
+    }
+};
+
+std::string Trimmed(std::string Text)
+{
+    while (!Text.empty() && (Text.back() == '\n' || Text.back() == ' ')) Text.pop_back();
+    return Text;
+}
+
+// A record's place in the current order: its position, its value of the ordered column and its key.
+struct TPlace {
+    std::int64_t Pos = 0;
+    std::optional<std::string> Order;
+    std::vector<std::string> Key;
+};
+
+} // namespace
+
+struct TPgSource::TImpl {
+    PGconn* Conn = nullptr;
+    std::string ConnInfo;
+    std::string Name;
+    std::string Relation; // quoted and schema-qualified
+    std::string Oid;
+    TPgOptions Options;
+    std::vector<TSourceColumn> Columns;
+    std::vector<std::string> Types;  // format_type of each column, for casts
+    std::vector<std::string> Quoted; // quoted column names
+    std::vector<bool> NotNull;
+    std::vector<std::string> KeyNames;
+    std::vector<std::string> Keys; // quoted key columns, or ctid
+    std::vector<std::string> KeyTypes;
+    std::vector<bool> KeyColumn; // per column: part of the key
+    std::string ReadOnlyReason;  // empty when writable
+    int OrderCol = -1;
+    TSortDirection Direction = TSortDirection::None;
+    std::int64_t Count = -1;
+    std::vector<TPlace> Index; // sorted by Pos
+    bool Indexed = false;
+
+    ~TImpl()
+    {
+        if (Conn) PQfinish(Conn);
+    }
+
+    void Connect()
+    {
+        const std::string timeout = std::to_string(Options.ConnectTimeoutSeconds);
+        // The caller's string comes last so that its own settings win over these defaults.
+        const char* keywords[] = {"connect_timeout", "keepalives_idle", "keepalives_interval", "keepalives_count", "dbname", nullptr};
+        const char* values[] = {timeout.c_str(), "5", "2", "2", ConnInfo.c_str(), nullptr};
+        Conn = PQconnectdbParams(keywords, values, 1);
+        if (!Conn) throw ESourceError("Cannot connect to the database: out of memory");
+        if (PQstatus(Conn) != CONNECTION_OK)
+            throw ESourceError("Cannot connect to the database: " + Trimmed(PQerrorMessage(Conn)));
+        Setup();
+    }
+
+    void Setup()
+    {
+        const std::string timeout = std::to_string(Options.StatementTimeoutMs);
+        Exec("SET statement_timeout = " + timeout);
+        Exec("SET lock_timeout = " + std::to_string(Options.LockTimeoutMs));
+        Exec("SET DateStyle = 'ISO, YMD'");
+        Exec("SET client_encoding = 'UTF8'");
+    }
+
+    // A lost connection was reported by the call that noticed it; this call tries once again.
+    void EnsureConnected()
+    {
+        if (PQstatus(Conn) == CONNECTION_OK) return;
+        PQreset(Conn);
+        if (PQstatus(Conn) != CONNECTION_OK)
+            throw ESourceError("Cannot reach the database server: " + Trimmed(PQerrorMessage(Conn)));
+        Setup();
+    }
+
+    std::string Failure(const PGresult* Result) const
+    {
+        const char* primary = Result ? PQresultErrorField(Result, PG_DIAG_MESSAGE_PRIMARY) : nullptr;
+        std::string message = primary ? primary : Trimmed(PQerrorMessage(Conn));
+        if (PQstatus(Conn) != CONNECTION_OK)
+            message = "The connection to the database server was lost: " + message;
+        return message;
+    }
+
+    TResult Exec(const std::string& Sql, const TParams& Params = {})
+    {
+        std::vector<const char*> values;
+        for (const auto& value : Params.Values) values.push_back(value ? value->c_str() : nullptr);
+        TResult result(PQexecParams(Conn, Sql.c_str(), static_cast<int>(values.size()), nullptr, values.data(),
+                                    nullptr, nullptr, 0),
+                       &PQclear);
+        const ExecStatusType status = PQresultStatus(result.get());
+        if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) throw ESourceError(Failure(result.get()));
+        return result;
+    }
+
+    std::string Quote(const std::string& Identifier) const
+    {
+        char* quoted = PQescapeIdentifier(Conn, Identifier.data(), Identifier.size());
+        if (!quoted) throw ESourceError(Trimmed(PQerrorMessage(Conn)));
+        std::string text = quoted;
+        PQfreemem(quoted);
+        return text;
+    }
+
+    void Describe()
+    {
+        TParams name;
+        name.Values.push_back(Name);
+        TResult table = Exec("SELECT c.oid, c.relkind, n.nspname, c.relname, "
+                             "has_table_privilege(c.oid, 'UPDATE'), current_setting('transaction_read_only') "
+                             "FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace "
+                             "WHERE c.oid = to_regclass($1)",
+                             name);
+        if (PQntuples(table.get()) != 1) throw ESourceError("There is no table or view \"" + Name + "\" in the database");
+        Oid = PQgetvalue(table.get(), 0, 0);
+        const std::string& oid = Oid;
+        const char kind = PQgetvalue(table.get(), 0, 1)[0];
+        if (kind != 'r' && kind != 'p' && kind != 'v' && kind != 'm' && kind != 'f')
+            throw ESourceError("\"" + Name + "\" is not a table or view");
+        Relation = Quote(PQgetvalue(table.get(), 0, 2)) + "." + Quote(PQgetvalue(table.get(), 0, 3));
+        const bool mayUpdate = PQgetvalue(table.get(), 0, 4)[0] == 't';
+        const bool readOnly = std::string(PQgetvalue(table.get(), 0, 5)) == "on";
+
+        TParams relation;
+        relation.Values.push_back(oid);
+        TResult columns = Exec("SELECT a.attname, format_type(a.atttypid, a.atttypmod), t.typcategory, "
+                               "t.typname, a.attnotnull FROM pg_attribute a JOIN pg_type t ON t.oid = a.atttypid "
+                               "WHERE a.attrelid = $1::oid AND a.attnum > 0 AND NOT a.attisdropped ORDER BY a.attnum",
+                               relation);
+        for (int i = 0; i < PQntuples(columns.get()); ++i) {
+            const char category = PQgetvalue(columns.get(), i, 2)[0];
+            const std::string type = PQgetvalue(columns.get(), i, 3);
+            TSourceColumn column{PQgetvalue(columns.get(), i, 0), TSourceColumnKind::Text};
+            if (type == "int2" || type == "int4" || type == "int8")
+                column.Kind = TSourceColumnKind::Integer;
+            else if (category == 'N')
+                column.Kind = TSourceColumnKind::Number;
+            else if (type == "date" || type == "timestamp" || type == "timestamptz")
+                column.Kind = TSourceColumnKind::Date;
+            Columns.push_back(column);
+            Types.push_back(PQgetvalue(columns.get(), i, 1));
+            Quoted.push_back(Quote(column.Name));
+            NotNull.push_back(PQgetvalue(columns.get(), i, 4)[0] == 't');
+        }
+        if (Columns.empty()) throw ESourceError("\"" + Name + "\" has no columns");
+        KeyColumn.assign(Columns.size(), false);
+
+        if (kind == 'v' || kind == 'm' || kind == 'f') {
+            KeyNames = Options.Key;
+            ReadOnlyReason = "A view is shown read-only";
+        } else {
+            TResult primary = Exec("SELECT a.attname FROM pg_index i, unnest(i.indkey) WITH ORDINALITY AS k(attnum, n), "
+                                   "pg_attribute a WHERE i.indrelid = $1::oid AND i.indisprimary "
+                                   "AND a.attrelid = i.indrelid AND a.attnum = k.attnum ORDER BY k.n",
+                                   relation);
+            for (int i = 0; i < PQntuples(primary.get()); ++i) KeyNames.push_back(PQgetvalue(primary.get(), i, 0));
+            if (KeyNames.empty()) KeyNames = {"ctid"};
+            if (readOnly)
+                ReadOnlyReason = "The database is read-only";
+            else if (!mayUpdate)
+                ReadOnlyReason = "You may not change the table \"" + Name + "\"";
+        }
+        for (const std::string& key : KeyNames) {
+            if (key == "ctid" && kind != 'v') {
+                Keys.push_back("ctid");
+                KeyTypes.push_back("tid");
+                continue;
+            }
+            const auto at = std::find_if(Columns.begin(), Columns.end(), [&](const TSourceColumn& C) { return C.Name == key; });
+            if (at == Columns.end()) throw ESourceError("\"" + Name + "\" has no key column \"" + key + "\"");
+            const auto col = static_cast<std::size_t>(at - Columns.begin());
+            Keys.push_back(Quoted[col]);
+            KeyTypes.push_back(Types[col]);
+            KeyColumn[col] = true;
+        }
+    }
+
+    // --- The order and the keyset predicates ---
+
+    std::string OrderBy() const
+    {
+        std::string terms;
+        if (OrderCol >= 0)
+            terms = Quoted[static_cast<std::size_t>(OrderCol)] +
+                    (Direction == TSortDirection::Descending ? " DESC NULLS LAST" : " ASC NULLS FIRST");
+        // Without a key every column breaks ties, so that the order is the same on every read.
+        for (const std::string& term : Keys.empty() ? Quoted : Keys) terms += (terms.empty() ? "" : ", ") + term;
+        return " ORDER BY " + terms;
+    }
+
+    std::string KeyTuple() const
+    {
+        std::string tuple;
+        for (const std::string& key : Keys) tuple += (tuple.empty() ? "(" : ", ") + key;
+        return tuple + ")";
+    }
+
+    std::string KeyEquals(const std::vector<std::string>& Key, TParams& Params) const
+    {
+        std::string tuple;
+        for (std::size_t i = 0; i < Keys.size(); ++i) tuple += (i ? ", " : "(") + Params.Add(Key[i], KeyTypes[i]);
+        return KeyTuple() + " = " + tuple + ")";
+    }
+
+    // True for the records at or after Place in the current order (NULL-safe: empties come first
+    // ascending and last descending, the key breaks ties).
+    std::string AtOrAfter(const TPlace& Place, TParams& Params) const
+    {
+        std::string tuple;
+        for (std::size_t i = 0; i < Keys.size(); ++i) tuple += (i ? ", " : "(") + Params.Add(Place.Key[i], KeyTypes[i]);
+        const std::string key = "(" + KeyTuple() + " >= " + tuple + "))";
+        if (OrderCol < 0) return key;
+        const std::string& c = Quoted[static_cast<std::size_t>(OrderCol)];
+        const bool descending = Direction == TSortDirection::Descending;
+        if (!Place.Order) return descending ? "(" + c + " IS NULL AND " + key + ")" : "(" + c + " IS NOT NULL OR " + key + ")";
+        const std::string v = Params.Add(Place.Order, Types[static_cast<std::size_t>(OrderCol)]);
+        if (descending) return "(" + c + " IS NULL OR (" + c + " <= " + v + " AND (" + c + " < " + v + " OR " + key + ")))";
+        return "(" + c + " >= " + v + " AND (" + c + " > " + v + " OR " + key + "))";
+    }
+
+    std::string SelectPlace() const
+    {
+        std::string list = OrderCol >= 0 ? Quoted[static_cast<std::size_t>(OrderCol)] : "NULL";
+        for (const std::string& key : Keys) list += ", " + key;
+        return list;
+    }
+
+    TPlace PlaceOf(const PGresult* Result, int Row, int FirstField, std::int64_t Pos) const
+    {
+        TPlace place;
+        place.Pos = Pos;
+        if (!PQgetisnull(Result, Row, FirstField)) place.Order = PQgetvalue(Result, Row, FirstField);
+        for (std::size_t i = 0; i < Keys.size(); ++i) place.Key.push_back(PQgetvalue(Result, Row, FirstField + 1 + static_cast<int>(i)));
+        return place;
+    }
+
+    // --- The sparse index ---
+
+    // Counts the records and takes every IndexStride-th one's place, all in one snapshot.
+    void Build(const TSourceProgress& Progress, std::int64_t& NewCount, std::vector<TPlace>& NewIndex)
+    {
+        EnsureConnected();
+        NewIndex.clear();
+        if (Keys.empty()) {
+            NewCount = std::stoll(PQgetvalue(Exec("SELECT count(*) FROM " + Relation).get(), 0, 0));
+            return;
+        }
+        Exec("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY");
+        try {
+            Exec("SET LOCAL statement_timeout = " + std::to_string(Options.IndexTimeoutMs));
+            TResult estimate = Exec("SELECT reltuples FROM pg_class WHERE oid = " + Oid);
+            const double expected = std::max(1.0, std::atof(PQgetvalue(estimate.get(), 0, 0)));
+            Exec("DECLARE zel_index NO SCROLL CURSOR FOR SELECT " + SelectPlace() + " FROM " + Relation + OrderBy());
+            TResult first = Exec("FETCH NEXT FROM zel_index");
+            if (PQntuples(first.get()) == 0) {
+                NewCount = 0;
+            } else {
+                NewIndex.push_back(PlaceOf(first.get(), 0, 0, 0));
+                FetchStrides(Progress, expected, NewIndex);
+                // The records after the last entry, fewer than a stride.
+                TParams params;
+                const std::string after = AtOrAfter(NewIndex.back(), params);
+                TResult rest = Exec("SELECT count(*) FROM " + Relation + " WHERE " + after, params);
+                NewCount = NewIndex.back().Pos + std::stoll(PQgetvalue(rest.get(), 0, 0));
+            }
+            Exec("COMMIT");
+        } catch (...) {
+            if (PQstatus(Conn) == CONNECTION_OK) PQclear(PQexec(Conn, "ROLLBACK"));
+            throw;
+        }
+    }
+
+    // Steps through the cursor a stride at a time, many steps to a round trip.
+    void FetchStrides(const TSourceProgress& Progress, double Expected, std::vector<TPlace>& NewIndex)
+    {
+        const int stride = std::max(1, Options.IndexStride);
+        std::string batch;
+        for (int i = 0; i < 64; ++i) batch += "FETCH RELATIVE " + std::to_string(stride) + " FROM zel_index;";
+        for (bool more = true; more;) {
+            if (!PQsendQuery(Conn, batch.c_str())) throw ESourceError(Failure(nullptr));
+            std::string error;
+            while (PGresult* raw = PQgetResult(Conn)) {
+                TResult result(raw, &PQclear);
+                if (PQresultStatus(raw) != PGRES_TUPLES_OK) {
+                    if (error.empty()) error = Failure(raw);
+                } else if (PQntuples(raw) == 0) {
+                    more = false;
+                } else if (more) {
+                    NewIndex.push_back(PlaceOf(raw, 0, 0, NewIndex.back().Pos + stride));
+                }
+            }
+            if (!error.empty()) throw ESourceError(error);
+            if (Progress && !Progress(std::min(0.99, static_cast<double>(NewIndex.back().Pos) / Expected)))
+                throw ESourceCancelled();
+        }
+    }
+
+    void EnsureIndex()
+    {
+        if (Indexed) return;
+        Build({}, Count, Index);
+        Indexed = true;
+    }
+
+    // --- Reading ---
+
+    // Reads Count records from First on; Places receives each one's place when asked for.
+    void ReadPage(std::int64_t First, int Want, std::vector<TSourceRow>& Rows, std::vector<TPlace>* Places)
+    {
+        Rows.clear();
+        if (Places) Places->clear();
+        if (Want <= 0 || First < 0) return;
+        EnsureConnected();
+        if (First >= RowCount()) return;
+        if (!Keys.empty() && First >= Options.IndexStride) EnsureIndex();
+        TParams params;
+        std::string sql = "SELECT ";
+        for (const std::string& column : Quoted) sql += column + ", ";
+        sql += SelectPlace() + " FROM " + Relation;
+        std::int64_t skip = First;
+        const auto after = std::upper_bound(Index.begin(), Index.end(), First, [](std::int64_t P, const TPlace& E) { return P < E.Pos; });
+        if (!Keys.empty() && after != Index.begin()) {
+            const TPlace& anchor = *(after - 1);
+            sql += " WHERE " + AtOrAfter(anchor, params);
+            skip = First - anchor.Pos;
+        }
+        sql += OrderBy() + " OFFSET " + std::to_string(skip) + " LIMIT " + std::to_string(Want);
+        TResult result = Exec(sql, params);
+        const int columns = static_cast<int>(Quoted.size());
+        for (int r = 0; r < PQntuples(result.get()); ++r) {
+            TSourceRow row(Quoted.size());
+            for (int c = 0; c < columns; ++c)
+                if (!PQgetisnull(result.get(), r, c)) row[static_cast<std::size_t>(c)] = PQgetvalue(result.get(), r, c);
+            Rows.push_back(std::move(row));
+            if (Places) Places->push_back(PlaceOf(result.get(), r, columns, First + r));
+        }
+    }
+
+    std::int64_t RowCount()
+    {
+        if (Count >= 0) return Count;
+        EnsureConnected();
+        Count = std::stoll(PQgetvalue(Exec("SELECT count(*) FROM " + Relation).get(), 0, 0));
+        return Count;
+    }
+
+    bool PlaceAt(std::int64_t Row, TPlace& Place)
+    {
+        std::vector<TSourceRow> rows;
+        std::vector<TPlace> places;
+        ReadPage(Row, 1, rows, &places);
+        if (places.empty()) return false;
+        Place = places[0];
+        return true;
+    }
+
+    // --- Keeping the index's positions through our own writes ---
+
+    // The position of a stored record: the last index entry at or before it, found by bisection
+    // (one key lookup a step), then a count of fewer than a stride records.
+    std::int64_t PositionOf(const TPlace& Record)
+    {
+        std::size_t low = 0, high = Index.size();
+        while (low < high) {
+            const std::size_t mid = (low + high) / 2;
+            TParams params;
+            const std::string sql = "SELECT 1 FROM " + Relation + " WHERE " + KeyEquals(Record.Key, params) + " AND " +
+                                    AtOrAfter(Index[mid], params);
+            if (PQntuples(Exec(sql, params).get()) > 0)
+                low = mid + 1;
+            else
+                high = mid;
+        }
+        TParams params;
+        std::string sql = "SELECT count(*) FROM " + Relation + " WHERE NOT COALESCE(" + AtOrAfter(Record, params) + ", false)";
+        std::int64_t base = 0;
+        if (low > 0) {
+            sql += " AND " + AtOrAfter(Index[low - 1], params);
+            base = Index[low - 1].Pos;
+        }
+        return base + std::stoll(PQgetvalue(Exec(sql, params).get(), 0, 0));
+    }
+
+    void Removed(std::int64_t Pos)
+    {
+        Index.erase(std::remove_if(Index.begin(), Index.end(), [&](const TPlace& E) { return E.Pos == Pos; }), Index.end());
+        for (TPlace& entry : Index)
+            if (entry.Pos > Pos) --entry.Pos;
+    }
+
+    void Inserted(std::int64_t Pos)
+    {
+        for (TPlace& entry : Index)
+            if (entry.Pos >= Pos) ++entry.Pos;
+    }
+
+    std::optional<std::string> Refusal() const
+    {
+        if (!ReadOnlyReason.empty()) return ReadOnlyReason;
+        if (Keys.empty()) return std::string("The view has no key to find its records by");
+        return std::nullopt;
+    }
+};
+
+TPgSource::TPgSource(const std::string& ConnInfo, const std::string& Table, const TPgOptions& Options)
+    : FImpl(std::make_unique<TImpl>())
+{
+    FImpl->ConnInfo = ConnInfo;
+    FImpl->Name = Table;
+    FImpl->Options = Options;
+    FImpl->Options.IndexStride = std::max(1, Options.IndexStride);
+    FImpl->Connect();
+    FImpl->Describe();
+}
+
+TPgSource::~TPgSource() = default;
+
+std::string TPgSource::Description() const
+{
+    const char* database = PQdb(FImpl->Conn);
+    return std::string(database ? database : "PostgreSQL") + ", table " + FImpl->Name;
+}
+
+const std::vector<TSourceColumn>& TPgSource::Columns() const { return FImpl->Columns; }
+
+std::int64_t TPgSource::RowCount() { return FImpl->RowCount(); }
+
+void TPgSource::ReadRows(std::int64_t First, int Count, std::vector<TSourceRow>& Rows)
+{
+    FImpl->ReadPage(First, Count, Rows, nullptr);
+}
+
+bool TPgSource::Writable() const { return !FImpl->Refusal(); }
+
+std::string TPgSource::UpdateCell(std::int64_t Row, int Col, const std::string& Value)
+{
+    TImpl& s = *FImpl;
+    if (const auto refusal = s.Refusal()) return *refusal;
+    if (Col < 0 || static_cast<std::size_t>(Col) >= s.Columns.size()) return "There is no such column";
+    const auto col = static_cast<std::size_t>(Col);
+    try {
+        TPlace at;
+        if (!s.PlaceAt(Row, at)) return "There is no such record";
+        TParams params;
+        std::optional<std::string> value = Value;
+        if (Value.empty() && !(s.NotNull[col] && s.Columns[col].Kind == TSourceColumnKind::Text)) value.reset();
+        const std::string set = s.Quoted[col] + " = " + params.Add(value, s.Types[col]);
+        TResult result = s.Exec("UPDATE " + s.Relation + " SET " + set + " WHERE " + s.KeyEquals(at.Key, params) +
+                                    " RETURNING " + s.SelectPlace(),
+                                params);
+        if (PQntuples(result.get()) == 0) return "The record no longer exists: another program deleted or changed it";
+        // A record whose sort value or key changed moves; a ctid changes with every update.
+        if (Col == s.OrderCol || s.KeyColumn[col] || s.Keys[0] == "ctid") {
+            s.Removed(at.Pos);
+            s.Inserted(s.PositionOf(s.PlaceOf(result.get(), 0, 0, 0)));
+        }
+        return "";
+    } catch (const ESourceError& error) {
+        return error.what();
+    }
+}
+
+std::string TPgSource::InsertRecord(std::int64_t& Row)
+{
+    TImpl& s = *FImpl;
+    if (const auto refusal = s.Refusal()) return *refusal;
+    try {
+        s.EnsureConnected();
+        TResult result = s.Exec("INSERT INTO " + s.Relation + " DEFAULT VALUES RETURNING " + s.SelectPlace());
+        if (s.Count >= 0) ++s.Count;
+        Row = s.PositionOf(s.PlaceOf(result.get(), 0, 0, 0));
+        s.Inserted(Row);
+        return "";
+    } catch (const ESourceError& error) {
+        return error.what();
+    }
+}
+
+std::string TPgSource::DeleteRecord(std::int64_t Row)
+{
+    TImpl& s = *FImpl;
+    if (const auto refusal = s.Refusal()) return *refusal;
+    try {
+        TPlace at;
+        if (!s.PlaceAt(Row, at)) return "There is no such record";
+        TParams params;
+        TResult result = s.Exec("DELETE FROM " + s.Relation + " WHERE " + s.KeyEquals(at.Key, params), params);
+        if (std::string(PQcmdTuples(result.get())) == "0")
+            return "The record no longer exists: another program deleted or changed it";
+        if (s.Count > 0) --s.Count;
+        s.Removed(at.Pos);
+        return "";
+    } catch (const ESourceError& error) {
+        return error.what();
+    }
+}
+
+void TPgSource::SetOrder(int Col, TSortDirection Direction, const TSourceProgress& Progress)
+{
+    TImpl& s = *FImpl;
+    if (Direction != TSortDirection::None && (Col < 0 || static_cast<std::size_t>(Col) >= s.Columns.size()))
+        throw ESourceError("There is no column " + std::to_string(Col) + " to order by");
+    const int oldCol = s.OrderCol;
+    const TSortDirection oldDirection = s.Direction;
+    s.OrderCol = Direction == TSortDirection::None ? -1 : Col;
+    s.Direction = Direction;
+    try {
+        std::int64_t count = 0;
+        std::vector<TPlace> index;
+        s.Build(Progress, count, index);
+        s.Count = count;
+        s.Index = std::move(index);
+        s.Indexed = true;
+    } catch (...) {
+        s.OrderCol = oldCol;
+        s.Direction = oldDirection;
+        throw;
+    }
+}
+
+int TPgSource::OrderColumn() const { return FImpl->OrderCol; }
+
+TSortDirection TPgSource::OrderDirection() const { return FImpl->Direction; }
+
+void TPgSource::Refresh(const TSourceProgress& Progress)
+{
+    TImpl& s = *FImpl;
+    std::int64_t count = 0;
+    std::vector<TPlace> index;
+    s.Build(Progress, count, index);
+    s.Count = count;
+    s.Index = std::move(index);
+    s.Indexed = true;
+}
+
+std::vector<std::string> TPgSource::KeyColumns() const
+{
+    return FImpl->Keys.empty() ? std::vector<std::string>{} : FImpl->KeyNames;
+}
