@@ -198,16 +198,42 @@ struct TPgSource::TImpl {
     }
 
     // --- The order and the keyset predicates ---
+    //
+    // An order is read as segments, each in an order a plain index serves: with an ordered
+    // column, the records whose value is NULL (by key) come before those with a value (by value,
+    // then key) when ascending, after them when descending. One ORDER BY with NULLS FIRST would
+    // be the same order, but no default index serves it, so every page would sort the table.
 
-    std::string OrderBy() const
+    struct TSegment {
+        std::string Where; // which records, "" for all
+        std::string Order; // " ORDER BY ..."
+        bool Nulls = false;
+    };
+
+    std::string KeyTerms() const
     {
         std::string terms;
-        if (OrderCol >= 0)
-            terms = Quoted[static_cast<std::size_t>(OrderCol)] +
-                    (Direction == TSortDirection::Descending ? " DESC NULLS LAST" : " ASC NULLS FIRST");
         // Without a key every column breaks ties, so that the order is the same on every read.
         for (const std::string& term : Keys.empty() ? Quoted : Keys) terms += (terms.empty() ? "" : ", ") + term;
-        return " ORDER BY " + terms;
+        return terms;
+    }
+
+    std::vector<TSegment> Segments() const
+    {
+        if (OrderCol < 0) return {TSegment{"", " ORDER BY " + KeyTerms(), false}};
+        const std::string& c = Quoted[static_cast<std::size_t>(OrderCol)];
+        const bool descending = Direction == TSortDirection::Descending;
+        const TSegment nulls{c + " IS NULL", " ORDER BY " + KeyTerms(), true};
+        const TSegment values{c + " IS NOT NULL", " ORDER BY " + c + (descending ? " DESC, " : ", ") + KeyTerms(), false};
+        if (descending) return {values, nulls};
+        return {nulls, values};
+    }
+
+    std::size_t SegmentOf(const TPlace& Place) const
+    {
+        if (OrderCol < 0) return 0;
+        const bool nullsFirst = Direction != TSortDirection::Descending;
+        return Place.Order ? (nullsFirst ? 1 : 0) : (nullsFirst ? 0 : 1);
     }
 
     std::string KeyTuple() const
@@ -217,20 +243,33 @@ struct TPgSource::TImpl {
         return tuple + ")";
     }
 
-    std::string KeyEquals(const std::vector<std::string>& Key, TParams& Params) const
+    std::string KeyParams(const std::vector<std::string>& Key, TParams& Params) const
     {
         std::string tuple;
         for (std::size_t i = 0; i < Keys.size(); ++i) tuple += (i ? ", " : "(") + Params.Add(Key[i], KeyTypes[i]);
-        return KeyTuple() + " = " + tuple + ")";
+        return tuple + ")";
     }
 
-    // True for the records at or after Place in the current order (NULL-safe: empties come first
-    // ascending and last descending, the key breaks ties).
+    std::string KeyEquals(const std::vector<std::string>& Key, TParams& Params) const
+    {
+        return KeyTuple() + " = " + KeyParams(Key, Params);
+    }
+
+    // The records of Place's segment at or after Place, as an index range.
+    std::string InSegmentFrom(const TPlace& Place, TParams& Params) const
+    {
+        const std::string key = "(" + KeyTuple() + " >= " + KeyParams(Place.Key, Params) + ")";
+        if (OrderCol < 0 || !Place.Order) return key;
+        const std::string& c = Quoted[static_cast<std::size_t>(OrderCol)];
+        const std::string v = Params.Add(Place.Order, Types[static_cast<std::size_t>(OrderCol)]);
+        if (Direction == TSortDirection::Descending) return c + " <= " + v + " AND (" + c + " < " + v + " OR " + key + ")";
+        return c + " >= " + v + " AND (" + c + " > " + v + " OR " + key + ")";
+    }
+
+    // True for the records at or after Place in the whole order (for one record at a time).
     std::string AtOrAfter(const TPlace& Place, TParams& Params) const
     {
-        std::string tuple;
-        for (std::size_t i = 0; i < Keys.size(); ++i) tuple += (i ? ", " : "(") + Params.Add(Place.Key[i], KeyTypes[i]);
-        const std::string key = "(" + KeyTuple() + " >= " + tuple + "))";
+        const std::string key = "(" + KeyTuple() + " >= " + KeyParams(Place.Key, Params) + ")";
         if (OrderCol < 0) return key;
         const std::string& c = Quoted[static_cast<std::size_t>(OrderCol)];
         const bool descending = Direction == TSortDirection::Descending;
@@ -238,6 +277,15 @@ struct TPgSource::TImpl {
         const std::string v = Params.Add(Place.Order, Types[static_cast<std::size_t>(OrderCol)]);
         if (descending) return "(" + c + " IS NULL OR (" + c + " <= " + v + " AND (" + c + " < " + v + " OR " + key + ")))";
         return "(" + c + " >= " + v + " AND (" + c + " > " + v + " OR " + key + "))";
+    }
+
+    std::string SegmentQuery(const std::string& List, const TSegment& Segment, const TPlace* From, TParams& Params) const
+    {
+        std::string sql = "SELECT " + List + " FROM " + Relation;
+        std::string where = Segment.Where;
+        if (From) where += (where.empty() ? "" : " AND ") + InSegmentFrom(*From, Params);
+        if (!where.empty()) sql += " WHERE " + where;
+        return sql + Segment.Order;
     }
 
     std::string SelectPlace() const
@@ -256,9 +304,35 @@ struct TPgSource::TImpl {
         return place;
     }
 
+    // Reads Want records Skip records after From (or after the order's start), across segments.
+    // Skip is below a stride or two, so every query is an index range read a few thousand rows deep.
+    std::vector<TResult> Walk(const TPlace* From, std::int64_t Skip, int Want, const std::string& List)
+    {
+        std::vector<TResult> results;
+        const std::vector<TSegment> segments = Segments();
+        int got = 0;
+        for (std::size_t seg = From ? SegmentOf(*From) : 0; seg < segments.size() && got < Want; ++seg, From = nullptr) {
+            TParams params;
+            const std::string query = SegmentQuery(List, segments[seg], From, params);
+            results.push_back(Exec(query + " OFFSET " + std::to_string(Skip) + " LIMIT " + std::to_string(Want - got), params));
+            const int read = PQntuples(results.back().get());
+            got += read;
+            if (got >= Want || seg + 1 == segments.size()) break;
+            if (read > 0 || Skip == 0) {
+                Skip = 0;
+                continue;
+            }
+            // The segment ended before Skip: skip what it had in the next one.
+            TResult rest = Exec("SELECT count(*) FROM (" + query + " LIMIT " + std::to_string(Skip) + ") AS s", params);
+            Skip -= std::stoll(PQgetvalue(rest.get(), 0, 0));
+        }
+        return results;
+    }
+
     // --- The sparse index ---
 
-    // Counts the records and takes every IndexStride-th one's place, all in one snapshot.
+    // Counts the records and takes every IndexStride-th one's place of each segment, all in one
+    // snapshot.
     void Build(const TSourceProgress& Progress, std::int64_t& NewCount, std::vector<TPlace>& NewIndex)
     {
         EnsureConnected();
@@ -272,19 +346,25 @@ struct TPgSource::TImpl {
             Exec("SET LOCAL statement_timeout = " + std::to_string(Options.IndexTimeoutMs));
             TResult estimate = Exec("SELECT reltuples FROM pg_class WHERE oid = " + Oid);
             const double expected = std::max(1.0, std::atof(PQgetvalue(estimate.get(), 0, 0)));
-            Exec("DECLARE zel_index NO SCROLL CURSOR FOR SELECT " + SelectPlace() + " FROM " + Relation + OrderBy());
-            TResult first = Exec("FETCH NEXT FROM zel_index");
-            if (PQntuples(first.get()) == 0) {
-                NewCount = 0;
-            } else {
-                NewIndex.push_back(PlaceOf(first.get(), 0, 0, 0));
-                FetchStrides(Progress, expected, NewIndex);
-                // The records after the last entry, fewer than a stride.
-                TParams params;
-                const std::string after = AtOrAfter(NewIndex.back(), params);
-                TResult rest = Exec("SELECT count(*) FROM " + Relation + " WHERE " + after, params);
-                NewCount = NewIndex.back().Pos + std::stoll(PQgetvalue(rest.get(), 0, 0));
+            std::int64_t base = 0;
+            for (const TSegment& segment : Segments()) {
+                TParams none;
+                Exec("DECLARE zel_index NO SCROLL CURSOR FOR " + SegmentQuery(SelectPlace(), segment, nullptr, none));
+                TResult first = Exec("FETCH NEXT FROM zel_index");
+                if (PQntuples(first.get()) > 0) {
+                    NewIndex.push_back(PlaceOf(first.get(), 0, 0, base));
+                    FetchStrides(Progress, expected, NewIndex);
+                    // The records from the segment's last entry on, at most a stride.
+                    TParams params;
+                    const std::string query = SegmentQuery("1", segment, &NewIndex.back(), params);
+                    TResult rest = Exec("SELECT count(*) FROM (" + query + " LIMIT " +
+                                            std::to_string(Options.IndexStride + 1) + ") AS s",
+                                        params);
+                    base = NewIndex.back().Pos + std::stoll(PQgetvalue(rest.get(), 0, 0));
+                }
+                Exec("CLOSE zel_index");
             }
+            NewCount = base;
             Exec("COMMIT");
         } catch (...) {
             if (PQstatus(Conn) == CONNECTION_OK) PQclear(PQexec(Conn, "ROLLBACK"));
@@ -295,7 +375,7 @@ struct TPgSource::TImpl {
     // Steps through the cursor a stride at a time, many steps to a round trip.
     void FetchStrides(const TSourceProgress& Progress, double Expected, std::vector<TPlace>& NewIndex)
     {
-        const int stride = std::max(1, Options.IndexStride);
+        const int stride = Options.IndexStride;
         std::string batch;
         for (int i = 0; i < 64; ++i) batch += "FETCH RELATIVE " + std::to_string(stride) + " FROM zel_index;";
         for (bool more = true; more;) {
@@ -334,27 +414,34 @@ struct TPgSource::TImpl {
         if (Want <= 0 || First < 0) return;
         EnsureConnected();
         if (First >= RowCount()) return;
-        if (!Keys.empty() && First >= Options.IndexStride) EnsureIndex();
-        TParams params;
-        std::string sql = "SELECT ";
-        for (const std::string& column : Quoted) sql += column + ", ";
-        sql += SelectPlace() + " FROM " + Relation;
-        std::int64_t skip = First;
-        const auto after = std::upper_bound(Index.begin(), Index.end(), First, [](std::int64_t P, const TPlace& E) { return P < E.Pos; });
-        if (!Keys.empty() && after != Index.begin()) {
-            const TPlace& anchor = *(after - 1);
-            sql += " WHERE " + AtOrAfter(anchor, params);
-            skip = First - anchor.Pos;
+        std::string list;
+        for (const std::string& column : Quoted) list += column + ", ";
+        list += SelectPlace();
+        std::vector<TResult> results;
+        if (Keys.empty()) {
+            // No key to read from: one query in the whole order, by offset.
+            std::string order = " ORDER BY ";
+            if (OrderCol >= 0)
+                order += Quoted[static_cast<std::size_t>(OrderCol)] +
+                         (Direction == TSortDirection::Descending ? " DESC NULLS LAST, " : " NULLS FIRST, ");
+            results.push_back(Exec("SELECT " + list + " FROM " + Relation + order + KeyTerms() + " OFFSET " +
+                                   std::to_string(First) + " LIMIT " + std::to_string(Want)));
+        } else {
+            if (First >= Options.IndexStride) EnsureIndex();
+            const auto after = std::upper_bound(Index.begin(), Index.end(), First, [](std::int64_t P, const TPlace& E) { return P < E.Pos; });
+            const TPlace* anchor = after == Index.begin() ? nullptr : &*(after - 1);
+            results = Walk(anchor, First - (anchor ? anchor->Pos : 0), Want, list);
         }
-        sql += OrderBy() + " OFFSET " + std::to_string(skip) + " LIMIT " + std::to_string(Want);
-        TResult result = Exec(sql, params);
         const int columns = static_cast<int>(Quoted.size());
-        for (int r = 0; r < PQntuples(result.get()); ++r) {
-            TSourceRow row(Quoted.size());
-            for (int c = 0; c < columns; ++c)
-                if (!PQgetisnull(result.get(), r, c)) row[static_cast<std::size_t>(c)] = PQgetvalue(result.get(), r, c);
-            Rows.push_back(std::move(row));
-            if (Places) Places->push_back(PlaceOf(result.get(), r, columns, First + r));
+        std::int64_t pos = First;
+        for (const TResult& result : results) {
+            for (int r = 0; r < PQntuples(result.get()); ++r, ++pos) {
+                TSourceRow row(Quoted.size());
+                for (int c = 0; c < columns; ++c)
+                    if (!PQgetisnull(result.get(), r, c)) row[static_cast<std::size_t>(c)] = PQgetvalue(result.get(), r, c);
+                Rows.push_back(std::move(row));
+                if (Places) Places->push_back(PlaceOf(result.get(), r, columns, pos));
+            }
         }
     }
 
@@ -379,7 +466,7 @@ struct TPgSource::TImpl {
     // --- Keeping the index's positions through our own writes ---
 
     // The position of a stored record: the last index entry at or before it, found by bisection
-    // (one key lookup a step), then a count of fewer than a stride records.
+    // (one key lookup a step), then the record's key among the few keys read from there.
     std::int64_t PositionOf(const TPlace& Record)
     {
         std::size_t low = 0, high = Index.size();
@@ -393,14 +480,18 @@ struct TPgSource::TImpl {
             else
                 high = mid;
         }
-        TParams params;
-        std::string sql = "SELECT count(*) FROM " + Relation + " WHERE NOT COALESCE(" + AtOrAfter(Record, params) + ", false)";
-        std::int64_t base = 0;
         if (low > 0) {
-            sql += " AND " + AtOrAfter(Index[low - 1], params);
-            base = Index[low - 1].Pos;
+            const TPlace& from = Index[low - 1];
+            std::int64_t pos = from.Pos;
+            for (const TResult& result : Walk(&from, 0, 2 * Options.IndexStride + 2, SelectPlace())) {
+                for (int r = 0; r < PQntuples(result.get()); ++r, ++pos)
+                    if (PlaceOf(result.get(), r, 0, pos).Key == Record.Key) return pos;
+            }
         }
-        return base + std::stoll(PQgetvalue(Exec(sql, params).get(), 0, 0));
+        // No index yet, or another program moved records since it was built: count.
+        TParams params;
+        const std::string sql = "SELECT count(*) FROM " + Relation + " WHERE NOT COALESCE(" + AtOrAfter(Record, params) + ", false)";
+        return std::stoll(PQgetvalue(Exec(sql, params).get(), 0, 0));
     }
 
     void Removed(std::int64_t Pos)
