@@ -249,6 +249,11 @@ TEST_F(PgSource, OperationsMatchPlainQueriesInEveryOrder)
     EXPECT_EQ(source->RowCount(), count + 1);
     EXPECT_EQ(source->OrderColumn(), 2);
     ExpectPagesAsByOffset(*source, reference, "ops", 11);
+    // A cancelled order keeps the order and the index from before.
+    EXPECT_THROW(source->SetOrder(1, TSortDirection::Descending, [](double) { return false; }), ESourceCancelled);
+    EXPECT_EQ(source->OrderColumn(), 2);
+    EXPECT_EQ(source->OrderDirection(), TSortDirection::Ascending);
+    ExpectPagesAsByOffset(*source, reference, "ops", 11);
     std::vector<TSourceRow> top;
     source->ReadRows(std::stoll(reference.Value("SELECT count(*) FROM ops WHERE \"Amount\" IS NULL")), 2, top);
     ASSERT_EQ(top.size(), 2u);
@@ -343,8 +348,9 @@ TEST_F(PgSource, BadInputAndWaitsEndInAClearMessage)
     EXPECT_THROW(TPgSource(Server->ConnInfo(), "bad_view", wrongKey), ESourceError);
 }
 
-// A table without a primary key is addressed by ctid; an edit gives the record a new ctid.
-TEST_F(PgSource, TableWithoutPrimaryKeyIsAddressedByCtid)
+// A table without a primary key is addressed by ctid (an edit gives the record a new ctid); a
+// primary key of two columns is compared as a pair.
+TEST_F(PgSource, TablesWithoutOneKeyColumn)
 {
     TPgClient client(Server->ConnInfo());
     client.Query("DROP TABLE IF EXISTS nokey; CREATE TABLE nokey (n integer, t text); "
@@ -366,4 +372,22 @@ TEST_F(PgSource, TableWithoutPrimaryKeyIsAddressedByCtid)
     EXPECT_EQ(rows[5], (TSourceRow{"36", "row 36"}));
     source.ReadRows(16, 8, rows);
     EXPECT_EQ(rows, client.Query("SELECT n, t FROM nokey ORDER BY n DESC NULLS LAST, ctid OFFSET 16 LIMIT 8"));
+
+    client.Query("DROP TABLE IF EXISTS pair; CREATE TABLE pair (a integer, b text, v numeric, PRIMARY KEY (a, b)); "
+                 "INSERT INTO pair SELECT i % 3, 'k' || i, CASE WHEN i % 4 = 0 THEN NULL ELSE i % 5 END "
+                 "FROM generate_series(1, 30) i");
+    TPgSource pair(Server->ConnInfo(), "pair", options);
+    EXPECT_EQ(pair.KeyColumns(), (std::vector<std::string>{"a", "b"}));
+    pair.SetOrder(2, TSortDirection::Ascending);
+    ASSERT_EQ(pair.UpdateCell(10, 2, "-1"), "");
+    ASSERT_EQ(pair.DeleteRecord(3), "");
+    ASSERT_EQ(pair.UpdateCell(20, 1, "k6"), "") << "a pair differing in a";
+    EXPECT_NE(pair.UpdateCell(20, 0, "0").find("duplicate key"), std::string::npos);
+    const auto expected = client.Query("SELECT * FROM pair ORDER BY v NULLS FIRST, a, b");
+    ASSERT_EQ(expected.size(), 29u);
+    for (std::int64_t first = 0; first < 29; first += 5) {
+        pair.ReadRows(first, 5, rows);
+        EXPECT_EQ(rows, std::vector<TSourceRow>(expected.begin() + first, expected.begin() + std::min<std::int64_t>(first + 5, 29)))
+            << "rows from " << first;
+    }
 }
