@@ -46,6 +46,7 @@ struct TPgSource::TImpl {
     std::vector<std::string> Types;  // format_type of each column, for casts
     std::vector<std::string> Quoted; // quoted column names
     std::vector<bool> NotNull;
+    std::vector<std::string> Attnums;
     std::vector<std::string> KeyNames;
     std::vector<std::string> Keys; // quoted key columns, or ctid
     std::vector<std::string> KeyTypes;
@@ -56,6 +57,15 @@ struct TPgSource::TImpl {
     std::int64_t Count = -1;
     std::vector<TPlace> Index; // sorted by Pos
     bool Indexed = false;
+    // An order no index serves is read through a private sorted copy of (value, key) with its
+    // own index, a temporary table of the session: every page would sort the table otherwise.
+    bool Copy = false;
+    // What the order reads: the table as t or the copy as s (joined to the table by JoinOn for
+    // the cells); the ordered value and the key in it.
+    std::string Scan;
+    std::string JoinOn;
+    std::string OrderExpr;
+    std::vector<std::string> KeyExprs;
 
     ~TImpl()
     {
@@ -92,6 +102,8 @@ struct TPgSource::TImpl {
         if (PQstatus(Conn) != CONNECTION_OK)
             throw ESourceError("Cannot reach the database server: " + Trimmed(PQerrorMessage(Conn)));
         Setup();
+        // The copy was the old session's.
+        if (Copy) Indexed = false;
     }
 
     std::string Failure(const PGresult* Result) const
@@ -146,7 +158,7 @@ struct TPgSource::TImpl {
         TParams relation;
         relation.Values.push_back(oid);
         TResult columns = Exec("SELECT a.attname, format_type(a.atttypid, a.atttypmod), t.typcategory, "
-                               "t.typname, a.attnotnull FROM pg_attribute a JOIN pg_type t ON t.oid = a.atttypid "
+                               "t.typname, a.attnotnull, a.attnum FROM pg_attribute a JOIN pg_type t ON t.oid = a.atttypid "
                                "WHERE a.attrelid = $1::oid AND a.attnum > 0 AND NOT a.attisdropped ORDER BY a.attnum",
                                relation);
         for (int i = 0; i < PQntuples(columns.get()); ++i) {
@@ -163,6 +175,7 @@ struct TPgSource::TImpl {
             Types.push_back(PQgetvalue(columns.get(), i, 1));
             Quoted.push_back(Quote(column.Name));
             NotNull.push_back(PQgetvalue(columns.get(), i, 4)[0] == 't');
+            Attnums.push_back(PQgetvalue(columns.get(), i, 5));
         }
         if (Columns.empty()) throw ESourceError("\"" + Name + "\" has no columns");
         KeyColumn.assign(Columns.size(), false);
@@ -195,6 +208,96 @@ struct TPgSource::TImpl {
             KeyTypes.push_back(Types[col]);
             KeyColumn[col] = true;
         }
+        Prepare();
+    }
+
+    bool Served(int Col)
+    {
+        TParams params;
+        params.Values = {Oid, Attnums[static_cast<std::size_t>(Col)]};
+        TResult index = Exec("SELECT 1 FROM pg_index i JOIN pg_class c ON c.oid = i.indexrelid JOIN pg_am m ON m.oid = c.relam "
+                             "WHERE i.indrelid = $1::oid AND i.indkey[0] = $2::int2 AND m.amname = 'btree' AND i.indisvalid "
+                             "AND i.indpred IS NULL LIMIT 1",
+                             params);
+        return PQntuples(index.get()) > 0;
+    }
+
+    // Chooses what the current order reads.
+    void Prepare()
+    {
+        Copy = OrderCol >= 0 && !Keys.empty() && !Served(OrderCol);
+        KeyExprs.clear();
+        if (!Copy) {
+            Scan = Relation + " AS t";
+            OrderExpr = OrderCol >= 0 ? TableOrder() : "NULL";
+            for (const std::string& key : Keys) KeyExprs.push_back("t." + key);
+            return;
+        }
+        Scan = "pg_temp.zel_order AS s";
+        JoinOn.clear();
+        for (std::size_t i = 0; i < Keys.size(); ++i) {
+            KeyExprs.push_back("s.k" + std::to_string(i));
+            JoinOn += (i ? " AND t." : "t.") + Keys[i] + " = " + KeyExprs.back();
+        }
+        OrderExpr = "s.v";
+    }
+
+    std::string TableOrder() const { return OrderCol >= 0 ? "t." + Quoted[static_cast<std::size_t>(OrderCol)] : "NULL"; }
+
+    // The ordered value and the key as the table holds them, for RETURNING.
+    std::string TablePlace() const
+    {
+        std::string list = TableOrder();
+        for (const std::string& key : Keys) list += ", t." + key;
+        return list;
+    }
+
+    std::string TableKeyEquals(const std::vector<std::string>& Key, TParams& Params) const
+    {
+        std::string tuple;
+        for (const std::string& key : Keys) tuple += (tuple.empty() ? "(t." : ", t.") + key;
+        return tuple + ") = " + KeyParams(Key, Params);
+    }
+
+    // Makes the private copy for an order no index serves, inside the caller's transaction.
+    void MakeCopy()
+    {
+        std::string list = TableOrder() + " AS v";
+        std::string keys;
+        for (std::size_t i = 0; i < Keys.size(); ++i) {
+            list += ", t." + Keys[i] + " AS k" + std::to_string(i);
+            keys += ", k" + std::to_string(i);
+        }
+        const bool descending = Direction == TSortDirection::Descending;
+        Exec("DROP TABLE IF EXISTS pg_temp.zel_order");
+        // Written in the order's sequence, so that reading by the index reads the copy in sequence.
+        Exec("CREATE TEMPORARY TABLE zel_order AS SELECT " + list + " FROM " + Relation + " AS t ORDER BY v" +
+             (descending ? " DESC NULLS LAST" : " NULLS FIRST") + keys);
+        Exec("CREATE INDEX ON pg_temp.zel_order (v" + keys + ")");
+        Exec("CREATE INDEX ON pg_temp.zel_order (" + keys.substr(2) + ")");
+        Exec("ANALYZE pg_temp.zel_order");
+    }
+
+    // Keeps the copy as the table after our own write: the record's old key, its new place.
+    void CopyWritten(const std::vector<std::string>* OldKey, const TPlace* Now)
+    {
+        if (!Copy) return;
+        try {
+            TParams params;
+            std::string keys;
+            for (std::size_t i = 0; i < Keys.size(); ++i) keys += (i ? ", k" : "(k") + std::to_string(i);
+            keys += ")";
+            if (OldKey) Exec("DELETE FROM pg_temp.zel_order WHERE " + keys + " = " + KeyParams(*OldKey, params), params);
+            if (Now) {
+                TParams values;
+                std::string row = values.Add(Now->Order, Types[static_cast<std::size_t>(OrderCol)]);
+                for (std::size_t i = 0; i < Keys.size(); ++i) row += ", " + values.Add(Now->Key[i], KeyTypes[i]);
+                Exec("INSERT INTO pg_temp.zel_order VALUES (" + row + ")", values);
+            }
+        } catch (const ESourceError&) {
+            // The write is stored; the copy is made again on the next read.
+            Indexed = false;
+        }
     }
 
     // --- The order and the keyset predicates ---
@@ -214,14 +317,14 @@ struct TPgSource::TImpl {
     {
         std::string terms;
         // Without a key every column breaks ties, so that the order is the same on every read.
-        for (const std::string& term : Keys.empty() ? Quoted : Keys) terms += (terms.empty() ? "" : ", ") + term;
+        for (const std::string& term : Keys.empty() ? Quoted : KeyExprs) terms += (terms.empty() ? "" : ", ") + term;
         return terms;
     }
 
     std::vector<TSegment> Segments() const
     {
         if (OrderCol < 0) return {TSegment{"", " ORDER BY " + KeyTerms(), false}};
-        const std::string& c = Quoted[static_cast<std::size_t>(OrderCol)];
+        const std::string& c = OrderExpr;
         const bool descending = Direction == TSortDirection::Descending;
         const TSegment nulls{c + " IS NULL", " ORDER BY " + KeyTerms(), true};
         const TSegment values{c + " IS NOT NULL", " ORDER BY " + c + (descending ? " DESC, " : ", ") + KeyTerms(), false};
@@ -239,7 +342,7 @@ struct TPgSource::TImpl {
     std::string KeyTuple() const
     {
         std::string tuple;
-        for (const std::string& key : Keys) tuple += (tuple.empty() ? "(" : ", ") + key;
+        for (const std::string& key : KeyExprs) tuple += (tuple.empty() ? "(" : ", ") + key;
         return tuple + ")";
     }
 
@@ -260,7 +363,7 @@ struct TPgSource::TImpl {
     {
         const std::string key = "(" + KeyTuple() + " >= " + KeyParams(Place.Key, Params) + ")";
         if (OrderCol < 0 || !Place.Order) return key;
-        const std::string& c = Quoted[static_cast<std::size_t>(OrderCol)];
+        const std::string& c = OrderExpr;
         const std::string v = Params.Add(Place.Order, Types[static_cast<std::size_t>(OrderCol)]);
         if (Direction == TSortDirection::Descending) return c + " <= " + v + " AND (" + c + " < " + v + " OR " + key + ")";
         return c + " >= " + v + " AND (" + c + " > " + v + " OR " + key + ")";
@@ -271,7 +374,7 @@ struct TPgSource::TImpl {
     {
         const std::string key = "(" + KeyTuple() + " >= " + KeyParams(Place.Key, Params) + ")";
         if (OrderCol < 0) return key;
-        const std::string& c = Quoted[static_cast<std::size_t>(OrderCol)];
+        const std::string& c = OrderExpr;
         const bool descending = Direction == TSortDirection::Descending;
         if (!Place.Order) return descending ? "(" + c + " IS NULL AND " + key + ")" : "(" + c + " IS NOT NULL OR " + key + ")";
         const std::string v = Params.Add(Place.Order, Types[static_cast<std::size_t>(OrderCol)]);
@@ -281,7 +384,7 @@ struct TPgSource::TImpl {
 
     std::string SegmentQuery(const std::string& List, const TSegment& Segment, const TPlace* From, TParams& Params) const
     {
-        std::string sql = "SELECT " + List + " FROM " + Relation;
+        std::string sql = "SELECT " + List + " FROM " + Scan;
         std::string where = Segment.Where;
         if (From) where += (where.empty() ? "" : " AND ") + InSegmentFrom(*From, Params);
         if (!where.empty()) sql += " WHERE " + where;
@@ -290,8 +393,8 @@ struct TPgSource::TImpl {
 
     std::string SelectPlace() const
     {
-        std::string list = OrderCol >= 0 ? Quoted[static_cast<std::size_t>(OrderCol)] : "NULL";
-        for (const std::string& key : Keys) list += ", " + key;
+        std::string list = OrderExpr;
+        for (const std::string& key : KeyExprs) list += ", " + key;
         return list;
     }
 
@@ -313,8 +416,12 @@ struct TPgSource::TImpl {
         int got = 0;
         for (std::size_t seg = From ? SegmentOf(*From) : 0; seg < segments.size() && got < Want; ++seg, From = nullptr) {
             TParams params;
-            const std::string query = SegmentQuery(List, segments[seg], From, params);
-            results.push_back(Exec(query + " OFFSET " + std::to_string(Skip) + " LIMIT " + std::to_string(Want - got), params));
+            const std::string query = SegmentQuery(Copy ? SelectPlace() : List, segments[seg], From, params);
+            std::string page = query + " OFFSET " + std::to_string(Skip) + " LIMIT " + std::to_string(Want - got);
+            // From the copy only the page's keys, then the page's records from the table.
+            if (Copy && List != SelectPlace())
+                page = "SELECT " + List + " FROM (" + page + ") AS s JOIN " + Relation + " AS t ON " + JoinOn + segments[seg].Order;
+            results.push_back(Exec(page, params));
             const int read = PQntuples(results.back().get());
             got += read;
             if (got >= Want || seg + 1 == segments.size()) break;
@@ -341,9 +448,10 @@ struct TPgSource::TImpl {
             NewCount = std::stoll(PQgetvalue(Exec("SELECT count(*) FROM " + Relation).get(), 0, 0));
             return;
         }
-        Exec("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY");
+        Exec(Copy ? "BEGIN ISOLATION LEVEL REPEATABLE READ" : "BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY");
         try {
             Exec("SET LOCAL statement_timeout = " + std::to_string(Options.IndexTimeoutMs));
+            if (Copy) MakeCopy();
             TResult estimate = Exec("SELECT reltuples FROM pg_class WHERE oid = " + Oid);
             const double expected = std::max(1.0, std::atof(PQgetvalue(estimate.get(), 0, 0)));
             std::int64_t base = 0;
@@ -415,7 +523,7 @@ struct TPgSource::TImpl {
         EnsureConnected();
         if (First >= RowCount()) return;
         std::string list;
-        for (const std::string& column : Quoted) list += column + ", ";
+        for (const std::string& column : Quoted) list += "t." + column + ", ";
         list += SelectPlace();
         std::vector<TResult> results;
         if (Keys.empty()) {
@@ -424,10 +532,10 @@ struct TPgSource::TImpl {
             if (OrderCol >= 0)
                 order += Quoted[static_cast<std::size_t>(OrderCol)] +
                          (Direction == TSortDirection::Descending ? " DESC NULLS LAST, " : " NULLS FIRST, ");
-            results.push_back(Exec("SELECT " + list + " FROM " + Relation + order + KeyTerms() + " OFFSET " +
+            results.push_back(Exec("SELECT " + list + " FROM " + Scan + order + KeyTerms() + " OFFSET " +
                                    std::to_string(First) + " LIMIT " + std::to_string(Want)));
         } else {
-            if (First >= Options.IndexStride) EnsureIndex();
+            if (First >= Options.IndexStride || Copy) EnsureIndex();
             const auto after = std::upper_bound(Index.begin(), Index.end(), First, [](std::int64_t P, const TPlace& E) { return P < E.Pos; });
             const TPlace* anchor = after == Index.begin() ? nullptr : &*(after - 1);
             results = Walk(anchor, First - (anchor ? anchor->Pos : 0), Want, list);
@@ -473,7 +581,7 @@ struct TPgSource::TImpl {
         while (low < high) {
             const std::size_t mid = (low + high) / 2;
             TParams params;
-            const std::string sql = "SELECT 1 FROM " + Relation + " WHERE " + KeyEquals(Record.Key, params) + " AND " +
+            const std::string sql = "SELECT 1 FROM " + Scan + " WHERE " + KeyEquals(Record.Key, params) + " AND " +
                                     AtOrAfter(Index[mid], params);
             if (PQntuples(Exec(sql, params).get()) > 0)
                 low = mid + 1;
@@ -490,7 +598,7 @@ struct TPgSource::TImpl {
         }
         // No index yet, or another program moved records since it was built: count.
         TParams params;
-        const std::string sql = "SELECT count(*) FROM " + Relation + " WHERE NOT COALESCE(" + AtOrAfter(Record, params) + ", false)";
+        const std::string sql = "SELECT count(*) FROM " + Scan + " WHERE NOT COALESCE(" + AtOrAfter(Record, params) + ", false)";
         return std::stoll(PQgetvalue(Exec(sql, params).get(), 0, 0));
     }
 
@@ -558,14 +666,16 @@ std::string TPgSource::UpdateCell(std::int64_t Row, int Col, const std::string& 
         std::optional<std::string> value = Value;
         if (Value.empty() && !(s.NotNull[col] && s.Columns[col].Kind == TSourceColumnKind::Text)) value.reset();
         const std::string set = s.Quoted[col] + " = " + params.Add(value, s.Types[col]);
-        TResult result = s.Exec("UPDATE " + s.Relation + " SET " + set + " WHERE " + s.KeyEquals(at.Key, params) +
-                                    " RETURNING " + s.SelectPlace(),
+        TResult result = s.Exec("UPDATE " + s.Relation + " AS t SET " + set + " WHERE " + s.TableKeyEquals(at.Key, params) +
+                                    " RETURNING " + s.TablePlace(),
                                 params);
         if (PQntuples(result.get()) == 0) return "The record no longer exists: another program deleted or changed it";
         // A record whose sort value or key changed moves; a ctid changes with every update.
         if (Col == s.OrderCol || s.KeyColumn[col] || s.Keys[0] == "ctid") {
+            const TPlace now = s.PlaceOf(result.get(), 0, 0, 0);
+            s.CopyWritten(&at.Key, &now);
             s.Removed(at.Pos);
-            s.Inserted(s.PositionOf(s.PlaceOf(result.get(), 0, 0, 0)));
+            s.Inserted(s.PositionOf(now));
         }
         return "";
     } catch (const ESourceError& error) {
@@ -579,9 +689,11 @@ std::string TPgSource::InsertRecord(std::int64_t& Row)
     if (const auto refusal = s.Refusal()) return *refusal;
     try {
         s.EnsureConnected();
-        TResult result = s.Exec("INSERT INTO " + s.Relation + " DEFAULT VALUES RETURNING " + s.SelectPlace());
+        TResult result = s.Exec("INSERT INTO " + s.Relation + " AS t DEFAULT VALUES RETURNING " + s.TablePlace());
         if (s.Count >= 0) ++s.Count;
-        Row = s.PositionOf(s.PlaceOf(result.get(), 0, 0, 0));
+        const TPlace now = s.PlaceOf(result.get(), 0, 0, 0);
+        s.CopyWritten(nullptr, &now);
+        Row = s.PositionOf(now);
         s.Inserted(Row);
         return "";
     } catch (const ESourceError& error) {
@@ -597,10 +709,11 @@ std::string TPgSource::DeleteRecord(std::int64_t Row)
         TPlace at;
         if (!s.PlaceAt(Row, at)) return "There is no such record";
         TParams params;
-        TResult result = s.Exec("DELETE FROM " + s.Relation + " WHERE " + s.KeyEquals(at.Key, params), params);
+        TResult result = s.Exec("DELETE FROM " + s.Relation + " AS t WHERE " + s.TableKeyEquals(at.Key, params), params);
         if (std::string(PQcmdTuples(result.get())) == "0")
             return "The record no longer exists: another program deleted or changed it";
         if (s.Count > 0) --s.Count;
+        s.CopyWritten(&at.Key, nullptr);
         s.Removed(at.Pos);
         return "";
     } catch (const ESourceError& error) {
@@ -618,6 +731,7 @@ void TPgSource::SetOrder(int Col, TSortDirection Direction, const TSourceProgres
     s.OrderCol = Direction == TSortDirection::None ? -1 : Col;
     s.Direction = Direction;
     try {
+        s.Prepare();
         std::int64_t count = 0;
         std::vector<TPlace> index;
         s.Build(Progress, count, index);
@@ -627,6 +741,7 @@ void TPgSource::SetOrder(int Col, TSortDirection Direction, const TSourceProgres
     } catch (...) {
         s.OrderCol = oldCol;
         s.Direction = oldDirection;
+        s.Prepare();
         throw;
     }
 }

@@ -169,6 +169,7 @@ TEST_F(PgSource, OperationsMatchPlainQueriesInEveryOrder)
     TPgClient& reference = storage.Client();
     TPgOptions options;
     options.IndexStride = 16; // many index entries over a small table
+    reference.Query("CREATE INDEX ON ops (\"Amount\")");
     auto source = storage.Open(options);
 
     ASSERT_EQ(source->Columns().size(), 4u);
@@ -193,54 +194,63 @@ TEST_F(PgSource, OperationsMatchPlainQueriesInEveryOrder)
         ExpectPagesAsByOffset(*source, reference, "ops", 13);
     }
 
-    // Writes, in an order the writes move records in, each followed by every page again: the
-    // index's positions are kept by the writes, not rebuilt.
-    source->SetOrder(2, TSortDirection::Ascending);
+    // Writes, in orders the writes move records in, each followed by every page again: the
+    // index's positions are kept by the writes, not rebuilt. Amount has an index, Name is read
+    // through the source's private sorted copy.
     struct TWrite {
         const char* What;
         std::function<std::string()> Do;
         const char* Refusal; // part of the database's message, or empty when stored
     };
-    std::int64_t inserted = -1;
-    const TWrite writes[] = {
-        {"ordered column", [&] { return source->UpdateCell(100, 2, "12.25"); }, ""},
-        {"other column", [&] { return source->UpdateCell(5, 1, "zzz"); }, ""},
-        {"ordered column to empty", [&] { return source->UpdateCell(299, 2, ""); }, ""},
-        {"check constraint", [&] { return source->UpdateCell(3, 2, "-5000"); }, "check constraint"},
-        {"not a number", [&] { return source->UpdateCell(3, 2, "many"); }, "invalid input syntax"},
-        {"no such record", [&] { return source->UpdateCell(300, 2, "1"); }, "no such record"},
-        {"insert",
-         [&] {
-             const std::string refusal = source->InsertRecord(inserted);
-             // Empty amounts come first, the newest key last among them.
-             EXPECT_EQ(inserted, std::stoll(reference.Value("SELECT count(*) FROM ops WHERE \"Amount\" IS NULL")) - 1);
-             return refusal;
-         },
-         ""},
-        {"delete first", [&] { return source->DeleteRecord(0); }, ""},
-        {"delete middle", [&] { return source->DeleteRecord(150); }, ""},
-        {"delete last", [&] { return source->DeleteRecord(source->RowCount() - 1); }, ""},
-        // The first record with an amount starts an index entry; reads then skip across the empties.
-        {"delete the first amount",
-         [&] { return source->DeleteRecord(std::stoll(reference.Value("SELECT count(*) FROM ops WHERE \"Amount\" IS NULL"))); }, ""},
-        {"delete past the end", [&] { return source->DeleteRecord(source->RowCount()); }, "no such record"},
-        {"key column", [&] { return source->UpdateCell(40, 0, "5000"); }, ""},
-        {"key taken", [&] { return source->UpdateCell(source->RowCount() - 1, 0, "5000"); }, "duplicate key"},
-    };
-    for (const TWrite& write : writes) {
-        SCOPED_TRACE(write.What);
-        const auto before = reference.Query("SELECT * FROM ops ORDER BY \"Id\"");
-        const std::string refusal = write.Do();
-        if (*write.Refusal) {
-            EXPECT_NE(refusal.find(write.Refusal), std::string::npos) << "refused with: " << refusal;
-            EXPECT_EQ(reference.Query("SELECT * FROM ops ORDER BY \"Id\""), before) << "a refused write changes nothing";
-        } else {
-            EXPECT_EQ(refusal, "");
+    for (const auto& [col, direction] : {std::pair{2, TSortDirection::Ascending}, std::pair{1, TSortDirection::Descending}}) {
+        source->SetOrder(col, direction);
+        const bool ascending = direction == TSortDirection::Ascending;
+        const std::string name = col == 2 ? "\"Amount\"" : "\"Name\"";
+        const auto empties = [&] { return std::stoll(reference.Value("SELECT count(*) FROM ops WHERE " + name + " IS NULL")); };
+        const std::string newKey = std::to_string(5000 + col);
+        std::int64_t inserted = -1;
+        const TWrite writes[] = {
+            {"ordered column", [&] { return source->UpdateCell(100, col, col == 2 ? "12.25" : "mmm"); }, ""},
+            {"other column", [&] { return source->UpdateCell(5, col == 2 ? 1 : 3, col == 2 ? "zzz" : "2030-01-01"); }, ""},
+            {"ordered column to empty", [&] { return source->UpdateCell(source->RowCount() / 3, col, ""); }, ""},
+            {"check constraint", [&] { return source->UpdateCell(3, 2, "-5000"); }, "check constraint"},
+            {"not a number", [&] { return source->UpdateCell(3, 2, "many"); }, "invalid input syntax"},
+            {"no such record", [&] { return source->UpdateCell(source->RowCount(), 2, "1"); }, "no such record"},
+            {"insert",
+             [&] {
+                 const std::string refusal = source->InsertRecord(inserted);
+                 // Empty values come first ascending and last descending, the newest key last among them.
+                 EXPECT_EQ(inserted, ascending ? empties() - 1 : source->RowCount() - 1);
+                 return refusal;
+             },
+             ""},
+            {"delete first", [&] { return source->DeleteRecord(0); }, ""},
+            {"delete middle", [&] { return source->DeleteRecord(source->RowCount() / 2); }, ""},
+            {"delete last", [&] { return source->DeleteRecord(source->RowCount() - 1); }, ""},
+            // The first record after the empties (or the first empty) starts an index entry; reads
+            // then skip across the other values.
+            {"delete where the values change",
+             [&] { return source->DeleteRecord(ascending ? empties() : source->RowCount() - empties()); }, ""},
+            {"delete past the end", [&] { return source->DeleteRecord(source->RowCount()); }, "no such record"},
+            {"key column", [&] { return source->UpdateCell(40, 0, newKey); }, ""},
+            {"key taken", [&] { return source->UpdateCell(source->RowCount() - 1, 0, newKey); }, "duplicate key"},
+        };
+        for (const TWrite& write : writes) {
+            SCOPED_TRACE(std::string(write.What) + " in the order of " + name);
+            const auto before = reference.Query("SELECT * FROM ops ORDER BY \"Id\"");
+            const std::string refusal = write.Do();
+            if (*write.Refusal) {
+                EXPECT_NE(refusal.find(write.Refusal), std::string::npos) << "refused with: " << refusal;
+                EXPECT_EQ(reference.Query("SELECT * FROM ops ORDER BY \"Id\""), before) << "a refused write changes nothing";
+            } else {
+                EXPECT_EQ(refusal, "");
+            }
+            ExpectPagesAsByOffset(*source, reference, "ops", 7);
         }
-        ExpectPagesAsByOffset(*source, reference, "ops", 7);
     }
 
     // Another program's changes: the count is kept until a refresh reads them.
+    source->SetOrder(2, TSortDirection::Ascending);
     const std::int64_t count = source->RowCount();
     storage.ChangeOutside(8, "Amount", "-999");
     storage.AppendOutside({"9000", "added", "-998", "2025-06-30"});
@@ -290,6 +300,13 @@ TEST_F(PgSource, LostConnectionGivesAMessageAndTheNextRequestReconnects)
     EXPECT_EQ(storage.Client().Value("SELECT \"Name\" FROM lost WHERE \"Id\" = 1"), "alpha");
     EXPECT_EQ(source->UpdateCell(0, 1, "changed"), "");
     EXPECT_EQ(storage.Client().Value("SELECT \"Name\" FROM lost WHERE \"Id\" = 1"), "changed");
+
+    // An order read through the source's private sorted copy, which went with the old session.
+    source->SetOrder(1, TSortDirection::Ascending);
+    terminate();
+    EXPECT_THROW(source->ReadRows(0, 10, rows), ESourceError);
+    source->ReadRows(20, 10, rows);
+    EXPECT_EQ(rows, storage.Client().Query("SELECT * FROM lost ORDER BY \"Name\" NULLS FIRST, \"Id\" OFFSET 20 LIMIT 10"));
 }
 
 TEST_F(PgSource, BadInputAndWaitsEndInAClearMessage)
