@@ -90,6 +90,8 @@ struct TPgSource::TImpl {
         const std::string timeout = std::to_string(Options.StatementTimeoutMs);
         Exec("SET statement_timeout = " + timeout);
         Exec("SET lock_timeout = " + std::to_string(Options.LockTimeoutMs));
+        // The private sorted copy of an order lives in the session's own buffers.
+        Exec("SET temp_buffers = '64MB'");
         Exec("SET DateStyle = 'ISO, YMD'");
         Exec("SET client_encoding = 'UTF8'");
     }
@@ -282,22 +284,18 @@ struct TPgSource::TImpl {
     void CopyWritten(const std::vector<std::string>* OldKey, const TPlace* Now)
     {
         if (!Copy) return;
-        try {
+        std::string keys;
+        for (std::size_t i = 0; i < Keys.size(); ++i) keys += (i ? ", k" : "(k") + std::to_string(i);
+        keys += ")";
+        if (OldKey) {
             TParams params;
-            std::string keys;
-            for (std::size_t i = 0; i < Keys.size(); ++i) keys += (i ? ", k" : "(k") + std::to_string(i);
-            keys += ")";
-            if (OldKey) Exec("DELETE FROM pg_temp.zel_order WHERE " + keys + " = " + KeyParams(*OldKey, params), params);
-            if (Now) {
-                TParams values;
-                std::string row = values.Add(Now->Order, Types[static_cast<std::size_t>(OrderCol)]);
-                for (std::size_t i = 0; i < Keys.size(); ++i) row += ", " + values.Add(Now->Key[i], KeyTypes[i]);
-                Exec("INSERT INTO pg_temp.zel_order VALUES (" + row + ")", values);
-            }
-        } catch (const ESourceError&) {
-            // The write is stored; the copy is made again on the next read.
-            Indexed = false;
+            Exec("DELETE FROM pg_temp.zel_order WHERE " + keys + " = " + KeyParams(*OldKey, params), params);
         }
+        if (!Now) return;
+        TParams values;
+        std::string row = values.Add(Now->Order, Types[static_cast<std::size_t>(OrderCol)]);
+        for (std::size_t i = 0; i < Keys.size(); ++i) row += ", " + values.Add(Now->Key[i], KeyTypes[i]);
+        Exec("INSERT INTO pg_temp.zel_order VALUES (" + row + ")", values);
     }
 
     // --- The order and the keyset predicates ---
@@ -615,6 +613,20 @@ struct TPgSource::TImpl {
             if (entry.Pos >= Pos) ++entry.Pos;
     }
 
+    // Runs the bookkeeping after a stored write; when it fails (the connection went just after
+    // the commit), the write still stands and the count and the index are read again when needed.
+    template <class TBookkeeping>
+    void Keep(TBookkeeping Bookkeeping)
+    {
+        try {
+            Bookkeeping();
+        } catch (const ESourceError&) {
+            Indexed = false;
+            Index.clear();
+            Count = -1;
+        }
+    }
+
     std::optional<std::string> Refusal() const
     {
         if (!ReadOnlyReason.empty()) return ReadOnlyReason;
@@ -673,9 +685,11 @@ std::string TPgSource::UpdateCell(std::int64_t Row, int Col, const std::string& 
         // A record whose sort value or key changed moves; a ctid changes with every update.
         if (Col == s.OrderCol || s.KeyColumn[col] || s.Keys[0] == "ctid") {
             const TPlace now = s.PlaceOf(result.get(), 0, 0, 0);
-            s.CopyWritten(&at.Key, &now);
-            s.Removed(at.Pos);
-            s.Inserted(s.PositionOf(now));
+            s.Keep([&] {
+                s.CopyWritten(&at.Key, &now);
+                s.Removed(at.Pos);
+                s.Inserted(s.PositionOf(now));
+            });
         }
         return "";
     } catch (const ESourceError& error) {
@@ -689,12 +703,17 @@ std::string TPgSource::InsertRecord(std::int64_t& Row)
     if (const auto refusal = s.Refusal()) return *refusal;
     try {
         s.EnsureConnected();
+        if (s.Copy) s.EnsureIndex();
         TResult result = s.Exec("INSERT INTO " + s.Relation + " AS t DEFAULT VALUES RETURNING " + s.TablePlace());
         if (s.Count >= 0) ++s.Count;
         const TPlace now = s.PlaceOf(result.get(), 0, 0, 0);
-        s.CopyWritten(nullptr, &now);
-        Row = s.PositionOf(now);
-        s.Inserted(Row);
+        // In the table's own order a new key most often comes last.
+        Row = s.Count >= 0 ? s.Count - 1 : 0;
+        s.Keep([&] {
+            s.CopyWritten(nullptr, &now);
+            Row = s.PositionOf(now);
+            s.Inserted(Row);
+        });
         return "";
     } catch (const ESourceError& error) {
         return error.what();
@@ -713,8 +732,10 @@ std::string TPgSource::DeleteRecord(std::int64_t Row)
         if (std::string(PQcmdTuples(result.get())) == "0")
             return "The record no longer exists: another program deleted or changed it";
         if (s.Count > 0) --s.Count;
-        s.CopyWritten(&at.Key, nullptr);
-        s.Removed(at.Pos);
+        s.Keep([&] {
+            s.CopyWritten(&at.Key, nullptr);
+            s.Removed(at.Pos);
+        });
         return "";
     } catch (const ESourceError& error) {
         return error.what();

@@ -10,10 +10,12 @@
 // Any position is reached without paging by offset alone: a sparse index keeps the order's
 // (sort value, key) at every IndexStride-th record, built in one snapshot through a cursor by
 // Refresh, SetOrder or the first read that needs it; a page is read from the nearest entry with a
-// keyset query, skipping fewer than IndexStride records. Writes keep the index's positions.
+// keyset query, skipping fewer than IndexStride records. Writes keep the index's positions. An
+// order no btree index on the column serves is read through a private sorted copy of
+// (value, key) with its own indexes, a temporary table of the session made with the index.
 //
-// Empty cells are NULL: they come first in an ascending order, last in a descending one, and ties
-// are ordered by the key, ascending. A write of an empty text stores NULL (or '' where the column
+// Empty cells are NULL: they come first in an ascending order, last in a descending one (read as
+// two ranges, each served by a plain index), and ties are ordered by the key, ascending. A write of an empty text stores NULL (or '' where the column
 // refuses NULL). Text orders by the database's collation.
 //
 // A lost connection makes the call that noticed it fail with ESourceError; the next call
