@@ -202,9 +202,10 @@ TEST_F(PgSource, OperationsMatchPlainQueriesInEveryOrder)
         std::function<std::string()> Do;
         const char* Refusal; // part of the database's message, or empty when stored
     };
-    for (const auto& [col, direction] : {std::pair{2, TSortDirection::Ascending}, std::pair{1, TSortDirection::Descending}}) {
-        source->SetOrder(col, direction);
-        const bool ascending = direction == TSortDirection::Ascending;
+    for (const auto& order : {std::pair{2, TSortDirection::Ascending}, std::pair{1, TSortDirection::Descending}}) {
+        const int col = order.first;
+        const bool ascending = order.second == TSortDirection::Ascending;
+        source->SetOrder(col, order.second);
         const std::string name = col == 2 ? "\"Amount\"" : "\"Name\"";
         const auto empties = [&] { return std::stoll(reference.Value("SELECT count(*) FROM ops WHERE " + name + " IS NULL")); };
         const std::string newKey = std::to_string(5000 + col);
