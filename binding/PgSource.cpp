@@ -747,8 +747,12 @@ void TPgSource::SetOrder(int Col, TSortDirection Direction, const TSourceProgres
     TImpl& s = *FImpl;
     if (Direction != TSortDirection::None && (Col < 0 || static_cast<std::size_t>(Col) >= s.Columns.size()))
         throw ESourceError("There is no column " + std::to_string(Col) + " to order by");
+    s.EnsureConnected();
     const int oldCol = s.OrderCol;
     const TSortDirection oldDirection = s.Direction;
+    const bool oldCopy = s.Copy;
+    const std::string oldScan = s.Scan, oldJoinOn = s.JoinOn, oldOrderExpr = s.OrderExpr;
+    const std::vector<std::string> oldKeyExprs = s.KeyExprs;
     s.OrderCol = Direction == TSortDirection::None ? -1 : Col;
     s.Direction = Direction;
     try {
@@ -762,7 +766,11 @@ void TPgSource::SetOrder(int Col, TSortDirection Direction, const TSourceProgres
     } catch (...) {
         s.OrderCol = oldCol;
         s.Direction = oldDirection;
-        s.Prepare();
+        s.Copy = oldCopy;
+        s.Scan = oldScan;
+        s.JoinOn = oldJoinOn;
+        s.OrderExpr = oldOrderExpr;
+        s.KeyExprs = oldKeyExprs;
         throw;
     }
 }
