@@ -42,7 +42,7 @@ install(FILES ${CMAKE_CURRENT_BINARY_DIR}/ZelGridConfig.cmake ${CMAKE_CURRENT_BI
 # pkg-config: the archives in link order, the system libraries as public requirements (a static
 # archive needs them on every link line, not only with --static), named from what the libraries
 # link. A system library without a pkg-config module below stops the configure.
-set(ZEL_PC_MODULES PkgConfig::ZEL_FREETYPE freetype2 PkgConfig::ZEL_FONTCONFIG fontconfig PkgConfig::ZEL_SQLITE sqlite3 PNG::PNG libpng
+set(ZEL_PC_MODULES PkgConfig::ZEL_FREETYPE freetype2 PkgConfig::ZEL_FONTCONFIG fontconfig PkgConfig::ZEL_SQLITE sqlite3 PkgConfig::ZEL_PQ libpq PNG::PNG libpng
     X11::X11 x11 X11::Xext xext)
 set(ZEL_PC_LIBS "")
 set(ZEL_PC_REQUIRES "")
