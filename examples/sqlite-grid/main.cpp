@@ -33,6 +33,7 @@ int main(int argc, char** argv)
         auto picture = CaptureWindow(form.Handle());
         if (!binding.LastError().empty()) throw ESourceError(binding.LastError()); // a read failed while painting
         picture->SaveToPNG(png ? png : "sqlite-grid.png");
+        if (!png) std::printf("No X display: the grid is rendered to sqlite-grid.png\n");
     } catch (const std::runtime_error& E) { // the source's message, or the PNG writer's
         return std::fprintf(stderr, "sqlite-grid: %s\n", E.what()), 1;
     }
