@@ -1,6 +1,6 @@
 // The sqlite-grid example as a user runs it: a small database made with the sqlite3 library,
-// shown headless to a PNG (compared with a golden picture), and the input it must refuse with the
-// source's message and exit code 1.
+// shown headless to a PNG (compared with a golden picture), the input it must refuse with the
+// source's message and exit code 1, and the README's commands for it as they stand.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -53,16 +53,47 @@ void MakeDatabase(const std::string& FileName)
     ASSERT_EQ(Result, SQLITE_OK) << Message;
 }
 
+int CountRows(const std::string& FileName, const std::string& Table)
+{
+    sqlite3* Db = nullptr;
+    int Count = -1;
+    if (sqlite3_open_v2(FileName.c_str(), &Db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK)
+        sqlite3_exec(Db, ("SELECT count(*) FROM " + Table).c_str(),
+            [](void* Out, int, char** Values, char**) {
+                *static_cast<int*>(Out) = std::atoi(Values[0]);
+                return 0;
+            },
+            &Count, nullptr);
+    sqlite3_close(Db);
+    return Count;
+}
+
+// The first indented block of the README after the line that starts with Heading.
+std::string ReadmeBlock(const std::string& Heading)
+{
+    std::ifstream Readme(ZEL_README);
+    std::string Line, Block;
+    bool Found = false;
+    while (std::getline(Readme, Line)) {
+        if (!Found) {
+            Found = Line.rfind(Heading, 0) == 0;
+        } else if (Line.rfind("    ", 0) == 0) {
+            Block += Line.substr(4) + "\n";
+        } else if (!Block.empty() && !Line.empty()) {
+            break;
+        }
+    }
+    return Block;
+}
+
 struct TRun {
     int ExitCode = -1;
     std::string Output; // standard output and standard error
 };
 
 // Runs the example with Args (each quoted for the shell) and collects what it prints.
-TRun RunExample(const std::vector<std::string>& Args)
+TRun RunCommand(const std::string& Command)
 {
-    std::string Command = std::string("'") + ZEL_SQLITE_GRID + "'";
-    for (const std::string& Arg : Args) Command += " '" + Arg + "'";
     TRun Run;
     FILE* Pipe = popen((Command + " 2>&1").c_str(), "r");
     if (!Pipe) return Run;
@@ -71,6 +102,13 @@ TRun RunExample(const std::vector<std::string>& Args)
     const int Status = pclose(Pipe);
     Run.ExitCode = WIFEXITED(Status) ? WEXITSTATUS(Status) : -1;
     return Run;
+}
+
+TRun RunExample(const std::vector<std::string>& Args)
+{
+    std::string Command = std::string("'") + ZEL_SQLITE_GRID + "'";
+    for (const std::string& Arg : Args) Command += " '" + Arg + "'";
+    return RunCommand(Command);
 }
 
 TEST(SqliteGridExample, ShowsTheTableInAPicture)
@@ -112,6 +150,28 @@ TEST(SqliteGridExample, RefusesBadInputWithTheSourcesMessage)
         EXPECT_FALSE(std::filesystem::exists(Folder.File("out.png"))) << "a picture for input that was refused";
     }
     EXPECT_FALSE(std::filesystem::exists(Folder.File("missing.db"))) << "a database made where none was";
+}
+
+// The README's commands, run twice in a folder whose build/release is this build tree, without a
+// display (the window command then renders to a PNG in the folder).
+TEST(SqliteGridExample, ReadmeCommandsWorkAsWritten)
+{
+    const std::string Commands = ReadmeBlock("## The grid over a database");
+    ASSERT_NE(Commands.find("examples/sqlite-grid/sqlite-grid"), std::string::npos) << Commands;
+    TExampleFolder Folder;
+    std::filesystem::create_directory(Folder.File("build"));
+    std::filesystem::create_directory_symlink(ZEL_BUILD_DIR, Folder.File("build/release"));
+    std::ofstream(Folder.File("readme.sh")) << "set -e\n" << Commands;
+    for (int Time = 1; Time <= 2; ++Time) {
+        const TRun Run = RunCommand("cd '" + Folder.File("") + "' && env -u DISPLAY bash readme.sh");
+        ASSERT_EQ(Run.ExitCode, 0) << "run " << Time << ":\n" << Commands << Run.Output;
+    }
+    EXPECT_EQ(CountRows(Folder.File("build/cities.db"), "cities"), 3);
+    for (const char* Png : {"build/sqlite-grid.png", "sqlite-grid.png"}) {
+        TBitmap Picture;
+        ASSERT_NO_THROW(LoadPNGFile(Folder.File(Png), Picture)) << Png;
+        EXPECT_GE(Picture.Width(), 200) << Png;
+    }
 }
 
 } // namespace
