@@ -262,7 +262,7 @@ TContractTable TContractTable::Make(int Count)
                      {"Amount", TSourceColumnKind::Number},
                      {"Day", TSourceColumnKind::Date}};
     const char* const names[] = {"alpha", "Beta",     "ALPHA", "gamma", "beta", "Zo\xC3\xAB",
-                                 "Smith, \"Jr\"", "two\nlines", "", "delta", "alphabetical order"};
+                                 "Smith, \"Jr\" O'Neil", "two\nlines", "", "delta", "alphabetical order"};
     for (int i = 0; i < Count; ++i) {
         std::string amount;
         if (i % 13 != 0) amount = std::to_string((i * 37) % 41 - 20) + (i % 2 ? ".5" : "");
