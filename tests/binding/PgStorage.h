@@ -103,7 +103,13 @@ public:
         FClient.Query("SELECT setval(pg_get_serial_sequence('" + Table + "', 'Id'), " + std::to_string(Rows.size() + 1) +
                       ", false)");
     }
-    std::unique_ptr<TTableSource> Open() override { return Open(TPgOptions{}); }
+    // The contract's source: many index entries over a small table, so that pages start between them.
+    std::unique_ptr<TTableSource> Open() override
+    {
+        TPgOptions options;
+        options.IndexStride = 64;
+        return Open(options);
+    }
     std::unique_ptr<TTableSource> Open(const TPgOptions& Options, const std::string& Extra = "")
     {
         return std::make_unique<TPgSource>(FServer.ConnInfo() + Extra, FTable, Options);
