@@ -126,8 +126,9 @@ public:
     bool TiesFollowDirection() const override { return true; }
     void ChangeOutside(int Record, int Col, const std::string& Value) override
     {
-        Exec("UPDATE t SET \"" + std::string(Col == Amount ? "Amount" : Col == Name ? "Name" : Col == Day ? "Day" : "Id") +
-             "\" = " + PgLiteral(Value) + " WHERE rowid = " + std::to_string(Record + 1));
+        static const char* const names[] = {"Id", "Name", "Amount", "Day"};
+        Exec(std::string("UPDATE t SET \"") + names[Col] + "\" = " + PgLiteral(Value) + " WHERE rowid = " +
+             std::to_string(Record + 1));
     }
     void AppendOutside(const TSourceRow& Row) override { Exec("INSERT INTO t VALUES " + Values(Row)); }
 
