@@ -27,6 +27,13 @@ public:
     // A new source over the storage. Amount must refuse a value that is not a number (a read-only
     // source refuses every write anyway).
     virtual std::unique_ptr<TTableSource> Open() = 0;
+    // The order the source sorts text in, which is the storage's own: a database's collation, or
+    // without regard to case for the sources that sort in memory. Empty values and ties by key are
+    // the contract's, the same for every source.
+    virtual bool TextLess(const std::string& A, const std::string& B) const = 0;
+    // True for a source that breaks ties by key in the direction of the order (descending ties
+    // in a descending order) where the interface asks for ascending ties in both directions.
+    virtual bool TiesFollowDirection() const { return false; }
     // Record counts in key order from 0, as in TContractTable::Rows.
     virtual void ChangeOutside(int Record, int Col, const std::string& Value) = 0;
     virtual void AppendOutside(const TSourceRow& Row) = 0;
@@ -36,6 +43,8 @@ struct TStorageFactory {
     std::string Name;
     // Makes a storage holding Table in the empty folder Dir.
     std::function<std::unique_ptr<TContractStorage>(const std::string& Dir, const TContractTable& Table)> Make;
+    // Why the storage cannot be made on this machine (its server is not installed), else empty.
+    std::function<std::string()> Unavailable;
 };
 
 inline void PrintTo(const TStorageFactory& Factory, std::ostream* Out) { *Out << Factory.Name; }

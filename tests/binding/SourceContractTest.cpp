@@ -2,19 +2,33 @@
 // kind of source in the list of storages below.
 #include <gtest/gtest.h>
 
+#include <sqlite3.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 
+#include "PgStorage.h"
 #include "SourceContract.h"
 #include "binding/CsvSource.h"
 #include "binding/MemorySource.h"
+#include "binding/SqliteSource.h"
 
 namespace {
 
 constexpr int Rows = 3000;
 enum { Id, Name, Amount, Day };
+
+std::string Lower(std::string Text)
+{
+    for (char& c : Text)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+    return Text;
+}
+
+// The sources that sort in memory compare text without regard to case.
+bool CaselessLess(const std::string& A, const std::string& B) { return Lower(A) < Lower(B); }
 
 class TMemoryStorage : public TContractStorage {
 public:
@@ -24,6 +38,7 @@ public:
         for (const TSourceRow& row : Table.Rows) FStore->Add(row);
     }
     std::unique_ptr<TTableSource> Open() override { return std::make_unique<TMemorySource>(FStore); }
+    bool TextLess(const std::string& A, const std::string& B) const override { return CaselessLess(A, B); }
     void ChangeOutside(int Record, int Col, const std::string& Value) override
     {
         FStore->Records[static_cast<std::size_t>(Record)].Cells[static_cast<std::size_t>(Col)] = Value;
@@ -40,6 +55,7 @@ class TCsvStorage : public TContractStorage {
 public:
     TCsvStorage(const std::string& Dir, const TContractTable& Table) : FFile(Dir + "/table.csv"), FTable(Table) { Write(); }
     std::unique_ptr<TTableSource> Open() override { return std::make_unique<TCsvSource>(FFile); }
+    bool TextLess(const std::string& A, const std::string& B) const override { return CaselessLess(A, B); }
     void ChangeOutside(int Record, int Col, const std::string& Value) override
     {
         FTable.Rows[static_cast<std::size_t>(Record)][static_cast<std::size_t>(Col)] = Value;
@@ -82,22 +98,91 @@ private:
     TContractTable FTable;
 };
 
-// Every kind of source the contract runs against: one line each.
-const TStorageFactory Storages[] = {
-    {"memory", [](const std::string&, const TContractTable& T) { return std::make_unique<TMemoryStorage>(T); }},
-    {"csv", [](const std::string& D, const TContractTable& T) { return std::make_unique<TCsvStorage>(D, T); }},
+// A table "t" in a database file, changed by another connection. Amount has NUMERIC affinity, so
+// whole numbers stay whole ("-20", not "-20.0"), and a CHECK that refuses text; empty values are
+// NULL. Text columns declare no collation, so SQLite sorts them by BINARY: byte order, capitals
+// before small letters. Indexed, every column has an index and the orders read the table; else
+// each order reads the source's private copy of its column.
+class TSqliteStorage : public TContractStorage {
+public:
+    TSqliteStorage(const std::string& Dir, const TContractTable& Table, bool Indexed) : FFile(Dir + "/table.db")
+    {
+        std::string script = "BEGIN; CREATE TABLE t (\"Id\" INTEGER, \"Name\" TEXT, "
+                             "\"Amount\" NUMERIC CHECK (typeof(\"Amount\") IN ('integer', 'real', 'null')), \"Day\" DATE);";
+        for (const TSourceRow& row : Table.Rows) script += "INSERT INTO t VALUES " + Values(row) + ";";
+        if (Indexed)
+            for (const TSourceColumn& column : Table.Columns)
+                script += "CREATE INDEX t_" + column.Name + " ON t (\"" + column.Name + "\");";
+        Exec(script + "COMMIT;");
+    }
+    std::unique_ptr<TTableSource> Open() override
+    {
+        TSqliteOptions options;
+        options.IndexStride = 64; // many index entries over a small table
+        return std::make_unique<TSqliteSource>(FFile, "t", options);
+    }
+    bool TextLess(const std::string& A, const std::string& B) const override { return A < B; }
+    // Its pages are read by row values, (value, key) < (?, ?), which need one direction for both.
+    bool TiesFollowDirection() const override { return true; }
+    void ChangeOutside(int Record, int Col, const std::string& Value) override
+    {
+        static const char* const names[] = {"Id", "Name", "Amount", "Day"};
+        Exec(std::string("UPDATE t SET \"") + names[Col] + "\" = " + PgLiteral(Value) + " WHERE rowid = " +
+             std::to_string(Record + 1));
+    }
+    void AppendOutside(const TSourceRow& Row) override { Exec("INSERT INTO t VALUES " + Values(Row)); }
+
+private:
+    static std::string Values(const TSourceRow& Row)
+    {
+        return "(" + Row[0] + ", " + PgLiteral(Row[1]) + ", " + PgLiteral(Row[2]) + ", " + PgLiteral(Row[3]) + ")";
+    }
+    // Runs SQL on a connection of its own, as another program would.
+    void Exec(const std::string& Sql)
+    {
+        sqlite3* db = nullptr;
+        int code = sqlite3_open(FFile.c_str(), &db);
+        char* error = nullptr;
+        if (code == SQLITE_OK) code = sqlite3_exec(db, Sql.c_str(), nullptr, nullptr, &error);
+        const std::string message = error ? error : sqlite3_errmsg(db);
+        sqlite3_free(error);
+        sqlite3_close(db);
+        if (code != SQLITE_OK) throw std::runtime_error(FFile + ": " + message);
+    }
+
+    std::string FFile;
 };
 
-std::string Lower(std::string Text)
+std::unique_ptr<TContractStorage> MakePgStorage(const TContractTable& Table)
 {
-    for (char& c : Text)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-    return Text;
+    TSharedPgServer& shared = SharedPgServer();
+    if (!shared.Server) throw std::runtime_error("the test server did not start: " + shared.Error);
+    static int made = 0;
+    return std::make_unique<TPgStorage>(*shared.Server, "contract_" + std::to_string(++made), Table.Rows);
 }
 
+std::string PgUnavailable()
+{
+    const TSharedPgServer& shared = SharedPgServer();
+    if (shared.Server && !shared.Server->Available())
+        return "PostgreSQL tests skipped: " + shared.Server->Missing();
+    return {};
+}
+
+// Every kind of source the contract runs against: one line each.
+const TStorageFactory Storages[] = {
+    {"memory", [](const std::string&, const TContractTable& T) { return std::make_unique<TMemoryStorage>(T); }, {}},
+    {"csv", [](const std::string& D, const TContractTable& T) { return std::make_unique<TCsvStorage>(D, T); }, {}},
+    {"sqlite", [](const std::string& D, const TContractTable& T) { return std::make_unique<TSqliteStorage>(D, T, false); }, {}},
+    {"sqlite_indexed",
+     [](const std::string& D, const TContractTable& T) { return std::make_unique<TSqliteStorage>(D, T, true); }, {}},
+    {"postgres", [](const std::string&, const TContractTable& T) { return MakePgStorage(T); }, PgUnavailable},
+};
+
 // The order the contract expects, worked out independently of the sources: empty values first,
-// numbers by value, dates as ISO text, names without regard to case; ties by key, ascending.
-std::vector<int> ExpectedOrder(const TContractTable& Table, int Col, TSortDirection Direction)
+// numbers by value, dates as ISO text, names in the storage's text order; ties by key, ascending.
+std::vector<int> ExpectedOrder(const TContractTable& Table, const TContractStorage& Storage, int Col,
+                               TSortDirection Direction)
 {
     std::vector<int> order(Table.Rows.size());
     for (std::size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int>(i);
@@ -107,12 +192,14 @@ std::vector<int> ExpectedOrder(const TContractTable& Table, int Col, TSortDirect
         const std::string& b = Table.Rows[static_cast<std::size_t>(B)][static_cast<std::size_t>(Col)];
         if (a.empty() || b.empty()) return a.empty() && !b.empty();
         if (Col == Id || Col == Amount) return std::stod(a) < std::stod(b);
-        if (Col == Name) return Lower(a) < Lower(b);
+        if (Col == Name) return Storage.TextLess(a, b);
         return a < b;
     };
+    const bool reversed = Direction == TSortDirection::Descending && Storage.TiesFollowDirection();
     std::stable_sort(order.begin(), order.end(), [&](int A, int B) {
-        return Direction == TSortDirection::Ascending ? less(A, B) : less(B, A);
+        return Direction == TSortDirection::Ascending || reversed ? less(A, B) : less(B, A);
     });
+    if (reversed) std::reverse(order.begin(), order.end());
     return order;
 }
 
@@ -138,6 +225,10 @@ protected:
         Dir = ::testing::TempDir() + "contract_" + test;
         std::filesystem::remove_all(Dir);
         std::filesystem::create_directories(Dir);
+        if (GetParam().Unavailable) {
+            const std::string missing = GetParam().Unavailable();
+            if (!missing.empty()) GTEST_SKIP() << missing;
+        }
         Storage = GetParam().Make(Dir, Table);
         Source = Storage->Open();
     }
@@ -172,7 +263,7 @@ TContractTable TContractTable::Make(int Count)
                      {"Amount", TSourceColumnKind::Number},
                      {"Day", TSourceColumnKind::Date}};
     const char* const names[] = {"alpha", "Beta",     "ALPHA", "gamma", "beta", "Zo\xC3\xAB",
-                                 "Smith, \"Jr\"", "two\nlines", "", "delta", "alphabetical order"};
+                                 "Smith, \"Jr\" O'Neil", "two\nlines", "", "delta", "alphabetical order"};
     for (int i = 0; i < Count; ++i) {
         std::string amount;
         if (i % 13 != 0) amount = std::to_string((i * 37) % 41 - 20) + (i % 2 ? ".5" : "");
@@ -211,7 +302,7 @@ TEST_P(SourceContract, EveryColumnOrdersBothWaysWithTiesByKey)
             if (direction != TSortDirection::None) {
                 EXPECT_EQ(Source->OrderColumn(), col);
             }
-            EXPECT_EQ(Read(*Source, 0, Rows), Expected(ExpectedOrder(Table, col, direction), 0, Rows));
+            EXPECT_EQ(Read(*Source, 0, Rows), Expected(ExpectedOrder(Table, *Storage, col, direction), 0, Rows));
         }
     }
 }
@@ -222,7 +313,7 @@ TEST_P(SourceContract, PagesAtTheFirstMiddleAndLastRowInAnyOrder)
         {Id, TSortDirection::None}, {Name, TSortDirection::Descending}, {Amount, TSortDirection::Ascending}};
     for (const auto& [col, direction] : orders) {
         Source->SetOrder(col, direction);
-        const std::vector<int> order = ExpectedOrder(Table, col, direction);
+        const std::vector<int> order = ExpectedOrder(Table, *Storage, col, direction);
         // Jumps as a user makes them: the end, the start, the middle, back and forth by a page.
         for (const std::int64_t first : {Rows - 40, 0, Rows / 2, Rows / 2 + 40, Rows / 2, Rows - 10, 1, Rows - 1}) {
             SCOPED_TRACE("column " + std::to_string(col) + ", rows from " + std::to_string(first));
@@ -236,7 +327,7 @@ TEST_P(SourceContract, PagesAtTheFirstMiddleAndLastRowInAnyOrder)
 TEST_P(SourceContract, UpdateStoresOrRefusesAndChangesNothing)
 {
     Source->SetOrder(Name, TSortDirection::Ascending);
-    const std::vector<int> order = ExpectedOrder(Table, Name, TSortDirection::Ascending);
+    const std::vector<int> order = ExpectedOrder(Table, *Storage, Name, TSortDirection::Ascending);
     const int record = order[5];
     const std::string refusal = Source->UpdateCell(5, Amount, "12.25");
     if (!Source->Writable()) {
@@ -250,7 +341,7 @@ TEST_P(SourceContract, UpdateStoresOrRefusesAndChangesNothing)
     // A change of the ordered column moves the record where the order puts it.
     ASSERT_EQ(Source->UpdateCell(5, Name, "zzz last"), "");
     Table.Rows[static_cast<std::size_t>(record)][Name] = "zzz last";
-    EXPECT_EQ(Read(*Source, 0, Rows), Expected(ExpectedOrder(Table, Name, TSortDirection::Ascending), 0, Rows));
+    EXPECT_EQ(Read(*Source, 0, Rows), Expected(ExpectedOrder(Table, *Storage, Name, TSortDirection::Ascending), 0, Rows));
     EXPECT_EQ(Cell(Rows - 1, Id), std::to_string(record + 1));
 }
 
@@ -290,7 +381,11 @@ TEST_P(SourceContract, InsertAndDeleteRecords)
     ASSERT_GE(row, 0);
     EXPECT_EQ(Cell(row, Name), "");
     EXPECT_EQ(Cell(row, Day), "");
-    EXPECT_EQ(row, Rows) << "empty names come last in a descending order, the newest key last among them";
+    // Empty names come last in a descending order, the newest key last among them (first where
+    // ties follow the direction): the old records' empty names, the first new one, then this one.
+    const auto emptyNames = std::count_if(Table.Rows.begin(), Table.Rows.end(), [](const TSourceRow& r) { return r[Name].empty(); }) -
+                            (Table.Rows[10][Name].empty() ? 1 : 0) + 1;
+    EXPECT_EQ(row, Storage->TiesFollowDirection() ? Rows - emptyNames : Rows);
     ASSERT_EQ(Source->DeleteRecord(0), "");
     EXPECT_EQ(Source->RowCount(), Rows);
     EXPECT_FALSE(Source->DeleteRecord(Rows + 5).empty()) << "no such record";
@@ -310,7 +405,7 @@ TEST_P(SourceContract, RefreshShowsAnotherProgramsChangesInTheCurrentOrder)
     EXPECT_EQ(Source->RowCount(), Rows + 1);
     EXPECT_EQ(Source->OrderColumn(), Amount);
     EXPECT_EQ(Source->OrderDirection(), TSortDirection::Descending);
-    const std::vector<int> order = ExpectedOrder(Table, Amount, TSortDirection::Descending);
+    const std::vector<int> order = ExpectedOrder(Table, *Storage, Amount, TSortDirection::Descending);
     EXPECT_EQ(Read(*Source, 0, 40), Expected(order, 0, 40));
     EXPECT_EQ(Cell(0, Id), "8");
     EXPECT_EQ(Read(*Source, 0, Rows + 1), Expected(order, 0, Rows + 1));
