@@ -256,7 +256,9 @@ std::int64_t TGeneratedOrdersSource::NaturalPosition(std::uint32_t Record) const
 void TGeneratedOrdersSource::ReadRows(std::int64_t First, int Count, std::vector<TSourceRow>& Rows)
 {
     Rows.clear();
-    const std::int64_t from = std::max<std::int64_t>(First, 0), to = std::min(First + std::max(Count, 0), RowCount());
+    const std::int64_t rows = RowCount();
+    if (Count <= 0 || First >= rows || First <= -Count) return;
+    const std::int64_t from = std::max<std::int64_t>(First, 0), to = std::min(First + Count, rows);
     for (std::int64_t row = from; row < to; ++row) {
         Rows.emplace_back();
         ReadRecord(static_cast<std::uint32_t>(RecordAt(row)), Rows.back());

@@ -60,10 +60,10 @@ void BM_GeneratedSort(benchmark::State& State)
     for (auto _ : State) {
         source.SetOrder(static_cast<int>(State.range(0)), TSortDirection::Ascending);
         State.PauseTiming();
+        State.counters["resident_MB"] = ResidentBytes() / (1 << 20);
         source.SetOrder(-1, TSortDirection::None);
         State.ResumeTiming();
     }
-    State.counters["resident_MB"] = ResidentBytes() / (1 << 20);
 }
 BENCHMARK(BM_GeneratedSort)->ArgName("column")->Arg(1)->Arg(2)->Arg(3)->Unit(benchmark::kMillisecond);
 

@@ -5,6 +5,7 @@
 #include <malloc.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -60,6 +61,10 @@ TEST(GeneratedSource, CellsAndColumnsAreTheDemoTables)
     source.ReadRows(9, 5, rows);
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0][0], "10");
+    for (std::int64_t first : {std::int64_t{INT64_MAX - 1}, std::int64_t{INT64_MIN}, std::int64_t{10}}) {
+        source.ReadRows(first, 40, rows);
+        EXPECT_TRUE(rows.empty()) << first;
+    }
     EXPECT_THROW(TGeneratedOrdersSource(-1), ESourceError);
     EXPECT_THROW(TGeneratedOrdersSource(TGeneratedOrdersSource::MaxRecords + 1), ESourceError);
 }
