@@ -11,6 +11,12 @@
 
 #include "apps/zelgrid-demo/DemoTable.h"
 #include "binding/GeneratedOrdersSource.h"
+#include "binding/GridBinding.h"
+#include "host/controls/Application.h"
+#include "host/controls/Forms.h"
+#include "host/windows/Headless.h"
+#include "host/windows/Input.h"
+#include "host/windows/MessageQueue.h"
 
 namespace {
 
@@ -259,4 +265,58 @@ TEST(GeneratedSource, HundredMillionRecordsReadWithoutMemoryPerRecord)
         ASSERT_EQ(rows.size(), 1u);
         EXPECT_EQ(rows[0][0], "100000001");
     }
+}
+
+// A grid over 100,000,000 generated records through the binding, driven as a user drives it:
+// Ctrl+End, an edit, a refused edit and a refused sort, each refusal in a message box.
+TEST(GeneratedSource, AGridShowsAHundredMillionRecordsAndTheRefusals)
+{
+    THeadlessSession session;
+    TGeneratedOrdersSource source(100000000);
+    std::vector<int> messages;
+    TModalHookGuard hook{[&](TCustomForm* Dialog) {
+        messages.push_back(1);
+        Dialog->SetModalResult(mrOk);
+    }};
+    TForm* form = new TForm(nullptr);
+    TZelGrid* grid = new TZelGrid(form);
+    form->SetBounds(0, 0, 640, 400);
+    grid->SetAlign(alClient);
+    grid->SetParent(form);
+    {
+        TGridBinding binding(grid, source);
+        form->SetActiveControl(grid);
+        form->Show();
+        ProcessMessages();
+        EXPECT_EQ(grid->RowCount(), 100000000 + grid->TitleRows());
+        session.Input.PressKey(VK_END, TShiftState{ssCtrl});
+        ProcessMessages();
+        EXPECT_EQ(grid->Row() - grid->TitleRows(), 99999999);
+        EXPECT_EQ(binding.CellText(99999999, 0), "100000000");
+
+        auto enter = [&](int Col, const std::string& Text) {
+            grid->HideEditor();
+            grid->AMoveColRow(grid->DataToRawColumn(Col), 99999999 + grid->TitleRows(), true, true);
+            session.Input.TypeText(Text);
+            session.Input.PressKey(VK_RETURN);
+            grid->HideEditor();
+        };
+        enter(3, "12.5");
+        EXPECT_EQ(binding.CellText(99999999, 3), "12.5");
+        EXPECT_TRUE(messages.empty());
+        enter(1, "2023-02-29");
+        EXPECT_EQ(binding.LastError(), "'2023-02-29' is not a valid date (YYYY-MM-DD).");
+        std::vector<TSourceRow> generated;
+        TGeneratedOrdersSource(100000000).ReadRows(99999999, 1, generated);
+        EXPECT_EQ(binding.CellText(99999999, 1), generated.at(0)[1]) << "the generated date stays";
+        EXPECT_EQ(messages.size(), 1u);
+
+        const TRect title = grid->CellRect(grid->DataToRawColumn(3), 0);
+        session.Input.Click(grid->Handle(), TPoint{(title.Left + title.Right) / 2, (title.Top + title.Bottom) / 2});
+        ProcessMessages();
+        EXPECT_EQ(messages.size(), 2u);
+        EXPECT_NE(binding.LastError().find("Sorting 100,000,000 records"), std::string::npos) << binding.LastError();
+        EXPECT_EQ(source.OrderDirection(), TSortDirection::None);
+    }
+    delete form;
 }
