@@ -359,10 +359,11 @@ void TGridBinding::SortByColumn(int DataCol)
 {
     const int field = SourceColumnAt(DataCol);
     if (field < 0) return;
-    // The order a second click turns round is the one the running sort is heading for.
+    // The order a second click turns round is the one the sorts asked for are heading to.
     const bool running = Busy() && !FJob.Refresh;
-    const int col = running ? FJob.Col : FOrderCol;
-    const TSortDirection dir = running ? FJob.Direction : FOrderDirection;
+    const TJob* ahead = FPending && !FPending->Refresh ? &*FPending : running ? &FJob : nullptr;
+    const int col = ahead ? ahead->Col : FOrderCol;
+    const TSortDirection dir = ahead ? ahead->Direction : FOrderDirection;
     TJob job;
     job.Col = field;
     job.Direction = col == field && dir == TSortDirection::Ascending ? TSortDirection::Descending : TSortDirection::Ascending;
@@ -461,9 +462,10 @@ void TGridBinding::Poll()
     }
     // The handler may free the binding or start or stop things; each call checks afterwards.
     const std::weak_ptr<bool> life = FLife;
+    const std::string text = FJob.Text;
     for (double fraction : progress) {
         if (!OnProgress) break;
-        OnProgress(fraction, FJob.Text);
+        OnProgress(fraction, text);
         // A modal loop in the handler may have ended this job and started another.
         if (life.expired() || FState != state) return;
     }
