@@ -46,6 +46,19 @@ public:
 
     void SetOrder(int Col, TSortDirection Direction, const TSourceProgress& Progress = {}) override
     {
+        Step(Progress);
+        TMemorySource::SetOrder(Col, Direction);
+        if (Progress) Progress(1);
+        Running = false;
+    }
+    void Refresh(const TSourceProgress& Progress = {}) override
+    {
+        Step(Progress);
+        TMemorySource::Refresh();
+        Running = false;
+    }
+    void Step(const TSourceProgress& Progress)
+    {
         Running = true;
         const auto giveUp = std::chrono::steady_clock::now() + 5s;
         for (int step = 0; step < Steps; ++step) {
@@ -60,9 +73,6 @@ public:
             } while (FAllowed <= step && std::chrono::steady_clock::now() < giveUp && (FChanged.wait_for(lock, 2ms), true));
             Reached = step + 1;
         }
-        TMemorySource::SetOrder(Col, Direction);
-        if (Progress) Progress(1);
-        Running = false;
     }
     void Allow(int StepsMore)
     {
@@ -284,4 +294,32 @@ TEST_F(LongOperationTest, TheGridOrTheBindingMayGoWhileTheWorkerRuns)
     ASSERT_TRUE(PumpUntil([&] { return !Binding; }));
     Session.Input.Wait(10 * TGridBinding::PollInterval);
     EXPECT_EQ(Source.OrderColumn(), Amount);
+}
+
+TEST_F(LongOperationTest, APreparedBindingShowsNoRowsUntilItsSourceIsReadyThenWidensTheColumnsLeftAsBuilt)
+{
+    Binding.reset();
+    delete Form;
+    Form = new TForm(nullptr);
+    Form->SetBounds(0, 0, 420, 360);
+    Grid = new TZelGrid(Form);
+    Grid->SetAlign(alClient);
+    Grid->SetParent(Form);
+    Source.Reset();
+    Binding = std::make_unique<TGridBinding>(Grid, Source, true);
+    ASSERT_TRUE(Binding->Busy());
+    Form->Show();
+    ProcessMessages();
+    EXPECT_LE(Grid->RowCount(), Grid->TitleRows() + 1) << "no records, at most the grid's empty row";
+    EXPECT_EQ(Shown(Name, 0), "");
+    TZelGridColumns* columns = Grid->Columns();
+    const int nameWidth = columns->GeTZelColumn(Name)->GetWidth();
+    columns->GeTZelColumn(Amount)->SetWidth(77);
+
+    Source.Allow(TSlowSource::Steps);
+    ASSERT_TRUE(PumpUntil([&] { return !Binding->Busy(); }));
+    EXPECT_EQ(Grid->RowCount(), 500 + Grid->TitleRows());
+    EXPECT_EQ(Shown(Name, 0), "Name 0");
+    EXPECT_GT(columns->GeTZelColumn(Name)->GetWidth(), nameWidth) << "as wide as its data now";
+    EXPECT_EQ(columns->GeTZelColumn(Amount)->GetWidth(), 77) << "a column resized meanwhile keeps its width";
 }
