@@ -86,11 +86,18 @@ private:
     TGridBinding& FOwner;
 };
 
-TGridBinding::TGridBinding(TCustomZelGrid* Grid, TTableSource& Source) : FGrid(Grid), FGridAlive(Grid), FSource(Source)
+TGridBinding::TGridBinding(TCustomZelGrid* Grid, TTableSource& Source, bool Prepare)
+    : FGrid(Grid), FGridAlive(Grid), FSource(Source)
 {
     if (!Grid) throw ESourceError("a binding needs a grid");
     ReadFields();
     Attach();
+    if (Prepare) {
+        TJob job;
+        job.Refresh = true;
+        job.Text = "Reading " + FSource.Description();
+        StartJob(std::move(job));
+    }
     TZelGridColumns* columns = FGrid->Columns();
     if (!columns || columns->Count() == 0) BuildLayout();
     FGrid->UpdateRowCount();
@@ -141,6 +148,23 @@ void TGridBinding::Attach()
     };
 }
 
+void TGridBinding::WidenFromData()
+{
+    TZelGridColumns* columns = FGrid->Columns();
+    const std::vector<int> widths = MeasureWidths();
+    const std::vector<int> built = std::move(FCaptionWidths);
+    FCaptionWidths.clear();
+    if (!columns || built.size() != widths.size()) return;
+    TLayoutGuard layout(FGrid);
+    for (int i = 0; i < columns->Count(); ++i) {
+        TZelColumn* column = columns->GeTZelColumn(i);
+        const int field = column->Flags() - 1;
+        if (field < 0 || field >= static_cast<int>(built.size())) continue;
+        const auto f = static_cast<std::size_t>(field);
+        if (column->GetWidth() == built[f] && widths[f] != built[f]) column->SetWidth(widths[f]);
+    }
+}
+
 void TGridBinding::ReadFields()
 {
     FFields = FSource.Columns();
@@ -149,10 +173,8 @@ void TGridBinding::ReadFields()
     FOrderDirection = FSource.OrderDirection();
 }
 
-void TGridBinding::BuildLayout()
+std::vector<int> TGridBinding::MeasureWidths()
 {
-    TZelGridColumns* columns = FGrid->Columns();
-    if (!columns) return;
     const std::vector<TSourceColumn>& fields = FFields;
     // Widths from the first page of rows, which the first frame shows anyway.
     std::vector<int> widths(fields.size(), MinColumnWidth);
@@ -169,6 +191,20 @@ void TGridBinding::BuildLayout()
         for (std::size_t c = 0; c < fields.size() && c < row->size(); ++c)
             if (widths[c] < MaxColumnWidth) widths[c] = std::max(widths[c], canvas.TextWidth((*row)[c]) + 8);
     }
+    for (int& width : widths) width = std::min(width, MaxColumnWidth);
+    return widths;
+}
+
+void TGridBinding::BuildLayout()
+{
+    TZelGridColumns* columns = FGrid->Columns();
+    if (!columns) return;
+    const std::vector<TSourceColumn>& fields = FFields;
+    const std::vector<int> widths = MeasureWidths();
+    // While the worker has the source the widths come from the captions alone; the first rows
+    // widen the columns nobody resized meanwhile.
+    FCaptionWidths.clear();
+    if (Busy()) FCaptionWidths = widths;
 
     TLayoutGuard layout(FGrid);
     columns->Clear();
@@ -177,7 +213,7 @@ void TGridBinding::BuildLayout()
         column->SetFlags(static_cast<int>(c) + 1);
         column->aType = tctText;
         column->Title()->SetCaption(fields[c].Name);
-        column->SetWidth(std::min(widths[c], MaxColumnWidth));
+        column->SetWidth(widths[c]);
         if (IsNumeric(fields[c].Kind)) {
             column->SetAlignment(taRightJustify);
             column->Title()->SetAlignment(taRightJustify);
@@ -429,6 +465,8 @@ void TGridBinding::StartJob(TJob Job)
             cancelled = true;
         } catch (const std::exception& E) {
             error = E.what();
+        } catch (...) {
+            error = "The table could not be read";
         }
         std::lock_guard lock(State->Lock);
         State->Done = true;
@@ -489,7 +527,8 @@ void TGridBinding::FinishJob()
         else ForgetRows();
         if (FGridAlive) {
             TObjectWatch alive(FGrid);
-            if (job.Refresh) FGrid->UpdateRowCount();
+            if (!FCaptionWidths.empty()) WidenFromData();
+            if (alive && job.Refresh) FGrid->UpdateRowCount();
             if (alive) {
                 FGrid->Invalidate();
                 if (FGrid->EditorActive()) FGrid->InvalidateEditor();

@@ -35,8 +35,10 @@ public:
     static constexpr int MaxPages = 32;
 
     // Takes the grid's data events; builds its columns from the source when the shown layout
-    // has none.
-    TGridBinding(TCustomZelGrid* Grid, TTableSource& Source);
+    // has none. With Prepare the source first readies itself on the worker (its Refresh builds
+    // what reading needs, such as an index of keys): the grid shows no rows and the columns are
+    // as wide as their captions until it is done.
+    TGridBinding(TCustomZelGrid* Grid, TTableSource& Source, bool Prepare = false);
     ~TGridBinding();
     TGridBinding(const TGridBinding&) = delete;
     TGridBinding& operator=(const TGridBinding&) = delete;
@@ -110,6 +112,10 @@ private:
     bool RefuseBusy();
 
     void Attach();
+    // Column widths from the captions and the first page of rows.
+    std::vector<int> MeasureWidths();
+    // Widens the columns built while the worker had the source, but those resized meanwhile.
+    void WidenFromData();
     // Forgets the cached rows and the row count; the sums stay, kept up to date by the writes.
     void ForgetRows();
     std::int64_t RowCount();
@@ -142,6 +148,8 @@ private:
     TJob FJob;
     std::optional<TJob> FPending;
     std::unique_ptr<TPump> FPump;
+    // The widths BuildLayout gave while the worker had the source.
+    std::vector<int> FCaptionWidths;
     // The row count the grid was last told, shown while the worker runs.
     std::int64_t FShownRowCount = 0;
     std::vector<TPage> FPages;
