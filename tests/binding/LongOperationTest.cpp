@@ -305,6 +305,8 @@ TEST_F(LongOperationTest, APreparedBindingShowsNoRowsUntilItsSourceIsReadyThenWi
     Grid = new TZelGrid(Form);
     Grid->SetAlign(alClient);
     Grid->SetParent(Form);
+    // An amount wider than its caption, so that the data would widen that column too.
+    Store->Records[0].Cells[Amount] = "123456789012345.5";
     Source.Reset();
     Binding = std::make_unique<TGridBinding>(Grid, Source, true);
     ASSERT_TRUE(Binding->Busy());
@@ -320,6 +322,7 @@ TEST_F(LongOperationTest, APreparedBindingShowsNoRowsUntilItsSourceIsReadyThenWi
     ASSERT_TRUE(PumpUntil([&] { return !Binding->Busy(); }));
     EXPECT_EQ(Grid->RowCount(), 500 + Grid->TitleRows());
     EXPECT_EQ(Shown(Name, 0), "Name 0");
+    EXPECT_EQ(Shown(Amount, 0), "123456789012345.5");
     EXPECT_GT(columns->GeTZelColumn(Name)->GetWidth(), nameWidth) << "as wide as its data now";
     EXPECT_EQ(columns->GeTZelColumn(Amount)->GetWidth(), 77) << "a column resized meanwhile keeps its width";
 }
