@@ -483,8 +483,16 @@ void TGridBinding::StartJob(TJob Job)
             return;
         }
     }
-    if (!FPump) FPump = std::make_unique<TPump>(*this);
-    FPump->Start();
+    try {
+        if (!FPump) FPump = std::make_unique<TPump>(*this);
+        FPump->Start();
+    } catch (const std::exception&) {
+        // Without a window to hear from the worker, the call is waited for as a short one.
+        std::unique_lock lock(FState->Lock);
+        FState->Ended.wait(lock, [this] { return FState->Done; });
+        lock.unlock();
+        FinishJob();
+    }
 }
 
 void TGridBinding::Poll()
