@@ -2,10 +2,14 @@
 
 #include <algorithm>
 #include <climits>
+#include <condition_variable>
+#include <mutex>
 
 #include "binding/SourceValues.h"
 #include "host/controls/Dialogs.h"
 #include "host/graphics/Bitmap.h"
+#include "host/windows/MessageQueue.h"
+#include "host/windows/WindowSystem.h"
 
 namespace {
 
@@ -33,12 +37,67 @@ Currency Negated(Currency A) { return Currency::FromRaw(A.Value == INT64_MIN ? I
 
 bool IsNumeric(TSourceColumnKind Kind) { return Kind == TSourceColumnKind::Integer || Kind == TSourceColumnKind::Number; }
 
+// Progress closer than this to the last one told is not told again.
+constexpr double ProgressStep = 0.01;
+constexpr UINT_PTR PollTimer = 1;
+
 } // namespace
 
-TGridBinding::TGridBinding(TCustomZelGrid* Grid, TTableSource& Source) : FGrid(Grid), FGridAlive(Grid), FSource(Source)
+// What the worker shares with the GUI thread. The worker only appends progress and sets Done; the
+// GUI thread takes them. Cancel is read by the worker's progress callback.
+struct TGridBinding::TJobState {
+    std::mutex Lock;
+    std::condition_variable Ended;
+    std::vector<double> Progress;
+    double LastProgress = -1;
+    bool Done = false;
+    bool Cancelled = false;
+    std::string Error;
+    std::atomic<bool> Cancel{false};
+};
+
+// A hidden window of the binding's own whose timer brings the worker's news to the GUI thread; it
+// lives as long as the binding, whatever becomes of the grid.
+class TGridBinding::TPump : public TMessageTarget {
+public:
+    explicit TPump(TGridBinding& Owner) : FOwner(Owner)
+    {
+        TCreateParams params;
+        params.Style = WS_POPUP;
+        params.Background = clNone;
+        params.Target = this;
+        if (!CreateWindowEx(params)) throw ESourceError("The binding could not make its window");
+    }
+    ~TPump() override
+    {
+        if (WindowHandle() && TWindowSystem::CurrentOrNull()) DestroyWindow(WindowHandle());
+    }
+    void Start() { SetTimer(WindowHandle(), PollTimer, PollInterval); }
+    void Stop() { KillTimer(WindowHandle(), PollTimer); }
+
+protected:
+    void WMTimer(TWMTimer& Message) override
+    {
+        if (Message.TimerID() == PollTimer) FOwner.Poll();
+        else TMessageTarget::WMTimer(Message);
+    }
+
+private:
+    TGridBinding& FOwner;
+};
+
+TGridBinding::TGridBinding(TCustomZelGrid* Grid, TTableSource& Source, bool Prepare)
+    : FGrid(Grid), FGridAlive(Grid), FSource(Source)
 {
     if (!Grid) throw ESourceError("a binding needs a grid");
+    ReadFields();
     Attach();
+    if (Prepare) {
+        TJob job;
+        job.Refresh = true;
+        job.Text = "Reading " + FSource.Description();
+        StartJob(std::move(job));
+    }
     TZelGridColumns* columns = FGrid->Columns();
     if (!columns || columns->Count() == 0) BuildLayout();
     FGrid->UpdateRowCount();
@@ -46,7 +105,14 @@ TGridBinding::TGridBinding(TCustomZelGrid* Grid, TTableSource& Source) : FGrid(G
 
 TGridBinding::~TGridBinding()
 {
+    // The source outlives the binding, so the worker may finish its call; it is asked to stop.
+    if (FWorker.joinable()) {
+        FState->Cancel = true;
+        FWorker.join();
+    }
+    FPump.reset();
     if (!FGridAlive) return;
+    FGrid->OnKeyDown = FChainedKeyDown;
     FGrid->OnGetRowCount = nullptr;
     FGrid->OnGetDataCell = nullptr;
     FGrid->OnValidateData = nullptr;
@@ -71,13 +137,45 @@ void TGridBinding::Attach()
     FGrid->OnDeleteRecord = [this](int ARow) { DeleteRecord(ARow); };
     FGrid->OnGetSummary = [this](TObject*, int Acol, Currency& aSummary) { aSummary = Summary(Acol); };
     FGrid->OnTitleClick = [this](TObject*, int DataCol, TZelColumn*) { SortByColumn(DataCol); };
+    // Escape stops a running operation; other keys and an application's handler go on as before.
+    FChainedKeyDown = FGrid->OnKeyDown;
+    FGrid->OnKeyDown = [this](TObject* Sender, WORD& Key, TShiftState Shift) {
+        if (Key == VK_ESCAPE && Busy()) {
+            Cancel();
+            Key = 0;
+        }
+        if (FChainedKeyDown) FChainedKeyDown(Sender, Key, Shift);
+    };
 }
 
-void TGridBinding::BuildLayout()
+void TGridBinding::WidenFromData()
 {
     TZelGridColumns* columns = FGrid->Columns();
-    if (!columns) return;
-    const std::vector<TSourceColumn>& fields = FSource.Columns();
+    const std::vector<int> widths = MeasureWidths();
+    const std::vector<int> built = std::move(FCaptionWidths);
+    FCaptionWidths.clear();
+    if (!columns || built.size() != widths.size()) return;
+    TLayoutGuard layout(FGrid);
+    for (int i = 0; i < columns->Count(); ++i) {
+        TZelColumn* column = columns->GeTZelColumn(i);
+        const int field = column->Flags() - 1;
+        if (field < 0 || field >= static_cast<int>(built.size())) continue;
+        const auto f = static_cast<std::size_t>(field);
+        if (column->GetWidth() == built[f] && widths[f] != built[f]) column->SetWidth(widths[f]);
+    }
+}
+
+void TGridBinding::ReadFields()
+{
+    FFields = FSource.Columns();
+    FWritable = FSource.Writable();
+    FOrderCol = FSource.OrderColumn();
+    FOrderDirection = FSource.OrderDirection();
+}
+
+std::vector<int> TGridBinding::MeasureWidths()
+{
+    const std::vector<TSourceColumn>& fields = FFields;
     // Widths from the first page of rows, which the first frame shows anyway.
     std::vector<int> widths(fields.size(), MinColumnWidth);
     TBitmap measure;
@@ -93,6 +191,20 @@ void TGridBinding::BuildLayout()
         for (std::size_t c = 0; c < fields.size() && c < row->size(); ++c)
             if (widths[c] < MaxColumnWidth) widths[c] = std::max(widths[c], canvas.TextWidth((*row)[c]) + 8);
     }
+    for (int& width : widths) width = std::min(width, MaxColumnWidth);
+    return widths;
+}
+
+void TGridBinding::BuildLayout()
+{
+    TZelGridColumns* columns = FGrid->Columns();
+    if (!columns) return;
+    const std::vector<TSourceColumn>& fields = FFields;
+    const std::vector<int> widths = MeasureWidths();
+    // While the worker has the source the widths come from the captions alone; the first rows
+    // widen the columns nobody resized meanwhile.
+    FCaptionWidths.clear();
+    if (Busy()) FCaptionWidths = widths;
 
     TLayoutGuard layout(FGrid);
     columns->Clear();
@@ -101,12 +213,12 @@ void TGridBinding::BuildLayout()
         column->SetFlags(static_cast<int>(c) + 1);
         column->aType = tctText;
         column->Title()->SetCaption(fields[c].Name);
-        column->SetWidth(std::min(widths[c], MaxColumnWidth));
+        column->SetWidth(widths[c]);
         if (IsNumeric(fields[c].Kind)) {
             column->SetAlignment(taRightJustify);
             column->Title()->SetAlignment(taRightJustify);
         }
-        if (!FSource.Writable()) column->SetReadOnly(true);
+        if (!FWritable) column->SetReadOnly(true);
     }
 }
 
@@ -115,18 +227,20 @@ int TGridBinding::SourceColumnAt(int DataCol) const
     TZelGridColumns* columns = FGrid->Columns();
     if (!columns || DataCol < 0 || DataCol >= columns->Count()) return -1;
     const int field = columns->GeTZelColumn(DataCol)->Flags() - 1;
-    return field < static_cast<int>(FSource.Columns().size()) ? field : -1;
+    return field < static_cast<int>(FFields.size()) ? field : -1;
 }
 
 std::int64_t TGridBinding::RowCount()
 {
     if (FRowCount >= 0) return FRowCount;
+    if (Busy()) return FShownRowCount;
     try {
         FRowCount = std::max<std::int64_t>(FSource.RowCount(), 0);
     } catch (const ESourceError& E) {
         FLastError = E.what();
         return 0;
     }
+    FShownRowCount = FRowCount;
     return FRowCount;
 }
 
@@ -138,6 +252,8 @@ const TSourceRow* TGridBinding::RowAt(std::int64_t Row)
     for (TPage& p : FPages)
         if (p.Index == index) page = &p;
     if (!page) {
+        // The worker has the source: a row not cached shows empty until it is done.
+        if (Busy()) return nullptr;
         try {
             FSource.ReadRows(index * PageRows, PageRows, FReadBuffer);
         } catch (const ESourceError& E) {
@@ -183,12 +299,23 @@ void TGridBinding::DropCache()
 bool TGridBinding::Refused(const std::string& Reason)
 {
     FLastError = Reason;
+    const std::weak_ptr<bool> life = FLife;
     MessageDlg(Reason, mtError, TMsgDlgButtons{mbOK}, 0);
-    return FGridAlive.Alive();
+    return !life.expired() && FGridAlive.Alive();
+}
+
+bool TGridBinding::RefuseBusy()
+{
+    return Refused("The table cannot be changed now (" + FJob.Text + "); wait for it or press Escape to stop it");
 }
 
 void TGridBinding::ValidateData(int ACol, int ARow, const std::string& NewVal, bool& ACancel)
 {
+    if (Busy()) {
+        ACancel = true;
+        if (RefuseBusy()) FGrid->InvalidateEditor();
+        return;
+    }
     const int field = SourceColumnAt(ACol);
     if (field < 0) {
         ACancel = true;
@@ -217,7 +344,11 @@ void TGridBinding::ValidateData(int ACol, int ARow, const std::string& NewVal, b
 void TGridBinding::AppendRecord()
 {
     // A read-only source has no records to add: Down on the last row stays there.
-    if (!FSource.Writable()) return;
+    if (!FWritable) return;
+    if (Busy()) {
+        RefuseBusy();
+        return;
+    }
     TObjectWatch alive(FGrid);
     FGrid->HideEditor();
     if (!alive) return;
@@ -240,6 +371,10 @@ void TGridBinding::AppendRecord()
 
 void TGridBinding::DeleteRecord(int ARow)
 {
+    if (Busy()) {
+        RefuseBusy();
+        return;
+    }
     const TSourceRow* shown = RowAt(ARow);
     const TSourceRow removed = shown ? *shown : TSourceRow{};
     std::string refusal;
@@ -260,47 +395,183 @@ void TGridBinding::SortByColumn(int DataCol)
 {
     const int field = SourceColumnAt(DataCol);
     if (field < 0) return;
+    // The order a second click turns round is the one the sorts asked for are heading to.
+    const bool running = Busy() && !FJob.Refresh;
+    const TJob* ahead = FPending && !FPending->Refresh ? &*FPending : running ? &FJob : nullptr;
+    const int col = ahead ? ahead->Col : FOrderCol;
+    const TSortDirection dir = ahead ? ahead->Direction : FOrderDirection;
+    TJob job;
+    job.Col = field;
+    job.Direction = col == field && dir == TSortDirection::Ascending ? TSortDirection::Descending : TSortDirection::Ascending;
+    job.Text = "Sorting by " + FFields[static_cast<std::size_t>(field)].Name;
+    if (Busy()) {
+        // A sort asked for during another one replaces it: the running one stops, this one
+        // follows. A refresh running is left to end first.
+        if (running) FState->Cancel = true;
+        FPending = std::move(job);
+        return;
+    }
     // Typed text goes to its record before the records change places.
     TObjectWatch alive(FGrid);
     FGrid->HideEditor();
     if (!alive) return;
-    const TSortDirection direction =
-        FSource.OrderColumn() == field && FSource.OrderDirection() == TSortDirection::Ascending ? TSortDirection::Descending
-                                                                                               : TSortDirection::Ascending;
-    try {
-        FSource.SetOrder(field, direction);
-    } catch (const ESourceError& E) {
-        Refused(E.what());
-        return;
-    }
-    ForgetRows();
-    FGrid->Invalidate();
-    if (FGrid->EditorActive()) FGrid->InvalidateEditor();
+    StartJob(std::move(job));
 }
 
 void TGridBinding::Refresh()
 {
+    TJob job;
+    job.Refresh = true;
+    job.Text = "Reading the table again";
+    if (Busy()) {
+        if (!FPending) FPending = std::move(job);
+        return;
+    }
     TObjectWatch alive(FGrid);
     FGrid->HideEditor();
     if (!alive) return;
-    try {
-        FSource.Refresh();
-    } catch (const ESourceError& E) {
-        Refused(E.what());
-        return;
+    StartJob(std::move(job));
+}
+
+void TGridBinding::Cancel()
+{
+    FPending.reset();
+    if (Busy()) FState->Cancel = true;
+}
+
+void TGridBinding::StartJob(TJob Job)
+{
+    FJob = std::move(Job);
+    FState = std::make_shared<TJobState>();
+    // The row count the grid shows stays while the worker has the source.
+    if (FRowCount >= 0) FShownRowCount = FRowCount;
+    FWorker = std::thread([State = FState, &Source = FSource, Job = FJob] {
+        const TSourceProgress progress = [&State](double Fraction) {
+            {
+                std::lock_guard lock(State->Lock);
+                if (Fraction >= State->LastProgress + ProgressStep || Fraction >= 1 || Fraction < State->LastProgress) {
+                    State->Progress.push_back(Fraction);
+                    State->LastProgress = Fraction;
+                }
+            }
+            return !State->Cancel;
+        };
+        bool cancelled = false;
+        std::string error;
+        try {
+            if (Job.Refresh) Source.Refresh(progress);
+            else Source.SetOrder(Job.Col, Job.Direction, progress);
+        } catch (const ESourceCancelled&) {
+            cancelled = true;
+        } catch (const std::exception& E) {
+            error = E.what();
+        } catch (...) {
+            error = "The table could not be read";
+        }
+        std::lock_guard lock(State->Lock);
+        State->Done = true;
+        State->Cancelled = cancelled;
+        State->Error = std::move(error);
+        State->Ended.notify_all();
+    });
+    {
+        // A quick call is waited for: no progress shown, the new order in the next frame.
+        std::unique_lock lock(FState->Lock);
+        if (FState->Ended.wait_for(lock, BlockingGrace, [this] { return FState->Done; })) {
+            lock.unlock();
+            FinishJob();
+            return;
+        }
     }
-    DropCache();
-    FGrid->UpdateRowCount();
-    if (!alive) return;
-    FGrid->Invalidate();
+    try {
+        if (!FPump) FPump = std::make_unique<TPump>(*this);
+        FPump->Start();
+    } catch (const std::exception&) {
+        // Without a window to hear from the worker, the call is waited for as a short one.
+        std::unique_lock lock(FState->Lock);
+        FState->Ended.wait(lock, [this] { return FState->Done; });
+        lock.unlock();
+        FinishJob();
+    }
+}
+
+void TGridBinding::Poll()
+{
+    const std::shared_ptr<TJobState> state = FState;
+    if (!state) return;
+    std::vector<double> progress;
+    bool done = false;
+    {
+        std::lock_guard lock(FState->Lock);
+        progress.swap(FState->Progress);
+        done = FState->Done;
+    }
+    // The handler may free the binding or start or stop things; each call checks afterwards.
+    const std::weak_ptr<bool> life = FLife;
+    const std::string text = FJob.Text;
+    for (double fraction : progress) {
+        if (!OnProgress) break;
+        OnProgress(fraction, text);
+        // A modal loop in the handler may have ended this job and started another.
+        if (life.expired() || FState != state) return;
+    }
+    if (done && FState == state) FinishJob();
+}
+
+void TGridBinding::FinishJob()
+{
+    if (FPump) FPump->Stop();
+    FWorker.join();
+    const std::shared_ptr<TJobState> state = std::move(FState);
+    const TJob job = std::move(FJob);
+    FJob = {};
+    const std::weak_ptr<bool> life = FLife;
+    // The source changed only when the call went through; a cancelled or failed one keeps its
+    // order, and the rows shown stay right.
+    const bool changed = !state->Cancelled && state->Error.empty();
+    if (changed) {
+        ReadFields();
+        if (job.Refresh) DropCache();
+        else ForgetRows();
+        if (FGridAlive) {
+            TObjectWatch alive(FGrid);
+            if (!FCaptionWidths.empty()) WidenFromData();
+            if (alive && job.Refresh) FGrid->UpdateRowCount();
+            if (alive) {
+                FGrid->Invalidate();
+                if (FGrid->EditorActive()) FGrid->InvalidateEditor();
+            }
+        }
+    } else if (state->Cancelled) {
+        FLastError = "Cancelled: " + job.Text;
+    }
+    if (OnProgress) {
+        OnProgress(changed ? 1.0 : 0.0, std::string());
+        if (life.expired()) return;
+    }
+    if (!state->Error.empty()) {
+        if (!FGridAlive) {
+            FLastError = state->Error;
+        } else {
+            Refused(state->Error);
+            if (life.expired()) return;
+        }
+    }
+    if (FPending && !Busy()) {
+        TJob next = std::move(*FPending);
+        FPending.reset();
+        StartJob(std::move(next));
+    }
 }
 
 Currency TGridBinding::Summary(int DataCol)
 {
     const int field = SourceColumnAt(DataCol);
-    if (field < 0 || !IsNumeric(FSource.Columns()[static_cast<std::size_t>(field)].Kind)) return {};
+    if (field < 0 || !IsNumeric(FFields[static_cast<std::size_t>(field)].Kind)) return {};
     for (const TSum& sum : FSums)
         if (sum.Col == field) return sum.Value;
+    // A sum not known yet waits for the worker to be done.
+    if (Busy()) return {};
     const Currency value = ComputeSum(field);
     FSums.push_back({field, value});
     return value;

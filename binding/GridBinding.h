@@ -4,15 +4,29 @@
 // grid's columns from the source's, and keeps the rows around the view in a cache of pages, so
 // that painting a frame reads at most a few pages from the source and scrolling back reads none.
 //
-// Everything runs on the GUI thread, where the grid lives. The source must outlive the binding;
-// the grid may be freed first, and a binding freed first takes its handlers back from the grid.
+// The grid is touched only on the GUI thread. A long call of the source (an order, a refresh)
+// runs on a worker thread, one at a time; while it runs the source is the worker's alone, the grid
+// shows the rows it had, edits are refused with a message, OnProgress tells how far it is and
+// Escape or Cancel() stops it. A call that ends within BlockingGrace is simply waited for. The
+// worker's progress and end reach the GUI thread through a timer of a hidden window the binding
+// owns. The source must outlive the binding; the grid may be freed first (even while the worker
+// runs), and a binding freed first stops and joins its worker and takes its handlers back.
+#include <chrono>
 #include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "binding/TableSource.h"
 #include "host/core/ObjectWatch.h"
 #include "zelgrid/Zelgrid.h"
+
+// How far a long operation of the binding is (0 to 1) and what it is ("Sorting by Amount"); Text
+// is empty once it has ended (done, cancelled or failed), so a status line can clear itself.
+using TBindingProgressEvent = std::function<void(double Fraction, const std::string& Text)>;
 
 class TGridBinding {
 public:
@@ -21,8 +35,10 @@ public:
     static constexpr int MaxPages = 32;
 
     // Takes the grid's data events; builds its columns from the source when the shown layout
-    // has none.
-    TGridBinding(TCustomZelGrid* Grid, TTableSource& Source);
+    // has none. With Prepare the source first readies itself on the worker (its Refresh builds
+    // what reading needs, such as an index of keys): the grid shows no rows and the columns are
+    // as wide as their captions until it is done.
+    TGridBinding(TCustomZelGrid* Grid, TTableSource& Source, bool Prepare = false);
     ~TGridBinding();
     TGridBinding(const TGridBinding&) = delete;
     TGridBinding& operator=(const TGridBinding&) = delete;
@@ -39,8 +55,20 @@ public:
     // Reads again what another program may have changed and shows it.
     void Refresh();
     // Orders by the field at data column DataCol: ascending, or descending when ascending by it
-    // already.
+    // already. A click during a running sort cancels it and starts the new one once it stopped
+    // (the direction counted from the order the running sort was heading for).
     void SortByColumn(int DataCol);
+    // Stops the running operation (the source keeps its order from before) and drops the one
+    // waiting after it; Escape on the grid does the same.
+    void Cancel();
+    // A long operation runs on the worker.
+    bool Busy() const { return FWorker.joinable(); }
+    // Sent on the GUI thread while an operation runs on the worker, and once more when it ends.
+    TBindingProgressEvent OnProgress;
+    // How long a call waits for its operation before leaving it to the worker.
+    static constexpr std::chrono::milliseconds BlockingGrace{50};
+    // How often the GUI thread looks at the worker's progress.
+    static constexpr unsigned PollInterval = 15;
     // Forgets every cached row and summary (after a change the grid did not make through the
     // binding).
     void DropCache();
@@ -61,8 +89,33 @@ private:
         int Col = -1;
         Currency Value;
     };
+    // An operation for the worker: an order (Col, Direction) or a refresh.
+    struct TJob {
+        bool Refresh = false;
+        int Col = -1;
+        TSortDirection Direction = TSortDirection::None;
+        std::string Text;
+    };
+    struct TJobState;
+    class TPump;
+
+    // Starts Job on the worker and waits up to BlockingGrace for it; with none running.
+    void StartJob(TJob Job);
+    // Takes the worker's progress and end on the GUI thread (from the pump's timer, or at once
+    // when the job ended within the grace).
+    void Poll();
+    // The job has ended: joins the worker and shows its result.
+    void FinishJob();
+    // Reads the columns and writability again (on the GUI thread, with no job running).
+    void ReadFields();
+    // Refuses what the user asked while the worker runs; false when the grid was freed meanwhile.
+    bool RefuseBusy();
 
     void Attach();
+    // Column widths from the captions and the first page of rows.
+    std::vector<int> MeasureWidths();
+    // Widens the columns built while the worker had the source, but those resized meanwhile.
+    void WidenFromData();
     // Forgets the cached rows and the row count; the sums stay, kept up to date by the writes.
     void ForgetRows();
     std::int64_t RowCount();
@@ -81,6 +134,24 @@ private:
     TCustomZelGrid* FGrid;
     TObjectWatch FGridAlive;
     TTableSource& FSource;
+    // The source's columns and writability, kept so that painting never asks a busy source.
+    std::vector<TSourceColumn> FFields;
+    bool FWritable = false;
+    int FOrderCol = -1;
+    TSortDirection FOrderDirection = TSortDirection::None;
+    TKeyEvent FChainedKeyDown;
+    // Expires with the binding, for code that calls out and comes back.
+    std::shared_ptr<bool> FLife = std::make_shared<bool>(true);
+    // The worker and what it shares with the GUI thread; the job it runs and the one after it.
+    std::thread FWorker;
+    std::shared_ptr<TJobState> FState;
+    TJob FJob;
+    std::optional<TJob> FPending;
+    std::unique_ptr<TPump> FPump;
+    // The widths BuildLayout gave while the worker had the source.
+    std::vector<int> FCaptionWidths;
+    // The row count the grid was last told, shown while the worker runs.
+    std::int64_t FShownRowCount = 0;
     std::vector<TPage> FPages;
     std::uint64_t FUseClock = 0;
     int FPagesRead = 0;
