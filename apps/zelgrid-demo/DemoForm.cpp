@@ -326,18 +326,16 @@ void TDemoForm::ChooseCustomer()
     if (list->ItemIndex() < 0) list->SetItemIndex(0);
     list->OnDblClick = [&dialog](TObject*) { dialog.SetModalResult(mrOk); };
     list->SetParent(&dialog);
-    auto* ok = new TButton(&dialog);
-    ok->SetCaption("OK");
-    ok->SetBounds(70, 180, 80, 26);
-    ok->SetDefault(true);
-    ok->SetModalResult(mrOk);
-    ok->SetParent(&dialog);
-    auto* cancel = new TButton(&dialog);
-    cancel->SetCaption("Cancel");
-    cancel->SetBounds(160, 180, 80, 26);
-    cancel->SetCancel(true);
-    cancel->SetModalResult(mrCancel);
-    cancel->SetParent(&dialog);
+    const auto addButton = [&dialog](const char* Caption, int Left, TModalResult Result) {
+        auto* button = new TButton(&dialog);
+        button->SetCaption(Caption);
+        button->SetBounds(Left, 180, 80, 26);
+        button->SetModalResult(Result);
+        button->SetParent(&dialog);
+        return button;
+    };
+    addButton("OK", 70, mrOk)->SetDefault(true);
+    addButton("Cancel", 160, mrCancel)->SetCancel(true);
     dialog.SetActiveControl(list);
     TObjectWatch alive(FGrid);
     if (dialog.ShowModal() != mrOk || !alive || field < 0 || list->ItemIndex() < 0) return;
