@@ -15,18 +15,6 @@
 
 namespace {
 
-// "1234567.5" -> "1,234,567.50"
-std::string Grouped(const std::string& Digits)
-{
-    std::string out;
-    const int n = static_cast<int>(Digits.size());
-    for (int i = 0; i < n; ++i) {
-        if (i && (n - i) % 3 == 0) out += ',';
-        out += Digits[static_cast<std::size_t>(i)];
-    }
-    return out;
-}
-
 std::string FormatTotal(Currency c) { return FormatDemoAmount(c, "#,##0.00"); }
 
 // A reason ("cannot save ...") as the sentence that opens a message box.
@@ -212,7 +200,7 @@ std::string TDemoForm::ShownCell(int ACol, int ARow) const
 std::string TDemoForm::StatusText() const
 {
     const int row = FGrid->Row() - FGrid->TitleRows();
-    std::string text = "Record " + Grouped(std::to_string(row + 1)) + " of " + Grouped(std::to_string(FTable.RowCount()));
+    std::string text = "Record " + GroupDigits(std::to_string(row + 1)) + " of " + GroupDigits(std::to_string(FTable.RowCount()));
     const int layout = FGrid->LayoutIndex();
     text += "   |   Layout: " + std::string(layout >= 0 && layout < 2 ? LayoutNames[layout] : "?") + " (F6)";
     // The total comes from the grid's summary of the shown amount column.
