@@ -22,9 +22,10 @@ foreach(lib IN LISTS ZEL_INSTALLED_LIBRARIES)
   endif()
   string(REPLACE "host_" "host/" folder ${lib})
   string(REPLACE "zelgrid_binding" "binding" folder ${folder})
-  # X11Shm.h is the X11 back end's own: it brings Xlib's macros, which clash with the host's names.
+  # X11Shm.h and X11Identity.h are the X11 back end's own: they bring Xlib's macros, which clash
+  # with the host's names.
   install(DIRECTORY ${CMAKE_SOURCE_DIR}/${folder}/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/${folder}
-          FILES_MATCHING PATTERN "*.h" PATTERN "X11Shm.h" EXCLUDE)
+          FILES_MATCHING PATTERN "*.h" PATTERN "X11Shm.h" EXCLUDE PATTERN "X11Identity.h" EXCLUDE)
 endforeach()
 
 install(TARGETS ${ZEL_INSTALLED_LIBRARIES} EXPORT ZelGridTargets

@@ -254,7 +254,7 @@ void TCustomZelGrid::FocusLookChanged()
     const bool focused = DrawsFocused();
     if (focused == FDrawnFocused) return;
     FDrawnFocused = focused;
-    for (int c = FIndicatorCols; c < ColCount(); ++c) InvalidateCell(c, 0);
+    InvalidateRow(0);
     if (FFlat && !ComponentState.Contains(csDesigning)) RedrawBorder(nullptr);
 }
 

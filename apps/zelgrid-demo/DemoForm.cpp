@@ -15,18 +15,6 @@
 
 namespace {
 
-// "1234567.5" -> "1,234,567.50"
-std::string Grouped(const std::string& Digits)
-{
-    std::string out;
-    const int n = static_cast<int>(Digits.size());
-    for (int i = 0; i < n; ++i) {
-        if (i && (n - i) % 3 == 0) out += ',';
-        out += Digits[static_cast<std::size_t>(i)];
-    }
-    return out;
-}
-
 std::string FormatTotal(Currency c) { return FormatDemoAmount(c, "#,##0.00"); }
 
 // A reason ("cannot save ...") as the sentence that opens a message box.
@@ -212,7 +200,7 @@ std::string TDemoForm::ShownCell(int ACol, int ARow) const
 std::string TDemoForm::StatusText() const
 {
     const int row = FGrid->Row() - FGrid->TitleRows();
-    std::string text = "Record " + Grouped(std::to_string(row + 1)) + " of " + Grouped(std::to_string(FTable.RowCount()));
+    std::string text = "Record " + GroupDigits(std::to_string(row + 1)) + " of " + GroupDigits(std::to_string(FTable.RowCount()));
     const int layout = FGrid->LayoutIndex();
     text += "   |   Layout: " + std::string(layout >= 0 && layout < 2 ? LayoutNames[layout] : "?") + " (F6)";
     // The total comes from the grid's summary of the shown amount column.
@@ -326,18 +314,16 @@ void TDemoForm::ChooseCustomer()
     if (list->ItemIndex() < 0) list->SetItemIndex(0);
     list->OnDblClick = [&dialog](TObject*) { dialog.SetModalResult(mrOk); };
     list->SetParent(&dialog);
-    auto* ok = new TButton(&dialog);
-    ok->SetCaption("OK");
-    ok->SetBounds(70, 180, 80, 26);
-    ok->SetDefault(true);
-    ok->SetModalResult(mrOk);
-    ok->SetParent(&dialog);
-    auto* cancel = new TButton(&dialog);
-    cancel->SetCaption("Cancel");
-    cancel->SetBounds(160, 180, 80, 26);
-    cancel->SetCancel(true);
-    cancel->SetModalResult(mrCancel);
-    cancel->SetParent(&dialog);
+    const auto addButton = [&dialog](const char* Caption, int Left, TModalResult Result) {
+        auto* button = new TButton(&dialog);
+        button->SetCaption(Caption);
+        button->SetBounds(Left, 180, 80, 26);
+        button->SetModalResult(Result);
+        button->SetParent(&dialog);
+        return button;
+    };
+    addButton("OK", 70, mrOk)->SetDefault(true);
+    addButton("Cancel", 160, mrCancel)->SetCancel(true);
     dialog.SetActiveControl(list);
     TObjectWatch alive(FGrid);
     if (dialog.ShowModal() != mrOk || !alive || field < 0 || list->ItemIndex() < 0) return;

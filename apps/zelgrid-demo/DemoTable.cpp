@@ -49,17 +49,6 @@ std::string Lower(std::string s)
     return s;
 }
 
-// "1234567" -> "1,234,567"
-std::string Grouped(const std::string& Digits)
-{
-    std::string out;
-    const std::size_t n = Digits.size();
-    for (std::size_t i = 0; i < n; ++i) {
-        if (i && (n - i) % 3 == 0) out += ',';
-        out += Digits[i];
-    }
-    return out;
-}
 
 // The date of a generated record, as GeneratedCell writes it.
 void GeneratedDate(std::uint32_t Record, int& Year, int& Month, int& Day)
@@ -94,6 +83,17 @@ bool TextBefore(std::string_view A, std::string_view B)
 }
 
 } // namespace
+
+std::string GroupDigits(const std::string& Digits)
+{
+    std::string out;
+    const std::size_t n = Digits.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        if (i && (n - i) % 3 == 0) out += ',';
+        out += Digits[i];
+    }
+    return out;
+}
 
 bool ParseDemoDate(const std::string& Text, int& Year, int& Month, int& Day)
 {
@@ -149,7 +149,7 @@ std::string FormatDemoAmount(Currency Value, std::string_view Format)
     const std::uint64_t shown = (raw + unit / 2) / unit;
     const std::string whole = std::to_string(shown / scale);
     std::string out = negative && shown ? "-" : "";
-    out += grouped ? Grouped(whole) : whole;
+    out += grouped ? GroupDigits(whole) : whole;
     if (decimals == 0) return out;
     std::string fraction = std::to_string(shown % scale);
     out += '.';

@@ -8,8 +8,6 @@
 #include <poll.h>
 #include <unistd.h>
 
-#include <cctype>
-#include <cerrno>
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
@@ -30,6 +28,7 @@
 #include "host/graphics/Region.h"
 #include "host/graphics/TextCodec.h"
 #include "host/windows/Messages.h"
+#include "host/windows/X11Identity.h"
 #include "host/windows/X11Shm.h"
 
 namespace {
@@ -222,8 +221,8 @@ public:
                                    static_cast<unsigned>(std::max(b.Width(), 1)), static_cast<unsigned>(std::max(b.Height(), 1)),
                                    0, CopyFromParent, InputOutput, CopyFromParent,
                                    CWOverrideRedirect | CWBackPixmap | CWEventMask, &a);
-        SetIdentity(win);
-        SetTitle(win, Params.Title);
+        SetX11WindowIdentity(FDisplay, win);
+        SetX11WindowTitle(FDisplay, win, Params.Title);
         XSetWMProtocols(FDisplay, win, &FDeleteWindow, 1);
         XSizeHints hints{};
         hints.flags = USPosition | USSize;
@@ -320,7 +319,7 @@ public:
 
     void SetSurfaceTitle(TSurfaceId Surface, const std::string& Title) override
     {
-        if (TX11Surface* s = Get(Surface)) SetTitle(s->Win, Title);
+        if (TX11Surface* s = Get(Surface)) SetX11WindowTitle(FDisplay, s->Win, Title);
     }
 
     void SetSurfaceOwner(TSurfaceId Surface, TSurfaceId Owner) override
@@ -456,50 +455,6 @@ private:
         FFrameOpen = true;
         FShmInFlight = true;
         return true;
-    }
-
-    // What a window manager and the tools of the desktop read to tell whose window this is: the
-    // program's name as WM_CLASS (instance and class), the machine and the process id.
-    void SetIdentity(Window Win)
-    {
-        std::string name = program_invocation_short_name ? program_invocation_short_name : "";
-        if (name.empty()) name = "zelgrid";
-        std::string cls = name;
-        cls[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(cls[0])));
-        XClassHint hint{name.data(), cls.data()};
-        XSetClassHint(FDisplay, Win, &hint);
-        char host[256] = {};
-        if (gethostname(host, sizeof host - 1) == 0 && host[0]) {
-            char* list[] = {host};
-            XTextProperty machine{};
-            if (XStringListToTextProperty(list, 1, &machine)) {
-                XSetWMClientMachine(FDisplay, Win, &machine);
-                XFree(machine.value);
-            }
-        }
-        const long pid = static_cast<long>(getpid());
-        XChangeProperty(FDisplay, Win, XInternAtom(FDisplay, "_NET_WM_PID", False), XA_CARDINAL, 32, PropModeReplace,
-                        reinterpret_cast<const unsigned char*>(&pid), 1);
-    }
-
-    // The title as UTF-8 (_NET_WM_NAME) and as the text property older window managers read
-    // (WM_NAME, Latin-1 where the title allows). A window without a title of its own shows the
-    // program's name rather than nothing.
-    void SetTitle(Window Win, const std::string& Title)
-    {
-        std::string text = Title;
-        if (text.empty()) text = program_invocation_short_name ? program_invocation_short_name : "";
-        const Atom utf8 = XInternAtom(FDisplay, "UTF8_STRING", False);
-        XChangeProperty(FDisplay, Win, XInternAtom(FDisplay, "_NET_WM_NAME", False), utf8, 8, PropModeReplace,
-                        reinterpret_cast<const unsigned char*>(text.data()), static_cast<int>(text.size()));
-        char* list[] = {text.data()};
-        XTextProperty name{};
-        if (Xutf8TextListToTextProperty(FDisplay, list, 1, XStdICCTextStyle, &name) >= Success) {
-            XSetWMName(FDisplay, Win, &name);
-            XFree(name.value);
-        } else {
-            XStoreName(FDisplay, Win, text.c_str());
-        }
     }
 
     XIC CreateInputContext(Window Win, long EventMask)

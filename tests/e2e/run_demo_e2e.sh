@@ -27,8 +27,10 @@ export XDG_CONFIG_HOME="$work/config"
 layouts="$work/demo.layout"
 
 # Starts the demo over 30 records with the test's layout file and further options; sets wid.
-start_demo() {
-  "$demo" --rows 30 --layout-file "$layouts" "$@" >"$work/demo.out" 2>&1 &
+start_demo() { open_demo --rows 30 --layout-file "$layouts" "$@"; }
+# Starts the demo with exactly the given options; sets demo_pid and wid.
+open_demo() {
+  "$demo" "$@" >"$work/demo.out" 2>&1 &
   demo_pid=$!
   pids+=("$demo_pid")
   wid=$(timeout 20 xdotool search --sync --onlyvisible --name '^ZelGrid demo' | head -n1) || true
@@ -276,13 +278,7 @@ echo "e2e: the chooser chose \"Brightwater & Sons\"; the chooser and the questio
 
 # Over 1,000,000 records the scroll thumb (right edge, below the up arrow) is dragged to the middle
 # of its track: the view follows, and the record current after the release lies near the middle.
-"$demo" --rows 1000000 --no-layout-file >"$work/million.out" 2>&1 &
-demo_pid=$!
-pids+=("$demo_pid")
-wid=$(timeout 20 xdotool search --sync --onlyvisible --name '^ZelGrid demo' | head -n1) || true
-[ -n "$wid" ] || fail "the demo window over 1,000,000 records did not appear"
-refocus
-sleep 0.5
+open_demo --rows 1000000 --no-layout-file
 xdotool mousemove --window "$wid" 708 26 mousedown 1
 for y in 60 120 180 250; do xdotool mousemove --window "$wid" 708 "$y"; sleep 0.1; done
 xdotool mouseup 1

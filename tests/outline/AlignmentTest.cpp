@@ -19,13 +19,7 @@ TEST_F(EditorTest, AlignedTextIsDrawnAndHitWhereItsAlignmentPlacesIt)
         const int box = Editor->Width(), room = box - 4;
         int scroll = 0;
         // The scroll position the caret keeps: none while the text fits.
-        const auto expectedScroll = [&] {
-            const std::string& text = Editor->Text();
-            const int caretX = TextWidth(text.substr(0, static_cast<std::size_t>(Editor->CaretPos())));
-            if (caretX - scroll > room) scroll = caretX - room;
-            if (caretX < scroll) scroll = caretX;
-            return scroll = std::max(0, std::min(scroll, TextWidth(text) - room + 1));
-        };
+        const auto expectedScroll = [&] { return ExpectedScroll(scroll, room); };
         // Where the text's first character starts in the editor.
         const auto origin = [&] {
             const int width = TextWidth(Editor->Text());

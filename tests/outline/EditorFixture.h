@@ -136,6 +136,16 @@ protected:
         Editor->Canvas()->SetFont(Editor->Font());
         return Editor->Canvas()->TextWidth(S);
     }
+    // The scroll position an editor with Room pixels for text keeps its caret visible with, from
+    // the one it had (Scroll, updated): none while the text fits.
+    int ExpectedScroll(int& Scroll, int Room)
+    {
+        const std::string& text = Editor->Text();
+        const int caretX = TextWidth(text.substr(0, static_cast<std::size_t>(Editor->CaretPos())));
+        if (caretX - Scroll > Room) Scroll = caretX - Room;
+        if (caretX < Scroll) Scroll = caretX;
+        return Scroll = std::max(0, std::min(Scroll, TextWidth(text) - Room + 1));
+    }
     // The editor as its whole text, selection and caret draw when the text starts at pixel Origin
     // of a box Width pixels wide: what an editor that measures only what it shows must equal.
     std::unique_ptr<TBitmap> ExpectedPicture(int Width, int Origin)

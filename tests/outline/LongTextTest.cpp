@@ -33,13 +33,7 @@ TEST_F(EditorTest, LongTextScrollsFindsCaretsAndPaintsAsTheWholeTextMeasures)
     const int room = Editor->Width() - 4;
     int scroll = Editor->ScrollX();
     // The scroll position the editor keeps the caret visible with, from the one before.
-    const auto expectedScroll = [&] {
-        const std::string& text = Editor->Text();
-        const int caretX = TextWidth(text.substr(0, static_cast<std::size_t>(Editor->CaretPos())));
-        if (caretX - scroll > room) scroll = caretX - room;
-        if (caretX < scroll) scroll = caretX;
-        return scroll = std::max(0, std::min(scroll, TextWidth(text) - room + 1));
-    };
+    const auto expectedScroll = [&] { return ExpectedScroll(scroll, room); };
     // The editor as the whole text and its selection draw.
     const auto expectedPicture = [&] { return ExpectedPicture(Editor->Width(), 2 - Editor->ScrollX()); };
     const auto clickAt = [&](int X) { Session.Input.Click(EW(), { X, 10 }); };
