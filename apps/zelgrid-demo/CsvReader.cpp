@@ -269,22 +269,3 @@ TDemoTable LoadCsvFile(const std::string& FileName, TCsvNotes* Notes)
     }
 }
 
-std::string CsvLine(const std::vector<std::string>& Fields)
-{
-    std::string out;
-    for (std::size_t i = 0; i < Fields.size(); ++i) {
-        if (i) out += ',';
-        const std::string& f = Fields[i];
-        if (f.find_first_of(",\"\r\n") == std::string::npos) {
-            out += f;
-            continue;
-        }
-        out += '"';
-        for (char c : f) {
-            if (c == '"') out += '"';
-            out += c;
-        }
-        out += '"';
-    }
-    return out + "\r\n";
-}

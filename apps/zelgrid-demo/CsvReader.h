@@ -45,5 +45,3 @@ TDemoTable LoadCsvFile(const std::string& FileName, TCsvNotes* Notes = nullptr);
 // Why a CSV file of Size bytes is refused on a machine of Memory bytes (0: not known), as
 // "is 5.0 GiB (...), more than ..."; empty when it can be read.
 std::string CsvSizeProblem(std::uint64_t Size, std::uint64_t Memory);
-// One record as a CSV line ending in CRLF, quoting the fields that need it.
-std::string CsvLine(const std::vector<std::string>& Fields);

@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "apps/zelgrid-demo/CsvReader.h"
+#include "binding/ChangeLog.h"
 #include "apps/zelgrid-demo/ReplaceFile.h"
 
 namespace {

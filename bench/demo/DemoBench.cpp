@@ -4,6 +4,7 @@
 #include <benchmark/benchmark.h>
 
 #include "apps/zelgrid-demo/CsvReader.h"
+#include "binding/ChangeLog.h"
 
 namespace {
 

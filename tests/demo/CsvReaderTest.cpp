@@ -9,6 +9,7 @@
 #include <fstream>
 
 #include "apps/zelgrid-demo/CsvReader.h"
+#include "binding/ChangeLog.h"
 
 TEST(CsvReader, QuotedFieldsKeepCommasQuotesAndLineBreaks)
 {

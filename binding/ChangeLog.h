@@ -1,0 +1,25 @@
+#pragma once
+// A source that keeps the user's edits, appended and deleted records beside records it cannot
+// write back (a CSV file, a generated table), so that an application can save them elsewhere.
+// A source that is one implements this interface too; find it with dynamic_cast.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class TChangeLog {
+public:
+    virtual ~TChangeLog() = default;
+    // Counts the edits, appends and deletes; a saved state is current while it stays the same.
+    virtual std::uint64_t Revision() const = 0;
+    virtual bool HasChanges() const = 0;
+    // The changed, appended and deleted records as CSV: a header line "change" and the column
+    // names, then one line per record: "changed", "appended" or "deleted" and its fields as they
+    // stand now (a deleted record as it was). Changed records first in record order, then the
+    // appended ones in the order they were appended, then the deleted ones in record order.
+    // A record appended and then deleted is in none of them.
+    virtual std::string ChangesCsv() const = 0;
+};
+
+// One CSV line (RFC 4180): fields holding a comma, quote or line break are quoted, quotes
+// doubled; ends with "\r\n".
+std::string CsvLine(const std::vector<std::string>& Fields);
