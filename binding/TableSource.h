@@ -59,8 +59,9 @@ public:
     virtual std::string InsertRecord(std::int64_t& Row) = 0;
     virtual std::string DeleteRecord(std::int64_t Row) = 0;
 
-    // Orders the records by column Col (ties by the record's key, ascending in both directions),
-    // or in the source's own order for TSortDirection::None.
+    // Orders the records by column Col, ties by the record's key; descending is the exact reverse
+    // of ascending (ties by key descending too), so that an index serves both read forwards and
+    // backwards. TSortDirection::None is the source's own order.
     virtual void SetOrder(int Col, TSortDirection Direction, const TSourceProgress& Progress = {}) = 0;
     virtual int OrderColumn() const = 0;
     virtual TSortDirection OrderDirection() const = 0;
