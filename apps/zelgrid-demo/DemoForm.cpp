@@ -1,8 +1,12 @@
 #include "apps/zelgrid-demo/DemoForm.h"
 
 #include <cctype>
+#include <climits>
+#include <cstring>
 
+#include "apps/zelgrid-demo/DemoTable.h"
 #include "apps/zelgrid-demo/ReplaceFile.h"
+#include "binding/SourceValues.h"
 #include "host/controls/Dialogs.h"
 #include "host/controls/ListBox.h"
 #include "host/controls/Memo.h"
@@ -16,6 +20,9 @@
 namespace {
 
 std::string FormatTotal(Currency c) { return FormatDemoAmount(c, "#,##0.00"); }
+
+// A total past what a Currency holds stays at the end it passed.
+bool SaturatedSummary(Currency c) { return c.Value == INT64_MAX || c.Value == INT64_MIN; }
 
 // A reason ("cannot save ...") as the sentence that opens a message box.
 std::string Sentence(std::string Text)
@@ -58,9 +65,10 @@ void TDemoStatusLine::Paint()
     canvas->TextOut(6, (ClientHeight() - canvas->TextHeight("Ag")) / 2, text);
 }
 
-TDemoForm::TDemoForm(TComponent* AOwner, TDemoTable& Table) : TForm(AOwner), FTable(Table)
+TDemoForm::TDemoForm(TComponent* AOwner, TTableSource& Source, bool Prepare)
+    : TForm(AOwner), FSource(Source), FChanges(dynamic_cast<TChangeLog*>(&Source))
 {
-    SetCaption("ZelGrid demo: " + std::to_string(Table.RowCount()) + " records");
+    SetCaption("ZelGrid demo: " + Source.Description());
     SetBounds(60, 60, 720, 520);
 
     FStatus = new TDemoStatusLine(this);
@@ -72,23 +80,27 @@ TDemoForm::TDemoForm(TComponent* AOwner, TDemoTable& Table) : TForm(AOwner), FTa
     FGrid = new TZelGrid(this);
     FGrid->SetName("Grid");
     FGrid->SetAlign(alClient);
-    FGrid->OnGetRowCount = [this](int& ARowCount) { ARowCount = FTable.RowCount(); };
+    FGrid->OnKeyDown = [this](TObject*, WORD& Key, TShiftState Shift) { GridKeyDown(Key, Shift); };
+    // The binding answers the data events; it chains the key handler for Escape.
+    FBinding = std::make_unique<TGridBinding>(FGrid, FSource, Prepare);
+    FBinding->OnProgress = [this](double Fraction, const std::string& Text) { ShowProgress(Fraction, Text); };
+    FStoreEdit = FGrid->OnValidateData;
+    FAppendRecord = FGrid->OnAppendRecord;
+    FDeleteRecord = FGrid->OnDeleteRecord;
     FGrid->OnGetDataCell = [this](int ACol, int ARow, std::string& AValue) { AValue = ShownCell(ACol, ARow); };
     FGrid->OnValidateData = [this](int ACol, int ARow, const std::string& NewVal, bool& ACancel) {
         if (FDiscarding) {
             ACancel = true;
             return;
         }
-        if (FTable.Cell(FieldAt(ACol), ARow) == NewVal || ShownCell(ACol, ARow) == NewVal) return;
+        const int field = FieldAt(ACol);
+        if (FieldText(field, ARow) == NewVal || ShownCell(ACol, ARow) == NewVal) return;
         TObjectWatch alive(FGrid);
-        bool stored = false;
-        Guarded([&] { stored = StoreCell(ACol, ARow, NewVal); });
-        ACancel = !stored;
-        // A refused text leaves the editor: it shows the kept value again, so that leaving the
-        // cell does not offer the same text (and the same message) once more.
-        if (ACancel && alive) FGrid->InvalidateEditor();
+        FStoreEdit(ACol, ARow, NewVal, ACancel);
+        if (!alive) return;
+        if (!ACancel && ARow == FBlankRow) FBlankRow = -1;
+        FStatus->Invalidate();
     };
-    FGrid->OnGetSummary = [this](TObject*, int, Currency& aSummary) { aSummary = FTable.AmountTotal(); };
     FGrid->OnMoveToRow = [this](int ARow) { LeaveRow(ARow); };
     FGrid->OnLayoutChange = [this](int, int) {
         FitRowHeight();
@@ -99,23 +111,33 @@ TDemoForm::TDemoForm(TComponent* AOwner, TDemoTable& Table) : TForm(AOwner), FTa
     FGrid->OnTitleClick = [this](TObject*, int DataCol, TZelColumn*) { SortByColumn(DataCol); };
     FGrid->OnDeleteRecord = [this](int ARow) {
         TObjectWatch alive(FStatus);
-        Guarded([&] { FTable.DeleteRow(ARow); });
-        if (alive) FStatus->Invalidate();
+        FDeleteRecord(ARow);
+        if (!alive) return;
+        if (ARow == FBlankRow) FBlankRow = -1;
+        else if (ARow < FBlankRow) --FBlankRow;
+        FStatus->Invalidate();
     };
-    FGrid->OnCopyCell = [this](int ACol, int ARow) { SetClipboardText(FTable.Cell(FieldAt(ACol), ARow)); };
+    FGrid->OnCopyCell = [this](int ACol, int ARow) { SetClipboardText(FieldText(FieldAt(ACol), ARow)); };
     FGrid->OnPasteCell = [this](int ACol, int ARow) {
         TObjectWatch alive(FGrid);
-        bool stored = false;
-        Guarded([&] { stored = StoreCell(ACol, ARow, GetClipboardText()); });
-        if (stored && alive) FGrid->InvalidateEditor();
+        if (StoreText(ACol, ARow, GetClipboardText()) && alive) FGrid->InvalidateEditor();
     };
     FGrid->OnEditButtonClick = [this](TObject*) { ChooseCustomer(); };
-    FGrid->OnKeyDown = [this](TObject*, WORD& Key, TShiftState Shift) { GridKeyDown(Key, Shift); };
     BuildLayouts();
     FPlainRowHeight = FGrid->DefaultRowHeight();
     FGrid->SetParent(this);
     SetActiveControl(FGrid);
     OnCloseQuery = [this](TObject*, bool& CanClose) { CanClose = SaveBeforeClosing(); };
+}
+
+// The binding goes first: it gives the grid's handlers back while the grid is still there.
+TDemoForm::~TDemoForm() { FBinding.reset(); }
+
+bool TDemoForm::StoreText(int ACol, int ARow, const std::string& Value)
+{
+    bool cancel = false;
+    FGrid->OnValidateData(ACol, ARow, Value, cancel);
+    return !cancel;
 }
 
 template <class TWork>
@@ -130,6 +152,28 @@ bool TDemoForm::Guarded(TWork&& Work)
     }
 }
 
+namespace {
+
+// The most columns a layout of another table shows, so that a file of thousands of columns
+// stays quick to lay out.
+constexpr int MaxShownColumns = 127;
+
+bool SameName(const std::string& A, const char* B)
+{
+    return std::equal(A.begin(), A.end(), B, B + std::strlen(B),
+                      [](char X, char Y) { return std::tolower(static_cast<unsigned char>(X)) == std::tolower(static_cast<unsigned char>(Y)); });
+}
+
+} // namespace
+
+bool TDemoForm::IsField(int Field, const char* Name) const
+{
+    const std::vector<TSourceColumn>& fields = FSource.Columns();
+    return Field >= 0 && Field < static_cast<int>(fields.size()) && SameName(fields[static_cast<std::size_t>(Field)].Name, Name);
+}
+
+const std::string& TDemoForm::FieldText(int Field, int ARow) const { return FBinding->CellText(ARow, Field); }
+
 void TDemoForm::BuildLayouts()
 {
     // Overview: the short fields; Details: number, customer and the long ones, word-wrapped.
@@ -137,62 +181,75 @@ void TDemoForm::BuildLayouts()
         {"Number", "Date", "Customer", "Amount", "Status", "Paid", "Tags"},
         {"Number", "Customer", "Tags", "Note", "Amount"},
     };
-    const bool generated = FTable.FindColumn("Note") >= 0 && FTable.FindColumn("Tags") >= 0;
+    const std::vector<TSourceColumn>& sourceFields = FSource.Columns();
+    const auto find = [&](const std::string& Name) {
+        for (std::size_t f = 0; f < sourceFields.size(); ++f)
+            if (SameName(sourceFields[f].Name, Name.c_str())) return static_cast<int>(f);
+        return -1;
+    };
+    const bool orders = find("Note") >= 0 && find("Tags") >= 0;
+    const bool writable = FSource.Writable();
 
     for (int index = 0; index < 2; ++index) {
         FGrid->SetLayoutIndex(index);
-        std::vector<int> fields;
-        if (generated) {
-            for (const std::string& name : layouts[index]) fields.push_back(FTable.FindColumn(name));
-        } else {
-            for (int c = 0; c < std::min(FTable.ColCount(), 127); ++c) fields.push_back(c);
+        TLayoutGuard guard(FGrid);
+        // Another table's columns come as the binding makes them: widths from the data, numbers
+        // right-aligned.
+        FBinding->BuildLayout();
+        TZelGridColumns* columns = FGrid->Columns();
+        while (columns->Count() > MaxShownColumns) columns->Delete(columns->Count() - 1);
+        if (orders) {
+            columns->Clear();
+            for (const std::string& name : layouts[index]) {
+                if (find(name) < 0) continue;
+                TZelColumn* column = columns->Add();
+                column->SetFlags(find(name) + 1);
+                column->Title()->SetCaption(sourceFields[static_cast<std::size_t>(find(name))].Name);
+            }
         }
-        for (int field : fields) {
-            if (field < 0) continue;
-            TZelColumn* column = FGrid->Columns()->Add();
-            const std::string& name = FTable.ColumnName(field);
-            column->Tag = static_cast<signed char>(field);
-            column->Title()->SetCaption(name);
-            column->SetWidth(index == 1 && !generated ? 140 : 100);
+        for (int c = 0; c < columns->Count(); ++c) {
+            TZelColumn* column = columns->GeTZelColumn(c);
+            const int field = column->Flags() - 1;
+            const TSourceColumn& source = sourceFields[static_cast<std::size_t>(field)];
+            if (index == 1 && !orders) column->SetWidth(std::max(column->GetWidth(), 140));
             for (const TFieldLook& look : FieldLooks) {
-                if (FTable.FindColumn(look.Name) != field) continue;
+                if (!IsField(field, look.Name) || !orders) continue;
                 column->SetWidth(look.Width);
                 column->aType = look.Type;
             }
-            switch (FTable.ColumnKind(field)) {
-            case dckNumber: column->SetReadOnly(true); column->SetAlignment(taRightJustify); break;
-            case dckAmount:
+            if (IsField(field, "Number") && source.Kind == TSourceColumnKind::Integer) {
+                column->SetReadOnly(true);
+                column->SetAlignment(taRightJustify);
+            }
+            if (IsField(field, "Amount") && source.Kind != TSourceColumnKind::Text) {
                 column->SetFormat(AmountFormat);
                 column->SetAlignment(taRightJustify);
                 column->Title()->SetAlignment(taRightJustify);
                 column->ColumnSumEnable = true;
-                break;
-            default: break;
             }
-            if (name == "Customer") column->SetButtonStyle(cbsEllipsis);
-            if (name == "Status") column->GetPickList()->SetText("New\nConfirmed\nShipped\nDelivered\nCancelled");
-            if (name == "Paid") column->GetPickList()->SetText("Yes\nNo");
-            if (name == "Tags") column->GetPickList()->SetText("urgent\ngift\nexport\nfragile");
-            if (index == 1 && FTable.ColumnKind(field) == dckText) column->SetWordWrap(true);
+            if (orders) {
+                const std::string& name = source.Name;
+                if (SameName(name, "Customer")) column->SetButtonStyle(cbsEllipsis);
+                if (SameName(name, "Status")) column->GetPickList()->SetText("New\nConfirmed\nShipped\nDelivered\nCancelled");
+                if (SameName(name, "Paid")) column->GetPickList()->SetText("Yes\nNo");
+                if (SameName(name, "Tags")) column->GetPickList()->SetText("urgent\ngift\nexport\nfragile");
+            }
+            if (index == 1 && source.Kind == TSourceColumnKind::Text) column->SetWordWrap(true);
+            if (!writable) column->SetReadOnly(true);
         }
     }
     FGrid->SetDefRowHeight(0);
     FGrid->SetLayoutIndex(0);
 }
 
-int TDemoForm::FieldAt(int ACol) const
-{
-    TZelGridColumns* columns = FGrid->Columns();
-    if (!columns || ACol < 0 || ACol >= columns->Count()) return -1;
-    return columns->GeTZelColumn(ACol)->Tag;
-}
+int TDemoForm::FieldAt(int ACol) const { return FBinding->SourceColumnAt(ACol); }
 
 std::string TDemoForm::ShownCell(int ACol, int ARow) const
 {
     const int field = FieldAt(ACol);
-    std::string text = FTable.Cell(field, ARow);
+    const std::string& text = FieldText(field, ARow);
     Currency amount;
-    if (field < 0 || FTable.ColumnKind(field) != dckAmount || !ParseDemoAmount(text, amount)) return text;
+    if (!IsField(field, "Amount") || !ParseSourceCurrency(text, amount)) return text;
     const std::string& format = FGrid->Columns()->GeTZelColumn(ACol)->Format();
     return FormatDemoAmount(amount, format.empty() ? AmountFormat : format);
 }
@@ -200,7 +257,7 @@ std::string TDemoForm::ShownCell(int ACol, int ARow) const
 std::string TDemoForm::StatusText() const
 {
     const int row = FGrid->Row() - FGrid->TitleRows();
-    std::string text = "Record " + GroupDigits(std::to_string(row + 1)) + " of " + GroupDigits(std::to_string(FTable.RowCount()));
+    std::string text = "Record " + GroupDigits(std::to_string(row + 1)) + " of " + GroupDigits(std::to_string(FGrid->RowCount() - FGrid->TitleRows()));
     const int layout = FGrid->LayoutIndex();
     text += "   |   Layout: " + std::string(layout >= 0 && layout < 2 ? LayoutNames[layout] : "?") + " (F6)";
     // The total comes from the grid's summary of the shown amount column.
@@ -210,11 +267,13 @@ std::string TDemoForm::StatusText() const
             if (!column->ColumnSumEnable) continue;
             text += "   |   Total amount: ";
             // Past what a Currency holds the summary saturates: no number is shown then.
-            text += FTable.AmountTotalInRange() ? FormatTotal(column->GetSummary()) : std::string("out of range");
+            text += !SaturatedSummary(column->GetSummary()) ? FormatTotal(column->GetSummary()) : std::string("out of range");
             break;
         }
     }
     if (!FChangesFile.empty() && FChangesSaved && !ChangesUnsaved()) text += "   |   Changes saved";
+    text += "   |   " + FSource.Description();
+    if (!FProgress.empty()) text += "   |   " + FProgress;
     return text;
 }
 
@@ -277,30 +336,26 @@ void TDemoForm::CheckLayouts(TZelGrid& Grid) const
         TZelGridColumns* columns = Grid.Layout()->GetItem(index)->GeTZelColumns();
         for (int c = 0; c < columns->Count(); ++c) {
             TZelColumn* column = columns->GeTZelColumn(c);
-            const int field = column->Tag;
+            // A file written before the columns kept their field in Flags has it in Tag.
+            const int field = column->Flags() > 0 ? column->Flags() - 1 : column->Tag;
             const std::string caption = column->Title()->GetCaption();
-            // The caption names the field the column shows (Tag), as BuildLayouts made it.
-            if (field >= 0 && field < FTable.ColCount() && FTable.ColumnName(field) == caption) continue;
+            // The caption names the field the column shows, as BuildLayouts made it.
+            const std::vector<TSourceColumn>& fields = FSource.Columns();
+            if (field >= 0 && field < static_cast<int>(fields.size()) && fields[static_cast<std::size_t>(field)].Name == caption) {
+                column->SetFlags(field + 1);
+                continue;
+            }
             throw EReadError("column \"" + caption + "\" of the layout \"" + LayoutNames[index] +
                              "\" is no column of this table");
         }
     }
 }
 
-bool TDemoForm::StoreCell(int ACol, int ARow, const std::string& Value)
-{
-    const std::string refusal = FTable.SetCell(FieldAt(ACol), ARow, Value);
-    FStatus->Invalidate();
-    if (refusal.empty()) return true;
-    MessageDlg(refusal, mtError, TMsgDlgButtons{mbOK}, 0);
-    return false;
-}
-
 void TDemoForm::ChooseCustomer()
 {
     const int field = FieldAt(FGrid->RawToDataColumn(FGrid->Col()));
     const int row = FGrid->Row() - FGrid->TitleRows();
-    const std::string current = field >= 0 ? FTable.Cell(field, row) : std::string();
+    const std::string current = FieldText(field, row);
     TForm dialog(nullptr);
     dialog.SetCaption("Choose a customer");
     dialog.SetBounds(Left() + 120, Top() + 80, 260, 250);
@@ -328,7 +383,7 @@ void TDemoForm::ChooseCustomer()
     TObjectWatch alive(FGrid);
     if (dialog.ShowModal() != mrOk || !alive || field < 0 || list->ItemIndex() < 0) return;
     const std::string chosen = list->Items()->Strings(list->ItemIndex());
-    if (StoreCell(FGrid->RawToDataColumn(FGrid->Col()), row, chosen) && alive) FGrid->InvalidateEditor();
+    if (StoreText(FGrid->RawToDataColumn(FGrid->Col()), row, chosen) && alive) FGrid->InvalidateEditor();
 }
 
 void TDemoForm::GridKeyDown(WORD& Key, TShiftState Shift)
@@ -338,6 +393,9 @@ void TDemoForm::GridKeyDown(WORD& Key, TShiftState Shift)
     if (Key == VK_ESCAPE && Shift.Empty()) {
         // The grid's own Escape follows and finds nothing left to commit.
         DiscardEdit();
+    } else if (Key == VK_F5 && Shift.Empty()) {
+        Key = 0;
+        Refresh();
     } else if (Key == VK_F6 && Shift.Empty()) {
         Key = 0;
         SwitchLayout();
@@ -359,21 +417,19 @@ std::string TDemoForm::SaveChanges()
 {
     if (const std::string problem = ReplaceDestinationProblem(FChangesFile); !problem.empty())
         return "cannot save the changes to " + FChangesFile + ": " + problem;
-    try {
-        FTable.SaveChanges(FChangesFile);
-    } catch (const std::exception& E) {
-        return E.what();
-    }
+    if (!FChanges) return {};
+    if (const std::string problem = ReplaceFileContents(FChangesFile, FChanges->ChangesCsv()); !problem.empty())
+        return "cannot save the changes to " + FChangesFile + ": " + problem;
     FChangesSaved = true;
     FChangesGivenUp = false;
-    FSavedRevision = FTable.Revision();
+    FSavedRevision = FChanges->Revision();
     FStatus->Invalidate();
     return {};
 }
 
 bool TDemoForm::ChangesUnsaved() const
 {
-    return !FChangesFile.empty() && !FChangesGivenUp && (!FChangesSaved || FSavedRevision != FTable.Revision());
+    return FChanges && !FChangesFile.empty() && !FChangesGivenUp && (!FChangesSaved || FSavedRevision != FChanges->Revision());
 }
 
 bool TDemoForm::SaveBeforeClosing()
@@ -383,7 +439,7 @@ bool TDemoForm::SaveBeforeClosing()
     FGrid->HideEditor();
     if (!alive) return false;
     // A record appended and left empty is not kept when the window closes either.
-    if (FTable.DropBlankRow(FTable.RowCount() - 1)) FGrid->UpdateRowCount();
+    DropBlankRow();
     if (!alive) return false;
     if (!ChangesUnsaved()) return true;
     const std::string problem = SaveChanges();
@@ -473,16 +529,21 @@ void TDemoForm::DiscardEdit()
     if (alive) FDiscarding = false;
 }
 
+void TDemoForm::DropBlankRow()
+{
+    if (FBlankRow < 0) return;
+    const int row = FBlankRow;
+    FBlankRow = -1;
+    TObjectWatch alive(FGrid);
+    FDeleteRecord(row);
+    if (alive) FGrid->UpdateRowCount();
+}
+
 void TDemoForm::LeaveRow(int ARow)
 {
-    // An appended record stays the last row until it is edited (a sort keeps it there), so the
-    // rows above it keep their numbers when it goes.
-    const int current = FGrid->Row() - FGrid->TitleRows();
-    if (ARow != FGrid->Row() && current == FTable.RowCount() - 1 && FTable.IsBlankRow(current)) {
+    if (FBlankRow >= 0 && ARow != FBlankRow + FGrid->TitleRows()) {
         TObjectWatch alive(FGrid);
-        bool dropped = false;
-        Guarded([&] { dropped = FTable.DropBlankRow(current); });
-        if (dropped && alive) FGrid->UpdateRowCount();
+        DropBlankRow();
         if (!alive) return;
     }
     FStatus->Invalidate();
@@ -495,40 +556,40 @@ void TDemoForm::AppendRecord()
     FGrid->HideEditor();
     if (!alive) return;
     // Down on a record appended and left empty does not append another.
-    if (FTable.IsBlankRow(FGrid->Row() - FGrid->TitleRows())) return;
-    int row = -1;
-    if (!Guarded([&] { row = FTable.AppendRow(); }) || !alive) return;
-    FGrid->UpdateRowCount();
+    if (FBlankRow >= 0) return;
+    const int before = FGrid->RowCount();
+    FAppendRecord(this);
     if (!alive) return;
-    FGrid->SetCurrentRow(row + FGrid->TitleRows());
-    if (alive) FStatus->Invalidate();
+    if (FGrid->RowCount() > before) FBlankRow = FGrid->Row() - FGrid->TitleRows();
+    FStatus->Invalidate();
 }
 
 void TDemoForm::SortByColumn(int DataCol)
 {
-    const int field = FieldAt(DataCol);
-    if (field < 0 || field >= FTable.ColCount()) return;
-    // Typed text goes to its record before the records change rows.
+    // The rows change places: an appended record left empty goes first.
     TObjectWatch alive(FGrid);
-    FGrid->HideEditor();
-    if (!alive) return;
-    const bool descending = field == FSortField && !FSortDescending;
-    const int titleRows = FGrid->TitleRows();
-    const int shownAt = FGrid->Row() - FGrid->TopRow();
-    int moved = -1;
-    if (!Guarded([&] { moved = FTable.SortBy(field, descending, FGrid->Row() - titleRows); }) || !alive) return;
-    FSortField = field;
-    FSortDescending = descending;
-    ShowSortArrows();
-    FGrid->Invalidate();
-    if (moved >= 0) {
-        // The current record keeps its place in the window where the rows allow it, with no
-        // space left below the last row.
-        const int lastTop = std::max(titleRows, FGrid->RowCount() - FGrid->VisibleRowCount());
-        FGrid->SetTopRow(std::clamp(moved + titleRows - shownAt, titleRows, lastTop));
-        if (alive) FGrid->SetCurrentRow(moved + titleRows);
+    DropBlankRow();
+    if (alive) FBinding->SortByColumn(DataCol);
+    if (alive) ShowSortArrows();
+}
+
+void TDemoForm::Refresh()
+{
+    TObjectWatch alive(FGrid);
+    DropBlankRow();
+    if (alive) FBinding->Refresh();
+}
+
+void TDemoForm::ShowProgress(double Fraction, const std::string& Text)
+{
+    if (Text.empty()) {
+        FProgress = FBinding->LastError().rfind("Cancelled", 0) == 0 ? FBinding->LastError() : std::string();
+        ShowSortArrows();
+        FitRowHeight();
+    } else {
+        FProgress = Text + ": " + std::to_string(static_cast<int>(Fraction * 100)) + "% (Escape stops it)";
     }
-    if (alive) FStatus->Invalidate();
+    FStatus->Invalidate();
 }
 
 void TDemoForm::ShowSortArrows(bool Shown) const
@@ -538,10 +599,12 @@ void TDemoForm::ShowSortArrows(bool Shown) const
         TZelGridColumns* columns = layouts->GetItem(index)->GeTZelColumns();
         for (int c = 0; c < columns->Count(); ++c) {
             TZelColumnTitle* title = columns->GeTZelColumn(c)->Title();
-            const int field = columns->GeTZelColumn(c)->Tag;
-            if (field < 0 || field >= FTable.ColCount()) continue;
-            std::string caption = FTable.ColumnName(field);
-            if (Shown && field == FSortField) caption += SortArrows[FSortDescending];
+            const int field = columns->GeTZelColumn(c)->Flags() - 1;
+            const std::vector<TSourceColumn>& fields = FSource.Columns();
+            if (field < 0 || field >= static_cast<int>(fields.size())) continue;
+            std::string caption = fields[static_cast<std::size_t>(field)].Name;
+            if (Shown && field == SortField() && FSource.OrderDirection() != TSortDirection::None)
+                caption += SortArrows[SortDescending()];
             if (title->GetCaption() != caption) title->SetCaption(caption);
         }
     }
@@ -554,7 +617,9 @@ int TDemoForm::WrappedRowHeight() const
     TBitmap measure;
     TCanvas& canvas = *measure.Canvas();
     // Enough records to meet every kind of text a large table holds, spread over all of it.
-    const int rows = FTable.RowCount(), samples = std::min(rows, 500);
+    // The first rows, which the cache holds anyway: reading rows all over a database costs a
+    // query each.
+    const int samples = std::min(FGrid->RowCount() - FGrid->TitleRows(), 4 * TGridBinding::PageRows);
     constexpr int MaxLines = 5;
     int height = 0;
     for (int c = 0; c < columns->Count(); ++c) {
@@ -565,7 +630,7 @@ int TDemoForm::WrappedRowHeight() const
         canvas.Font()->Assign(column->GetFont());
         const int most = MaxLines * canvas.LineHeight();
         for (int i = 0; i < samples && height < most; ++i) {
-            const std::string text = FTable.Cell(FieldAt(c), static_cast<int>(static_cast<std::int64_t>(i) * rows / samples));
+            const std::string& text = FieldText(FieldAt(c), i);
             TRect r{0, 0, width, 0};
             canvas.DrawText(text, r, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
             height = std::max(height, std::min(r.Bottom, most));

@@ -10,6 +10,7 @@
 
 #include "apps/zelgrid-demo/DemoForm.h"
 #include "apps/zelgrid-demo/ReplaceFile.h"
+#include "binding/CsvSource.h"
 
 namespace fs = std::filesystem;
 
@@ -29,20 +30,21 @@ std::string ConfigFolder()
     return {};
 }
 
-bool SameColumns(const TDemoTable& A, const TDemoTable& B)
+bool OrdersColumns(const std::vector<TSourceColumn>& Columns)
 {
-    if (A.ColCount() != B.ColCount()) return false;
-    for (int c = 0; c < A.ColCount(); ++c)
-        if (A.ColumnName(c) != B.ColumnName(c)) return false;
+    static const char* const names[] = {"Number", "Date", "Customer", "Amount", "Status", "Paid", "Tags", "Note"};
+    if (Columns.size() != std::size(names)) return false;
+    for (std::size_t c = 0; c < Columns.size(); ++c)
+        if (Columns[c].Name != names[c]) return false;
     return true;
 }
 
 // FNV-1a over the column names, each ended by a zero byte.
-std::uint32_t ColumnsHash(const TDemoTable& Table)
+std::uint32_t ColumnsHash(const std::vector<TSourceColumn>& Columns)
 {
     std::uint32_t hash = 2166136261u;
-    for (int c = 0; c < Table.ColCount(); ++c) {
-        for (const char ch : Table.ColumnName(c)) hash = (hash ^ static_cast<unsigned char>(ch)) * 16777619u;
+    for (const TSourceColumn& column : Columns) {
+        for (const char ch : column.Name) hash = (hash ^ static_cast<unsigned char>(ch)) * 16777619u;
         hash *= 16777619u;
     }
     return hash;
@@ -74,13 +76,14 @@ std::string ReadLayoutFile(const std::string& Path, std::string& Problem)
 
 } // namespace
 
-std::string DefaultLayoutPath(const TDemoTable& Table)
+std::string DefaultLayoutPath(const TTableSource& Source)
 {
     const std::string folder = ConfigFolder();
     if (folder.empty()) return {};
-    if (SameColumns(Table, TDemoTable::Generated(0))) return folder + "/orders.layout";
-    char name[32];
-    std::snprintf(name, sizeof name, "/csv-%08x.layout", static_cast<unsigned>(ColumnsHash(Table)));
+    if (OrdersColumns(Source.Columns())) return folder + "/orders.layout";
+    char name[40];
+    std::snprintf(name, sizeof name, "/%s-%08x.layout", dynamic_cast<const TCsvSource*>(&Source) ? "csv" : "table",
+                  static_cast<unsigned>(ColumnsHash(Source.Columns())));
     return folder + name;
 }
 

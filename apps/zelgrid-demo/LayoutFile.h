@@ -4,14 +4,15 @@
 // may be the user's own work, or another program's file named by mistake.
 #include <string>
 
-#include "apps/zelgrid-demo/DemoTable.h"
+#include "binding/TableSource.h"
 
 class TDemoForm;
 
-// Where the layouts of a table with Table's columns are kept by default: orders.layout for the
-// generated records, csv-XXXXXXXX.layout (a hash of the column names) for a CSV file's, in
+// Where the layouts of a table with Source's columns are kept by default: orders.layout for the
+// orders (the demo's database or generated records), csv-XXXXXXXX.layout (a hash of the column
+// names) for a CSV file's, table-XXXXXXXX.layout for a database table's, in
 // $XDG_CONFIG_HOME/zelgrid-demo or ~/.config/zelgrid-demo. Empty when neither variable is set.
-std::string DefaultLayoutPath(const TDemoTable& Table);
+std::string DefaultLayoutPath(const TTableSource& Source);
 
 class TDemoLayoutFile {
 public:
