@@ -31,7 +31,9 @@ public:
     const std::vector<TSourceColumn>& Columns() const override;
     std::int64_t RowCount() override { return FDatabase ? FDatabase->RowCount() : 0; }
     void ReadRows(std::int64_t First, int Count, std::vector<TSourceRow>& Rows) override;
-    bool Writable() const override { return FDatabase && FDatabase->Writable(); }
+    // The database it makes is writable: the columns are laid out for editing from the start
+    // (a write before it is made is refused with a message).
+    bool Writable() const override { return !FDatabase || FDatabase->Writable(); }
     std::string UpdateCell(std::int64_t Row, int Col, const std::string& Value) override;
     std::string InsertRecord(std::int64_t& Row) override;
     std::string DeleteRecord(std::int64_t Row) override;

@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "apps/zelgrid-demo/DemoForm.h"
+#include "binding/GeneratedOrdersSource.h"
 #include "host/controls/Application.h"
 #include "host/controls/ListBox.h"
 #include "host/windows/Headless.h"
@@ -25,7 +26,7 @@ protected:
     void TearDown() override { delete form; }
 
     THeadlessSession session;
-    TDemoTable table = TDemoTable::Generated(5);
+    TGeneratedOrdersSource table{5};
     TDemoForm* form = new TDemoForm(nullptr, table);
     TZelGrid* grid = form->Grid();
     const int customer = table.FindColumn("Customer");

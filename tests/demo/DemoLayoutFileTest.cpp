@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "apps/zelgrid-demo/DemoForm.h"
+#include "binding/GeneratedOrdersSource.h"
+#include "tests/demo/DemoSources.h"
 #include "apps/zelgrid-demo/LayoutFile.h"
 #include "host/graphics/Bitmap.h"
 #include "host/windows/Headless.h"
@@ -35,13 +37,13 @@ void WriteAll(const std::string& Path, const std::string& Data)
 class DemoLayoutFileTest : public ::testing::Test {
 protected:
     THeadlessSession Session;
-    TDemoTable Table = TDemoTable::Generated(20);
+    TGeneratedOrdersSource Table{20};
     std::string Folder = ::testing::TempDir() + "demo_layouts_" + std::to_string(::getpid());
     std::string Path = Folder + "/sub/orders.layout";
 
     ~DemoLayoutFileTest() override { std::filesystem::remove_all(Folder); }
 
-    std::unique_ptr<TDemoForm> NewForm(TDemoTable& Data, TDemoLayoutFile* File = nullptr, std::string* Problem = nullptr)
+    std::unique_ptr<TDemoForm> NewForm(TTableSource& Data, TDemoLayoutFile* File = nullptr, std::string* Problem = nullptr)
     {
         auto form = std::make_unique<TDemoForm>(nullptr, Data);
         if (File) *Problem = File->Load(*form);
@@ -97,11 +99,11 @@ TEST_F(DemoLayoutFileTest, WidthOrderAndLayoutComeBackAfterARestart)
     form->SwitchLayout();
     std::string text;
     grid->OnGetDataCell(0, 2, text);
-    EXPECT_EQ(text, Table.Cell(Table.FindColumn("Amount"), 2));
+    EXPECT_EQ(text, SourceCell(Table, 3, 2));
     grid->AMoveColRow(grid->DataToRawColumn(0), 2 + grid->TitleRows(), true, true);
     Session.Input.TypeText("42.5");
     grid->HideEditor();
-    EXPECT_EQ(Table.Cell(Table.FindColumn("Amount"), 2), "42.5");
+    EXPECT_EQ(SourceCell(Table, 3, 2), "42.5");
 }
 
 TEST_F(DemoLayoutFileTest, UnusableFileLeavesBuiltInLayoutsAndIsNotOverwritten)
@@ -109,8 +111,8 @@ TEST_F(DemoLayoutFileTest, UnusableFileLeavesBuiltInLayoutsAndIsNotOverwritten)
     std::filesystem::create_directories(Folder + "/sub");
     TDemoLayoutFile(Path).Save(*NewForm(Table));
     const std::string good = ReadAll(Path);
-    TDemoTable csv({"Name", "City"});
-    csv.AddRow({"Ann", "Oslo"});
+    const std::unique_ptr<TMemorySource> csvSource = MemoryTable("Name,City\nAnn,Oslo\n");
+    TMemorySource& csv = *csvSource;
     std::string extraLayout;
     {
         auto form = NewForm(Table);
@@ -162,10 +164,10 @@ TEST_F(DemoLayoutFileTest, DefaultPathFollowsTheConfigFolderAndTheTablesColumns)
     EXPECT_EQ(DefaultLayoutPath(Table), "/cfg/zelgrid-demo/orders.layout");
     ::setenv("XDG_CONFIG_HOME", "relative", 1);
     EXPECT_EQ(DefaultLayoutPath(Table), "/home/ann/.config/zelgrid-demo/orders.layout");
-    const std::string a = DefaultLayoutPath(TDemoTable({"Name", "City"}));
-    EXPECT_EQ(a, DefaultLayoutPath(TDemoTable({"Name", "City"})));
-    EXPECT_NE(a, DefaultLayoutPath(TDemoTable({"NameC", "ity"})));
-    EXPECT_EQ(a.rfind("/home/ann/.config/zelgrid-demo/csv-", 0), 0u) << a;
+    const std::string a = DefaultLayoutPath(*MemoryTable("Name,City\n"));
+    EXPECT_EQ(a, DefaultLayoutPath(*MemoryTable("Name,City\nAnn,Oslo\n")));
+    EXPECT_NE(a, DefaultLayoutPath(*MemoryTable("NameC,ity\n")));
+    EXPECT_EQ(a.rfind("/home/ann/.config/zelgrid-demo/table-", 0), 0u) << a;
     ::unsetenv("HOME");
     ::unsetenv("XDG_CONFIG_HOME");
     EXPECT_EQ(DefaultLayoutPath(Table), "");

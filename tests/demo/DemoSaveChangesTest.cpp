@@ -15,6 +15,8 @@
 #include <memory>
 
 #include "apps/zelgrid-demo/DemoForm.h"
+#include "binding/GeneratedOrdersSource.h"
+#include "tests/demo/DemoSources.h"
 #include "apps/zelgrid-demo/ReplaceFile.h"
 #include "host/controls/Application.h"
 #include "host/controls/Memo.h"
@@ -69,7 +71,7 @@ class DemoSaveChangesTest : public ::testing::Test {
 protected:
     THeadlessSession Session;
     std::string Folder = ::testing::TempDir() + "demo_save_" + std::to_string(::getpid());
-    TDemoTable Table = TDemoTable::Generated(20);
+    std::unique_ptr<TGeneratedOrdersSource> Source = std::make_unique<TGeneratedOrdersSource>(20);
     TDemoForm* Form = nullptr;
     TZelGrid* Grid = nullptr;
     // What the dialogs were, and how the next ones are answered.
@@ -96,7 +98,7 @@ protected:
 
     void OpenForm(const std::string& ChangesFile)
     {
-        Form = new TDemoForm(nullptr, Table);
+        Form = new TDemoForm(nullptr, *Source);
         Form->SetChangesFile(ChangesFile);
         Grid = Form->Grid();
         Form->Show();
@@ -110,8 +112,8 @@ protected:
         Grid->AMoveColRow(Grid->DataToRawColumn(3), 2 + Grid->TitleRows(), true, true);
         Session.Input.TypeText("77.5");
         Grid->HideEditor();
-        ASSERT_EQ(Table.RowCount(), 19);
-        ASSERT_EQ(Table.Cell(3, 2), "77.5");
+        ASSERT_EQ(Source->RowCount(), 19);
+        ASSERT_EQ(SourceCell(*Source, 3, 2), "77.5");
     }
 };
 
@@ -162,7 +164,7 @@ TEST_F(DemoSaveChangesTest, FailedSaveKeepsTheWindowTheOldFileAndTheEditsUntilSa
         std::ofstream(path, std::ios::binary) << old;
         delete Form;
         Form = nullptr;
-        Table = TDemoTable::Generated(20);
+        Source = std::make_unique<TGeneratedOrdersSource>(20);
         OpenForm(path);
         EditInTheWindow();
         Dialogs.clear();
@@ -192,7 +194,7 @@ TEST_F(DemoSaveChangesTest, FailedSaveKeepsTheWindowTheOldFileAndTheEditsUntilSa
         Session.Input.PressKey('S', TShiftState{ssCtrl});
         EXPECT_EQ(Dialogs, std::vector<std::string>{"Save changes as"});
         EXPECT_EQ(Form->ChangesFile(), SaveAsPath);
-        EXPECT_EQ(ReadAll(SaveAsPath), Table.ChangesCsv());
+        EXPECT_EQ(ReadAll(SaveAsPath), Source->ChangesCsv());
         EXPECT_NE(ReadAll(SaveAsPath).find("\r\nchanged,4,"), std::string::npos);
         EXPECT_NE(ReadAll(SaveAsPath).find("\r\ndeleted,2,"), std::string::npos);
         EXPECT_NE(Form->StatusText().find("Changes saved"), std::string::npos) << Form->StatusText();
@@ -201,7 +203,7 @@ TEST_F(DemoSaveChangesTest, FailedSaveKeepsTheWindowTheOldFileAndTheEditsUntilSa
         Form->Close(); // the text still in the cell editor is part of the changes
         EXPECT_FALSE(Form->Visible());
         EXPECT_EQ(Dialogs.size(), 1u) << "no error this time";
-        EXPECT_EQ(ReadAll(SaveAsPath), Table.ChangesCsv()) << "closing saved the last edit too";
+        EXPECT_EQ(ReadAll(SaveAsPath), Source->ChangesCsv()) << "closing saved the last edit too";
         EXPECT_NE(ReadAll(SaveAsPath).find(",1.25,"), std::string::npos);
         fs::remove(SaveAsPath);
     }
