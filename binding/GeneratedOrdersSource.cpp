@@ -275,8 +275,8 @@ bool TGeneratedOrdersSource::Before(std::uint32_t Record, std::uint32_t Other) c
     } else {
         c = CompareSourceValues(FColumns[static_cast<std::size_t>(FOrderCol)].Kind, Cell(Record, FOrderCol), Cell(Other, FOrderCol));
     }
-    if (FDirection == TSortDirection::Descending) c = -c;
-    return c != 0 ? c < 0 : Record < Other;
+    if (c == 0) c = Record < Other ? -1 : Record > Other;
+    return FDirection == TSortDirection::Descending ? c > 0 : c < 0;
 }
 
 std::int64_t TGeneratedOrdersSource::PlaceInIndex(std::uint32_t Record)
@@ -405,18 +405,12 @@ void TGeneratedOrdersSource::SetOrder(int Col, TSortDirection Direction, const T
             const std::uint32_t range = KeyRange(Col);
             std::vector<std::uint64_t> start(range + 1, 0);
             eachGenerated(0, 0.45, [&](std::uint32_t r) { ++start[GeneratedKey(Col, r - 1) + 1]; });
-            if (descending) {
-                // Bucket k starts after every larger key: count from the top.
-                std::vector<std::uint64_t> counts(start.begin() + 1, start.end());
-                std::uint64_t at = 0;
-                for (std::uint32_t k = range; k-- > 0;) {
-                    start[k] = at;
-                    at += counts[k];
-                }
-            } else {
-                for (std::uint32_t k = 1; k <= range; ++k) start[k] += start[k - 1];
-            }
-            eachGenerated(0.45, 0.45, [&](std::uint32_t r) { out[start[GeneratedKey(Col, r - 1)]++] = r; });
+            for (std::uint32_t k = 1; k <= range; ++k) start[k] += start[k - 1];
+            // Descending places each record at the mirror of its ascending place, ties included.
+            eachGenerated(0.45, 0.45, [&](std::uint32_t r) {
+                const std::uint64_t at = start[GeneratedKey(Col, r - 1)]++;
+                out[descending ? generated - 1 - at : at] = r;
+            });
         }
         // Merges forward into the front: the write position never passes the generated read one.
         std::size_t w = 0, g = changed.size(), c = 0;

@@ -32,8 +32,9 @@ public:
     std::string InsertRecord(std::int64_t& Row) override;
     std::string DeleteRecord(std::int64_t Row) override;
 
-    // Sorts an index of record numbers, ties by number; refused with ESourceError when the table
-    // holds more than SortLimit() records, rather than taking gigabytes for the index.
+    // Sorts an index of record numbers, ties by number (descending: the ascending order reversed,
+    // ties included); refused with ESourceError when the table holds more than SortLimit()
+    // records, rather than taking gigabytes for the index.
     void SetOrder(int Col, TSortDirection Direction, const TSourceProgress& Progress = {}) override;
     int OrderColumn() const override { return FOrderCol; }
     TSortDirection OrderDirection() const override { return FDirection; }
@@ -49,7 +50,8 @@ private:
     std::int64_t RecordTotal() const { return FCount + static_cast<std::int64_t>(FAppended.size()); }
     std::string Cell(std::uint32_t Record, int Col) const;
     void ReadRecord(std::uint32_t Record, TSourceRow& Row) const;
-    // Whether Record comes before Other in the current order (ties by record number).
+    // Whether Record comes before Other in the current order (ties by record number, in the
+    // order's direction).
     bool Before(std::uint32_t Record, std::uint32_t Other) const;
     // The position of a shown record in the natural order (by number).
     std::int64_t NaturalPosition(std::uint32_t Record) const;

@@ -265,16 +265,17 @@ struct TPgSource::TImpl {
     void MakeCopy()
     {
         std::string list = TableOrder() + " AS v";
-        std::string keys;
+        std::string keys, order;
+        const char* const direction = Descending() ? " DESC" : "";
         for (std::size_t i = 0; i < Keys.size(); ++i) {
             list += ", t." + Keys[i] + " AS k" + std::to_string(i);
             keys += ", k" + std::to_string(i);
+            order += ", k" + std::to_string(i) + direction;
         }
-        const bool descending = Direction == TSortDirection::Descending;
         Exec("DROP TABLE IF EXISTS pg_temp.zel_order");
         // Written in the order's sequence, so that reading by the index reads the copy in sequence.
         Exec("CREATE TEMPORARY TABLE zel_order AS SELECT " + list + " FROM " + Relation + " AS t ORDER BY v" +
-             (descending ? " DESC NULLS LAST" : " NULLS FIRST") + keys);
+             (Descending() ? " DESC NULLS LAST" : " NULLS FIRST") + order);
         Exec("CREATE INDEX ON pg_temp.zel_order (v" + keys + ")");
         Exec("CREATE INDEX ON pg_temp.zel_order (" + keys.substr(2) + ")");
         Exec("ANALYZE pg_temp.zel_order");
@@ -311,19 +312,30 @@ struct TPgSource::TImpl {
         bool Nulls = false;
     };
 
+    bool Descending() const { return Direction == TSortDirection::Descending; }
+
+    // The tie-breaking terms of ORDER BY: in a descending order they descend too, so that the
+    // order is the ascending one read backwards and one index serves both.
     std::string KeyTerms() const
     {
         std::string terms;
+        const char* const direction = Descending() ? " DESC" : "";
         // Without a key every column breaks ties, so that the order is the same on every read.
-        for (const std::string& term : Keys.empty() ? Quoted : KeyExprs) terms += (terms.empty() ? "" : ", ") + term;
+        for (const std::string& term : Keys.empty() ? Quoted : KeyExprs) terms += (terms.empty() ? "" : ", ") + term + direction;
         return terms;
+    }
+
+    // The keys at or after Key in the order's direction, as a row comparison an index serves.
+    std::string KeyFrom(const std::vector<std::string>& Key, TParams& Params) const
+    {
+        return "(" + KeyTuple() + (Descending() ? " <= " : " >= ") + KeyParams(Key, Params) + ")";
     }
 
     std::vector<TSegment> Segments() const
     {
         if (OrderCol < 0) return {TSegment{"", " ORDER BY " + KeyTerms(), false}};
         const std::string& c = OrderExpr;
-        const bool descending = Direction == TSortDirection::Descending;
+        const bool descending = Descending();
         const TSegment nulls{c + " IS NULL", " ORDER BY " + KeyTerms(), true};
         const TSegment values{c + " IS NOT NULL", " ORDER BY " + c + (descending ? " DESC, " : ", ") + KeyTerms(), false};
         if (descending) return {values, nulls};
@@ -333,7 +345,7 @@ struct TPgSource::TImpl {
     std::size_t SegmentOf(const TPlace& Place) const
     {
         if (OrderCol < 0) return 0;
-        const bool nullsFirst = Direction != TSortDirection::Descending;
+        const bool nullsFirst = !Descending();
         return Place.Order ? (nullsFirst ? 1 : 0) : (nullsFirst ? 0 : 1);
     }
 
@@ -359,21 +371,21 @@ struct TPgSource::TImpl {
     // The records of Place's segment at or after Place, as an index range.
     std::string InSegmentFrom(const TPlace& Place, TParams& Params) const
     {
-        const std::string key = "(" + KeyTuple() + " >= " + KeyParams(Place.Key, Params) + ")";
+        const std::string key = KeyFrom(Place.Key, Params);
         if (OrderCol < 0 || !Place.Order) return key;
         const std::string& c = OrderExpr;
         const std::string v = Params.Add(Place.Order, Types[static_cast<std::size_t>(OrderCol)]);
-        if (Direction == TSortDirection::Descending) return c + " <= " + v + " AND (" + c + " < " + v + " OR " + key + ")";
+        if (Descending()) return c + " <= " + v + " AND (" + c + " < " + v + " OR " + key + ")";
         return c + " >= " + v + " AND (" + c + " > " + v + " OR " + key + ")";
     }
 
     // True for the records at or after Place in the whole order (for one record at a time).
     std::string AtOrAfter(const TPlace& Place, TParams& Params) const
     {
-        const std::string key = "(" + KeyTuple() + " >= " + KeyParams(Place.Key, Params) + ")";
+        const std::string key = KeyFrom(Place.Key, Params);
         if (OrderCol < 0) return key;
         const std::string& c = OrderExpr;
-        const bool descending = Direction == TSortDirection::Descending;
+        const bool descending = Descending();
         if (!Place.Order) return descending ? "(" + c + " IS NULL AND " + key + ")" : "(" + c + " IS NOT NULL OR " + key + ")";
         const std::string v = Params.Add(Place.Order, Types[static_cast<std::size_t>(OrderCol)]);
         if (descending) return "(" + c + " IS NULL OR (" + c + " <= " + v + " AND (" + c + " < " + v + " OR " + key + ")))";
@@ -529,7 +541,7 @@ struct TPgSource::TImpl {
             std::string order = " ORDER BY ";
             if (OrderCol >= 0)
                 order += Quoted[static_cast<std::size_t>(OrderCol)] +
-                         (Direction == TSortDirection::Descending ? " DESC NULLS LAST, " : " NULLS FIRST, ");
+                         (Descending() ? " DESC NULLS LAST, " : " NULLS FIRST, ");
             results.push_back(Exec("SELECT " + list + " FROM " + Scan + order + KeyTerms() + " OFFSET " +
                                    std::to_string(First) + " LIMIT " + std::to_string(Want)));
         } else {

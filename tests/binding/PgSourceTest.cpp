@@ -39,8 +39,8 @@ std::string OrderSql(int Col, TSortDirection Direction)
 {
     static const char* const names[] = {"\"Id\"", "\"Name\"", "\"Amount\"", "\"Day\""};
     if (Direction == TSortDirection::None) return " ORDER BY \"Id\"";
-    return std::string(" ORDER BY ") + names[Col] + (Direction == TSortDirection::Ascending ? " ASC NULLS FIRST" : " DESC NULLS LAST") +
-           ", \"Id\"";
+    if (Direction == TSortDirection::Ascending) return std::string(" ORDER BY ") + names[Col] + " ASC NULLS FIRST, \"Id\"";
+    return std::string(" ORDER BY ") + names[Col] + " DESC NULLS LAST, \"Id\" DESC";
 }
 
 // Every page of the source, read by key at starts that cross the index's strides, against the
@@ -113,8 +113,9 @@ TEST_F(PgSource, OperationsMatchPlainQueriesInEveryOrder)
             {"insert",
              [&] {
                  const std::string refusal = source->InsertRecord(inserted);
-                 // Empty values come first ascending and last descending, the newest key last among them.
-                 EXPECT_EQ(inserted, ascending ? empties() - 1 : source->RowCount() - 1);
+                 // Empty values come first ascending and last descending; the newest key is last
+                 // among them ascending, first descending.
+                 EXPECT_EQ(inserted, ascending ? empties() - 1 : source->RowCount() - empties());
                  return refusal;
              },
              ""},
@@ -277,12 +278,12 @@ TEST_F(PgSource, TablesWithoutOneKeyColumn)
     ASSERT_EQ(source.DeleteRecord(39), "");
     std::vector<TSourceRow> rows;
     source.ReadRows(0, 100, rows);
-    EXPECT_EQ(rows, client.Query("SELECT n, t FROM nokey ORDER BY n DESC NULLS LAST, ctid"));
+    EXPECT_EQ(rows, client.Query("SELECT n, t FROM nokey ORDER BY n DESC NULLS LAST, ctid DESC"));
     ASSERT_EQ(rows.size(), 39u);
     EXPECT_EQ(rows[0], (TSourceRow{"1000", "edited"}));
     EXPECT_EQ(rows[5], (TSourceRow{"36", "row 36"}));
     source.ReadRows(16, 8, rows);
-    EXPECT_EQ(rows, client.Query("SELECT n, t FROM nokey ORDER BY n DESC NULLS LAST, ctid OFFSET 16 LIMIT 8"));
+    EXPECT_EQ(rows, client.Query("SELECT n, t FROM nokey ORDER BY n DESC NULLS LAST, ctid DESC OFFSET 16 LIMIT 8"));
 
     client.Query("DROP TABLE IF EXISTS pair; CREATE TABLE pair (a integer, b text, v numeric, PRIMARY KEY (a, b)); "
                  "INSERT INTO pair SELECT i % 3, 'k' || i, CASE WHEN i % 4 = 0 THEN NULL ELSE i % 5 END "
