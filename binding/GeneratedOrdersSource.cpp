@@ -309,6 +309,7 @@ std::string TGeneratedOrdersSource::UpdateCell(std::int64_t Row, int Col, const 
         cells = &at->second;
     }
     std::string& cell = (*cells)[static_cast<std::size_t>(Col)];
+    ++FRevision;
     if (!moves) {
         cell = Value;
         return {};
@@ -331,6 +332,7 @@ std::string TGeneratedOrdersSource::InsertRecord(std::int64_t& Row)
     cells[colAmount] = "0.00";
     if (FDirection != TSortDirection::None && FIndex.size() == FIndex.capacity()) FIndex.reserve(FIndex.size() + FIndex.size() / 2 + 16);
     FAppended.push_back(std::move(cells));
+    ++FRevision;
     Row = FDirection != TSortDirection::None ? PlaceInIndex(record) : NaturalPosition(record);
     return {};
 }
@@ -342,9 +344,9 @@ std::string TGeneratedOrdersSource::DeleteRecord(std::int64_t Row)
     const auto r = static_cast<std::uint32_t>(record);
     FDeleted.insert(std::upper_bound(FDeleted.begin(), FDeleted.end(), r), r);
     if (FDirection != TSortDirection::None) FIndex.erase(FIndex.begin() + Row);
-    // What was stored for the record is no longer shown or written.
+    ++FRevision;
+    // An appended record that is deleted is in no change; an edited one is written as it was.
     if (r > FCount) TSourceRow().swap(FAppended[r - static_cast<std::uint32_t>(FCount) - 1]);
-    else FEdited.erase(r);
     return {};
 }
 
@@ -374,7 +376,8 @@ void TGeneratedOrdersSource::SetOrder(int Col, TSortDirection Direction, const T
         // Records that are not as generated (edited or appended) are sorted by their texts and
         // merged in at the end; the generated ones sort by counting their small keys.
         std::vector<std::uint32_t> changed;
-        for (const auto& [record, cells] : FEdited) changed.push_back(record);
+        for (const auto& [record, cells] : FEdited)
+            if (!std::binary_search(FDeleted.begin(), FDeleted.end(), record)) changed.push_back(record);
         for (std::size_t i = 0; i < FAppended.size(); ++i) {
             const auto record = static_cast<std::uint32_t>(FCount + 1 + static_cast<std::int64_t>(i));
             if (!std::binary_search(FDeleted.begin(), FDeleted.end(), record)) changed.push_back(record);
@@ -429,6 +432,31 @@ void TGeneratedOrdersSource::SetOrder(int Col, TSortDirection Direction, const T
         FDirection = oldDirection;
         throw;
     }
+}
+
+std::string TGeneratedOrdersSource::ChangesCsv() const
+{
+    std::vector<std::string> fields{"change"};
+    for (const TSourceColumn& column : FColumns) fields.push_back(column.Name);
+    std::string out = CsvLine(fields);
+    const auto line = [&](const char* Change, const TSourceRow& Cells) {
+        fields.assign(1, Change);
+        fields.insert(fields.end(), Cells.begin(), Cells.end());
+        out += CsvLine(fields);
+    };
+    const auto deleted = [&](std::uint32_t Record) { return std::binary_search(FDeleted.begin(), FDeleted.end(), Record); };
+    for (const auto& [record, cells] : FEdited)
+        if (!deleted(record)) line("changed", cells);
+    for (std::size_t i = 0; i < FAppended.size(); ++i)
+        if (!deleted(static_cast<std::uint32_t>(FCount + 1 + static_cast<std::int64_t>(i)))) line("appended", FAppended[i]);
+    TSourceRow generated;
+    for (const std::uint32_t record : FDeleted) {
+        if (record > FCount) continue;
+        const auto edited = FEdited.find(record);
+        if (edited == FEdited.end()) ReadRecord(record, generated);
+        line("deleted", edited != FEdited.end() ? edited->second : generated);
+    }
+    return out;
 }
 
 void TGeneratedOrdersSource::Refresh(const TSourceProgress& Progress)
