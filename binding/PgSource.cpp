@@ -52,6 +52,8 @@ struct TPgSource::TImpl {
     std::vector<std::string> KeyTypes;
     std::vector<bool> KeyColumn; // per column: part of the key
     std::string ReadOnlyReason;  // empty when writable
+    // The session may write nothing, not even its own temporary tables.
+    bool ReadOnlySession = false;
     int OrderCol = -1;
     TSortDirection Direction = TSortDirection::None;
     std::int64_t Count = -1;
@@ -156,6 +158,7 @@ struct TPgSource::TImpl {
         Relation = Quote(PQgetvalue(table.get(), 0, 2)) + "." + Quote(PQgetvalue(table.get(), 0, 3));
         const bool mayUpdate = PQgetvalue(table.get(), 0, 4)[0] == 't';
         const bool readOnly = std::string(PQgetvalue(table.get(), 0, 5)) == "on";
+        ReadOnlySession = readOnly;
 
         TParams relation;
         relation.Values.push_back(oid);
@@ -224,10 +227,11 @@ struct TPgSource::TImpl {
         return PQntuples(index.get()) > 0;
     }
 
-    // Chooses what the current order reads.
+    // Chooses what the current order reads. A read-only session cannot make the copy: the server
+    // then sorts the table for each page, slower but the same order.
     void Prepare()
     {
-        Copy = OrderCol >= 0 && !Keys.empty() && !Served(OrderCol);
+        Copy = OrderCol >= 0 && !Keys.empty() && !ReadOnlySession && !Served(OrderCol);
         KeyExprs.clear();
         if (!Copy) {
             Scan = Relation + " AS t";
