@@ -12,7 +12,8 @@
 // Refresh, SetOrder or the first read that needs it; a page is read from the nearest entry with a
 // keyset query, skipping fewer than IndexStride records. Writes keep the index's positions. An
 // order no btree index on the column serves is read through a private sorted copy of
-// (value, key) with its own indexes, a temporary table of the session made with the index.
+// (value, key) with its own indexes, a temporary table of the session made with the index; a
+// read-only session (a read-only database, a standby) cannot make one and sorts for each page.
 //
 // Empty cells are NULL: they come first in an ascending order, last in a descending one (read as
 // two ranges, each served by a plain index), and ties are ordered by the key in the order's
