@@ -77,9 +77,12 @@ struct TPgSource::TImpl {
     void Connect()
     {
         const std::string timeout = std::to_string(Options.ConnectTimeoutSeconds);
-        // The caller's string comes last so that its own settings win over these defaults.
-        const char* keywords[] = {"connect_timeout", "keepalives_idle", "keepalives_interval", "keepalives_count", "dbname", nullptr};
-        const char* values[] = {timeout.c_str(), "5", "2", "2", ConnInfo.c_str(), nullptr};
+        // The caller's string comes last so that its own settings win over these defaults. A
+        // server gone from the network is noticed by the keepalives on an idle connection and by
+        // tcp_user_timeout on one waiting for its request to be acknowledged.
+        const char* keywords[] = {"connect_timeout",  "keepalives_idle", "keepalives_interval", "keepalives_count",
+                                  "tcp_user_timeout", "dbname",          nullptr};
+        const char* values[] = {timeout.c_str(), "5", "2", "2", "10000", ConnInfo.c_str(), nullptr};
         Conn = PQconnectdbParams(keywords, values, 1);
         if (!Conn) throw ESourceError("Cannot connect to the database: out of memory");
         if (PQstatus(Conn) != CONNECTION_OK)
