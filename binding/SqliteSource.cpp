@@ -448,7 +448,9 @@ namespace {
 std::string ImmutableUri(const std::string& Path)
 {
     std::string Uri = "file:";
-    for (const char C : std::filesystem::absolute(Path).string()) {
+    std::error_code Error;
+    const std::filesystem::path Absolute = std::filesystem::absolute(Path, Error);
+    for (const char C : Error ? Path : Absolute.string()) {
         if (C == '%' || C == '?' || C == '#') {
             static const char* const Hex = "0123456789ABCDEF";
             Uri += '%';
