@@ -70,12 +70,26 @@ private:
     int FSocket = -1;
 };
 
+// A folder of the test's own, removed with everything in it however the test ends.
+struct TScratch {
+    fs::path Path = fs::temp_directory_path() / ("zel-badinput-" + std::to_string(getpid()));
+    TScratch() { fs::remove_all(Path); }
+    ~TScratch()
+    {
+        std::error_code error;
+        fs::permissions(Path / "ro", fs::perms::owner_all, fs::perm_options::add, error);
+        fs::remove_all(Path, error);
+    }
+    TScratch(const TScratch&) = delete;
+    TScratch& operator=(const TScratch&) = delete;
+};
+
 } // namespace
 
 TEST(SourceBadInput, ReadOnlyDatabasesRefuseWritesAndUnreachableServersFailSoon)
 {
-    const fs::path folder = fs::temp_directory_path() / ("zel-badinput-" + std::to_string(getpid()));
-    fs::remove_all(folder);
+    const TScratch scratch;
+    const fs::path& folder = scratch.Path;
     fs::create_directories(folder / "ro");
     fs::create_directories(folder / "silent");
     const TSilentServer silent((folder / "silent").string());
@@ -174,6 +188,4 @@ TEST(SourceBadInput, ReadOnlyDatabasesRefuseWritesAndUnreachableServersFailSoon)
             ADD_FAILURE() << "order: " << error.what();
         }
     }
-    fs::permissions(folder / "ro", fs::perms::owner_all, fs::perm_options::add);
-    fs::remove_all(folder);
 }
