@@ -275,8 +275,8 @@ bool TGeneratedOrdersSource::Before(std::uint32_t Record, std::uint32_t Other) c
     } else {
         c = CompareSourceValues(FColumns[static_cast<std::size_t>(FOrderCol)].Kind, Cell(Record, FOrderCol), Cell(Other, FOrderCol));
     }
-    if (FDirection == TSortDirection::Descending) c = -c;
-    return c != 0 ? c < 0 : Record < Other;
+    if (c == 0) c = Record < Other ? -1 : Record > Other;
+    return FDirection == TSortDirection::Descending ? c > 0 : c < 0;
 }
 
 std::int64_t TGeneratedOrdersSource::PlaceInIndex(std::uint32_t Record)
@@ -309,6 +309,7 @@ std::string TGeneratedOrdersSource::UpdateCell(std::int64_t Row, int Col, const 
         cells = &at->second;
     }
     std::string& cell = (*cells)[static_cast<std::size_t>(Col)];
+    ++FRevision;
     if (!moves) {
         cell = Value;
         return {};
@@ -331,6 +332,7 @@ std::string TGeneratedOrdersSource::InsertRecord(std::int64_t& Row)
     cells[colAmount] = "0.00";
     if (FDirection != TSortDirection::None && FIndex.size() == FIndex.capacity()) FIndex.reserve(FIndex.size() + FIndex.size() / 2 + 16);
     FAppended.push_back(std::move(cells));
+    ++FRevision;
     Row = FDirection != TSortDirection::None ? PlaceInIndex(record) : NaturalPosition(record);
     return {};
 }
@@ -342,9 +344,9 @@ std::string TGeneratedOrdersSource::DeleteRecord(std::int64_t Row)
     const auto r = static_cast<std::uint32_t>(record);
     FDeleted.insert(std::upper_bound(FDeleted.begin(), FDeleted.end(), r), r);
     if (FDirection != TSortDirection::None) FIndex.erase(FIndex.begin() + Row);
-    // What was stored for the record is no longer shown or written.
+    ++FRevision;
+    // An appended record that is deleted is in no change; an edited one is written as it was.
     if (r > FCount) TSourceRow().swap(FAppended[r - static_cast<std::uint32_t>(FCount) - 1]);
-    else FEdited.erase(r);
     return {};
 }
 
@@ -374,7 +376,8 @@ void TGeneratedOrdersSource::SetOrder(int Col, TSortDirection Direction, const T
         // Records that are not as generated (edited or appended) are sorted by their texts and
         // merged in at the end; the generated ones sort by counting their small keys.
         std::vector<std::uint32_t> changed;
-        for (const auto& [record, cells] : FEdited) changed.push_back(record);
+        for (const auto& [record, cells] : FEdited)
+            if (!std::binary_search(FDeleted.begin(), FDeleted.end(), record)) changed.push_back(record);
         for (std::size_t i = 0; i < FAppended.size(); ++i) {
             const auto record = static_cast<std::uint32_t>(FCount + 1 + static_cast<std::int64_t>(i));
             if (!std::binary_search(FDeleted.begin(), FDeleted.end(), record)) changed.push_back(record);
@@ -405,18 +408,12 @@ void TGeneratedOrdersSource::SetOrder(int Col, TSortDirection Direction, const T
             const std::uint32_t range = KeyRange(Col);
             std::vector<std::uint64_t> start(range + 1, 0);
             eachGenerated(0, 0.45, [&](std::uint32_t r) { ++start[GeneratedKey(Col, r - 1) + 1]; });
-            if (descending) {
-                // Bucket k starts after every larger key: count from the top.
-                std::vector<std::uint64_t> counts(start.begin() + 1, start.end());
-                std::uint64_t at = 0;
-                for (std::uint32_t k = range; k-- > 0;) {
-                    start[k] = at;
-                    at += counts[k];
-                }
-            } else {
-                for (std::uint32_t k = 1; k <= range; ++k) start[k] += start[k - 1];
-            }
-            eachGenerated(0.45, 0.45, [&](std::uint32_t r) { out[start[GeneratedKey(Col, r - 1)]++] = r; });
+            for (std::uint32_t k = 1; k <= range; ++k) start[k] += start[k - 1];
+            // Descending places each record at the mirror of its ascending place, ties included.
+            eachGenerated(0.45, 0.45, [&](std::uint32_t r) {
+                const std::uint64_t at = start[GeneratedKey(Col, r - 1)]++;
+                out[descending ? generated - 1 - at : at] = r;
+            });
         }
         // Merges forward into the front: the write position never passes the generated read one.
         std::size_t w = 0, g = changed.size(), c = 0;
@@ -435,6 +432,31 @@ void TGeneratedOrdersSource::SetOrder(int Col, TSortDirection Direction, const T
         FDirection = oldDirection;
         throw;
     }
+}
+
+std::string TGeneratedOrdersSource::ChangesCsv() const
+{
+    std::vector<std::string> fields{"change"};
+    for (const TSourceColumn& column : FColumns) fields.push_back(column.Name);
+    std::string out = CsvLine(fields);
+    const auto line = [&](const char* Change, const TSourceRow& Cells) {
+        fields.assign(1, Change);
+        fields.insert(fields.end(), Cells.begin(), Cells.end());
+        out += CsvLine(fields);
+    };
+    const auto deleted = [&](std::uint32_t Record) { return std::binary_search(FDeleted.begin(), FDeleted.end(), Record); };
+    for (const auto& [record, cells] : FEdited)
+        if (!deleted(record)) line("changed", cells);
+    for (std::size_t i = 0; i < FAppended.size(); ++i)
+        if (!deleted(static_cast<std::uint32_t>(FCount + 1 + static_cast<std::int64_t>(i)))) line("appended", FAppended[i]);
+    TSourceRow generated;
+    for (const std::uint32_t record : FDeleted) {
+        if (record > FCount) continue;
+        const auto edited = FEdited.find(record);
+        if (edited == FEdited.end()) ReadRecord(record, generated);
+        line("deleted", edited != FEdited.end() ? edited->second : generated);
+    }
+    return out;
 }
 
 void TGeneratedOrdersSource::Refresh(const TSourceProgress& Progress)

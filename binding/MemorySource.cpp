@@ -124,12 +124,12 @@ void TMemorySource::BuildOrder()
     if (FDirection != TSortDirection::None) {
         const auto col = static_cast<std::size_t>(FOrderCol);
         const TSourceColumnKind kind = FStore->Columns[col].Kind;
-        const bool descending = FDirection == TSortDirection::Descending;
-        // The records are in key order, so a stable sort breaks ties by key.
+        // The records are in key order, so a stable sort breaks ties by key; descending is the
+        // ascending order reversed, ties included.
         std::stable_sort(index.begin(), index.end(), [&](std::size_t A, std::size_t B) {
-            const int c = CompareSourceValues(kind, records[A].Cells[col], records[B].Cells[col]);
-            return descending ? c > 0 : c < 0;
+            return CompareSourceValues(kind, records[A].Cells[col], records[B].Cells[col]) < 0;
         });
+        if (FDirection == TSortDirection::Descending) std::reverse(index.begin(), index.end());
     }
     FOrder.resize(index.size());
     for (std::size_t i = 0; i < index.size(); ++i) FOrder[i] = records[index[i]].Key;

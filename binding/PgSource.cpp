@@ -52,6 +52,8 @@ struct TPgSource::TImpl {
     std::vector<std::string> KeyTypes;
     std::vector<bool> KeyColumn; // per column: part of the key
     std::string ReadOnlyReason;  // empty when writable
+    // The session may write nothing, not even its own temporary tables.
+    bool ReadOnlySession = false;
     int OrderCol = -1;
     TSortDirection Direction = TSortDirection::None;
     std::int64_t Count = -1;
@@ -75,9 +77,12 @@ struct TPgSource::TImpl {
     void Connect()
     {
         const std::string timeout = std::to_string(Options.ConnectTimeoutSeconds);
-        // The caller's string comes last so that its own settings win over these defaults.
-        const char* keywords[] = {"connect_timeout", "keepalives_idle", "keepalives_interval", "keepalives_count", "dbname", nullptr};
-        const char* values[] = {timeout.c_str(), "5", "2", "2", ConnInfo.c_str(), nullptr};
+        // The caller's string comes last so that its own settings win over these defaults. A
+        // server gone from the network is noticed by the keepalives on an idle connection and by
+        // tcp_user_timeout on one waiting for its request to be acknowledged.
+        const char* keywords[] = {"connect_timeout",  "keepalives_idle", "keepalives_interval", "keepalives_count",
+                                  "tcp_user_timeout", "dbname",          nullptr};
+        const char* values[] = {timeout.c_str(), "5", "2", "2", "10000", ConnInfo.c_str(), nullptr};
         Conn = PQconnectdbParams(keywords, values, 1);
         if (!Conn) throw ESourceError("Cannot connect to the database: out of memory");
         if (PQstatus(Conn) != CONNECTION_OK)
@@ -156,6 +161,7 @@ struct TPgSource::TImpl {
         Relation = Quote(PQgetvalue(table.get(), 0, 2)) + "." + Quote(PQgetvalue(table.get(), 0, 3));
         const bool mayUpdate = PQgetvalue(table.get(), 0, 4)[0] == 't';
         const bool readOnly = std::string(PQgetvalue(table.get(), 0, 5)) == "on";
+        ReadOnlySession = readOnly;
 
         TParams relation;
         relation.Values.push_back(oid);
@@ -224,10 +230,11 @@ struct TPgSource::TImpl {
         return PQntuples(index.get()) > 0;
     }
 
-    // Chooses what the current order reads.
+    // Chooses what the current order reads. A read-only session cannot make the copy: the server
+    // then sorts the table for each page, slower but the same order.
     void Prepare()
     {
-        Copy = OrderCol >= 0 && !Keys.empty() && !Served(OrderCol);
+        Copy = OrderCol >= 0 && !Keys.empty() && !ReadOnlySession && !Served(OrderCol);
         KeyExprs.clear();
         if (!Copy) {
             Scan = Relation + " AS t";
@@ -265,16 +272,17 @@ struct TPgSource::TImpl {
     void MakeCopy()
     {
         std::string list = TableOrder() + " AS v";
-        std::string keys;
+        std::string keys, order;
+        const char* const direction = Descending() ? " DESC" : "";
         for (std::size_t i = 0; i < Keys.size(); ++i) {
             list += ", t." + Keys[i] + " AS k" + std::to_string(i);
             keys += ", k" + std::to_string(i);
+            order += ", k" + std::to_string(i) + direction;
         }
-        const bool descending = Direction == TSortDirection::Descending;
         Exec("DROP TABLE IF EXISTS pg_temp.zel_order");
         // Written in the order's sequence, so that reading by the index reads the copy in sequence.
         Exec("CREATE TEMPORARY TABLE zel_order AS SELECT " + list + " FROM " + Relation + " AS t ORDER BY v" +
-             (descending ? " DESC NULLS LAST" : " NULLS FIRST") + keys);
+             (Descending() ? " DESC NULLS LAST" : " NULLS FIRST") + order);
         Exec("CREATE INDEX ON pg_temp.zel_order (v" + keys + ")");
         Exec("CREATE INDEX ON pg_temp.zel_order (" + keys.substr(2) + ")");
         Exec("ANALYZE pg_temp.zel_order");
@@ -311,19 +319,30 @@ struct TPgSource::TImpl {
         bool Nulls = false;
     };
 
+    bool Descending() const { return Direction == TSortDirection::Descending; }
+
+    // The tie-breaking terms of ORDER BY: in a descending order they descend too, so that the
+    // order is the ascending one read backwards and one index serves both.
     std::string KeyTerms() const
     {
         std::string terms;
+        const char* const direction = Descending() ? " DESC" : "";
         // Without a key every column breaks ties, so that the order is the same on every read.
-        for (const std::string& term : Keys.empty() ? Quoted : KeyExprs) terms += (terms.empty() ? "" : ", ") + term;
+        for (const std::string& term : Keys.empty() ? Quoted : KeyExprs) terms += (terms.empty() ? "" : ", ") + term + direction;
         return terms;
+    }
+
+    // The keys at or after Key in the order's direction, as a row comparison an index serves.
+    std::string KeyFrom(const std::vector<std::string>& Key, TParams& Params) const
+    {
+        return "(" + KeyTuple() + (Descending() ? " <= " : " >= ") + KeyParams(Key, Params) + ")";
     }
 
     std::vector<TSegment> Segments() const
     {
         if (OrderCol < 0) return {TSegment{"", " ORDER BY " + KeyTerms(), false}};
         const std::string& c = OrderExpr;
-        const bool descending = Direction == TSortDirection::Descending;
+        const bool descending = Descending();
         const TSegment nulls{c + " IS NULL", " ORDER BY " + KeyTerms(), true};
         const TSegment values{c + " IS NOT NULL", " ORDER BY " + c + (descending ? " DESC, " : ", ") + KeyTerms(), false};
         if (descending) return {values, nulls};
@@ -333,7 +352,7 @@ struct TPgSource::TImpl {
     std::size_t SegmentOf(const TPlace& Place) const
     {
         if (OrderCol < 0) return 0;
-        const bool nullsFirst = Direction != TSortDirection::Descending;
+        const bool nullsFirst = !Descending();
         return Place.Order ? (nullsFirst ? 1 : 0) : (nullsFirst ? 0 : 1);
     }
 
@@ -359,21 +378,21 @@ struct TPgSource::TImpl {
     // The records of Place's segment at or after Place, as an index range.
     std::string InSegmentFrom(const TPlace& Place, TParams& Params) const
     {
-        const std::string key = "(" + KeyTuple() + " >= " + KeyParams(Place.Key, Params) + ")";
+        const std::string key = KeyFrom(Place.Key, Params);
         if (OrderCol < 0 || !Place.Order) return key;
         const std::string& c = OrderExpr;
         const std::string v = Params.Add(Place.Order, Types[static_cast<std::size_t>(OrderCol)]);
-        if (Direction == TSortDirection::Descending) return c + " <= " + v + " AND (" + c + " < " + v + " OR " + key + ")";
+        if (Descending()) return c + " <= " + v + " AND (" + c + " < " + v + " OR " + key + ")";
         return c + " >= " + v + " AND (" + c + " > " + v + " OR " + key + ")";
     }
 
     // True for the records at or after Place in the whole order (for one record at a time).
     std::string AtOrAfter(const TPlace& Place, TParams& Params) const
     {
-        const std::string key = "(" + KeyTuple() + " >= " + KeyParams(Place.Key, Params) + ")";
+        const std::string key = KeyFrom(Place.Key, Params);
         if (OrderCol < 0) return key;
         const std::string& c = OrderExpr;
-        const bool descending = Direction == TSortDirection::Descending;
+        const bool descending = Descending();
         if (!Place.Order) return descending ? "(" + c + " IS NULL AND " + key + ")" : "(" + c + " IS NOT NULL OR " + key + ")";
         const std::string v = Params.Add(Place.Order, Types[static_cast<std::size_t>(OrderCol)]);
         if (descending) return "(" + c + " IS NULL OR (" + c + " <= " + v + " AND (" + c + " < " + v + " OR " + key + ")))";
@@ -529,7 +548,7 @@ struct TPgSource::TImpl {
             std::string order = " ORDER BY ";
             if (OrderCol >= 0)
                 order += Quoted[static_cast<std::size_t>(OrderCol)] +
-                         (Direction == TSortDirection::Descending ? " DESC NULLS LAST, " : " NULLS FIRST, ");
+                         (Descending() ? " DESC NULLS LAST, " : " NULLS FIRST, ");
             results.push_back(Exec("SELECT " + list + " FROM " + Scan + order + KeyTerms() + " OFFSET " +
                                    std::to_string(First) + " LIMIT " + std::to_string(Want)));
         } else {

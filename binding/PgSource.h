@@ -12,11 +12,14 @@
 // Refresh, SetOrder or the first read that needs it; a page is read from the nearest entry with a
 // keyset query, skipping fewer than IndexStride records. Writes keep the index's positions. An
 // order no btree index on the column serves is read through a private sorted copy of
-// (value, key) with its own indexes, a temporary table of the session made with the index.
+// (value, key) with its own indexes, a temporary table of the session made with the index; a
+// read-only session (a read-only database, a standby) cannot make one and sorts for each page.
 //
 // Empty cells are NULL: they come first in an ascending order, last in a descending one (read as
-// two ranges, each served by a plain index), and ties are ordered by the key, ascending. A write of an empty text stores NULL (or '' where the column
-// refuses NULL). Text orders by the database's collation.
+// two ranges, each served by a plain index), and ties are ordered by the key in the order's
+// direction, so that a descending order is an index on (column, key) read backwards. A write of
+// an empty text stores NULL (or '' where the column refuses NULL). Text orders by the database's
+// collation.
 //
 // A lost connection makes the call that noticed it fail with ESourceError; the next call
 // reconnects. connect_timeout and statement_timeout bound every wait to a few seconds.

@@ -1,7 +1,9 @@
 #include "binding/SqliteSource.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <map>
+#include <tuple>
 #include <sqlite3.h>
 
 // Index of this file:
@@ -283,6 +285,11 @@ struct TSqliteSource::TImpl {
     }
 
     void Open(const std::string& Name);
+    void OpenFile(const std::string& Path, int Flags);
+    // The table's name as the schema spells it and its type, or empty when there is none.
+    std::pair<std::string, std::string> FindTable(const std::string& Name);
+    // The database's message for a write it refused, after the statement that failed.
+    std::string Refusal();
     void FindKey();
     void CopyView(const std::string& Into);
 
@@ -417,25 +424,67 @@ TSourceProgress Monotone(const TSourceProgress& P)
 
 } // namespace
 
-void TSqliteSource::TImpl::Open(const std::string& Name)
+void TSqliteSource::TImpl::OpenFile(const std::string& Path, int Flags)
 {
-    const int Flags = Options.ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
-    if (sqlite3_open_v2(FileName.c_str(), &Db, Flags, nullptr) != SQLITE_OK)
+    if (sqlite3_open_v2(Path.c_str(), &Db, Flags, nullptr) != SQLITE_OK)
         throw ESourceError("Cannot open " + FileName + ": " + (Db ? sqlite3_errmsg(Db) : "out of memory"));
     sqlite3_busy_timeout(Db, Options.BusyTimeoutMs);
     ReadOnly = Options.ReadOnly || sqlite3_db_readonly(Db, "main") == 1;
+}
 
+std::pair<std::string, std::string> TSqliteSource::TImpl::FindTable(const std::string& Name)
+{
+    TStatement Find(
+        Db, "SELECT name, type FROM main.sqlite_schema WHERE type IN ('table', 'view') AND name = ?1 COLLATE NOCASE");
+    sqlite3_bind_text(Find, 1, Name.c_str(), -1, SQLITE_TRANSIENT);
+    if (!Find.Step()) return {};
+    return { reinterpret_cast<const char*>(sqlite3_column_text(Find, 0)),
+        reinterpret_cast<const char*>(sqlite3_column_text(Find, 1)) };
+}
+
+namespace {
+
+// A file URI that opens Path as a database nothing changes, without locks or shared memory.
+std::string ImmutableUri(const std::string& Path)
+{
+    std::string Uri = "file:";
+    std::error_code Error;
+    const std::filesystem::path Absolute = std::filesystem::absolute(Path, Error);
+    for (const char C : Error ? Path : Absolute.string()) {
+        if (C == '%' || C == '?' || C == '#') {
+            static const char* const Hex = "0123456789ABCDEF";
+            Uri += '%';
+            Uri += Hex[static_cast<unsigned char>(C) >> 4];
+            Uri += Hex[C & 15];
+        } else {
+            Uri += C;
+        }
+    }
+    return Uri + "?immutable=1";
+}
+
+} // namespace
+
+void TSqliteSource::TImpl::Open(const std::string& Name)
+{
+    OpenFile(FileName, Options.ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE);
     std::string Type;
     try {
-        TStatement Find(Db,
-            "SELECT name, type FROM main.sqlite_schema WHERE type IN ('table', 'view') AND name = ?1 COLLATE NOCASE");
-        sqlite3_bind_text(Find, 1, Name.c_str(), -1, SQLITE_TRANSIENT);
-        if (Find.Step()) {
-            Table = reinterpret_cast<const char*>(sqlite3_column_text(Find, 0));
-            Type = reinterpret_cast<const char*>(sqlite3_column_text(Find, 1));
-        }
+        std::tie(Table, Type) = FindTable(Name);
     } catch (const ESourceError& E) {
-        throw ESourceError(FileName + ": " + E.what());
+        // A WAL database that is read-only in a read-only folder cannot make the files its
+        // readers share; nothing can change it there, so it is read as a file that never changes.
+        const int Code = sqlite3_extended_errcode(Db);
+        if (!ReadOnly || (Code != SQLITE_READONLY_DIRECTORY && Code != SQLITE_READONLY_CANTINIT))
+            throw ESourceError(FileName + ": " + E.what());
+        sqlite3_close_v2(Db);
+        Db = nullptr;
+        OpenFile(ImmutableUri(FileName), SQLITE_OPEN_READONLY | SQLITE_OPEN_URI);
+        try {
+            std::tie(Table, Type) = FindTable(Name);
+        } catch (const ESourceError& Again) {
+            throw ESourceError(FileName + ": " + Again.what());
+        }
     }
     if (Type.empty()) throw ESourceError(FileName + " has no table or view named \"" + Name + "\"");
     IsView = Type == "view";
@@ -777,16 +826,16 @@ std::string TSqliteSource::TImpl::Write(const std::string& Sql, const std::funct
     std::vector<TAnchor>& Returned, const std::vector<TValue>* Removes, bool Adds)
 {
     Returned.clear();
-    if (sqlite3_exec(Db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) return sqlite3_errmsg(Db);
+    if (sqlite3_exec(Db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) return Refusal();
     std::string Message;
     sqlite3_stmt* Stmt = nullptr;
     if (sqlite3_prepare_v2(Db, Sql.c_str(), -1, &Stmt, nullptr) != SQLITE_OK) {
-        Message = sqlite3_errmsg(Db);
+        Message = Refusal();
     } else {
         Bind(Stmt);
         int Code;
         while ((Code = sqlite3_step(Stmt)) == SQLITE_ROW) Returned.push_back(AnchorOf(Stmt, 0));
-        if (Code != SQLITE_DONE) Message = sqlite3_errmsg(Db);
+        if (Code != SQLITE_DONE) Message = Refusal();
     }
     sqlite3_finalize(Stmt);
     // The order's private copy changes in the same transaction.
@@ -812,13 +861,24 @@ std::string TSqliteSource::TImpl::Write(const std::string& Sql, const std::funct
         }
     }
     if (Message.empty() && sqlite3_exec(Db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)
-        Message = sqlite3_errmsg(Db);
+        Message = Refusal();
     if (!Message.empty()) {
         sqlite3_exec(Db, "ROLLBACK", nullptr, nullptr, nullptr);
         Returned.clear();
     }
     HintValid = false;
     return Message;
+}
+
+std::string TSqliteSource::TImpl::Refusal()
+{
+    // A file that may be written in a folder that may not: there is no room for the journal, and
+    // no write will succeed until the folder changes.
+    if (sqlite3_extended_errcode(Db) == SQLITE_READONLY_DIRECTORY) {
+        ReadOnly = true;
+        return std::string(KReadOnly) + ": its folder cannot be written to";
+    }
+    return sqlite3_errmsg(Db);
 }
 
 TSqliteSource::TSqliteSource(const std::string& FileName, const std::string& Table, const TSqliteOptions& Options)

@@ -11,6 +11,10 @@
 // Refresh with a progress callback right after opening to build it with progress. An order by a
 // column that no index serves reads a private temporary copy of (key, value) with an index of its
 // own, which SetOrder makes (seconds for millions of records, with progress) and writes keep.
+//
+// A file the user may not write opens read-only (Writable() false); one in a folder the user may
+// not write turns read-only at the first write, which is refused. A WAL database that is
+// read-only in a read-only folder is read as a file that never changes (no locks, no refresh).
 #include "binding/TableSource.h"
 
 #include <memory>

@@ -84,6 +84,20 @@ TPgServer::~TPgServer()
     fs::remove_all(FFolder, error);
 }
 
+void TPgServer::Stop()
+{
+    if (!FRunning) return;
+    FRunning = false;
+    if (Run("pg_ctl -D data -m fast -w -t 30 stop") != 0) throw std::runtime_error("pg_ctl stop failed:\n" + Log());
+}
+
+void TPgServer::Start()
+{
+    if (FRunning || FFolder.empty()) return;
+    if (Run("pg_ctl -D data -l server.log -w -t 30 start") != 0) throw std::runtime_error("pg_ctl start failed:\n" + Log());
+    FRunning = true;
+}
+
 int TPgServer::Run(const std::string& Command) const
 {
     // The folder name comes from mkdtemp (no characters the shell would read).

@@ -20,6 +20,10 @@ public:
     std::string ConnInfo(const std::string& Database = "postgres") const;
     // Runs SQL statements on a new connection; throws std::runtime_error with the server's message.
     void Exec(const std::string& Sql, const std::string& Database = "postgres") const;
+    // Stops the server as an administrator would (its connections are ended) and starts it
+    // again on the same data; throws std::runtime_error when it does not start.
+    void Stop();
+    void Start();
     // The folder holding the socket and the data.
     const std::string& Folder() const { return FFolder; }
 

@@ -2,6 +2,9 @@
 // reads by key is compared with the same page read by plain OFFSET on another connection.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <functional>
+
 #include "PgStorage.h"
 
 namespace {
@@ -39,8 +42,8 @@ std::string OrderSql(int Col, TSortDirection Direction)
 {
     static const char* const names[] = {"\"Id\"", "\"Name\"", "\"Amount\"", "\"Day\""};
     if (Direction == TSortDirection::None) return " ORDER BY \"Id\"";
-    return std::string(" ORDER BY ") + names[Col] + (Direction == TSortDirection::Ascending ? " ASC NULLS FIRST" : " DESC NULLS LAST") +
-           ", \"Id\"";
+    if (Direction == TSortDirection::Ascending) return std::string(" ORDER BY ") + names[Col] + " ASC NULLS FIRST, \"Id\"";
+    return std::string(" ORDER BY ") + names[Col] + " DESC NULLS LAST, \"Id\" DESC";
 }
 
 // Every page of the source, read by key at starts that cross the index's strides, against the
@@ -113,8 +116,9 @@ TEST_F(PgSource, OperationsMatchPlainQueriesInEveryOrder)
             {"insert",
              [&] {
                  const std::string refusal = source->InsertRecord(inserted);
-                 // Empty values come first ascending and last descending, the newest key last among them.
-                 EXPECT_EQ(inserted, ascending ? empties() - 1 : source->RowCount() - 1);
+                 // Empty values come first ascending and last descending; the newest key is last
+                 // among them ascending, first descending.
+                 EXPECT_EQ(inserted, ascending ? empties() - 1 : source->RowCount() - empties());
                  return refusal;
              },
              ""},
@@ -201,6 +205,58 @@ TEST_F(PgSource, LostConnectionGivesAMessageAndTheNextRequestReconnects)
     EXPECT_THROW(source->ReadRows(0, 10, rows), ESourceError);
     source->ReadRows(20, 10, rows);
     EXPECT_EQ(rows, storage.Client().Query("SELECT * FROM lost ORDER BY \"Name\" NULLS FIRST, \"Id\" OFFSET 20 LIMIT 10"));
+
+    // The server stopped: every request fails soon with a message, and changes nothing; the
+    // first one after it is back reconnects.
+    source->SetOrder(2, TSortDirection::Descending);
+    const auto expected = storage.Client().Query("SELECT * FROM lost ORDER BY \"Amount\" DESC NULLS LAST, \"Id\" DESC");
+    Server->Stop();
+    const std::function<std::string()> requests[] = {
+        [&] {
+            source->ReadRows(30, 10, rows);
+            return std::string();
+        },
+        [&] {
+            source->ReadRows(0, 10, rows);
+            return std::string();
+        },
+        [&] { return source->UpdateCell(3, 1, "while stopped"); },
+        [&] {
+            std::int64_t row = -1;
+            return source->InsertRecord(row);
+        },
+        [&] { return source->DeleteRecord(0); },
+        [&] {
+            source->SetOrder(1, TSortDirection::Ascending);
+            return std::string();
+        },
+        [&] {
+            source->Refresh();
+            return std::string();
+        },
+    };
+    for (std::size_t i = 0; i < std::size(requests); ++i) {
+        SCOPED_TRACE("request " + std::to_string(i) + " while the server is stopped");
+        const auto started = std::chrono::steady_clock::now();
+        std::string message;
+        try {
+            message = requests[i]();
+        } catch (const ESourceError& error) {
+            message = error.what();
+        }
+        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
+        EXPECT_TRUE(message.find("connection") != std::string::npos || message.find("Cannot reach") != std::string::npos)
+            << message;
+    }
+    EXPECT_EQ(source->OrderColumn(), 2);
+    EXPECT_EQ(source->OrderDirection(), TSortDirection::Descending);
+    Server->Start();
+    source->ReadRows(0, 100, rows);
+    EXPECT_EQ(rows, expected);
+    TPgClient after(Server->ConnInfo());
+    EXPECT_EQ(after.Value("SELECT count(*) FROM lost WHERE \"Name\" = 'while stopped'"), "0");
+    EXPECT_EQ(source->UpdateCell(3, 1, "back"), "");
+    EXPECT_EQ(after.Value("SELECT \"Name\" FROM lost WHERE \"Id\" = " + rows[3][0]), "back");
 }
 
 TEST_F(PgSource, BadInputAndWaitsEndInAClearMessage)
@@ -277,12 +333,12 @@ TEST_F(PgSource, TablesWithoutOneKeyColumn)
     ASSERT_EQ(source.DeleteRecord(39), "");
     std::vector<TSourceRow> rows;
     source.ReadRows(0, 100, rows);
-    EXPECT_EQ(rows, client.Query("SELECT n, t FROM nokey ORDER BY n DESC NULLS LAST, ctid"));
+    EXPECT_EQ(rows, client.Query("SELECT n, t FROM nokey ORDER BY n DESC NULLS LAST, ctid DESC"));
     ASSERT_EQ(rows.size(), 39u);
     EXPECT_EQ(rows[0], (TSourceRow{"1000", "edited"}));
     EXPECT_EQ(rows[5], (TSourceRow{"36", "row 36"}));
     source.ReadRows(16, 8, rows);
-    EXPECT_EQ(rows, client.Query("SELECT n, t FROM nokey ORDER BY n DESC NULLS LAST, ctid OFFSET 16 LIMIT 8"));
+    EXPECT_EQ(rows, client.Query("SELECT n, t FROM nokey ORDER BY n DESC NULLS LAST, ctid DESC OFFSET 16 LIMIT 8"));
 
     client.Query("DROP TABLE IF EXISTS pair; CREATE TABLE pair (a integer, b text, v numeric, PRIMARY KEY (a, b)); "
                  "INSERT INTO pair SELECT i % 3, 'k' || i, CASE WHEN i % 4 = 0 THEN NULL ELSE i % 5 END "

@@ -31,9 +31,6 @@ public:
     // without regard to case for the sources that sort in memory. Empty values and ties by key are
     // the contract's, the same for every source.
     virtual bool TextLess(const std::string& A, const std::string& B) const = 0;
-    // True for a source that breaks ties by key in the direction of the order (descending ties
-    // in a descending order) where the interface asks for ascending ties in both directions.
-    virtual bool TiesFollowDirection() const { return false; }
     // Record counts in key order from 0, as in TContractTable::Rows.
     virtual void ChangeOutside(int Record, int Col, const std::string& Value) = 0;
     virtual void AppendOutside(const TSourceRow& Row) = 0;

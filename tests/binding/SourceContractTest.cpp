@@ -122,8 +122,6 @@ public:
         return std::make_unique<TSqliteSource>(FFile, "t", options);
     }
     bool TextLess(const std::string& A, const std::string& B) const override { return A < B; }
-    // Its pages are read by row values, (value, key) < (?, ?), which need one direction for both.
-    bool TiesFollowDirection() const override { return true; }
     void ChangeOutside(int Record, int Col, const std::string& Value) override
     {
         static const char* const names[] = {"Id", "Name", "Amount", "Day"};
@@ -180,7 +178,8 @@ const TStorageFactory Storages[] = {
 };
 
 // The order the contract expects, worked out independently of the sources: empty values first,
-// numbers by value, dates as ISO text, names in the storage's text order; ties by key, ascending.
+// numbers by value, dates as ISO text, names in the storage's text order; ties by key. Descending
+// is the ascending order reversed, ties included.
 std::vector<int> ExpectedOrder(const TContractTable& Table, const TContractStorage& Storage, int Col,
                                TSortDirection Direction)
 {
@@ -195,11 +194,8 @@ std::vector<int> ExpectedOrder(const TContractTable& Table, const TContractStora
         if (Col == Name) return Storage.TextLess(a, b);
         return a < b;
     };
-    const bool reversed = Direction == TSortDirection::Descending && Storage.TiesFollowDirection();
-    std::stable_sort(order.begin(), order.end(), [&](int A, int B) {
-        return Direction == TSortDirection::Ascending || reversed ? less(A, B) : less(B, A);
-    });
-    if (reversed) std::reverse(order.begin(), order.end());
+    std::stable_sort(order.begin(), order.end(), less);
+    if (Direction == TSortDirection::Descending) std::reverse(order.begin(), order.end());
     return order;
 }
 
@@ -381,11 +377,11 @@ TEST_P(SourceContract, InsertAndDeleteRecords)
     ASSERT_GE(row, 0);
     EXPECT_EQ(Cell(row, Name), "");
     EXPECT_EQ(Cell(row, Day), "");
-    // Empty names come last in a descending order, the newest key last among them (first where
-    // ties follow the direction): the old records' empty names, the first new one, then this one.
+    // Empty names come last in a descending order, the newest key first among them: this one, the
+    // first new one, then the old records' empty names.
     const auto emptyNames = std::count_if(Table.Rows.begin(), Table.Rows.end(), [](const TSourceRow& r) { return r[Name].empty(); }) -
                             (Table.Rows[10][Name].empty() ? 1 : 0) + 1;
-    EXPECT_EQ(row, Storage->TiesFollowDirection() ? Rows - emptyNames : Rows);
+    EXPECT_EQ(row, Rows - emptyNames);
     ASSERT_EQ(Source->DeleteRecord(0), "");
     EXPECT_EQ(Source->RowCount(), Rows);
     EXPECT_FALSE(Source->DeleteRecord(Rows + 5).empty()) << "no such record";
