@@ -151,14 +151,17 @@ TEST(CsvSource, TextsSortWithoutRegardToCaseAcrossTheirSharedPrefix)
     TCsvSource source(TempFile("names.csv", "Name,N\nCustomer 10,0\ncustomer 9,1\nCustomer 10,2\n"
                                             "\"CUSTOMER 1\"\"x\",3\nCustomer 1,4\nCustomer 123456789,5\n"
                                             "Customer 12345678,6\ncustomer 12345678,7\n"));
+    const auto order = [&] {
+        std::vector<std::string> numbers;
+        for (const TSourceRow& row : ReadAll(source)) numbers.push_back(row[1]);
+        return numbers;
+    };
     source.SetOrder(0, TSortDirection::Ascending);
-    std::vector<std::string> order;
-    for (const TSourceRow& row : ReadAll(source)) order.push_back(row[1]);
-    EXPECT_EQ(order, (std::vector<std::string>{"4", "3", "0", "2", "6", "7", "5", "1"}));
+    const std::vector<std::string> ascending{"4", "3", "0", "2", "6", "7", "5", "1"};
+    EXPECT_EQ(order(), ascending);
+    // The exact reverse, ties ("Customer 10" twice, "customer 12345678" in two cases) included.
     source.SetOrder(0, TSortDirection::Descending);
-    order.clear();
-    for (const TSourceRow& row : ReadAll(source)) order.push_back(row[1]);
-    EXPECT_EQ(order, (std::vector<std::string>{"1", "5", "6", "7", "0", "2", "3", "4"}));
+    EXPECT_EQ(order(), std::vector<std::string>(ascending.rbegin(), ascending.rend()));
 }
 
 TEST(CsvSource, AnOperationAskedToStopLeavesTheSourceAsItWas)
