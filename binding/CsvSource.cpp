@@ -525,10 +525,14 @@ void TCsvSource::GuessKinds()
             const std::string_view text = Unquoted(Raw, Quoted, scratch);
             if (text.empty() || !(g.Integer || g.Number || g.Date)) return true;
             g.Any = true;
-            const TSourceColumnKind kind = GuessColumnKind({text});
-            g.Integer = g.Integer && kind == TSourceColumnKind::Integer;
-            g.Number = g.Number && (kind == TSourceColumnKind::Integer || kind == TSourceColumnKind::Number);
-            g.Date = g.Date && kind == TSourceColumnKind::Date;
+            // Only the kinds still open are tried: a wide file's sample is most of the file.
+            std::int64_t whole = 0;
+            double number = 0;
+            const bool integer = g.Integer && ParseSourceInteger(text, whole);
+            const bool isNumber = integer || (g.Number && ParseSourceNumber(text, number));
+            g.Integer = integer;
+            g.Number = g.Number && isNumber;
+            g.Date = !isNumber && g.Date && ParseSourceDate(text, whole);
             return true;
         });
     }
