@@ -568,8 +568,8 @@ void TCsvSource::DecodeRecord(std::int64_t Record, TSourceRow& Row) const
     }
     for (; col < Row.size(); ++col) Row[col].clear();
     if (FEdits.empty()) return;
-    for (auto at = FEdits.lower_bound(EditKey(Record, 0)); at != FEdits.end() && static_cast<std::int64_t>(at->first >> 16) == Record; ++at)
-        Row[at->first & 0xFFFF] = at->second;
+    const auto end = FEdits.lower_bound(EditKey(Record + 1, 0));
+    for (auto at = FEdits.lower_bound(EditKey(Record, 0)); at != end; ++at) Row[at->first & 0xFFFF] = at->second;
 }
 
 std::string_view TCsvSource::SortText(std::int64_t Record, int Col, std::string& Scratch) const
@@ -876,7 +876,8 @@ void TCsvSource::Refresh(const TSourceProgress& Progress)
         bool sameColumns = fresh.FColumns.size() == FColumns.size();
         for (std::size_t c = 0; sameColumns && c < FColumns.size(); ++c) sameColumns = fresh.FColumns[c].Name == FColumns[c].Name;
         if (!sameColumns)
-            throw ESourceError(FFileName + " now has other columns; the changes made here are kept with the old ones until they are saved");
+            throw ESourceError(FFileName +
+                               " now has other columns; the changes made here are kept with the old ones until they are saved");
         // The highest record of the file that a change refers to.
         const std::int64_t oldRecords = FileRecords(), newRecords = fresh.FileRecords();
         std::int64_t highest = -1;
@@ -885,13 +886,19 @@ void TCsvSource::Refresh(const TSourceProgress& Progress)
         const auto deletedEnd = std::lower_bound(FDeleted.begin(), FDeleted.end(), static_cast<std::uint32_t>(oldRecords));
         if (deletedEnd != FDeleted.begin()) highest = std::max<std::int64_t>(highest, *(deletedEnd - 1));
         if (highest >= newRecords)
-            throw ESourceError(FFileName + " now holds " + std::to_string(newRecords) + " records, fewer than the changes made here refer to; they are kept with the old file until they are saved");
+            throw ESourceError(FFileName + " now holds " + std::to_string(newRecords) +
+                               " records, fewer than the changes made here refer to; they are kept with the old file "
+                               "until they are saved");
         if (newRecords + FAppended >= UINT32_MAX)
             throw ESourceError(FFileName + " now holds too many records to add the ones appended here");
         // Appended records follow the new file's last one.
-        const auto renumbered = [&](std::int64_t Record) { return Record < oldRecords ? Record : Record - oldRecords + newRecords; };
-        for (const auto& [key, value] : FEdits)
-            fresh.FEdits.emplace_hint(fresh.FEdits.end(), EditKey(renumbered(static_cast<std::int64_t>(key >> 16)), static_cast<int>(key & 0xFFFF)), value);
+        const auto renumbered = [&](std::int64_t Record) {
+            return Record < oldRecords ? Record : Record - oldRecords + newRecords;
+        };
+        for (const auto& [key, value] : FEdits) {
+            const std::int64_t record = renumbered(static_cast<std::int64_t>(key >> 16));
+            fresh.FEdits.emplace_hint(fresh.FEdits.end(), EditKey(record, static_cast<int>(key & 0xFFFF)), value);
+        }
         for (const std::uint32_t record : FDeleted) fresh.FDeleted.push_back(static_cast<std::uint32_t>(renumbered(record)));
         fresh.FAppended = FAppended;
     }
