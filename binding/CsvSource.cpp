@@ -1,6 +1,7 @@
 // The CSV source. Indexing is one pass over the mapped file: 64 bytes at a time are compared
 // with the four bytes that matter (comma, quote, CR, LF) and only those positions are walked
-// by the record state machine, which checks every record as it goes.
+// by the record state machine, which checks every record as it goes. The same pass notes which
+// records hold a byte past ASCII; only those are checked for UTF-8.
 #include "binding/CsvSource.h"
 
 #include <fcntl.h>
@@ -13,6 +14,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <iterator>
 #include <utility>
 
 #include "binding/SourceValues.h"
@@ -160,7 +162,41 @@ struct TIndexError {
 struct TIndexResult {
     std::size_t HeaderBegin = 0, HeaderEnd = 0;
     std::vector<std::uint64_t> Offsets;
+    // Fields and records that are not valid UTF-8, and the offset of the first such byte.
+    std::int64_t Latin1Fields = 0, Latin1Records = 0;
+    std::size_t FirstLatin1 = 0;
 };
+
+// The bytes of a block of up to 64 that matter to the record state machine (comma, quote, CR,
+// LF), and those past ASCII, as bit masks.
+struct TBlockMasks {
+    std::uint64_t Specials = 0, High = 0;
+};
+
+TBlockMasks ScanBlock(const char* At, std::size_t Length)
+{
+    TBlockMasks masks;
+#if defined(__SSE2__)
+    if (Length == 64) {
+        const __m128i comma = _mm_set1_epi8(','), quote = _mm_set1_epi8('"'), cr = _mm_set1_epi8('\r'),
+                      lf = _mm_set1_epi8('\n');
+        for (int k = 0; k < 4; ++k) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(At + 16 * k));
+            const __m128i hit = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, comma), _mm_cmpeq_epi8(v, quote)),
+                                             _mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf)));
+            masks.Specials |= static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(hit))) << (16 * k);
+            masks.High |= static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(v))) << (16 * k);
+        }
+        return masks;
+    }
+#endif
+    for (std::size_t i = 0; i < Length; ++i) {
+        const char c = At[i];
+        if (c == ',' || c == '"' || c == '\r' || c == '\n') masks.Specials |= std::uint64_t{1} << i;
+        if (static_cast<unsigned char>(c) >= 0x80) masks.High |= std::uint64_t{1} << i;
+    }
+    return masks;
+}
 
 // The record state machine over the positions of the bytes that matter.
 class TCsvIndexer {
@@ -175,33 +211,19 @@ public:
     {
         if (Progress && !Progress(0)) throw ESourceCancelled();
         ReserveByEstimate();
-        std::size_t p = FRecordStart;
-        std::size_t nextReport = p + ReportEvery;
-#if defined(__SSE2__)
-        const __m128i comma = _mm_set1_epi8(','), quote = _mm_set1_epi8('"'), cr = _mm_set1_epi8('\r'),
-                      lf = _mm_set1_epi8('\n');
-        const auto specials = [&](const char* At) {
-            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(At));
-            const __m128i hit = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, comma), _mm_cmpeq_epi8(v, quote)),
-                                             _mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf)));
-            return static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(hit)));
-        };
-        for (; p + 64 <= N; p += 64) {
-            std::uint64_t mask = specials(D + p) | specials(D + p + 16) << 16 | specials(D + p + 32) << 32 |
-                                 specials(D + p + 48) << 48;
-            while (mask) {
+        std::size_t nextReport = FRecordStart + ReportEvery;
+        for (std::size_t p = FRecordStart; p < N; p += 64) {
+            const TBlockMasks masks = ScanBlock(D + p, std::min<std::size_t>(64, N - p));
+            FBlock = p;
+            FBlockHigh = masks.High;
+            for (std::uint64_t mask = masks.Specials; mask; mask &= mask - 1)
                 Handle(p + static_cast<std::size_t>(std::countr_zero(mask)));
-                mask &= mask - 1;
-            }
+            if (masks.High) FHighEnd = p + 64 - static_cast<std::size_t>(std::countl_zero(masks.High));
+            FBlockHigh = 0;
             if (p >= nextReport) {
                 if (Progress && !Progress(static_cast<double>(p) / static_cast<double>(N))) throw ESourceCancelled();
                 nextReport = p + ReportEvery;
             }
-        }
-#endif
-        for (; p < N; ++p) {
-            const char c = D[p];
-            if (c == ',' || c == '"' || c == '\r' || c == '\n') Handle(p);
         }
         Finish();
     }
@@ -255,8 +277,35 @@ private:
         }
     }
 
+    // Whether a byte past ASCII lies in [Begin, End): in a block before the current one, or in
+    // the current one (End is at most its end).
+    bool HasHighByte(std::size_t Begin, std::size_t End) const
+    {
+        if (FHighEnd > Begin) return true;
+        if (!FBlockHigh || End <= FBlock) return false;
+        const std::size_t low = Begin > FBlock ? Begin - FBlock : 0, high = End - FBlock;
+        if (low >= high) return false;
+        std::uint64_t mask = high >= 64 ? FBlockHigh : FBlockHigh & ((std::uint64_t{1} << high) - 1);
+        return (mask >> low) != 0;
+    }
+
+    // Counts the fields of a record holding bytes past ASCII that are not valid UTF-8.
+    void CheckUtf8(std::size_t Begin, std::size_t End)
+    {
+        const std::string_view record = WithoutLineBreak(std::string_view(D + Begin, End - Begin));
+        if (InvalidUtf8At(record) == std::string_view::npos) return;
+        ++FResult.Latin1Records;
+        EachField(record, [&](std::string_view Raw, bool) {
+            const std::size_t bad = InvalidUtf8At(Raw);
+            if (bad == std::string_view::npos) return true;
+            if (FResult.Latin1Fields++ == 0) FResult.FirstLatin1 = static_cast<std::size_t>(Raw.data() - D) + bad;
+            return true;
+        });
+    }
+
     void EndRecord(std::size_t Next)
     {
+        if (HasHighByte(FRecordStart, Next)) CheckUtf8(FRecordStart, Next);
         if (FColumns == 0) {
             bool unnamed = false;
             EachField(WithoutLineBreak(std::string_view(D + FRecordStart, Next - FRecordStart)), [&](std::string_view Raw, bool) {
@@ -294,13 +343,17 @@ private:
     std::size_t FIgnore = SIZE_MAX;
     std::size_t FQuoteStart = 0;
     bool FInQuotes = false;
+    // The block being walked and its bytes past ASCII; one past the last such byte before it.
+    std::size_t FBlock = 0;
+    std::uint64_t FBlockHigh = 0;
+    std::size_t FHighEnd = 0;
     std::vector<std::uint64_t>& FOffsets;
     TIndexResult& FResult;
 };
 
-int LineAt(const char* Data, std::size_t Offset)
+std::int64_t LineAt(const char* Data, std::size_t Offset)
 {
-    return 1 + static_cast<int>(std::count(Data, Data + Offset, '\n'));
+    return 1 + static_cast<std::int64_t>(std::count(Data, Data + Offset, '\n'));
 }
 
 // A double as an unsigned key that orders as the double does.
@@ -342,6 +395,37 @@ std::uint64_t TextPrefix(std::string_view Text)
 }
 
 const char* const ReadOnlyReason = "CSV files are shown read-only; the file was not changed";
+
+// The text of field Col of a record as written (doubled quotes made single).
+std::string_view FieldOf(std::string_view Record, int Col, std::string& Scratch)
+{
+    std::string_view text;
+    int at = 0;
+    EachField(Record, [&](std::string_view Raw, bool Quoted) {
+        if (at++ < Col) return true;
+        text = Unquoted(Raw, Quoted, Scratch);
+        return false;
+    });
+    return text;
+}
+
+// Why Value does not suit a column of Kind, or empty; an empty value suits every kind.
+std::string KindProblem(TSourceColumnKind Kind, const std::string& Value)
+{
+    if (Value.empty()) return {};
+    std::int64_t whole = 0;
+    double number = 0;
+    switch (Kind) {
+    case TSourceColumnKind::Text: return {};
+    case TSourceColumnKind::Integer:
+        return ParseSourceInteger(Value, whole) ? "" : "'" + Value + "' is not a valid whole number.";
+    case TSourceColumnKind::Number:
+        return ParseSourceNumber(Value, number) ? "" : "'" + Value + "' is not a valid number.";
+    case TSourceColumnKind::Date:
+        return ParseSourceDate(Value, whole) ? "" : "'" + Value + "' is not a valid date (YYYY-MM-DD).";
+    }
+    return {};
+}
 
 } // namespace
 
@@ -410,10 +494,16 @@ void TCsvSource::Load(const TSourceProgress& Progress)
         return true;
     });
 
+    TCsvLatin1Notes latin1;
+    latin1.Fields = index.Latin1Fields;
+    latin1.Records = index.Latin1Records;
+    if (latin1.Fields) latin1.FirstLine = LineAt(map.Data, index.FirstLatin1);
+
     // Everything is read: the new state replaces the old one.
     std::swap(FMap, map);
     FOffsets = std::move(index.Offsets);
     FColumns = std::move(columns);
+    FLatin1 = latin1;
     GuessKinds();
 }
 
@@ -424,7 +514,7 @@ void TCsvSource::GuessKinds()
         bool Integer = true, Number = true, Date = true, Any = false;
     };
     std::vector<TGuess> guesses(FColumns.size());
-    const std::int64_t records = RowCount();
+    const std::int64_t records = FileRecords();
     const std::int64_t samples = std::min<std::int64_t>(records, 200);
     std::string scratch;
     for (std::int64_t i = 0; i < samples; ++i) {
@@ -435,10 +525,14 @@ void TCsvSource::GuessKinds()
             const std::string_view text = Unquoted(Raw, Quoted, scratch);
             if (text.empty() || !(g.Integer || g.Number || g.Date)) return true;
             g.Any = true;
-            const TSourceColumnKind kind = GuessColumnKind({text});
-            g.Integer = g.Integer && kind == TSourceColumnKind::Integer;
-            g.Number = g.Number && (kind == TSourceColumnKind::Integer || kind == TSourceColumnKind::Number);
-            g.Date = g.Date && kind == TSourceColumnKind::Date;
+            // Only the kinds still open are tried: a wide file's sample is most of the file.
+            std::int64_t whole = 0;
+            double number = 0;
+            const bool integer = g.Integer && ParseSourceInteger(text, whole);
+            const bool isNumber = integer || (g.Number && ParseSourceNumber(text, number));
+            g.Integer = integer;
+            g.Number = g.Number && isNumber;
+            g.Date = !isNumber && g.Date && ParseSourceDate(text, whole);
             return true;
         });
     }
@@ -459,29 +553,80 @@ std::string_view TCsvSource::RecordText(std::int64_t Record) const
     return WithoutLineBreak(std::string_view(FMap.Data + begin, end - begin));
 }
 
+
 void TCsvSource::DecodeRecord(std::int64_t Record, TSourceRow& Row) const
 {
     Row.resize(FColumns.size());
     std::size_t col = 0;
-    std::string scratch;
-    EachField(RecordText(Record), [&](std::string_view Raw, bool Quoted) {
-        if (col >= Row.size()) return false;
-        Row[col++] = CsvFieldText(Unquoted(Raw, Quoted, scratch));
-        return true;
-    });
+    if (Record < FileRecords()) {
+        std::string scratch;
+        EachField(RecordText(Record), [&](std::string_view Raw, bool Quoted) {
+            if (col >= Row.size()) return false;
+            Row[col++] = CsvFieldText(Unquoted(Raw, Quoted, scratch));
+            return true;
+        });
+    }
     for (; col < Row.size(); ++col) Row[col].clear();
+    if (FEdits.empty()) return;
+    const auto end = FEdits.lower_bound(EditKey(Record + 1, 0));
+    for (auto at = FEdits.lower_bound(EditKey(Record, 0)); at != end; ++at) Row[at->first & 0xFFFF] = at->second;
+}
+
+std::string_view TCsvSource::SortText(std::int64_t Record, int Col, std::string& Scratch) const
+{
+    if (!FEdits.empty())
+        if (const auto at = FEdits.find(EditKey(Record, Col)); at != FEdits.end()) return at->second;
+    if (Record >= FileRecords()) return {};
+    return FieldOf(RecordText(Record), Col, Scratch);
+}
+
+bool TCsvSource::AscendingBefore(std::int64_t Record, std::int64_t Other) const
+{
+    std::string scratchA, scratchB;
+    const int c = CompareSourceValues(FColumns[static_cast<std::size_t>(FOrderCol)].Kind, SortText(Record, FOrderCol, scratchA),
+                                      SortText(Other, FOrderCol, scratchB));
+    return c != 0 ? c < 0 : Record < Other;
+}
+
+std::int64_t TCsvSource::PlaceInOrder(std::int64_t Record)
+{
+    const bool descending = FDirection == TSortDirection::Descending;
+    const auto at = std::lower_bound(FOrder.begin(), FOrder.end(), Record, [&](std::uint32_t A, std::int64_t B) {
+        return descending ? AscendingBefore(B, A) : AscendingBefore(A, B);
+    });
+    return FOrder.insert(at, static_cast<std::uint32_t>(Record)) - FOrder.begin();
+}
+
+bool TCsvSource::IsDeleted(std::int64_t Record) const
+{
+    return std::binary_search(FDeleted.begin(), FDeleted.end(), static_cast<std::uint32_t>(Record));
+}
+
+std::string TCsvSource::FileProblem() const
+{
+    struct stat st {};
+    if (::fstat(FMap.Fd, &st) != 0 || static_cast<std::uint64_t>(st.st_size) < FMap.Size)
+        return FFileName + " was shortened by another program; refresh to read it again";
+    return {};
 }
 
 void TCsvSource::CheckFileIntact() const
 {
-    struct stat st {};
-    if (::fstat(FMap.Fd, &st) != 0 || static_cast<std::uint64_t>(st.st_size) < FMap.Size)
-        throw ESourceError(FFileName + " was shortened by another program; refresh to read it again");
+    if (std::string problem = FileProblem(); !problem.empty()) throw ESourceError(problem);
 }
 
 std::int64_t TCsvSource::RecordAt(std::int64_t Row) const
 {
-    return FOrder.empty() ? Row : static_cast<std::int64_t>(FOrder[static_cast<std::size_t>(Row)]);
+    if (FDirection != TSortDirection::None) return FOrder[static_cast<std::size_t>(Row)];
+    // The Row-th record not deleted: Row plus the deleted numbers before it. FDeleted[j] - j does
+    // not fall with j, so those are the j where it is at most Row.
+    std::size_t low = 0, high = FDeleted.size();
+    while (low < high) {
+        const std::size_t mid = low + (high - low) / 2;
+        if (static_cast<std::int64_t>(FDeleted[mid]) - static_cast<std::int64_t>(mid) <= Row) low = mid + 1;
+        else high = mid;
+    }
+    return Row + static_cast<std::int64_t>(low);
 }
 
 void TCsvSource::ReadRows(std::int64_t First, int Count, std::vector<TSourceRow>& Rows)
@@ -496,9 +641,87 @@ void TCsvSource::ReadRows(std::int64_t First, int Count, std::vector<TSourceRow>
     for (std::int64_t row = First; row < last; ++row) DecodeRecord(RecordAt(row), Rows[static_cast<std::size_t>(row - First)]);
 }
 
-std::string TCsvSource::UpdateCell(std::int64_t, int, const std::string&) { return ReadOnlyReason; }
-std::string TCsvSource::InsertRecord(std::int64_t&) { return ReadOnlyReason; }
-std::string TCsvSource::DeleteRecord(std::int64_t) { return ReadOnlyReason; }
+std::string TCsvSource::UpdateCell(std::int64_t Row, int Col, const std::string& Value)
+{
+    if (!FKeepChanges) return ReadOnlyReason;
+    if (Col < 0 || Col >= static_cast<int>(FColumns.size())) return "There is no column " + std::to_string(Col);
+    if (Row < 0 || Row >= RowCount()) return "There is no row " + std::to_string(Row);
+    if (std::string problem = KindProblem(FColumns[static_cast<std::size_t>(Col)].Kind, Value); !problem.empty())
+        return problem;
+    const bool moves = FDirection != TSortDirection::None && Col == FOrderCol;
+    // Placing the record again compares it with others in the file.
+    if (const std::string problem = moves ? FileProblem() : std::string(); !problem.empty()) return problem;
+    const std::int64_t record = RecordAt(Row);
+    FEdits.insert_or_assign(EditKey(record, Col), std::string(Value));
+    ++FRevision;
+    if (!moves) return {};
+    // The record leaves the order and comes back at its new place; the order keeps its capacity,
+    // so putting it back cannot fail.
+    FOrder.erase(FOrder.begin() + Row);
+    PlaceInOrder(record);
+    return {};
+}
+
+std::string TCsvSource::InsertRecord(std::int64_t& Row)
+{
+    if (!FKeepChanges) return ReadOnlyReason;
+    if (RecordTotal() >= UINT32_MAX) return "The table is full: it holds 4,294,967,295 records";
+    const std::int64_t record = RecordTotal();
+    if (FDirection == TSortDirection::None) {
+        ++FAppended;
+        Row = RowCount() - 1;
+    } else {
+        if (const std::string problem = FileProblem(); !problem.empty()) return problem;
+        if (FOrder.size() == FOrder.capacity()) FOrder.reserve(FOrder.size() + FOrder.size() / 2 + 16);
+        ++FAppended;
+        Row = PlaceInOrder(record);
+    }
+    ++FRevision;
+    return {};
+}
+
+std::string TCsvSource::DeleteRecord(std::int64_t Row)
+{
+    if (!FKeepChanges) return ReadOnlyReason;
+    if (Row < 0 || Row >= RowCount()) return "There is no row " + std::to_string(Row);
+    const std::int64_t record = RecordAt(Row);
+    const auto r = static_cast<std::uint32_t>(record);
+    FDeleted.insert(std::upper_bound(FDeleted.begin(), FDeleted.end(), r), r);
+    if (FDirection != TSortDirection::None) FOrder.erase(FOrder.begin() + Row);
+    // An appended record deleted again is in no list of changes: what it held goes.
+    if (record >= FileRecords()) FEdits.erase(FEdits.lower_bound(EditKey(record, 0)), FEdits.lower_bound(EditKey(record + 1, 0)));
+    ++FRevision;
+    return {};
+}
+
+std::string TCsvSource::ChangesCsv() const
+{
+    CheckFileIntact();
+    std::vector<std::string> fields{"change"};
+    for (const TSourceColumn& column : FColumns) fields.push_back(column.Name);
+    std::string out = CsvLine(fields);
+    TSourceRow row;
+    const auto write = [&](const char* Change, std::int64_t Record) {
+        DecodeRecord(Record, row);
+        fields.assign(1, Change);
+        fields.insert(fields.end(), row.begin(), row.end());
+        out += CsvLine(fields);
+    };
+    const std::int64_t fileRecords = FileRecords();
+    for (auto at = FEdits.begin(); at != FEdits.end();) {
+        const auto record = static_cast<std::int64_t>(at->first >> 16);
+        if (record >= fileRecords) break;
+        if (!IsDeleted(record)) write("changed", record);
+        at = FEdits.lower_bound(EditKey(record + 1, 0));
+    }
+    for (std::int64_t record = fileRecords; record < RecordTotal(); ++record)
+        if (!IsDeleted(record)) write("appended", record);
+    for (const std::uint32_t record : FDeleted) {
+        if (record >= fileRecords) break;
+        write("deleted", record);
+    }
+    return out;
+}
 
 std::size_t TCsvSource::IndexBytes() const
 {
@@ -522,9 +745,23 @@ void TCsvSource::Sort(int Col, TSortDirection Direction, std::vector<std::uint32
     constexpr int RankShift = 62;
     constexpr std::uint64_t DoubledQuotes = 1ull << 61, OffsetMask = DoubledQuotes - 1;
     const TSourceColumnKind kind = FColumns[static_cast<std::size_t>(Col)].Kind;
-    const std::size_t records = FOffsets.size() - 1;
+    const auto records = static_cast<std::size_t>(FileRecords());
     if (Progress && !Progress(0)) throw ESourceCancelled();
-    std::vector<TEntry> entries(records);
+    // Records whose value is not the file's (edited in this column, or appended) are placed
+    // among the others after these are sorted; deleted ones are left out.
+    std::vector<std::uint32_t> changed;
+    for (const auto& [key, value] : FEdits)
+        if (static_cast<int>(key & 0xFFFF) == Col && !IsDeleted(static_cast<std::int64_t>(key >> 16)))
+            changed.push_back(static_cast<std::uint32_t>(key >> 16));
+    const std::size_t editedFileRecords =
+        static_cast<std::size_t>(std::lower_bound(changed.begin(), changed.end(), records) - changed.begin());
+    for (std::int64_t record = FileRecords(); record < RecordTotal(); ++record)
+        if (!IsDeleted(record) && !FEdits.count(EditKey(record, Col))) changed.push_back(static_cast<std::uint32_t>(record));
+    std::vector<TEntry> entries;
+    entries.reserve(records);
+    auto deleted = FDeleted.begin();
+    auto edited = changed.begin();
+    const auto editedEnd = changed.begin() + static_cast<std::ptrdiff_t>(editedFileRecords);
     std::string scratch;
     // The prefix, without regard to case, that every non-empty text of the column shares.
     std::string first;
@@ -533,6 +770,9 @@ void TCsvSource::Sort(int Col, TSortDirection Direction, std::vector<std::uint32
     for (std::size_t r = 0; r < records; ++r) {
         if (r % (1 << 20) == (1 << 20) - 1 && Progress && !Progress(0.5 * static_cast<double>(r) / static_cast<double>(records)))
             throw ESourceCancelled();
+        while (deleted != FDeleted.end() && *deleted < r) ++deleted;
+        while (edited != editedEnd && *edited < r) ++edited;
+        if ((deleted != FDeleted.end() && *deleted == r) || (edited != editedEnd && *edited == r)) continue;
         std::string_view raw;
         bool quoted = false;
         int at = 0;
@@ -544,9 +784,10 @@ void TCsvSource::Sort(int Col, TSortDirection Direction, std::vector<std::uint32
         });
         const bool doubled = quoted && raw.find('"') != std::string_view::npos;
         const std::string_view text = doubled ? Unquoted(raw, true, scratch) : raw;
-        TEntry& e = entries[r];
+        TEntry& e = entries.emplace_back();
         e.Record = static_cast<std::uint32_t>(r);
         e.Length = static_cast<std::uint32_t>(std::min<std::size_t>(raw.size(), UINT32_MAX));
+        e.Key = 0;
         std::uint64_t rank = 0;
         if (kind == TSourceColumnKind::Text) {
             rank = text.empty() ? 0 : 1;
@@ -581,18 +822,39 @@ void TCsvSource::Sort(int Col, TSortDirection Direction, std::vector<std::uint32
         if (kind == TSourceColumnKind::Text && A.Length == B.Length && A.Length <= common + 8 &&
             !((A.Where | B.Where) & DoubledQuotes))
             return 0;
-        // Texts whose prefixes tie, and values not of the column's kind, compare in full.
+        // Texts whose prefixes tie, and values not of the kind, compare in full.
         return CompareSourceValues(TSourceColumnKind::Text, text(A, scratchA), text(B, scratchB));
     };
-    const bool descending = Direction == TSortDirection::Descending;
     std::sort(entries.begin(), entries.end(), [&](const TEntry& A, const TEntry& B) {
         const int c = compare(A, B);
-        if (c != 0) return descending ? c > 0 : c < 0;
-        return A.Record < B.Record;
+        return c != 0 ? c < 0 : A.Record < B.Record;
     });
     if (Progress && !Progress(0.9)) throw ESourceCancelled();
-    Order.resize(records);
-    for (std::size_t i = 0; i < records; ++i) Order[i] = entries[i].Record;
+    Order.resize(entries.size());
+    for (std::size_t i = 0; i < entries.size(); ++i) Order[i] = entries[i].Record;
+    std::vector<TEntry>().swap(entries);
+    if (!changed.empty()) {
+        // Each changed record goes where a search of the sorted ones puts it.
+        const auto before = [&](std::int64_t A, std::int64_t B) {
+            std::string a, b;
+            const int c = CompareSourceValues(kind, SortText(A, Col, a), SortText(B, Col, b));
+            return c != 0 ? c < 0 : A < B;
+        };
+        std::sort(changed.begin(), changed.end(), before);
+        std::vector<std::uint32_t> merged;
+        merged.reserve(Order.size() + changed.size());
+        auto from = Order.begin();
+        for (const std::uint32_t record : changed) {
+            const auto at = std::lower_bound(from, Order.end(), record, before);
+            merged.insert(merged.end(), from, at);
+            merged.push_back(record);
+            from = at;
+        }
+        merged.insert(merged.end(), from, Order.end());
+        Order.swap(merged);
+    }
+    // Descending is the exact reverse of ascending, ties included.
+    if (Direction == TSortDirection::Descending) std::reverse(Order.begin(), Order.end());
 }
 
 void TCsvSource::SetOrder(int Col, TSortDirection Direction, const TSourceProgress& Progress)
@@ -610,12 +872,45 @@ void TCsvSource::Refresh(const TSourceProgress& Progress)
 {
     // The new file is read beside the old state, which stays until the new one is complete.
     TCsvSource fresh(FFileName, Progress);
+    if (HasChanges()) {
+        bool sameColumns = fresh.FColumns.size() == FColumns.size();
+        for (std::size_t c = 0; sameColumns && c < FColumns.size(); ++c) sameColumns = fresh.FColumns[c].Name == FColumns[c].Name;
+        if (!sameColumns)
+            throw ESourceError(FFileName +
+                               " now has other columns; the changes made here are kept with the old ones until they are saved");
+        // The highest record of the file that a change refers to.
+        const std::int64_t oldRecords = FileRecords(), newRecords = fresh.FileRecords();
+        std::int64_t highest = -1;
+        if (const auto at = FEdits.lower_bound(EditKey(oldRecords, 0)); at != FEdits.begin())
+            highest = static_cast<std::int64_t>(std::prev(at)->first >> 16);
+        const auto deletedEnd = std::lower_bound(FDeleted.begin(), FDeleted.end(), static_cast<std::uint32_t>(oldRecords));
+        if (deletedEnd != FDeleted.begin()) highest = std::max<std::int64_t>(highest, *(deletedEnd - 1));
+        if (highest >= newRecords)
+            throw ESourceError(FFileName + " now holds " + std::to_string(newRecords) +
+                               " records, fewer than the changes made here refer to; they are kept with the old file "
+                               "until they are saved");
+        if (newRecords + FAppended >= UINT32_MAX)
+            throw ESourceError(FFileName + " now holds too many records to add the ones appended here");
+        // Appended records follow the new file's last one.
+        const auto renumbered = [&](std::int64_t Record) {
+            return Record < oldRecords ? Record : Record - oldRecords + newRecords;
+        };
+        for (const auto& [key, value] : FEdits) {
+            const std::int64_t record = renumbered(static_cast<std::int64_t>(key >> 16));
+            fresh.FEdits.emplace_hint(fresh.FEdits.end(), EditKey(record, static_cast<int>(key & 0xFFFF)), value);
+        }
+        for (const std::uint32_t record : FDeleted) fresh.FDeleted.push_back(static_cast<std::uint32_t>(renumbered(record)));
+        fresh.FAppended = FAppended;
+    }
     if (FDirection != TSortDirection::None && FOrderCol < static_cast<int>(fresh.FColumns.size()))
         fresh.SetOrder(FOrderCol, FDirection, Progress);
     std::swap(FMap, fresh.FMap);
     FOffsets = std::move(fresh.FOffsets);
     FColumns = std::move(fresh.FColumns);
+    FLatin1 = fresh.FLatin1;
     FOrder = std::move(fresh.FOrder);
     FOrderCol = fresh.FOrderCol;
     FDirection = fresh.FDirection;
+    FEdits = std::move(fresh.FEdits);
+    FDeleted = std::move(fresh.FDeleted);
 }

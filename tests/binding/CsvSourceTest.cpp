@@ -1,13 +1,17 @@
 // What is particular to CSV files: the records a malformed file is refused at, fields decoded as
-// written, and a file changed behind the source's back.
+// written, a file changed behind the source's back, and changes kept in memory and fields read as
+// Latin-1 as the demo's own CSV table keeps and reports them.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
+#include "apps/zelgrid-demo/CsvReader.h"
 #include "binding/CsvSource.h"
+#include "binding/SourceValues.h"
 
 namespace {
 
@@ -151,14 +155,17 @@ TEST(CsvSource, TextsSortWithoutRegardToCaseAcrossTheirSharedPrefix)
     TCsvSource source(TempFile("names.csv", "Name,N\nCustomer 10,0\ncustomer 9,1\nCustomer 10,2\n"
                                             "\"CUSTOMER 1\"\"x\",3\nCustomer 1,4\nCustomer 123456789,5\n"
                                             "Customer 12345678,6\ncustomer 12345678,7\n"));
+    const auto order = [&] {
+        std::vector<std::string> numbers;
+        for (const TSourceRow& row : ReadAll(source)) numbers.push_back(row[1]);
+        return numbers;
+    };
     source.SetOrder(0, TSortDirection::Ascending);
-    std::vector<std::string> order;
-    for (const TSourceRow& row : ReadAll(source)) order.push_back(row[1]);
-    EXPECT_EQ(order, (std::vector<std::string>{"4", "3", "0", "2", "6", "7", "5", "1"}));
+    const std::vector<std::string> ascending{"4", "3", "0", "2", "6", "7", "5", "1"};
+    EXPECT_EQ(order(), ascending);
+    // The exact reverse, ties ("Customer 10" twice, "customer 12345678" in two cases) included.
     source.SetOrder(0, TSortDirection::Descending);
-    order.clear();
-    for (const TSourceRow& row : ReadAll(source)) order.push_back(row[1]);
-    EXPECT_EQ(order, (std::vector<std::string>{"1", "5", "6", "7", "0", "2", "3", "4"}));
+    EXPECT_EQ(order(), std::vector<std::string>(ascending.rbegin(), ascending.rend()));
 }
 
 TEST(CsvSource, AnOperationAskedToStopLeavesTheSourceAsItWas)
@@ -177,4 +184,207 @@ TEST(CsvSource, AnOperationAskedToStopLeavesTheSourceAsItWas)
     EXPECT_THROW(source.Refresh(stop), ESourceCancelled);
     EXPECT_EQ(source.OrderDirection(), TSortDirection::Ascending);
     EXPECT_EQ(ReadAll(source), (std::vector<TSourceRow>{{"1"}, {"2"}, {"3"}}));
+}
+
+TEST(CsvSource, KeptChangesShowSortAndAreWrittenAsTheDemosTableWritesThem)
+{
+    // Columns the source guesses Integer, Text, Number, Date and Text; the names give the demo's
+    // table no kinds of its own, so that both take the same values.
+    const std::string text = "Id,Name,Qty,Day,Note\r\n"
+                             "1,alpha,5,2024-01-02,plain\r\n"
+                             "2,Beta,3,2024-01-03,\"two\r\nlines\"\r\n"
+                             "3,caf\xE9,5,,\"a, b\"\r\n"
+                             "4,delta,,2024-02-01,x\r\n"
+                             "5,echo,1.5,2024-03-01,y\r\n"
+                             "6,foxtrot,2,2024-03-02,z\r\n";
+    const std::string path = TempFile("changes.csv", text);
+    TCsvSource source(path);
+    source.KeepChanges(true);
+    ASSERT_TRUE(source.Writable());
+    TDemoTable demo = ReadCsv(text);
+    enum { Id, Name, Qty, Day, Note };
+    ASSERT_EQ(source.Columns()[Qty].Kind, TSourceColumnKind::Number);
+    ASSERT_EQ(source.Columns()[Day].Kind, TSourceColumnKind::Date);
+
+    // One session on both, in file order: a row is the same record in each.
+    struct TStep {
+        char Op; // 'e' edit, 'a' append, 'd' delete
+        int Row, Col;
+        std::string Value;
+    };
+    const TStep session[] = {
+        {'e', 2, Name, "edited, with \"quotes\""}, {'e', 4, Qty, "17"},      {'a', 0, 0, ""},
+        {'e', 6, Name, "new one"},                 {'e', 6, Qty, "-4"},      {'a', 0, 0, ""},
+        {'d', 7, 0, ""},                           {'d', 1, 0, ""},          {'e', 0, Note, "was edited"},
+        {'d', 0, 0, ""},                           {'a', 0, 0, ""},          {'e', 5, Note, "line\nbreak"},
+        {'e', 2, Day, "2025-12-31"},               {'e', 2, Day, ""},        {'e', 1, Qty, "9"},
+    };
+    for (const TStep& step : session) {
+        SCOPED_TRACE(std::string(1, step.Op) + " row " + std::to_string(step.Row));
+        std::int64_t row = -1;
+        switch (step.Op) {
+        case 'e':
+            ASSERT_EQ(source.UpdateCell(step.Row, step.Col, step.Value), "");
+            ASSERT_EQ(demo.SetCell(step.Col, step.Row, step.Value), "");
+            break;
+        case 'a':
+            ASSERT_EQ(source.InsertRecord(row), "");
+            EXPECT_EQ(row, demo.AppendRow());
+            break;
+        default:
+            ASSERT_EQ(source.DeleteRecord(step.Row), "");
+            demo.DeleteRow(step.Row);
+        }
+        ASSERT_EQ(source.RowCount(), demo.RowCount());
+        const std::vector<TSourceRow> rows = ReadAll(source);
+        for (int r = 0; r < demo.RowCount(); ++r)
+            for (int c = 0; c < demo.ColCount(); ++c)
+                ASSERT_EQ(rows[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)], demo.Cell(c, r)) << r << "," << c;
+        EXPECT_EQ(source.Revision(), demo.Revision());
+        EXPECT_EQ(source.HasChanges(), demo.HasChanges());
+        EXPECT_EQ(source.ChangesCsv(), demo.ChangesCsv());
+    }
+
+    // Refusals change nothing: values not of the column's kind, cells that are not there.
+    const std::string before = source.ChangesCsv();
+    const struct {
+        int Row, Col;
+        std::string Value, Reason;
+    } refused[] = {
+        {0, Id, "seven", "'seven' is not a valid whole number."},
+        {0, Id, "1.5", "'1.5' is not a valid whole number."},
+        {1, Qty, "12,5", "'12,5' is not a valid number."},
+        {1, Day, "2024-02-30", "'2024-02-30' is not a valid date (YYYY-MM-DD)."},
+        {0, 5, "x", "There is no column 5"},
+        {7, Name, "x", "There is no row 7"},
+        {-1, Name, "x", "There is no row -1"},
+    };
+    for (const auto& c : refused) EXPECT_EQ(source.UpdateCell(c.Row, c.Col, c.Value), c.Reason) << c.Value;
+    EXPECT_EQ(source.DeleteRecord(7), "There is no row 7");
+    EXPECT_EQ(source.Revision(), demo.Revision());
+    EXPECT_EQ(source.ChangesCsv(), before);
+
+    // Sorted with the changes: edited values by their new value, appended records by theirs, the
+    // descending order the exact reverse; a write in the order keeps it sorted.
+    const auto sortedByQty = [&] {
+        std::vector<TSourceRow> rows;
+        source.SetOrder(Qty, TSortDirection::None);
+        rows = ReadAll(source);
+        std::stable_sort(rows.begin(), rows.end(), [](const TSourceRow& A, const TSourceRow& B) {
+            return CompareSourceValues(TSourceColumnKind::Number, A[Qty], B[Qty]) < 0;
+        });
+        return rows;
+    };
+    std::vector<TSourceRow> expected = sortedByQty();
+    source.SetOrder(Qty, TSortDirection::Ascending);
+    EXPECT_EQ(ReadAll(source), expected);
+    source.SetOrder(Qty, TSortDirection::Descending);
+    EXPECT_EQ(ReadAll(source), std::vector<TSourceRow>(expected.rbegin(), expected.rend()));
+    std::int64_t row = -1;
+    ASSERT_EQ(source.InsertRecord(row), "");
+    // Empty values come last in a descending order, the newest record first among them.
+    const std::vector<TSourceRow> withNew = ReadAll(source);
+    EXPECT_EQ(row, std::find_if(withNew.begin(), withNew.end(), [](const TSourceRow& R) { return R[Qty].empty(); }) - withNew.begin());
+    EXPECT_EQ(withNew[static_cast<std::size_t>(row)], TSourceRow(5));
+    ASSERT_EQ(source.UpdateCell(row, Qty, "100"), "");
+    ASSERT_EQ(source.UpdateCell(3, Qty, "-100"), "");
+    expected = sortedByQty();
+    source.SetOrder(Qty, TSortDirection::Descending);
+    const std::vector<TSourceRow> shown = ReadAll(source);
+    EXPECT_EQ(shown, std::vector<TSourceRow>(expected.rbegin(), expected.rend()));
+    EXPECT_EQ(shown.front()[Qty], "100");
+    EXPECT_EQ(shown[shown.size() - 2][Qty], "-100");
+
+    // Without the option the source takes nothing more, and keeps what it has.
+    source.KeepChanges(false);
+    EXPECT_NE(source.UpdateCell(0, Name, "x").find("read-only"), std::string::npos);
+    EXPECT_NE(source.InsertRecord(row).find("read-only"), std::string::npos);
+    EXPECT_EQ(ReadAll(source), shown);
+}
+
+TEST(CsvSource, RefreshKeepsTheChangesOnTheirRecordsOrRefusesAFileTheyNoLongerFit)
+{
+    const std::string path = TempFile("refresh_changes.csv", "n,v\n1,one\n2,two\n3,three\n");
+    TCsvSource source(path);
+    source.KeepChanges(true);
+    std::int64_t row = -1;
+    ASSERT_EQ(source.UpdateCell(2, 1, "THREE"), "");
+    ASSERT_EQ(source.InsertRecord(row), "");
+    ASSERT_EQ(source.UpdateCell(row, 1, "mine"), "");
+    ASSERT_EQ(source.DeleteRecord(0), "");
+    source.SetOrder(1, TSortDirection::Ascending);
+    const std::string changes = "change,n,v\r\nchanged,3,THREE\r\nappended,,mine\r\ndeleted,1,one\r\n";
+    ASSERT_EQ(source.ChangesCsv(), changes);
+
+    const auto replace = [&](const std::string& Text) {
+        std::filesystem::rename(TempFile("refresh_changes.new", Text), path);
+    };
+    const std::vector<TSourceRow> shown = ReadAll(source);
+    const struct {
+        std::string File, Error;
+    } refused[] = {
+        {"n,v\n1,one\n2,two\n", path + " now holds 2 records, fewer than the changes made here refer to; they are kept with the old file until they are saved"},
+        {"n,w\n1,one\n2,two\n3,three\n", path + " now has other columns; the changes made here are kept with the old ones until they are saved"},
+        {"n,v,w\n1,one,x\n2,two,x\n3,three,x\n", path + " now has other columns; the changes made here are kept with the old ones until they are saved"},
+    };
+    for (const auto& c : refused) {
+        replace(c.File);
+        try {
+            source.Refresh();
+            ADD_FAILURE() << "refreshed from " << c.File;
+        } catch (const ESourceError& E) {
+            EXPECT_EQ(std::string(E.what()), c.Error);
+        }
+        EXPECT_EQ(ReadAll(source), shown);
+        EXPECT_EQ(source.ChangesCsv(), changes);
+    }
+
+    // Records added and changed outside: the edit stays on record 3, the appended record follows
+    // the new last one, and the order holds them all.
+    replace("n,v\n1,uno\n2,dos\n3,tres\n4,cuatro\n5,a\n");
+    source.Refresh();
+    EXPECT_EQ(source.RowCount(), 5);
+    EXPECT_EQ(ReadAll(source), (std::vector<TSourceRow>{{"5", "a"}, {"4", "cuatro"}, {"2", "dos"}, {"", "mine"}, {"3", "THREE"}}));
+    EXPECT_EQ(source.ChangesCsv(), "change,n,v\r\nchanged,3,THREE\r\nappended,,mine\r\ndeleted,1,uno\r\n");
+    source.SetOrder(0, TSortDirection::None);
+    EXPECT_EQ(source.RecordAt(4), 5) << "the appended record follows the file's five";
+}
+
+TEST(CsvSource, FieldsReadAsLatin1AreCountedAsTheDemosReaderCountsThem)
+{
+    // Bytes that are not UTF-8 at every place a 64-byte block of the index can put them: records
+    // of growing length, each with an e-acute in Latin-1 at a place that moves along, others
+    // with valid UTF-8, a quoted field with line breaks before its bad byte, and the header.
+    std::string many = "Name,Note\n";
+    std::int64_t manyRecords = 0;
+    for (int r = 0; r < 300; ++r) {
+        manyRecords += r % 3 == 0 || r % 7 == 0;
+        std::string field(static_cast<std::size_t>(r % 131 + 1), 'x');
+        if (r % 3 == 0) field[static_cast<std::size_t>(r * 7) % field.size()] = '\xE9';
+        if (r % 5 == 0) field += "\xC3\xA9";
+        many += (r % 4 == 0 ? "\"q\n" + field + "\"" : field) + "," + std::to_string(r) + (r % 7 == 0 ? "\xFF" : "") + "\n";
+    }
+    const struct {
+        std::string Name, Text;
+        std::int64_t Records;
+    } cases[] = {
+        {"ascii", "a,b\n1,2\n", 0},
+        {"utf8", "a,b\n\xC3\xA9t\xC3\xA9,\xE2\x82\xAC\n", 0},
+        {"header", "caf\xE9,b\n1,2\n", 1},
+        {"split by a comma", "a,b\n\xC3,\xA9\n", 1},
+        {"line of the bad byte", "a,b\n1,\"one\r\ntwo\r\nthr\xE9\xE9\"\n\xFF,\xFE", 2},
+        {"many", many, manyRecords},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TCsvNotes notes;
+        (void)ReadCsv(c.Text, &notes);
+        const std::string path = TempFile("latin1.csv", c.Text);
+        const TCsvLatin1Notes latin1 = TCsvSource(path).Latin1();
+        EXPECT_EQ(latin1.Fields, notes.Latin1Fields);
+        EXPECT_EQ(latin1.FirstLine, notes.FirstLatin1Line);
+        EXPECT_EQ(latin1.Records, c.Records);
+        const TCsvNotes fromSource{static_cast<int>(latin1.Fields), static_cast<int>(latin1.FirstLine)};
+        EXPECT_EQ(fromSource.Warning(path), notes.Warning(path));
+    }
 }

@@ -50,12 +50,22 @@ private:
 };
 
 // Rewrites the whole file for a change, through a new file renamed over the old one, as editors
-// and exporters do.
+// and exporters do. KeepChanges opens sources that take edits into memory.
 class TCsvStorage : public TContractStorage {
 public:
-    TCsvStorage(const std::string& Dir, const TContractTable& Table) : FFile(Dir + "/table.csv"), FTable(Table) { Write(); }
-    std::unique_ptr<TTableSource> Open() override { return std::make_unique<TCsvSource>(FFile); }
+    TCsvStorage(const std::string& Dir, const TContractTable& Table, bool KeepChanges)
+        : FFile(Dir + "/table.csv"), FTable(Table), FKeepChanges(KeepChanges)
+    {
+        Write();
+    }
+    std::unique_ptr<TTableSource> Open() override
+    {
+        auto source = std::make_unique<TCsvSource>(FFile);
+        source->KeepChanges(FKeepChanges);
+        return source;
+    }
     bool TextLess(const std::string& A, const std::string& B) const override { return CaselessLess(A, B); }
+    bool TiesFollowDirection() const override { return true; }
     void ChangeOutside(int Record, int Col, const std::string& Value) override
     {
         FTable.Rows[static_cast<std::size_t>(Record)][static_cast<std::size_t>(Col)] = Value;
@@ -96,6 +106,7 @@ private:
 
     std::string FFile;
     TContractTable FTable;
+    bool FKeepChanges;
 };
 
 // A table "t" in a database file, changed by another connection. Amount has NUMERIC affinity, so
@@ -170,7 +181,8 @@ std::string PgUnavailable()
 // Every kind of source the contract runs against: one line each.
 const TStorageFactory Storages[] = {
     {"memory", [](const std::string&, const TContractTable& T) { return std::make_unique<TMemoryStorage>(T); }, {}},
-    {"csv", [](const std::string& D, const TContractTable& T) { return std::make_unique<TCsvStorage>(D, T); }, {}},
+    {"csv", [](const std::string& D, const TContractTable& T) { return std::make_unique<TCsvStorage>(D, T, false); }, {}},
+    {"csv_changes", [](const std::string& D, const TContractTable& T) { return std::make_unique<TCsvStorage>(D, T, true); }, {}},
     {"sqlite", [](const std::string& D, const TContractTable& T) { return std::make_unique<TSqliteStorage>(D, T, false); }, {}},
     {"sqlite_indexed",
      [](const std::string& D, const TContractTable& T) { return std::make_unique<TSqliteStorage>(D, T, true); }, {}},

@@ -1,5 +1,6 @@
 // The mapped CSV source against the demo's reader, which reads the whole file at once: both
-// refuse the same files with the same line and reason, and read the same cells from the others.
+// refuse the same files with the same line and reason, and read the same cells from the others
+// and count the same fields read as Latin-1.
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -30,8 +31,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
 
     std::string readerError, sourceError;
     TDemoTable table({"x"});
+    TCsvNotes notes;
     try {
-        table = ReadCsv(text);
+        table = ReadCsv(text, &notes);
     } catch (const ECsvError& E) {
         readerError = "line " + std::to_string(E.Line()) + ": " + E.Reason();
     }
@@ -42,6 +44,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
         for (int c = 0; c < table.ColCount(); ++c)
             if (source.Columns()[static_cast<std::size_t>(c)].Name != table.ColumnName(c)) Differ("column name");
         if (source.RowCount() != table.RowCount()) Differ("row count");
+        if (source.Latin1().Fields != notes.Latin1Fields || source.Latin1().FirstLine != notes.FirstLatin1Line)
+            Differ("fields read as Latin-1");
         std::vector<TSourceRow> rows;
         source.ReadRows(0, table.RowCount(), rows);
         for (int r = 0; r < table.RowCount(); ++r)
