@@ -65,7 +65,6 @@ public:
         return source;
     }
     bool TextLess(const std::string& A, const std::string& B) const override { return CaselessLess(A, B); }
-    bool TiesFollowDirection() const override { return true; }
     void ChangeOutside(int Record, int Col, const std::string& Value) override
     {
         FTable.Rows[static_cast<std::size_t>(Record)][static_cast<std::size_t>(Col)] = Value;
