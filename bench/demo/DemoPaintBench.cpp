@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "apps/zelgrid-demo/DemoForm.h"
+#include "binding/GeneratedOrdersSource.h"
 #include "bench/common/PaintBound.h"
 #include "bench/common/RowScroll.h"
 #include "host/windows/Headless.h"
@@ -21,14 +22,14 @@ constexpr int DemoRecords = 1'000'000;
 
 BENCHMARK(ScalarBound)->Unit(benchmark::kMicrosecond);
 
-TDemoTable& MillionRecords()
+TGeneratedOrdersSource& MillionRecords()
 {
-    static TDemoTable table = TDemoTable::Generated(DemoRecords);
+    static TGeneratedOrdersSource table(DemoRecords);
     return table;
 }
 
 // The demo's form over Table at the bound's size, shown and painted once.
-std::unique_ptr<TDemoForm> ShownDemo(TDemoTable& Table)
+std::unique_ptr<TDemoForm> ShownDemo(TTableSource& Table)
 {
     auto form = std::make_unique<TDemoForm>(nullptr, Table);
     form->SetBounds(0, 0, Width, Height);
@@ -93,7 +94,7 @@ void DemoStartToFirstFrame(benchmark::State& State)
     {
         TAgainstBound bound(State);
         for (auto _ : State) {
-            TDemoTable table = TDemoTable::Generated(DemoRecords);
+            TGeneratedOrdersSource table(DemoRecords);
             benchmark::DoNotOptimize(ShownDemo(table).get());
         }
     }
@@ -106,7 +107,7 @@ BENCHMARK(DemoStartToFirstFrame)->Unit(benchmark::kMillisecond);
 void DemoGridHeap(benchmark::State& State)
 {
     THeadlessSession session;
-    TDemoTable table = TDemoTable::Generated(static_cast<int>(State.range(0)));
+    TGeneratedOrdersSource table(static_cast<int>(State.range(0)));
     std::size_t held = 0;
     for (auto _ : State) {
         std::size_t before = LiveHeapBytes();

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "apps/zelgrid-demo/DemoForm.h"
+#include "binding/GeneratedOrdersSource.h"
 #include "host/windows/Headless.h"
 #include "host/windows/Paint.h"
 #include "host/windows/ScriptedBackend.h"
@@ -17,9 +18,9 @@
 
 namespace {
 
-TDemoTable& MillionRecords()
+TGeneratedOrdersSource& MillionRecords()
 {
-    static TDemoTable table = TDemoTable::Generated(1'000'000);
+    static TGeneratedOrdersSource table(1'000'000);
     return table;
 }
 

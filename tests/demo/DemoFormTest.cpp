@@ -291,11 +291,11 @@ TEST_F(DemoFormTest, EscapeDiscardsTheEditAndAnAppendedRecordLeftEmptyIsDropped)
     EXPECT_EQ(Grid->RowCount(), 20 + Grid->TitleRows());
     EXPECT_EQ(Grid->Row() - Grid->TitleRows(), 19);
     EXPECT_EQ(Table.ChangesCsv().find("appended"), std::string::npos);
-    // Appended again it takes the same number; a customer typed into it and Down keeps it and
-    // appends the next.
+    // Appended again it takes the next number, as a database's sequence does; a customer typed
+    // into it and Down keeps it and appends the next.
     Session.Input.PressKey(VK_DOWN);
     ASSERT_EQ(Table.RowCount(), 21);
-    EXPECT_EQ(Cell(0, 20), "21");
+    EXPECT_EQ(Cell(0, 20), "22");
     Session.Input.TypeText("Zed Corp");
     Session.Input.PressKey(VK_DOWN);
     EXPECT_EQ(Table.RowCount(), 22);
@@ -311,7 +311,7 @@ TEST_F(DemoFormTest, EscapeDiscardsTheEditAndAnAppendedRecordLeftEmptyIsDropped)
     Grid->TitleClick(2);
     EXPECT_EQ(Table.RowCount(), 21);
     Grid->TitleClick(0);
-    EXPECT_NE(Table.ChangesCsv().find("appended,21,2026-01-01,Zed Corp,"), std::string::npos) << Table.ChangesCsv();
+    EXPECT_NE(Table.ChangesCsv().find("appended,22,2026-01-01,Zed Corp,"), std::string::npos) << Table.ChangesCsv();
     // Closing the window leaves an empty appended record too.
     Session.Input.PressKey(VK_END, TShiftState{ssCtrl});
     Session.Input.PressKey(VK_DOWN);

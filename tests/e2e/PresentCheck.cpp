@@ -15,6 +15,7 @@
 #include <string>
 
 #include "apps/zelgrid-demo/DemoForm.h"
+#include "binding/GeneratedOrdersSource.h"
 #include "host/graphics/Bitmap.h"
 #include "host/windows/Paint.h"
 #include "host/windows/ScriptedBackend.h"
@@ -84,7 +85,7 @@ bool ShowsBuffer(const std::string& Title, TDemoForm& Form, const std::string& S
 
 // Runs the session in a new window; true when the display shows the back buffer exactly at
 // each step.
-bool CheckMode(bool Shm, TDemoTable& Table, const std::string& Out)
+bool CheckMode(bool Shm, TTableSource& Table, const std::string& Out)
 {
     const char* mode = Shm ? "MIT-SHM" : "XPutImage";
     if (Shm) unsetenv("ZEL_X11_NO_SHM");
@@ -178,7 +179,7 @@ int main(int argc, char** argv)
     // An X server resets when its last client leaves and refuses connections meanwhile: this
     // connection stays open between the two windows.
     const auto keeper = CreateX11Backend();
-    TDemoTable table = TDemoTable::Generated(rows);
+    TGeneratedOrdersSource table(rows);
     const bool shm = CheckMode(true, table, out);
     const bool put = CheckMode(false, table, out);
     return shm && put ? 0 : 1;
