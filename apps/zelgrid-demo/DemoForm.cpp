@@ -4,7 +4,7 @@
 #include <climits>
 #include <cstring>
 
-#include "apps/zelgrid-demo/DemoTable.h"
+#include "apps/zelgrid-demo/DemoFormat.h"
 #include "apps/zelgrid-demo/ReplaceFile.h"
 #include "binding/SourceValues.h"
 #include "host/controls/Dialogs.h"

@@ -8,6 +8,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "apps/zelgrid-demo/DemoFormat.h"
 #include "host/core/Currency.h"
 
 // What a column holds; decides how an edit is checked.
@@ -110,9 +111,3 @@ private:
 bool ParseDemoDate(const std::string& Text, int& Year, int& Month, int& Day);
 // Reads an amount ("1234.5", "-12.30"); false for anything else or out of range.
 bool ParseDemoAmount(std::string_view Text, Currency& Value);
-// Digits grouped by thousands: "1234567" -> "1,234,567".
-std::string GroupDigits(const std::string& Digits);
-// An amount in a number format: the zeros and hashes after the point give the decimals (none:
-// whole units), a comma before it groups thousands ("0.00": "1234.50", "#,##0.00": "1,234.50").
-// Rounded half away from zero.
-std::string FormatDemoAmount(Currency Value, std::string_view Format);

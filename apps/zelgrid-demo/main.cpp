@@ -223,7 +223,18 @@ std::unique_ptr<TTableSource> OpenSource(const TOptions& Options, bool& Prepare)
 {
     Prepare = false;
     if (Options.Rows >= 0) return std::make_unique<TGeneratedOrdersSource>(Options.Rows);
-    if (!Options.Csv.empty()) return std::make_unique<TCsvSource>(Options.Csv);
+    if (!Options.Csv.empty()) {
+        // The file is never written: edits stay in memory, and --save-changes writes them out.
+        auto csv = std::make_unique<TCsvSource>(Options.Csv);
+        csv->KeepChanges(true);
+        if (const TCsvLatin1Notes& notes = csv->Latin1(); notes.Fields > 0) {
+            std::cerr << "zelgrid-demo: warning: " << Options.Csv << ", line " << notes.FirstLine
+                      << ": text that is not valid UTF-8 was read as Latin-1";
+            if (notes.Fields > 1) std::cerr << " (" << notes.Fields << " fields from this line on)";
+            std::cerr << "\n";
+        }
+        return csv;
+    }
     Prepare = true;
     if (!Options.Pg.empty()) return std::make_unique<TPgSource>(Options.Pg, Options.Table);
     if (!Options.Db.empty())

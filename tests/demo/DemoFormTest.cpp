@@ -7,7 +7,7 @@
 #include <sstream>
 
 #include "apps/zelgrid-demo/DemoForm.h"
-#include "apps/zelgrid-demo/DemoTable.h"
+#include "apps/zelgrid-demo/DemoFormat.h"
 #include "binding/GeneratedOrdersSource.h"
 #include "tests/demo/DemoSources.h"
 #include "host/controls/Application.h"
