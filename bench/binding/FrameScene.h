@@ -48,6 +48,14 @@ inline const char* PlaceName(int Where)
     return Where == 0 ? "first" : Where == 1 ? "middle" : "last";
 }
 
+// Ctrl+C and SIGTERM end the run through exit(), whose static destructors remove the run's
+// folder and stop its PostgreSQL server.
+inline void CleanUpOnSignals()
+{
+    std::signal(SIGINT, [](int) { std::exit(130); });
+    std::signal(SIGTERM, [](int) { std::exit(143); });
+}
+
 // A folder of this run under $TMPDIR, removed when the process ends, also by Ctrl+C.
 class TRunFolder {
 public:
@@ -67,9 +75,7 @@ private:
             std::exit(1);
         }
         FPath = buffer;
-        // exit() runs the static destructors: this one, and the PostgreSQL server's stop.
-        std::signal(SIGINT, [](int) { std::exit(130); });
-        std::signal(SIGTERM, [](int) { std::exit(143); });
+        CleanUpOnSignals();
     }
     ~TRunFolder()
     {
