@@ -174,7 +174,8 @@ void BM_SetOrder(benchmark::State& State)
 BENCHMARK(BM_SetOrder)->ArgName("column")->Arg(1)->Arg(2)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 // The naive query a grid would send without the index: LIMIT 40 OFFSET n, in the stored order
-// and by the indexed column (the index serves the order, the offset still walks n entries).
+// and by the indexed column (the index serves the order, the offset still walks n entries). Once
+// each: by customer it takes most of a minute at 10,000,000 records.
 void BM_NaiveOffset(benchmark::State& State)
 {
     const int order = static_cast<int>(State.range(0));
@@ -195,7 +196,7 @@ void BM_NaiveOffset(benchmark::State& State)
 BENCHMARK(BM_NaiveOffset)
     ->ArgNames({"order", "where"})
     ->ArgsProduct({{Stored, Indexed}, {1, 2}})
-    ->Iterations(3)
+    ->Iterations(1)
     ->Unit(benchmark::kMillisecond);
 
 } // namespace
