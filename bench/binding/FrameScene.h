@@ -149,7 +149,7 @@ public:
             CheckFrame(State, Where == 0 ? 0 : Where == 1 ? rows / 2 : rows - 1, pagesBefore);
             State.ResumeTiming();
         }
-        State.SetLabel(PlaceName(Where));
+        State.counters["rows_shown"] = FGrid->VisibleRowCount();
     }
 
     // Page Down from the middle on, each step a frame. Beside the mean: the mean of the steps
