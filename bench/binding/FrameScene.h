@@ -3,24 +3,23 @@
 // private folder for the run's databases that is removed at exit, and the grid a user sees: a
 // 1280 x 800 form filled by a grid bound to a source, painted headless. A frame is timed from the
 // move (Ctrl+Home, Ctrl+End, the row set to the middle, Page Down) to the painted grid.
-#include <benchmark/benchmark.h>
-#include <unistd.h>
-
-#include <algorithm>
-#include <chrono>
-#include <csignal>
-#include <cstdlib>
-#include <filesystem>
-#include <memory>
-#include <string>
-#include <vector>
-
 #include "binding/GridBinding.h"
 #include "host/controls/Forms.h"
 #include "host/windows/Headless.h"
 #include "host/windows/Input.h"
 #include "host/windows/MessageQueue.h"
 #include "host/windows/Paint.h"
+
+#include <algorithm>
+#include <benchmark/benchmark.h>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <unistd.h>
+#include <vector>
 
 namespace FrameBench {
 
@@ -32,7 +31,7 @@ inline std::int64_t Rows()
     static const std::int64_t rows = [] {
         const char* text = std::getenv("ZEL_BENCH_ROWS");
         const long long asked = text && *text ? std::atoll(text) : 0;
-        return asked >= 1000 ? static_cast<std::int64_t>(asked) : std::int64_t{1'000'000};
+        return asked >= 1000 ? static_cast<std::int64_t>(asked) : std::int64_t { 1'000'000 };
     }();
     return rows;
 }
@@ -139,9 +138,9 @@ public:
             const int pagesBefore = FBinding->PagesRead();
             State.ResumeTiming();
             if (Where == 0)
-                Press(VK_HOME, TShiftState{ssCtrl});
+                Press(VK_HOME, TShiftState { ssCtrl });
             else if (Where == 2)
-                Press(VK_END, TShiftState{ssCtrl});
+                Press(VK_END, TShiftState { ssCtrl });
             else
                 GoTo(rows / 2);
             Paint();
@@ -174,7 +173,8 @@ public:
             const auto began = std::chrono::steady_clock::now();
             Press(VK_NEXT);
             Paint();
-            const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - began).count();
+            const double ms
+                = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - began).count();
             times.push_back(ms);
             ++steps;
             if (FBinding->PagesRead() > before) {
@@ -187,7 +187,8 @@ public:
         State.counters["reading_step_ms"] = reading / static_cast<double>(std::max<std::int64_t>(1, readingSteps));
         std::sort(times.begin(), times.end());
         if (!times.empty()) State.counters["p99_ms"] = times[times.size() * 99 / 100];
-        State.counters["pages_per_step"] = static_cast<double>(pages) / static_cast<double>(std::max<std::int64_t>(1, steps));
+        State.counters["pages_per_step"]
+            = static_cast<double>(pages) / static_cast<double>(std::max<std::int64_t>(1, steps));
     }
 
 private:

@@ -4,16 +4,15 @@
 // record and a Page Down, in the stored order, by an indexed column and by one no index serves;
 // ordering by those columns; beside the naive LIMIT/OFFSET query. The server and its data live
 // in a temporary folder for the run, stopped and removed at exit.
-#include <libpq-fe.h>
-
-#include <chrono>
-#include <iostream>
-#include <map>
-#include <stdexcept>
-
 #include "bench/binding/FrameScene.h"
 #include "binding/PgSource.h"
 #include "tests/binding/PgServer.h"
+
+#include <chrono>
+#include <iostream>
+#include <libpq-fe.h>
+#include <map>
+#include <stdexcept>
 
 using namespace FrameBench;
 
@@ -21,12 +20,12 @@ namespace {
 
 enum { Stored, Indexed, Unindexed };
 // customer is indexed, amount is not.
-constexpr int OrderColumn[] = {-1, 1, 2};
-const char* const OrderName[] = {"stored order", "customer (indexed)", "amount (not indexed)"};
+constexpr int OrderColumn[] = { -1, 1, 2 };
+const char* const OrderName[] = { "stored order", "customer (indexed)", "amount (not indexed)" };
 
 struct TBenchDb {
     TPgServer Server;
-    std::unique_ptr<PGconn, decltype(&PQfinish)> Conn{nullptr, &PQfinish};
+    std::unique_ptr<PGconn, decltype(&PQfinish)> Conn { nullptr, &PQfinish };
     std::map<int, std::unique_ptr<TPgSource>> Sources;
 
     TBenchDb()
@@ -39,8 +38,8 @@ struct TBenchDb {
         Exec("CREATE UNLOGGED TABLE orders (id bigint NOT NULL, customer text, amount numeric(12,2), qty integer, "
              "placed date)");
         Exec("INSERT INTO orders SELECT i, 'Customer ' || (i * 7919 % 100003), (i * 104729 % 1000003) / 100.0, "
-             "1 + i % 50, date '2020-01-01' + (i % 1500)::int FROM generate_series(1::bigint, " +
-             std::to_string(Rows()) + ") i");
+             "1 + i % 50, date '2020-01-01' + (i % 1500)::int FROM generate_series(1::bigint, "
+            + std::to_string(Rows()) + ") i");
         Exec("ALTER TABLE orders ADD PRIMARY KEY (id)");
         Exec("CREATE INDEX orders_customer ON orders (customer)");
         Exec("VACUUM ANALYZE orders");
@@ -59,8 +58,10 @@ struct TBenchDb {
 
     static void Order(TPgSource& Source, int Order)
     {
-        if (Order == Stored) Source.Refresh();
-        else Source.SetOrder(OrderColumn[Order], TSortDirection::Ascending);
+        if (Order == Stored)
+            Source.Refresh();
+        else
+            Source.SetOrder(OrderColumn[Order], TSortDirection::Ascending);
     }
 
     // A source in the order, its key index built, kept for the run.
@@ -95,8 +96,7 @@ TBenchDb* Db(benchmark::State* State = nullptr)
 
 // Runs a benchmark's body; a source's error skips the benchmark instead of ending the process
 // with the server left running.
-template <class TBody>
-void Guarded(benchmark::State& State, TBody Body)
+template <class TBody> void Guarded(benchmark::State& State, TBody Body)
 {
     try {
         Body();
@@ -133,8 +133,8 @@ void BM_FirstFrame(benchmark::State& State)
     State.SetLabel(std::string(OrderName[order]) + ", " + PlaceName(static_cast<int>(State.range(1))));
 }
 BENCHMARK(BM_FirstFrame)
-    ->ArgNames({"order", "where"})
-    ->ArgsProduct({{Stored, Indexed, Unindexed}, {0, 1, 2}})
+    ->ArgNames({ "order", "where" })
+    ->ArgsProduct({ { Stored, Indexed, Unindexed }, { 0, 1, 2 } })
     ->Unit(benchmark::kMillisecond)
     ->Iterations(20);
 
@@ -182,9 +182,9 @@ void BM_NaiveOffset(benchmark::State& State)
     const int where = static_cast<int>(State.range(1));
     TBenchDb* db = Db(&State);
     if (!db) return;
-    const char* const orderBy[] = {"id", "customer, id"};
-    const std::string sql = std::string("SELECT * FROM orders ORDER BY ") + orderBy[order] + " LIMIT 40 OFFSET " +
-                            std::to_string(PlaceRow(where));
+    const char* const orderBy[] = { "id", "customer, id" };
+    const std::string sql = std::string("SELECT * FROM orders ORDER BY ") + orderBy[order] + " LIMIT 40 OFFSET "
+        + std::to_string(PlaceRow(where));
     PGconn* conn = db->Conn.get();
     for (auto _ : State) {
         PGresult* result = PQexec(conn, sql.c_str());
@@ -194,8 +194,8 @@ void BM_NaiveOffset(benchmark::State& State)
     State.SetLabel(std::string(OrderName[order]) + ", " + PlaceName(where));
 }
 BENCHMARK(BM_NaiveOffset)
-    ->ArgNames({"order", "where"})
-    ->ArgsProduct({{Stored, Indexed}, {1, 2}})
+    ->ArgNames({ "order", "where" })
+    ->ArgsProduct({ { Stored, Indexed }, { 1, 2 } })
     ->Iterations(1)
     ->Unit(benchmark::kMillisecond);
 

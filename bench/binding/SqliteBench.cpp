@@ -4,15 +4,14 @@
 // and by one no index serves; ordering by those columns; beside the naive LIMIT/OFFSET query in
 // this process and in the sqlite3 shell. The database is made once per run in a folder of the run,
 // removed at exit.
-#include <sqlite3.h>
+#include "bench/binding/FrameScene.h"
+#include "binding/SqliteSource.h"
 
 #include <chrono>
 #include <cstdio>
 #include <iostream>
 #include <map>
-
-#include "bench/binding/FrameScene.h"
-#include "binding/SqliteSource.h"
+#include <sqlite3.h>
 
 using namespace FrameBench;
 
@@ -68,8 +67,10 @@ TSqliteSource& Source(int Order)
     auto& Made = Sources[Order];
     if (!Made) {
         Made = std::make_unique<TSqliteSource>(Database(), "orders");
-        if (Order == Stored) Made->Refresh();
-        else Made->SetOrder(KOrderColumn[Order], TSortDirection::Ascending);
+        if (Order == Stored)
+            Made->Refresh();
+        else
+            Made->SetOrder(KOrderColumn[Order], TSortDirection::Ascending);
     }
     return *Made;
 }
