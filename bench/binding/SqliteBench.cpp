@@ -1,25 +1,27 @@
-// The SQLite source over 10,000,000 orders: opening (the key index), the first page at the first,
-// middle and last record, a page step, ordering by an indexed and an unindexed column, beside the
-// naive LIMIT/OFFSET query, in this process and in the sqlite3 shell.
-//
-// The database is made once in $ZEL_BENCH_DIR (default: the system's temporary folder) as
-// zelgrid-orders-10m.db and reused by later runs.
+// The SQLite source over a table of orders (ZEL_BENCH_ROWS records, 1,000,000 unless it says
+// 10000000): opening (the key index); the first complete frame of the grid through the binding
+// at the first, middle and last record and a Page Down, in the stored order, by an indexed column
+// and by one no index serves; ordering by those columns; beside the naive LIMIT/OFFSET query in
+// this process and in the sqlite3 shell. The database is made once per run in a folder of the run,
+// removed at exit.
+#include "bench/binding/FrameScene.h"
 #include "binding/SqliteSource.h"
 
-#include <benchmark/benchmark.h>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <iostream>
-#include <memory>
+#include <map>
 #include <sqlite3.h>
-#include <string>
+
+using namespace FrameBench;
 
 namespace {
 
-constexpr std::int64_t KRecords = 10'000'000;
 constexpr int KPage = 40;
+enum { Stored, Indexed, Unindexed };
+// customer is indexed, amount is not.
+constexpr int KOrderColumn[] = { -1, 1, 2 };
+const char* const KOrderName[] = { "stored order", "customer (indexed)", "amount (not indexed)" };
 
 void Exec(sqlite3* Db, const std::string& Sql)
 {
@@ -30,30 +32,14 @@ void Exec(sqlite3* Db, const std::string& Sql)
     }
 }
 
-std::string DatabasePath()
-{
-    const char* Dir = std::getenv("ZEL_BENCH_DIR");
-    const std::filesystem::path Folder
-        = Dir && *Dir ? std::filesystem::path(Dir) : std::filesystem::temp_directory_path();
-    return (Folder / "zelgrid-orders-10m.db").string();
-}
-
-// The orders table: customer is indexed, amount is not. Written under another name and renamed
-// when complete, so that an interrupted run leaves nothing that a later one would reuse.
 const std::string& Database()
 {
     static const std::string Path = [] {
-        const std::string File = DatabasePath();
-        if (std::filesystem::exists(File)) {
-            std::cout << "Reusing " << File << "\n";
-            return File;
-        }
-        const std::string Partial = File + ".partial";
-        std::filesystem::remove(Partial);
+        const std::string File = TRunFolder::Path() + "/orders.db";
         const auto Began = std::chrono::steady_clock::now();
         sqlite3* Db = nullptr;
-        if (sqlite3_open(Partial.c_str(), &Db) != SQLITE_OK) {
-            std::cerr << "Cannot create " << Partial << "\n";
+        if (sqlite3_open(File.c_str(), &Db) != SQLITE_OK) {
+            std::cerr << "Cannot create " << File << "\n";
             std::exit(1);
         }
         Exec(Db,
@@ -61,32 +47,36 @@ const std::string& Database()
             "CREATE TABLE orders (id INTEGER PRIMARY KEY, customer TEXT, amount REAL, qty INTEGER, placed DATE);"
             "BEGIN;"
             "WITH RECURSIVE i(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM i WHERE x < "
-                + std::to_string(KRecords)
+                + std::to_string(Rows())
                 + ") INSERT INTO orders SELECT x, 'Customer ' || ((x * 7919) % 100003), ((x * 104729) % 1000003) / "
-                  "100.0,"
-                  " 1 + x % 50, date('2020-01-01', '+' || (x % 1500) || ' days') FROM i;"
+                  "100.0, 1 + x % 50, date('2020-01-01', '+' || (x % 1500) || ' days') FROM i;"
                   "COMMIT;"
                   "CREATE INDEX orders_customer ON orders (customer);");
         sqlite3_close(Db);
-        std::filesystem::rename(Partial, File);
         const double Seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - Began).count();
-        std::cout << "Created " << File << " (" << KRecords << " records) in " << Seconds << " s\n";
+        std::cout << "Made " << File << " (" << Rows() << " records) in " << Seconds << " s\n";
         return File;
     }();
     return Path;
 }
 
-TSqliteSource& Source()
+// A source per order, its key index built (and for amount its sorted copy made), kept for the run.
+TSqliteSource& Source(int Order)
 {
-    static std::unique_ptr<TSqliteSource> Shared = [] {
-        auto Made = std::make_unique<TSqliteSource>(Database(), "orders");
-        Made->RowCount(); // builds the key index
-        return Made;
-    }();
-    return *Shared;
+    static std::map<int, std::unique_ptr<TSqliteSource>> Sources;
+    auto& Made = Sources[Order];
+    if (!Made) {
+        Made = std::make_unique<TSqliteSource>(Database(), "orders");
+        if (Order == Stored)
+            Made->Refresh();
+        else
+            Made->SetOrder(KOrderColumn[Order], TSortDirection::Ascending);
+    }
+    return *Made;
 }
 
-// Opening the table and building its key index: what stands before the first frame.
+// Opening the table and building its key index: what the binding's worker does before the first
+// rows are shown.
 void BM_OpenAndIndex(benchmark::State& State)
 {
     const std::string& File = Database();
@@ -97,62 +87,50 @@ void BM_OpenAndIndex(benchmark::State& State)
 }
 BENCHMARK(BM_OpenAndIndex)->Unit(benchmark::kMillisecond)->Iterations(3);
 
-// The first complete page at a position (0 first, 1 middle, 2 last), no earlier read to start from.
-void BM_FirstPage(benchmark::State& State, int Col, TSortDirection Direction)
+// The grid's first complete frame after a move to the first, middle or last record.
+void BM_FirstFrame(benchmark::State& State)
 {
-    TSqliteSource& S = Source();
-    if (S.OrderColumn() != Col || S.OrderDirection() != Direction) S.SetOrder(Col, Direction);
-    const std::int64_t Positions[] = { 0, KRecords / 2, KRecords - KPage };
-    const std::int64_t First = Positions[State.range(0)];
-    std::vector<TSourceRow> Rows;
-    for (auto _ : State) {
-        S.ReadRows(First, KPage, Rows);
-        if (Rows.size() != KPage) State.SkipWithError("short page");
-    }
+    const int Order = static_cast<int>(State.range(0));
+    TFrameScene Scene(Source(Order));
+    Scene.FirstFrame(State, static_cast<int>(State.range(1)));
+    State.SetLabel(std::string(KOrderName[Order]) + ", " + PlaceName(static_cast<int>(State.range(1))));
 }
-BENCHMARK_CAPTURE(BM_FirstPage, stored_order, -1, TSortDirection::None)
-    ->DenseRange(0, 2)
-    ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_FirstPage, by_indexed_customer, 1, TSortDirection::Ascending)
-    ->DenseRange(0, 2)
-    ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_FirstPage, by_unindexed_amount, 2, TSortDirection::Ascending)
-    ->DenseRange(0, 2)
+BENCHMARK(BM_FirstFrame)
+    ->ArgNames({ "order", "where" })
+    ->ArgsProduct({ { Stored, Indexed, Unindexed }, { 0, 1, 2 } })
     ->Unit(benchmark::kMillisecond)
-    ->Iterations(2);
+    ->Iterations(20);
 
-// Paging down from the middle: each read starts where the last one ended.
+// Page Down in the middle of the table: the step and its frame.
 void BM_PageStep(benchmark::State& State)
 {
-    TSqliteSource& S = Source();
-    if (S.OrderColumn() != -1) S.SetOrder(-1, TSortDirection::None);
-    std::vector<TSourceRow> Rows;
-    std::int64_t First = KRecords / 2;
-    for (auto _ : State) {
-        S.ReadRows(First, KPage, Rows);
-        First += KPage;
-        if (First + KPage > KRecords) First = KRecords / 2;
-    }
+    const int Order = static_cast<int>(State.range(0));
+    TFrameScene Scene(Source(Order));
+    Scene.PageSteps(State);
+    State.SetLabel(KOrderName[Order]);
 }
-BENCHMARK(BM_PageStep)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PageStep)->ArgName("order")->DenseRange(Stored, Unindexed)->Unit(benchmark::kMillisecond);
 
-// Ordering by a column (1 customer, indexed; 2 amount, not) and back to the stored order.
+// A title click's work in the source: ordering by customer (indexed) or amount (not), the key
+// index of the order built, then back to the stored order (not timed).
 void BM_SetOrder(benchmark::State& State)
 {
-    TSqliteSource& S = Source();
+    TSqliteSource Opened(Database(), "orders");
+    Opened.RowCount();
     for (auto _ : State) {
-        S.SetOrder(static_cast<int>(State.range(0)), TSortDirection::Ascending);
+        Opened.SetOrder(static_cast<int>(State.range(0)), TSortDirection::Ascending);
         State.PauseTiming();
-        S.SetOrder(-1, TSortDirection::None);
+        Opened.SetOrder(-1, TSortDirection::None);
         State.ResumeTiming();
     }
+    State.SetLabel(KOrderName[State.range(0)]);
 }
-BENCHMARK(BM_SetOrder)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_SetOrder)->ArgName("column")->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 // F5 when nothing changed: the database's data version says so without reading the table.
 void BM_RefreshUnchanged(benchmark::State& State)
 {
-    TSqliteSource& S = Source();
+    TSqliteSource& S = Source(Stored);
     for (auto _ : State) S.Refresh();
 }
 BENCHMARK(BM_RefreshUnchanged)->Unit(benchmark::kMicrosecond);
@@ -161,44 +139,50 @@ BENCHMARK(BM_RefreshUnchanged)->Unit(benchmark::kMicrosecond);
 // synced to disk, and the page read again. The quantity alternates, so the table stays as made.
 void BM_UpdateCell(benchmark::State& State)
 {
-    TSqliteSource& S = Source();
-    if (S.OrderColumn() != -1) S.SetOrder(-1, TSortDirection::None);
-    std::vector<TSourceRow> Rows;
-    S.ReadRows(KRecords / 2, 1, Rows);
-    const std::string Stored = Rows.at(0).at(3); // 1 to 50
+    TSqliteSource& S = Source(Stored);
+    const std::int64_t Middle = Rows() / 2;
+    std::vector<TSourceRow> Page;
+    S.ReadRows(Middle, 1, Page);
+    const std::string Kept = Page.at(0).at(3); // 1 to 50
     int Turn = 0;
     for (auto _ : State) {
-        if (!S.UpdateCell(KRecords / 2, 3, Turn++ % 2 ? Stored : "99").empty()) State.SkipWithError("refused");
-        S.ReadRows(KRecords / 2, KPage, Rows);
+        if (!S.UpdateCell(Middle, 3, Turn++ % 2 ? Kept : "99").empty()) State.SkipWithError("refused");
+        S.ReadRows(Middle, KPage, Page);
     }
-    if (Turn % 2) S.UpdateCell(KRecords / 2, 3, Stored);
+    if (Turn % 2) S.UpdateCell(Middle, 3, Kept);
 }
 BENCHMARK(BM_UpdateCell)->Unit(benchmark::kMillisecond)->Iterations(20);
 
-// The naive way to the last page, in this process.
+std::string NaiveQuery(int Where)
+{
+    return "SELECT * FROM orders LIMIT 40 OFFSET " + std::to_string(PlaceRow(Where, KPage));
+}
+
+// The naive way to a page, through the same libsqlite3 in this process.
 void BM_NaiveOffset(benchmark::State& State)
 {
     sqlite3* Db = nullptr;
     sqlite3_open_v2(Database().c_str(), &Db, SQLITE_OPEN_READONLY, nullptr);
-    const std::string Sql = "SELECT * FROM orders LIMIT 40 OFFSET " + std::to_string(KRecords - KPage);
+    const std::string Sql = NaiveQuery(static_cast<int>(State.range(0)));
     for (auto _ : State) {
         sqlite3_stmt* Stmt = nullptr;
         sqlite3_prepare_v2(Db, Sql.c_str(), -1, &Stmt, nullptr);
-        int Rows = 0;
-        while (sqlite3_step(Stmt) == SQLITE_ROW) ++Rows;
+        int Read = 0;
+        while (sqlite3_step(Stmt) == SQLITE_ROW) ++Read;
         sqlite3_finalize(Stmt);
-        if (Rows != KPage) State.SkipWithError("short page");
+        if (Read != KPage) State.SkipWithError("short page");
     }
     sqlite3_close(Db);
+    State.SetLabel(PlaceName(static_cast<int>(State.range(0))));
 }
-BENCHMARK(BM_NaiveOffset)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_NaiveOffset)->ArgName("where")->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 // The same query in the sqlite3 shell, timed by the shell itself (".timer on", real time).
 void BM_NaiveOffsetInShell(benchmark::State& State)
 {
     // The shell times statements it reads from its input, not those given as arguments.
-    const std::string Command = "printf '.timer on\\nSELECT * FROM orders LIMIT 40 OFFSET "
-        + std::to_string(KRecords - KPage) + ";\\n' | sqlite3 -readonly '" + Database() + "' 2>&1";
+    const std::string Command = "printf '.timer on\\n" + NaiveQuery(static_cast<int>(State.range(0)))
+        + ";\\n' | sqlite3 -readonly '" + Database() + "' 2>&1";
     for (auto _ : State) {
         FILE* Pipe = popen(Command.c_str(), "r");
         if (!Pipe) {
@@ -215,8 +199,15 @@ void BM_NaiveOffsetInShell(benchmark::State& State)
         }
         State.SetIterationTime(Real);
     }
+    State.SetLabel(PlaceName(static_cast<int>(State.range(0))));
 }
-BENCHMARK(BM_NaiveOffsetInShell)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_NaiveOffsetInShell)
+    ->ArgName("where")
+    ->Arg(1)
+    ->Arg(2)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
 
 } // namespace
 
@@ -224,6 +215,7 @@ int main(int argc, char** argv)
 {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    std::cout << "Records: " << Rows() << " (ZEL_BENCH_ROWS)\n";
     Database();
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
