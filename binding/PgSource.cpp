@@ -99,6 +99,8 @@ struct TPgSource::TImpl {
         Exec("SET temp_buffers = '64MB'");
         Exec("SET DateStyle = 'ISO, YMD'");
         Exec("SET client_encoding = 'UTF8'");
+        // The server's notices ("... does not exist, skipping") are no news for the user.
+        Exec("SET client_min_messages = warning");
     }
 
     // A lost connection was reported by the call that noticed it; this call tries once again.
@@ -468,6 +470,9 @@ struct TPgSource::TImpl {
         Exec(Copy ? "BEGIN ISOLATION LEVEL REPEATABLE READ" : "BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY");
         try {
             Exec("SET LOCAL statement_timeout = " + std::to_string(Options.IndexTimeoutMs));
+            // The cursor is read to its end: plan for all its rows (a scan and a sort), not for
+            // the first ones (an index that lacks the key reads the table once per record).
+            Exec("SET LOCAL cursor_tuple_fraction = 1.0");
             if (Copy) MakeCopy();
             TResult estimate = Exec("SELECT reltuples FROM pg_class WHERE oid = " + Oid);
             const double expected = std::max(1.0, std::atof(PQgetvalue(estimate.get(), 0, 0)));
