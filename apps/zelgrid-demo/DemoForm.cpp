@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "apps/zelgrid-demo/DemoFormat.h"
+#include "apps/zelgrid-demo/OrdersDatabase.h"
 #include "apps/zelgrid-demo/ReplaceFile.h"
 #include "binding/SourceValues.h"
 #include "host/controls/Dialogs.h"
@@ -256,8 +257,13 @@ std::string TDemoForm::ShownCell(int ACol, int ARow) const
 
 std::string TDemoForm::StatusText() const
 {
+    // A long operation's progress first, where the eye finds it and no width cuts it off.
+    std::string text = FProgress.empty() ? std::string() : FProgress + "   |   ";
+    int records = 0;
+    FGrid->OnGetRowCount(records);
     const int row = FGrid->Row() - FGrid->TitleRows();
-    std::string text = "Record " + GroupDigits(std::to_string(row + 1)) + " of " + GroupDigits(std::to_string(FGrid->RowCount() - FGrid->TitleRows()));
+    text += records == 0 ? std::string("No records")
+                         : "Record " + GroupDigits(std::to_string(row + 1)) + " of " + GroupDigits(std::to_string(records));
     const int layout = FGrid->LayoutIndex();
     text += "   |   Layout: " + std::string(layout >= 0 && layout < 2 ? LayoutNames[layout] : "?") + " (F6)";
     // The total comes from the grid's summary of the shown amount column.
@@ -272,9 +278,7 @@ std::string TDemoForm::StatusText() const
         }
     }
     if (!FChangesFile.empty() && FChangesSaved && !ChangesUnsaved()) text += "   |   Changes saved";
-    text += "   |   " + FSource.Description();
-    if (!FProgress.empty()) text += "   |   " + FProgress;
-    return text;
+    return text + "   |   " + FSource.Description();
 }
 
 void TDemoForm::SwitchLayout()
@@ -587,7 +591,9 @@ void TDemoForm::ShowProgress(double Fraction, const std::string& Text)
         ShowSortArrows();
         FitRowHeight();
     } else {
-        FProgress = Text + ": " + std::to_string(static_cast<int>(Fraction * 100)) + "% (Escape stops it)";
+        const auto* orders = dynamic_cast<const TDemoOrdersSource*>(&FSource);
+        const std::string what = orders && !orders->Created() ? "Making the orders database" : Text;
+        FProgress = what + ": " + std::to_string(static_cast<int>(Fraction * 100)) + "% (Escape stops it)";
     }
     FStatus->Invalidate();
 }

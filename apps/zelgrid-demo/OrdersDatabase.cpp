@@ -175,6 +175,7 @@ TDemoOrdersSource::TDemoOrdersSource(std::string Path, std::int64_t Count) : FPa
 {
     std::error_code error;
     if (fs::exists(FPath, error)) FDatabase = std::make_unique<TSqliteSource>(FPath, "orders");
+    FCreated = FDatabase != nullptr;
 }
 
 TDemoOrdersSource::~TDemoOrdersSource() = default;
@@ -238,4 +239,5 @@ void TDemoOrdersSource::Refresh(const TSourceProgress& Progress)
     constexpr double Made = RecordsShare + IndexesShare;
     database->Refresh([&Progress](double Fraction) { return !Progress || Progress(Made + (1 - Made) * Fraction); });
     FDatabase = std::move(database);
+    FCreated = true;
 }

@@ -2,6 +2,7 @@
 // The demo's own SQLite database of orders, made on first run from the generated order records:
 // every edit style has its column (a date, a customer chosen from a list, an amount summed in
 // the footer, a status from a pick list, a yes/no, tags, a long note).
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -43,10 +44,12 @@ public:
     void Refresh(const TSourceProgress& Progress = {}) override;
 
     const std::string& Path() const { return FPath; }
-    bool Created() const { return FDatabase != nullptr; }
+    // Whether the file is there (read on the GUI thread while the worker makes it).
+    bool Created() const { return FCreated; }
 
 private:
     std::string FPath;
     std::int64_t FCount;
     std::unique_ptr<TSqliteSource> FDatabase;
+    std::atomic<bool> FCreated{false};
 };
