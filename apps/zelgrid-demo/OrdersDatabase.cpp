@@ -15,12 +15,13 @@ namespace fs = std::filesystem;
 namespace {
 
 // The constraints are named for what they ask, so that the database's refusal reads as a reason:
-// "CHECK constraint failed: a date is written YYYY-MM-DD".
+// "CHECK constraint failed: a date is written YYYY-MM-DD". A date goes through a day count, so
+// that 2026-02-30 comes back as another day and is refused.
 const char* const Schema = R"(
 CREATE TABLE orders (
   Number INTEGER PRIMARY KEY,
   Date DATE NOT NULL DEFAULT (date('now'))
-    CONSTRAINT "a date is written YYYY-MM-DD" CHECK (date(Date) IS Date),
+    CONSTRAINT "a date is written YYYY-MM-DD" CHECK (date(Date, '+0 days') IS Date),
   Customer TEXT NOT NULL DEFAULT '',
   Amount NUMERIC NOT NULL DEFAULT 0
     CONSTRAINT "an amount is a number" CHECK (typeof(Amount) IN ('integer', 'real')),
