@@ -189,7 +189,6 @@ void TDemoForm::BuildLayouts()
         return -1;
     };
     const bool orders = find("Note") >= 0 && find("Tags") >= 0;
-    const bool writable = FSource.Writable();
 
     for (int index = 0; index < 2; ++index) {
         FGrid->SetLayoutIndex(index);
@@ -236,7 +235,6 @@ void TDemoForm::BuildLayouts()
                 if (SameName(name, "Tags")) column->GetPickList()->SetText("urgent\ngift\nexport\nfragile");
             }
             if (index == 1 && source.Kind == TSourceColumnKind::Text) column->SetWordWrap(true);
-            if (!writable) column->SetReadOnly(true);
         }
     }
     FGrid->SetDefRowHeight(0);
@@ -278,7 +276,8 @@ std::string TDemoForm::StatusText() const
         }
     }
     if (!FChangesFile.empty() && FChangesSaved && !ChangesUnsaved()) text += "   |   Changes saved";
-    return text + "   |   " + FSource.Description();
+    // Edits to a read-only source are refused with its message when they are committed.
+    return text + "   |   " + FSource.Description() + (FSource.Writable() ? "" : " (read-only)");
 }
 
 void TDemoForm::SwitchLayout()

@@ -201,12 +201,12 @@ std::string FirstTable(const std::string& File)
     std::string name, problem;
     sqlite3_stmt* query = nullptr;
     if (opened != SQLITE_OK) {
-        problem = "cannot open " + File + ": " + (db ? sqlite3_errmsg(db) : "out of memory");
+        problem = "Cannot open " + File + ": " + (db ? sqlite3_errmsg(db) : "out of memory");
     } else if (sqlite3_prepare_v2(db,
                                   "SELECT name FROM sqlite_schema WHERE type IN ('table', 'view') AND name NOT LIKE 'sqlite\\_%' "
                                   "ESCAPE '\\' ORDER BY type = 'view', name LIMIT 1",
                                   -1, &query, nullptr) != SQLITE_OK) {
-        problem = "cannot read " + File + ": " + sqlite3_errmsg(db);
+        problem = "Cannot read " + File + ": " + sqlite3_errmsg(db);
     } else if (sqlite3_step(query) == SQLITE_ROW) {
         name = reinterpret_cast<const char*>(sqlite3_column_text(query, 0));
     } else {

@@ -122,3 +122,37 @@ TEST_F(OrdersDatabaseTest, TheFormMakesItThenStoresEditsAndShowsTheDatabasesRefu
     }
     EXPECT_NE(form->Binding().LastError().find("CHECK constraint failed"), std::string::npos) << form->Binding().LastError();
 }
+
+TEST_F(OrdersDatabaseTest, AReadOnlyDatabaseRefusesEditsAndDeletesWithItsMessage)
+{
+    CreateOrdersDatabase(Path, 100);
+    THeadlessSession session;
+    std::vector<std::string> messages;
+    TModalHookGuard hook{[&](TCustomForm* Dialog) {
+        messages.push_back(Dialog->Caption());
+        Dialog->SetModalResult(mrOk);
+    }};
+    TSqliteOptions options;
+    options.ReadOnly = true;
+    TSqliteSource source(Path, "orders", options);
+    auto form = std::make_unique<TDemoForm>(nullptr, source);
+    form->Show();
+    ProcessMessages();
+    TZelGrid* grid = form->Grid();
+    EXPECT_NE(form->StatusText().find("orders.db, table orders (read-only)"), std::string::npos) << form->StatusText();
+    const std::string before = Query(Path, "SELECT Customer FROM orders WHERE Number = 2");
+    grid->AMoveColRow(grid->DataToRawColumn(2), 1 + grid->TitleRows(), true, true);
+    session.Input.TypeText("Zed Corp");
+    grid->HideEditor();
+    EXPECT_EQ(messages.size(), 1u) << "a typed edit is refused with a message, not swallowed";
+    EXPECT_EQ(Query(Path, "SELECT Customer FROM orders WHERE Number = 2"), before);
+    EXPECT_EQ(SourceCell(source, 2, 1), before);
+    // Delete asks, then the database refuses; Down on the last row appends nothing.
+    session.Input.PressKey(VK_DELETE);
+    EXPECT_EQ(messages.size(), 3u);
+    EXPECT_EQ(Query(Path, "SELECT count(*) FROM orders"), "100");
+    session.Input.PressKey(VK_END, TShiftState{ssCtrl});
+    session.Input.PressKey(VK_DOWN);
+    EXPECT_EQ(Query(Path, "SELECT count(*) FROM orders"), "100");
+    EXPECT_EQ(grid->RowCount(), 100 + grid->TitleRows());
+}
