@@ -4,10 +4,13 @@
 // grid's columns from the source's, and keeps the rows around the view in a cache of pages, so
 // that painting a frame reads at most a few pages from the source and scrolling back reads none.
 //
-// The grid is touched only on the GUI thread. A long call of the source (an order, a refresh)
-// runs on a worker thread, one at a time; while it runs the source is the worker's alone, the grid
-// shows the rows it had, edits are refused with a message, OnProgress tells how far it is and
-// Escape or Cancel() stops it. A call that ends within BlockingGrace is simply waited for. The
+// The grid is touched only on the GUI thread, which never waits for the source longer than
+// BlockingGrace: every call of the source but a write runs on a worker thread, one at a time, and
+// a call that ends within the grace is simply waited for. Reads of the row count, of a page and
+// of a column's sum that take longer leave the grid showing what it had (no rows, empty cells, no
+// total) until they arrive. While an order or a refresh runs, edits are refused with a message;
+// a sum in the making gives way to an edit and starts again after it. OnProgress tells how far a
+// long call is and Escape or Cancel() stops it. The
 // worker's progress and end reach the GUI thread through a timer of a hidden window the binding
 // owns. The source must outlive the binding; the grid may be freed first (even while the worker
 // runs), and a binding freed first stops and joins its worker and takes its handlers back.
@@ -89,12 +92,18 @@ private:
         int Col = -1;
         Currency Value;
     };
-    // An operation for the worker: an order (Col, Direction) or a refresh.
+    // What the worker does: an order by Col, a refresh, or a read whose result the GUI thread
+    // keeps (the row count, page Page, the sum of column Col).
+    enum class TJobKind { Order, Refresh, Count, Page, Sum };
     struct TJob {
-        bool Refresh = false;
+        TJobKind Kind = TJobKind::Order;
         int Col = -1;
         TSortDirection Direction = TSortDirection::None;
+        std::int64_t Page = -1;
+        // The cache the read is for (ForgetRows and DropCache start another).
+        std::uint64_t Generation = 0;
         std::string Text;
+        bool Changes() const { return Kind == TJobKind::Order || Kind == TJobKind::Refresh; }
     };
     struct TJobState;
     class TPump;
@@ -104,8 +113,14 @@ private:
     // Takes the worker's progress and end on the GUI thread (from the pump's timer, or at once
     // when the job ended within the grace).
     void Poll();
-    // The job has ended: joins the worker and shows its result.
-    void FinishJob();
+    // The job has ended: joins the worker and shows its result. Inline: it ended within the grace
+    // of a call that takes the result itself, maybe from inside a grid's event, so a read tells
+    // the grid nothing.
+    void FinishJob(bool Inline = false);
+    // Readies the source for a write: a read running is waited for up to the grace, a sum is
+    // stopped first (and made again after the write). False when an order or a refresh runs or
+    // the read goes on, and when a handler freed the binding meanwhile.
+    bool Settle();
     // Reads the columns and writability again (on the GUI thread, with no job running).
     void ReadFields();
     // Refuses what the user asked while the worker runs; false when the grid was freed meanwhile.
@@ -118,13 +133,19 @@ private:
     void WidenFromData();
     // Forgets the cached rows and the row count; the sums stay, kept up to date by the writes.
     void ForgetRows();
+    // Forgets the kept sum of source column Col (every sum for -1): it is made again when asked.
+    void ForgetSum(int Col);
+    void KeepPage(std::int64_t Index, std::vector<TSourceRow>&& Rows);
+    // Takes what a read brought; false when the cache it was for is gone.
+    bool KeepRead(const TJob& Job, TJobState& State);
+    // Starts a read on the worker when none runs; false while another job has the source.
+    bool StartRead(TJob Job);
     std::int64_t RowCount();
     const TSourceRow* RowAt(std::int64_t Row);
     void ValidateData(int ACol, int ARow, const std::string& NewVal, bool& ACancel);
     void AppendRecord();
     void DeleteRecord(int ARow);
     Currency Summary(int DataCol);
-    Currency ComputeSum(int Col);
     // Shows a source's refusal; false when the grid was freed meanwhile.
     bool Refused(const std::string& Reason);
     // Changes a kept sum by the value a write removed and the one it stored.
@@ -148,6 +169,12 @@ private:
     TJob FJob;
     std::optional<TJob> FPending;
     std::unique_ptr<TPump> FPump;
+    // The running job was left to the worker, so OnProgress hears of its end.
+    bool FJobShown = false;
+    // The user stopped a sum: sums are not made again until the cache is dropped.
+    bool FSumsStopped = false;
+    std::uint64_t FRowsGeneration = 0;
+    std::uint64_t FSumsGeneration = 0;
     // The widths BuildLayout gave while the worker had the source.
     std::vector<int> FCaptionWidths;
     // The row count the grid was last told, shown while the worker runs.
@@ -158,5 +185,4 @@ private:
     std::int64_t FRowCount = -1; // -1: ask the source
     std::vector<TSum> FSums;
     std::string FLastError;
-    std::vector<TSourceRow> FReadBuffer;
 };
