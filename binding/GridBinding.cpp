@@ -76,6 +76,9 @@ struct TGridBinding::TJobState {
     std::int64_t Count = 0;
     std::vector<TSourceRow> Rows;
     Currency Sum;
+    // What a write brought: the source's refusal, the appended record's position.
+    std::string Refusal;
+    std::int64_t Row = -1;
 };
 
 // A hidden window of the binding's own whose timer brings the worker's news to the GUI thread; it
@@ -359,7 +362,7 @@ bool TGridBinding::RefuseBusy()
 bool TGridBinding::Settle()
 {
     if (!Busy()) return true;
-    if (FJob.Changes()) return false;
+    if (!FJob.Reads()) return false;
     // A sum gives way: what it had read may change, so it is made again after the write.
     if (FJob.Kind == TJobKind::Sum) FState->Cancel = true;
     {
@@ -395,27 +398,27 @@ void TGridBinding::ValidateData(int ACol, int ARow, const std::string& NewVal, b
         ACancel = true;
         return;
     }
-    const bool known = row && field < static_cast<int>(row->size());
-    const std::string old = known ? (*row)[static_cast<std::size_t>(field)] : std::string();
-    if (known && old == NewVal) return;
-    std::string refusal;
-    try {
-        refusal = FSource.UpdateCell(ARow, field, NewVal);
-    } catch (const ESourceError& E) {
-        refusal = E.what();
+    TJob job;
+    job.Kind = TJobKind::Update;
+    job.Row = ARow;
+    job.Col = field;
+    job.Value = NewVal;
+    job.Known = row && field < static_cast<int>(row->size());
+    if (job.Known) {
+        if ((*row)[static_cast<std::size_t>(field)] == NewVal) return;
+        job.Old = {(*row)[static_cast<std::size_t>(field)]};
     }
-    // What the source holds now is read again, stored or not.
-    FPages.clear();
-    if (refusal.empty()) {
-        // A value that could not be read cannot be taken out of the sum: it is made again.
-        if (known) AdjustSums(field, old, NewVal);
-        else ForgetSum(field);
+    job.Text = "Storing the edit";
+    StartWrite(std::move(job));
+    if (life.expired()) {
+        ACancel = true;
         return;
     }
+    if (FWriteEnd == TWriteEnd::Stored) return;
+    // Refused, or not stored yet: the grid keeps showing what the database holds, and the
+    // editor the kept value, so that leaving the cell does not offer the same text again.
     ACancel = true;
-    // The editor shows the kept value again, so that leaving the cell does not offer the same
-    // text (and the same message) once more.
-    if (Refused(refusal)) FGrid->InvalidateEditor();
+    if (FWriteEnd == TWriteEnd::Pending && FGridAlive) FGrid->InvalidateEditor();
 }
 
 void TGridBinding::AppendRecord()
@@ -434,19 +437,13 @@ void TGridBinding::AppendRecord()
         RefuseBusy();
         return;
     }
-    std::int64_t row = -1;
-    std::string refusal;
-    try {
-        refusal = FSource.InsertRecord(row);
-    } catch (const ESourceError& E) {
-        refusal = E.what();
-    }
-    ForgetRows();
-    if (!refusal.empty()) {
-        Refused(refusal);
-        return;
-    }
+    TJob job;
+    job.Kind = TJobKind::Insert;
+    job.Text = "Adding a record";
+    StartWrite(std::move(job));
+    if (life.expired() || !alive || FWriteEnd != TWriteEnd::Stored) return;
     FGrid->UpdateRowCount();
+    const std::int64_t row = FWrittenRow;
     if (!alive || row < 0 || row > INT_MAX - 1 - FGrid->TitleRows()) return;
     FGrid->SetCurrentRow(static_cast<int>(row) + FGrid->TitleRows());
 }
@@ -461,22 +458,62 @@ void TGridBinding::DeleteRecord(int ARow)
         RefuseBusy();
         return;
     }
-    const bool known = shown != nullptr;
-    const TSourceRow removed = known ? *shown : TSourceRow{};
-    std::string refusal;
-    try {
-        refusal = FSource.DeleteRecord(ARow);
-    } catch (const ESourceError& E) {
-        refusal = E.what();
+    TJob job;
+    job.Kind = TJobKind::Delete;
+    job.Row = ARow;
+    job.Known = shown != nullptr;
+    if (shown) job.Old = *shown;
+    job.Text = "Deleting the record";
+    StartWrite(std::move(job));
+}
+
+void TGridBinding::StartWrite(TJob Job)
+{
+    FWriteEnd = TWriteEnd::Pending;
+    FWrittenRow = -1;
+    StartJob(std::move(Job), WriteGrace);
+}
+
+bool TGridBinding::FinishWrite(const TJob& Job, TJobState& State, bool Inline)
+{
+    const std::weak_ptr<bool> life = FLife;
+    const std::string refusal = !State.Refusal.empty() ? State.Refusal : State.Error;
+    const bool stored = refusal.empty();
+    FWriteEnd = stored ? TWriteEnd::Stored : TWriteEnd::Refused;
+    FWrittenRow = State.Row;
+    // What the source holds now is read again, stored or not. A value that could not be read
+    // cannot be taken out of the sums: they are made again.
+    if (Job.Kind == TJobKind::Update) {
+        FPages.clear();
+        if (stored && Job.Known) AdjustSums(Job.Col, Job.Old[0], Job.Value);
+        else if (stored) ForgetSum(Job.Col);
+    } else {
+        ForgetRows();
+        if (stored && Job.Kind == TJobKind::Delete) {
+            if (Job.Known) AdjustSums(Job.Old);
+            else ForgetSum(-1);
+        }
     }
-    ForgetRows();
-    if (!refusal.empty()) {
-        Refused(refusal);
-        return;
+    if (!stored) {
+        if (!FGridAlive) {
+            FLastError = refusal;
+            return true;
+        }
+        if (!Refused(refusal)) return !life.expired();
+        if (Job.Kind == TJobKind::Update) FGrid->InvalidateEditor();
+        return true;
     }
-    // A record that could not be read cannot be taken out of the sums: they are made again.
-    if (known) AdjustSums(removed);
-    else ForgetSum(-1);
+    // A write that ended after its caller went on shows its result now.
+    if (Inline || !FGridAlive) return true;
+    TObjectWatch alive(FGrid);
+    if (Job.Kind != TJobKind::Update) FGrid->UpdateRowCount();
+    if (alive && Job.Kind == TJobKind::Insert && FWrittenRow >= 0 && FWrittenRow <= INT_MAX - 1 - FGrid->TitleRows())
+        FGrid->SetCurrentRow(static_cast<int>(FWrittenRow) + FGrid->TitleRows());
+    if (alive) {
+        FGrid->Invalidate();
+        if (FGrid->EditorActive()) FGrid->InvalidateEditor();
+    }
+    return !life.expired();
 }
 
 void TGridBinding::SortByColumn(int DataCol)
@@ -533,7 +570,7 @@ void TGridBinding::Cancel()
     if (FJob.Kind == TJobKind::Sum) FSumsStopped = true;
 }
 
-void TGridBinding::StartJob(TJob Job)
+void TGridBinding::StartJob(TJob Job, std::chrono::milliseconds Grace)
 {
     FJob = std::move(Job);
     FJobShown = false;
@@ -567,6 +604,9 @@ void TGridBinding::StartJob(TJob Job)
                 Source.ReadRows(Job.Page * PageRows, PageRows, State->Rows);
                 break;
             case TJobKind::Sum: State->Sum = SumColumn(Source, Job.Col, progress); break;
+            case TJobKind::Update: State->Refusal = Source.UpdateCell(Job.Row, Job.Col, Job.Value); break;
+            case TJobKind::Insert: State->Refusal = Source.InsertRecord(State->Row); break;
+            case TJobKind::Delete: State->Refusal = Source.DeleteRecord(Job.Row); break;
             }
         } catch (const ESourceCancelled&) {
             cancelled = true;
@@ -585,7 +625,7 @@ void TGridBinding::StartJob(TJob Job)
         // A quick call is waited for: no progress shown, the new order in the next frame, the
         // read's result to the caller at once.
         std::unique_lock lock(FState->Lock);
-        if (FState->Ended.wait_for(lock, BlockingGrace, [this] { return FState->Done; })) {
+        if (FState->Ended.wait_for(lock, Grace, [this] { return FState->Done; })) {
             lock.unlock();
             FinishJob(!FJob.Changes());
             return;
@@ -661,7 +701,13 @@ void TGridBinding::FinishJob(bool Inline)
     // The source changed only when the call went through; a cancelled or failed one keeps its
     // order, and the rows shown stay right.
     const bool changed = !state->Cancelled && state->Error.empty();
-    if (!job.Changes()) {
+    if (!job.Reads() && !job.Changes()) {
+        if (!FinishWrite(job, *state, Inline)) return;
+        if (shown && OnProgress) {
+            OnProgress(FWriteEnd == TWriteEnd::Stored ? 1.0 : 0.0, std::string());
+            if (life.expired()) return;
+        }
+    } else if (job.Reads()) {
         // A read: kept when it is still for the cache it was asked for; a failed one is kept as
         // the last error, never shown in a box (it may have been asked for by a paint).
         const bool kept = changed && KeepRead(job, *state);

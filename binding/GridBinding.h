@@ -8,9 +8,12 @@
 // BlockingGrace: every call of the source but a write runs on a worker thread, one at a time, and
 // a call that ends within the grace is simply waited for. Reads of the row count, of a page and
 // of a column's sum that take longer leave the grid showing what it had (no rows, empty cells, no
-// total) until they arrive. While an order or a refresh runs, edits are refused with a message;
-// a sum in the making gives way to an edit and starts again after it. OnProgress tells how far a
-// long call is and Escape or Cancel() stops it. The
+// total) until they arrive. A write is waited for up to WriteGrace (a locked SQLite database
+// answers within it); one that takes longer, such as over a server that stopped answering, goes
+// on on the worker while the grid shows what the database held, and its result (the new value,
+// or the refusal in a message box) shows when it comes. While an order, a refresh or a write
+// runs, edits are refused with a message; a sum in the making gives way to an edit and starts
+// again after it. OnProgress tells how far a long call is and Escape or Cancel() stops it. The
 // worker's progress and end reach the GUI thread through a timer of a hidden window the binding
 // owns. The source must outlive the binding; the grid may be freed first (even while the worker
 // runs), and a binding freed first stops and joins its worker and takes its handlers back.
@@ -70,6 +73,8 @@ public:
     TBindingProgressEvent OnProgress;
     // How long a call waits for its operation before leaving it to the worker.
     static constexpr std::chrono::milliseconds BlockingGrace{50};
+    // How long an edit, an append or a delete waits for the source before going on without it.
+    static constexpr std::chrono::milliseconds WriteGrace{400};
     // How often the GUI thread looks at the worker's progress.
     static constexpr unsigned PollInterval = 15;
     // Forgets every cached row and summary (after a change the grid did not make through the
@@ -92,9 +97,9 @@ private:
         int Col = -1;
         Currency Value;
     };
-    // What the worker does: an order by Col, a refresh, or a read whose result the GUI thread
-    // keeps (the row count, page Page, the sum of column Col).
-    enum class TJobKind { Order, Refresh, Count, Page, Sum };
+    // What the worker does: an order by Col, a refresh, a read whose result the GUI thread keeps
+    // (the row count, page Page, the sum of column Col), or a write of the user's.
+    enum class TJobKind { Order, Refresh, Count, Page, Sum, Update, Insert, Delete };
     struct TJob {
         TJobKind Kind = TJobKind::Order;
         int Col = -1;
@@ -103,13 +108,26 @@ private:
         // The cache the read is for (ForgetRows and DropCache start another).
         std::uint64_t Generation = 0;
         std::string Text;
+        // A write: the record, the new value, and what it replaces when that could be read
+        // (Known), for the kept sums.
+        std::int64_t Row = -1;
+        std::string Value;
+        bool Known = false;
+        TSourceRow Old;
         bool Changes() const { return Kind == TJobKind::Order || Kind == TJobKind::Refresh; }
+        bool Reads() const { return Kind == TJobKind::Count || Kind == TJobKind::Page || Kind == TJobKind::Sum; }
     };
+    enum class TWriteEnd { Stored, Refused, Pending };
     struct TJobState;
     class TPump;
 
-    // Starts Job on the worker and waits up to BlockingGrace for it; with none running.
-    void StartJob(TJob Job);
+    // Starts Job on the worker and waits up to Grace for it; with none running.
+    void StartJob(TJob Job, std::chrono::milliseconds Grace = BlockingGrace);
+    // Runs a write on the worker, waiting up to WriteGrace; how it ended is in FWriteEnd.
+    void StartWrite(TJob Job);
+    // A write has ended: keeps the cache and the sums right and shows a refusal; false when a
+    // handler freed the binding meanwhile.
+    bool FinishWrite(const TJob& Job, TJobState& State, bool Inline);
     // Takes the worker's progress and end on the GUI thread (from the pump's timer, or at once
     // when the job ended within the grace).
     void Poll();
@@ -174,6 +192,9 @@ private:
     // The user stopped a sum: sums are not made again until the cache is dropped.
     bool FSumsStopped = false;
     std::uint64_t FRowsGeneration = 0;
+    // How the last write ended, and the position of the record it appended.
+    TWriteEnd FWriteEnd = TWriteEnd::Stored;
+    std::int64_t FWrittenRow = -1;
     std::uint64_t FSumsGeneration = 0;
     // The widths BuildLayout gave while the worker had the source.
     std::vector<int> FCaptionWidths;

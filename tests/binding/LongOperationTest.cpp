@@ -93,24 +93,35 @@ public:
     std::atomic<bool> Running{false};
     std::atomic<int> Reached{0};
 
-    // Counts and page reads held back: each waits for a ticket (Let), or at most AutoLet.
+    // Counts and page reads, or writes, held back: each waits for a ticket (Let), or at most
+    // AutoLet.
     std::int64_t RowCount() override
     {
-        Gate();
+        Gate(FHoldReads);
         return TMemorySource::RowCount();
     }
     void ReadRows(std::int64_t First, int Count, std::vector<TSourceRow>& Rows) override
     {
-        Gate();
+        Gate(FHoldReads);
         TMemorySource::ReadRows(First, Count, Rows);
     }
-    void HoldReads(std::chrono::milliseconds AutoLet = 5s)
+    std::string UpdateCell(std::int64_t Row, int Col, const std::string& Value) override
     {
-        std::lock_guard lock(FLock);
-        FHolding = true;
-        FAutoLet = AutoLet;
-        FTickets = 0;
+        Gate(FHoldWrites);
+        return TMemorySource::UpdateCell(Row, Col, Value);
     }
+    std::string InsertRecord(std::int64_t& Row) override
+    {
+        Gate(FHoldWrites);
+        return TMemorySource::InsertRecord(Row);
+    }
+    std::string DeleteRecord(std::int64_t Row) override
+    {
+        Gate(FHoldWrites);
+        return TMemorySource::DeleteRecord(Row);
+    }
+    void HoldReads(std::chrono::milliseconds AutoLet = 5s) { Hold(FHoldReads, AutoLet); }
+    void HoldWrites() { Hold(FHoldWrites, 5s); }
     void Let(int Reads)
     {
         std::lock_guard lock(FLock);
@@ -120,19 +131,27 @@ public:
     void ReleaseReads()
     {
         std::lock_guard lock(FLock);
-        FHolding = false;
+        FHoldReads = FHoldWrites = false;
         FChanged.notify_all();
     }
+    // Calls held back now.
     std::atomic<int> ReadsWaiting{0};
 
 private:
-    void Gate()
+    void Hold(bool& What, std::chrono::milliseconds AutoLet)
+    {
+        std::lock_guard lock(FLock);
+        What = true;
+        FAutoLet = AutoLet;
+        FTickets = 0;
+    }
+    void Gate(const bool& Holding)
     {
         std::unique_lock lock(FLock);
-        if (!FHolding) return;
+        if (!Holding) return;
         ++ReadsWaiting;
         const auto began = std::chrono::steady_clock::now();
-        while (FHolding && FTickets == 0 && std::chrono::steady_clock::now() < began + FAutoLet)
+        while (Holding && FTickets == 0 && std::chrono::steady_clock::now() < began + FAutoLet)
             FChanged.wait_for(lock, 1ms);
         if (FTickets > 0) --FTickets;
         --ReadsWaiting;
@@ -141,7 +160,8 @@ private:
     std::mutex FLock;
     std::condition_variable FChanged;
     int FAllowed = 0;
-    bool FHolding = false;
+    bool FHoldReads = false;
+    bool FHoldWrites = false;
     int FTickets = 0;
     std::chrono::milliseconds FAutoLet{5s};
 };
@@ -464,4 +484,61 @@ TEST_F(LongOperationTest, CountPagesAndSumsOfASlowSourceComeFromTheWorkerAndASum
     EXPECT_FALSE(Binding->Busy());
     EXPECT_EQ(Source.ReadsWaiting, 0);
     EXPECT_EQ(Dialogs, 0);
+}
+
+TEST_F(LongOperationTest, AWriteTheSourceDoesNotAnswerGoesOnOnTheWorkerAndItsResultShowsWhenItComes)
+{
+    TZelColumn* amount = Grid->Columns()->GeTZelColumn(Amount);
+    amount->ColumnSumEnable = true;
+    ASSERT_EQ(amount->GetSummary().Value, AmountSum());
+    auto enter = [&](int DataRow, const std::string& Text) {
+        Grid->HideEditor();
+        Grid->AMoveColRow(Grid->DataToRawColumn(Amount), DataRow + Grid->TitleRows(), true, true);
+        Session.Input.TypeText(Text);
+        Session.Input.PressKey(VK_RETURN);
+        Grid->HideEditor();
+    };
+
+    // An edit: the grid goes on showing what the source holds until the source stored it.
+    Source.HoldWrites();
+    enter(1, "7");
+    EXPECT_EQ(Source.ReadsWaiting, 1) << "the write waits on the worker, not on the GUI thread";
+    EXPECT_EQ(Shown(Amount, 1), "499");
+    EXPECT_EQ(Dialogs, 0);
+    // Another edit meanwhile is refused, saying why.
+    enter(2, "8");
+    EXPECT_EQ(Dialogs, 1);
+    EXPECT_NE(Binding->LastError().find("Storing the edit"), std::string::npos) << Binding->LastError();
+    Source.Let(1);
+    ASSERT_TRUE(PumpUntil([&] { return !Binding->Busy(); }));
+    EXPECT_EQ(Store->Records[1].Cells[Amount], "7");
+    EXPECT_EQ(Store->Records[2].Cells[Amount], "498");
+    EXPECT_EQ(Shown(Amount, 1), "7");
+    EXPECT_EQ(amount->GetSummary().Value, AmountSum());
+    EXPECT_EQ(Events.back().Text, "");
+
+    // A refusal that comes late is shown then, and the value stays.
+    enter(3, "lots");
+    EXPECT_EQ(Dialogs, 1);
+    Source.Let(1);
+    ASSERT_TRUE(PumpUntil([&] { return Dialogs == 2; }));
+    EXPECT_EQ(Shown(Amount, 3), "497");
+
+    // A delete and an append: the row count and the current row follow when they are done.
+    Grid->HideEditor();
+    Grid->DeleteRecord(0);
+    EXPECT_EQ(Grid->RowCount(), 500 + Grid->TitleRows());
+    Source.Let(1);
+    ASSERT_TRUE(PumpUntil([&] { return !Binding->Busy(); }));
+    EXPECT_EQ(Grid->RowCount(), 499 + Grid->TitleRows());
+    EXPECT_EQ(Shown(Id, 0), "2");
+    EXPECT_EQ(amount->GetSummary().Value, AmountSum());
+    Grid->AMoveColRow(Grid->DataToRawColumn(Name), 498 + Grid->TitleRows(), true, true);
+    Session.Input.PressKey(VK_DOWN);
+    Source.Let(1);
+    ASSERT_TRUE(PumpUntil([&] { return !Binding->Busy(); }));
+    EXPECT_EQ(Store->Records.size(), 500u);
+    EXPECT_EQ(Grid->RowCount(), 500 + Grid->TitleRows());
+    EXPECT_EQ(Grid->Row() - Grid->TitleRows(), 499);
+    EXPECT_EQ(Dialogs, 2);
 }
