@@ -8,10 +8,10 @@
 // BlockingGrace: every call of the source but a write runs on a worker thread, one at a time, and
 // a call that ends within the grace is simply waited for. Reads of the row count, of a page and
 // of a column's sum that take longer leave the grid showing what it had (no rows, empty cells, no
-// total) until they arrive. A write is waited for up to WriteGrace (a locked SQLite database
-// answers within it); one that takes longer, such as over a server that stopped answering, goes
-// on on the worker while the grid shows what the database held, and its result (the new value,
-// or the refusal in a message box) shows when it comes. While an order, a refresh or a write
+// total) until they arrive. A write is waited for up to WriteGrace; one that takes longer (a
+// locked database waiting out its busy timeout, a server that stopped answering) goes on on the
+// worker while the grid shows what the database held, and its result (the new value, or the
+// refusal in a message box) shows when it comes. While an order, a refresh or a write
 // runs, edits are refused with a message; a sum in the making gives way to an edit and starts
 // again after it. OnProgress tells how far a long call is and Escape or Cancel() stops it. The
 // worker's progress and end reach the GUI thread through a timer of a hidden window the binding
@@ -74,7 +74,7 @@ public:
     // How long a call waits for its operation before leaving it to the worker.
     static constexpr std::chrono::milliseconds BlockingGrace{50};
     // How long an edit, an append or a delete waits for the source before going on without it.
-    static constexpr std::chrono::milliseconds WriteGrace{400};
+    static constexpr std::chrono::milliseconds WriteGrace{80};
     // How often the GUI thread looks at the worker's progress.
     static constexpr unsigned PollInterval = 15;
     // Forgets every cached row and summary (after a change the grid did not make through the

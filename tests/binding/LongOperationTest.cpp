@@ -9,11 +9,14 @@
 #include <chrono>
 #include <cmath>
 #include <condition_variable>
+#include <filesystem>
 #include <mutex>
+#include <sqlite3.h>
 #include <thread>
 
 #include "binding/GridBinding.h"
 #include "binding/MemorySource.h"
+#include "binding/SqliteSource.h"
 #include "host/controls/Application.h"
 #include "host/controls/Forms.h"
 #include "host/windows/Headless.h"
@@ -541,4 +544,51 @@ TEST_F(LongOperationTest, AWriteTheSourceDoesNotAnswerGoesOnOnTheWorkerAndItsRes
     EXPECT_EQ(Grid->RowCount(), 500 + Grid->TitleRows());
     EXPECT_EQ(Grid->Row() - Grid->TitleRows(), 499);
     EXPECT_EQ(Dialogs, 2);
+}
+
+TEST_F(LongOperationTest, AnEditOfALockedSqliteDatabaseLandsWhenTheLockGoesOrIsRefusedWhenItsTimeoutEnds)
+{
+    const std::string file = ::testing::TempDir() + "binding_locked.db";
+    std::filesystem::remove(file);
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(file.c_str(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "CREATE TABLE t (id INTEGER PRIMARY KEY, name TEXT, amount REAL);"
+                                  "INSERT INTO t VALUES (1, 'a', 1.5), (2, 'b', 2.5);", nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    TSqliteOptions options;
+    options.BusyTimeoutMs = 1000;
+    TSqliteSource sqlite(file, "t", options);
+    NewGrid();
+    Binding = std::make_unique<TGridBinding>(Grid, sqlite);
+    Form->SetActiveControl(Grid);
+    Form->Show();
+    ProcessMessages();
+    auto enter = [&](const std::string& Text) {
+        Grid->AMoveColRow(Grid->DataToRawColumn(Name), Grid->TitleRows(), true, true);
+        Session.Input.TypeText(Text);
+        Session.Input.PressKey(VK_RETURN);
+        Grid->HideEditor();
+    };
+
+    // Another program holds the write lock: the edit waits on the worker, the old value shows.
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+    enter("x");
+    EXPECT_TRUE(Binding->Busy());
+    EXPECT_EQ(Shown(Name, 0), "a");
+    ASSERT_EQ(sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr), SQLITE_OK);
+    ASSERT_TRUE(PumpUntil([&] { return !Binding->Busy(); }));
+    EXPECT_EQ(Shown(Name, 0), "x");
+    EXPECT_EQ(Dialogs, 0);
+
+    // A lock held past the busy timeout: the database's refusal in a box, the value kept.
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+    enter("y");
+    ASSERT_TRUE(PumpUntil([&] { return !Binding->Busy(); }));
+    ASSERT_EQ(sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr), SQLITE_OK);
+    EXPECT_EQ(Dialogs, 1);
+    EXPECT_NE(Binding->LastError().find("locked"), std::string::npos) << Binding->LastError();
+    EXPECT_EQ(Shown(Name, 0), "x");
+    Binding.reset();
+    sqlite3_close(other);
+    std::filesystem::remove(file);
 }
