@@ -37,22 +37,23 @@ Currency Negated(Currency A) { return Currency::FromRaw(A.Value == INT64_MIN ? I
 
 bool IsNumeric(TSourceColumnKind Kind) { return Kind == TSourceColumnKind::Integer || Kind == TSourceColumnKind::Number; }
 
-// The sum of column Col over every record, read in large pages that bypass the cache; stops
-// between pages when Progress says so.
-Currency SumColumn(TTableSource& Source, int Col, const TSourceProgress& Progress)
+// Adds column Col of the records from From on to Sum, in large pages that bypass the cache. When
+// Progress asks it to stop, between two pages, Next is where it stopped; -1 once done.
+void SumColumn(TTableSource& Source, int Col, std::int64_t From, Currency& Sum, std::int64_t& Next,
+               const TSourceProgress& Progress)
 {
     constexpr int Chunk = 4096;
     const std::int64_t count = Source.RowCount();
-    Currency sum;
     std::vector<TSourceRow> rows;
-    for (std::int64_t first = 0; first < count; first += Chunk) {
+    for (std::int64_t first = std::max<std::int64_t>(From, 0); first < count; first += Chunk) {
+        Next = first;
         if (!Progress(static_cast<double>(first) / static_cast<double>(count))) throw ESourceCancelled();
         Source.ReadRows(first, Chunk, rows);
         if (rows.empty()) break;
         for (const TSourceRow& row : rows)
-            if (Col < static_cast<int>(row.size())) sum = SaturatedAdd(sum, ValueOf(row[static_cast<std::size_t>(Col)]));
+            if (Col < static_cast<int>(row.size())) Sum = SaturatedAdd(Sum, ValueOf(row[static_cast<std::size_t>(Col)]));
     }
-    return sum;
+    Next = -1;
 }
 
 // Progress closer than this to the last one told is not told again.
@@ -76,6 +77,7 @@ struct TGridBinding::TJobState {
     std::int64_t Count = 0;
     std::vector<TSourceRow> Rows;
     Currency Sum;
+    std::int64_t SumNext = -1;
     // What a write brought: the source's refusal, the appended record's position.
     std::string Refusal;
     std::int64_t Row = -1;
@@ -257,12 +259,26 @@ int TGridBinding::SourceColumnAt(int DataCol) const
     return field < static_cast<int>(FFields.size()) ? field : -1;
 }
 
-bool TGridBinding::StartRead(TJob Job)
+bool TGridBinding::StartRead(TJob Job, std::chrono::milliseconds Grace)
 {
-    if (Busy()) return false;
+    if (Busy()) {
+        FMissedRows = FMissedRows || Job.Kind != TJobKind::Sum;
+        return false;
+    }
     Job.Generation = Job.Kind == TJobKind::Sum ? FSumsGeneration : FRowsGeneration;
-    StartJob(std::move(Job));
+    StartJob(std::move(Job), Grace);
     return true;
+}
+
+void TGridBinding::YieldSum()
+{
+    if (!Busy() || FJob.Kind != TJobKind::Sum) return;
+    FState->Cancel = true;
+    {
+        std::unique_lock lock(FState->Lock);
+        if (!FState->Ended.wait_for(lock, BlockingGrace, [this] { return FState->Done; })) return;
+    }
+    FinishJob(true);
 }
 
 std::int64_t TGridBinding::RowCount()
@@ -291,6 +307,7 @@ const TSourceRow* TGridBinding::RowAt(std::int64_t Row)
         // A page that is not there within the grace shows empty until the worker brought it, and
         // so does every page while the worker has the source. A cell cannot report an error while
         // it paints: it shows empty, the error is kept.
+        YieldSum();
         TJob job;
         job.Kind = TJobKind::Page;
         job.Page = index;
@@ -338,6 +355,7 @@ void TGridBinding::DropCache()
     FSums.clear();
     ++FSumsGeneration;
     FSumsStopped = false;
+    FSumResume.reset();
 }
 
 void TGridBinding::ForgetSum(int Col)
@@ -485,6 +503,7 @@ bool TGridBinding::FinishWrite(const TJob& Job, TJobState& State, bool Inline)
     // cannot be taken out of the sums: they are made again.
     if (Job.Kind == TJobKind::Update) {
         FPages.clear();
+        FSumResume.reset();
         if (stored && Job.Known) AdjustSums(Job.Col, Job.Old[0], Job.Value);
         else if (stored) ForgetSum(Job.Col);
     } else {
@@ -603,7 +622,10 @@ void TGridBinding::StartJob(TJob Job, std::chrono::milliseconds Grace)
                 progress(0);
                 Source.ReadRows(Job.Page * PageRows, PageRows, State->Rows);
                 break;
-            case TJobKind::Sum: State->Sum = SumColumn(Source, Job.Col, progress); break;
+            case TJobKind::Sum:
+                State->Sum = Job.Partial;
+                SumColumn(Source, Job.Col, Job.From, State->Sum, State->SumNext, progress);
+                break;
             case TJobKind::Update: State->Refusal = Source.UpdateCell(Job.Row, Job.Col, Job.Value); break;
             case TJobKind::Insert: State->Refusal = Source.InsertRecord(State->Row); break;
             case TJobKind::Delete: State->Refusal = Source.DeleteRecord(Job.Row); break;
@@ -635,6 +657,8 @@ void TGridBinding::StartJob(TJob Job, std::chrono::milliseconds Grace)
         if (!FPump) FPump = std::make_unique<TPump>(*this);
         FPump->Start();
         FJobShown = true;
+        // This job's end clears the status line now.
+        FEndOwed = false;
     } catch (const std::exception&) {
         // Without a window to hear from the worker, the call is waited for as a short one.
         std::unique_lock lock(FState->Lock);
@@ -647,7 +671,19 @@ void TGridBinding::StartJob(TJob Job, std::chrono::milliseconds Grace)
 void TGridBinding::Poll()
 {
     const std::shared_ptr<TJobState> state = FState;
-    if (!state) return;
+    if (!state) {
+        // A job that ended inside a grid's event left the end of its progress and the job after
+        // it to this turn.
+        if (FPump) FPump->Stop();
+        if (FEndOwed) {
+            FEndOwed = false;
+            const std::weak_ptr<bool> life = FLife;
+            if (OnProgress) OnProgress(0.0, std::string());
+            if (life.expired()) return;
+        }
+        StartPending();
+        return;
+    }
     std::vector<double> progress;
     bool done = false;
     {
@@ -703,7 +739,9 @@ void TGridBinding::FinishJob(bool Inline)
     const bool changed = !state->Cancelled && state->Error.empty();
     if (!job.Reads() && !job.Changes()) {
         if (!FinishWrite(job, *state, Inline)) return;
-        if (shown && OnProgress) {
+        if (shown && Inline) {
+            FEndOwed = true;
+        } else if (shown && OnProgress) {
             OnProgress(FWriteEnd == TWriteEnd::Stored ? 1.0 : 0.0, std::string());
             if (life.expired()) return;
         }
@@ -712,13 +750,21 @@ void TGridBinding::FinishJob(bool Inline)
         // the last error, never shown in a box (it may have been asked for by a paint).
         const bool kept = changed && KeepRead(job, *state);
         if (!state->Error.empty()) FLastError = state->Error;
+        // A sum that stepped aside goes on from where it stopped.
+        if (job.Kind == TJobKind::Sum && state->Cancelled && state->SumNext >= 0 && job.Generation == FSumsGeneration)
+            FSumResume = TSumResume{job.Col, state->SumNext, state->Sum, FRowsGeneration};
         if (kept && !Inline && FGridAlive) {
             TObjectWatch alive(FGrid);
             if (job.Kind == TJobKind::Count) FGrid->UpdateRowCount();
             if (alive && !FCaptionWidths.empty() && !Busy()) WidenFromData();
-            if (alive) FGrid->Invalidate();
+            if (alive) {
+                FMissedRows = false;
+                FGrid->Invalidate();
+            }
         }
-        if (shown && OnProgress) {
+        if (shown && Inline) {
+            FEndOwed = true;
+        } else if (shown && OnProgress) {
             OnProgress(changed ? 1.0 : 0.0, std::string());
             if (life.expired()) return;
         }
@@ -752,11 +798,24 @@ void TGridBinding::FinishJob(bool Inline)
             }
         }
     }
-    if (FPending && !Busy()) {
-        TJob next = std::move(*FPending);
-        FPending.reset();
-        StartJob(std::move(next));
+    if (Inline) {
+        if ((FEndOwed || FPending) && FPump && !Busy()) FPump->Start();
+        return;
     }
+    // Rows the grid asked for while the worker had the source are read now.
+    if (FMissedRows && FGridAlive && !Busy()) {
+        FMissedRows = false;
+        FGrid->Invalidate();
+    }
+    StartPending();
+}
+
+void TGridBinding::StartPending()
+{
+    if (!FPending || Busy()) return;
+    TJob next = std::move(*FPending);
+    FPending.reset();
+    StartJob(std::move(next));
 }
 
 Currency TGridBinding::Summary(int DataCol)
@@ -776,7 +835,15 @@ Currency TGridBinding::Summary(int DataCol)
     job.Kind = TJobKind::Sum;
     job.Col = field;
     job.Text = "Summing " + FFields[static_cast<std::size_t>(field)].Name;
-    if (!StartRead(std::move(job))) return {};
+    std::chrono::milliseconds grace = BlockingGrace;
+    if (FSumResume && FSumResume->Col == field && FSumResume->RowsGeneration == FRowsGeneration && !Busy()) {
+        // A sum that went on for longer than the grace once is not waited for again.
+        job.From = FSumResume->Next;
+        job.Partial = FSumResume->Partial;
+        grace = std::chrono::milliseconds(0);
+        FSumResume.reset();
+    }
+    if (!StartRead(std::move(job), grace)) return {};
     const TSum* sum = kept();
     return sum ? sum->Value : Currency{};
 }

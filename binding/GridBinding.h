@@ -8,7 +8,8 @@
 // BlockingGrace: every call of the source but a write runs on a worker thread, one at a time, and
 // a call that ends within the grace is simply waited for. Reads of the row count, of a page and
 // of a column's sum that take longer leave the grid showing what it had (no rows, empty cells, no
-// total) until they arrive. A write is waited for up to WriteGrace; one that takes longer (a
+// total) until they arrive; a sum in the making steps aside for a page the view needs and goes
+// on from where it was. A write is waited for up to WriteGrace; one that takes longer (a
 // locked database waiting out its busy timeout, a server that stopped answering) goes on on the
 // worker while the grid shows what the database held, and its result (the new value, or the
 // refusal in a message box) shows when it comes. While an order, a refresh or a write
@@ -114,10 +115,20 @@ private:
         std::string Value;
         bool Known = false;
         TSourceRow Old;
+        // A sum goes on from record From with what the records before it added up to.
+        std::int64_t From = 0;
+        Currency Partial;
         bool Changes() const { return Kind == TJobKind::Order || Kind == TJobKind::Refresh; }
         bool Reads() const { return Kind == TJobKind::Count || Kind == TJobKind::Page || Kind == TJobKind::Sum; }
     };
     enum class TWriteEnd { Stored, Refused, Pending };
+    // Where a sum that stepped aside for a read stopped, valid while the rows are those it read.
+    struct TSumResume {
+        int Col = -1;
+        std::int64_t Next = 0;
+        Currency Partial;
+        std::uint64_t RowsGeneration = 0;
+    };
     struct TJobState;
     class TPump;
 
@@ -133,8 +144,14 @@ private:
     void Poll();
     // The job has ended: joins the worker and shows its result. Inline: it ended within the grace
     // of a call that takes the result itself, maybe from inside a grid's event, so a read tells
-    // the grid nothing.
+    // the grid nothing, and the end of its progress and the job waiting after it are left to the
+    // next turn of the pump.
     void FinishJob(bool Inline = false);
+    // Starts the job waiting after the one that ended.
+    void StartPending();
+    // Stops a running sum between two of its reads, waiting up to the grace, so that a page the
+    // view needs is read first; the sum goes on from there when next asked for.
+    void YieldSum();
     // Readies the source for a write: a read running is waited for up to the grace, a sum is
     // stopped first (and made again after the write). False when an order or a refresh runs or
     // the read goes on, and when a handler freed the binding meanwhile.
@@ -157,7 +174,7 @@ private:
     // Takes what a read brought; false when the cache it was for is gone.
     bool KeepRead(const TJob& Job, TJobState& State);
     // Starts a read on the worker when none runs; false while another job has the source.
-    bool StartRead(TJob Job);
+    bool StartRead(TJob Job, std::chrono::milliseconds Grace = BlockingGrace);
     std::int64_t RowCount();
     const TSourceRow* RowAt(std::int64_t Row);
     void ValidateData(int ACol, int ARow, const std::string& NewVal, bool& ACancel);
@@ -191,6 +208,11 @@ private:
     bool FJobShown = false;
     // The user stopped a sum: sums are not made again until the cache is dropped.
     bool FSumsStopped = false;
+    std::optional<TSumResume> FSumResume;
+    // A job told of its progress ended inside a grid's event: the pump tells its end.
+    bool FEndOwed = false;
+    // A row was asked for while the worker had the source: the grid is painted again after it.
+    bool FMissedRows = false;
     std::uint64_t FRowsGeneration = 0;
     // How the last write ended, and the position of the record it appended.
     TWriteEnd FWriteEnd = TWriteEnd::Stored;
