@@ -70,7 +70,8 @@ public:
     void Cancel();
     // A long operation runs on the worker.
     bool Busy() const { return FWorker.joinable(); }
-    // Sent on the GUI thread while an operation runs on the worker, and once more when it ends.
+    // Sent on the GUI thread while an operation runs on the worker, and once more when it ends
+    // (a status line that shows a column's total asks for it again then).
     TBindingProgressEvent OnProgress;
     // How long a call waits for its operation before leaving it to the worker.
     static constexpr std::chrono::milliseconds BlockingGrace{50};
