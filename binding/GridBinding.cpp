@@ -37,6 +37,25 @@ Currency Negated(Currency A) { return Currency::FromRaw(A.Value == INT64_MIN ? I
 
 bool IsNumeric(TSourceColumnKind Kind) { return Kind == TSourceColumnKind::Integer || Kind == TSourceColumnKind::Number; }
 
+// Adds column Col of the records from From on to Sum, in large pages that bypass the cache. When
+// Progress asks it to stop, between two pages, Next is where it stopped; -1 once done.
+void SumColumn(TTableSource& Source, int Col, std::int64_t From, Currency& Sum, std::int64_t& Next,
+               const TSourceProgress& Progress)
+{
+    constexpr int Chunk = 4096;
+    const std::int64_t count = Source.RowCount();
+    std::vector<TSourceRow> rows;
+    for (std::int64_t first = std::max<std::int64_t>(From, 0); first < count; first += Chunk) {
+        Next = first;
+        if (!Progress(static_cast<double>(first) / static_cast<double>(count))) throw ESourceCancelled();
+        Source.ReadRows(first, Chunk, rows);
+        if (rows.empty()) break;
+        for (const TSourceRow& row : rows)
+            if (Col < static_cast<int>(row.size())) Sum = SaturatedAdd(Sum, ValueOf(row[static_cast<std::size_t>(Col)]));
+    }
+    Next = -1;
+}
+
 // Progress closer than this to the last one told is not told again.
 constexpr double ProgressStep = 0.01;
 constexpr UINT_PTR PollTimer = 1;
@@ -54,6 +73,14 @@ struct TGridBinding::TJobState {
     bool Cancelled = false;
     std::string Error;
     std::atomic<bool> Cancel{false};
+    // What a read brought, taken by the GUI thread once Done.
+    std::int64_t Count = 0;
+    std::vector<TSourceRow> Rows;
+    Currency Sum;
+    std::int64_t SumNext = -1;
+    // What a write brought: the source's refusal, the appended record's position.
+    std::string Refusal;
+    std::int64_t Row = -1;
 };
 
 // A hidden window of the binding's own whose timer brings the worker's news to the GUI thread; it
@@ -94,7 +121,7 @@ TGridBinding::TGridBinding(TCustomZelGrid* Grid, TTableSource& Source, bool Prep
     Attach();
     if (Prepare) {
         TJob job;
-        job.Refresh = true;
+        job.Kind = TJobKind::Refresh;
         job.Text = "Reading " + FSource.Description();
         StartJob(std::move(job));
     }
@@ -152,6 +179,8 @@ void TGridBinding::WidenFromData()
 {
     TZelGridColumns* columns = FGrid->Columns();
     const std::vector<int> widths = MeasureWidths();
+    // The rows are still on their way: the read that brings them widens the columns.
+    if (Busy()) return;
     const std::vector<int> built = std::move(FCaptionWidths);
     FCaptionWidths.clear();
     if (!columns || built.size() != widths.size()) return;
@@ -230,47 +259,60 @@ int TGridBinding::SourceColumnAt(int DataCol) const
     return field < static_cast<int>(FFields.size()) ? field : -1;
 }
 
+bool TGridBinding::StartRead(TJob Job, std::chrono::milliseconds Grace)
+{
+    if (Busy()) {
+        FMissedRows = FMissedRows || Job.Kind != TJobKind::Sum;
+        return false;
+    }
+    Job.Generation = Job.Kind == TJobKind::Sum ? FSumsGeneration : FRowsGeneration;
+    StartJob(std::move(Job), Grace);
+    return true;
+}
+
+void TGridBinding::YieldSum()
+{
+    if (!Busy() || FJob.Kind != TJobKind::Sum) return;
+    FState->Cancel = true;
+    {
+        std::unique_lock lock(FState->Lock);
+        if (!FState->Ended.wait_for(lock, BlockingGrace, [this] { return FState->Done; })) return;
+    }
+    FinishJob(true);
+}
+
 std::int64_t TGridBinding::RowCount()
 {
     if (FRowCount >= 0) return FRowCount;
-    if (Busy()) return FShownRowCount;
-    try {
-        FRowCount = std::max<std::int64_t>(FSource.RowCount(), 0);
-    } catch (const ESourceError& E) {
-        FLastError = E.what();
-        return 0;
-    }
-    FShownRowCount = FRowCount;
-    return FRowCount;
+    // Counting may read the whole table (an index of keys, a count(*)): the grid shows the count
+    // it had until the worker has it.
+    TJob job;
+    job.Kind = TJobKind::Count;
+    job.Text = "Counting the records";
+    StartRead(std::move(job));
+    return FRowCount >= 0 ? FRowCount : FShownRowCount;
 }
 
 const TSourceRow* TGridBinding::RowAt(std::int64_t Row)
 {
     if (Row < 0 || Row >= RowCount()) return nullptr;
     const std::int64_t index = Row / PageRows;
-    TPage* page = nullptr;
-    for (TPage& p : FPages)
-        if (p.Index == index) page = &p;
+    auto find = [&]() -> TPage* {
+        for (TPage& p : FPages)
+            if (p.Index == index) return &p;
+        return nullptr;
+    };
+    TPage* page = find();
     if (!page) {
-        // The worker has the source: a row not cached shows empty until it is done.
-        if (Busy()) return nullptr;
-        try {
-            FSource.ReadRows(index * PageRows, PageRows, FReadBuffer);
-        } catch (const ESourceError& E) {
-            // A cell cannot report an error while it paints: it shows empty, the error is kept.
-            FLastError = E.what();
-            return nullptr;
-        }
-        ++FPagesRead;
-        if (static_cast<int>(FPages.size()) < MaxPages) {
-            FPages.emplace_back();
-            page = &FPages.back();
-        } else {
-            page = &*std::min_element(FPages.begin(), FPages.end(),
-                                      [](const TPage& A, const TPage& B) { return A.LastUse < B.LastUse; });
-        }
-        page->Index = index;
-        std::swap(page->Rows, FReadBuffer);
+        // A page that is not there within the grace shows empty until the worker brought it, and
+        // so does every page while the worker has the source. A cell cannot report an error while
+        // it paints: it shows empty, the error is kept.
+        YieldSum();
+        TJob job;
+        job.Kind = TJobKind::Page;
+        job.Page = index;
+        job.Text = "Reading records";
+        if (!StartRead(std::move(job)) || !(page = find())) return nullptr;
     }
     page->LastUse = ++FUseClock;
     const auto at = static_cast<std::size_t>(Row - index * PageRows);
@@ -284,16 +326,42 @@ const std::string& TGridBinding::CellText(std::int64_t Row, int Col)
     return (*row)[static_cast<std::size_t>(Col)];
 }
 
+void TGridBinding::KeepPage(std::int64_t Index, std::vector<TSourceRow>&& Rows)
+{
+    ++FPagesRead;
+    TPage* page = nullptr;
+    if (static_cast<int>(FPages.size()) < MaxPages) {
+        FPages.emplace_back();
+        page = &FPages.back();
+    } else {
+        page = &*std::min_element(FPages.begin(), FPages.end(),
+                                  [](const TPage& A, const TPage& B) { return A.LastUse < B.LastUse; });
+    }
+    page->Index = Index;
+    page->LastUse = ++FUseClock;
+    page->Rows = std::move(Rows);
+}
+
 void TGridBinding::ForgetRows()
 {
     FPages.clear();
     FRowCount = -1;
+    ++FRowsGeneration;
 }
 
 void TGridBinding::DropCache()
 {
     ForgetRows();
     FSums.clear();
+    ++FSumsGeneration;
+    FSumsStopped = false;
+    FSumResume.reset();
+}
+
+void TGridBinding::ForgetSum(int Col)
+{
+    FSums.erase(std::remove_if(FSums.begin(), FSums.end(), [&](const TSum& S) { return S.Col == Col || Col < 0; }),
+                FSums.end());
 }
 
 bool TGridBinding::Refused(const std::string& Reason)
@@ -309,86 +377,162 @@ bool TGridBinding::RefuseBusy()
     return Refused("The table cannot be changed now (" + FJob.Text + "); wait for it or press Escape to stop it");
 }
 
+bool TGridBinding::Settle()
+{
+    if (!Busy()) return true;
+    if (!FJob.Reads()) return false;
+    // A sum gives way: what it had read may change, so it is made again after the write.
+    if (FJob.Kind == TJobKind::Sum) FState->Cancel = true;
+    {
+        std::unique_lock lock(FState->Lock);
+        if (!FState->Ended.wait_for(lock, BlockingGrace, [this] { return FState->Done; })) return false;
+    }
+    const std::weak_ptr<bool> life = FLife;
+    FinishJob(true);
+    return !life.expired() && !Busy();
+}
+
 void TGridBinding::ValidateData(int ACol, int ARow, const std::string& NewVal, bool& ACancel)
 {
-    if (Busy()) {
+    const int field = SourceColumnAt(ACol);
+    if (field < 0 && !Busy()) {
+        ACancel = true;
+        return;
+    }
+    const std::weak_ptr<bool> life = FLife;
+    const bool settled = Settle();
+    if (life.expired()) {
+        ACancel = true;
+        return;
+    }
+    // The record's page may be read now, and that read may be left to the worker.
+    const TSourceRow* row = settled && field >= 0 ? RowAt(ARow) : nullptr;
+    if (!settled || Busy()) {
         ACancel = true;
         if (RefuseBusy()) FGrid->InvalidateEditor();
         return;
     }
-    const int field = SourceColumnAt(ACol);
     if (field < 0) {
         ACancel = true;
         return;
     }
-    const std::string old = CellText(ARow, field);
-    if (old == NewVal) return;
-    std::string refusal;
-    try {
-        refusal = FSource.UpdateCell(ARow, field, NewVal);
-    } catch (const ESourceError& E) {
-        refusal = E.what();
+    TJob job;
+    job.Kind = TJobKind::Update;
+    job.Row = ARow;
+    job.Col = field;
+    job.Value = NewVal;
+    job.Known = row && field < static_cast<int>(row->size());
+    if (job.Known) {
+        if ((*row)[static_cast<std::size_t>(field)] == NewVal) return;
+        job.Old = {(*row)[static_cast<std::size_t>(field)]};
     }
-    // What the source holds now is read again, stored or not.
-    FPages.clear();
-    if (refusal.empty()) {
-        AdjustSums(field, old, NewVal);
+    job.Text = "Storing the edit";
+    StartWrite(std::move(job));
+    if (life.expired()) {
+        ACancel = true;
         return;
     }
+    if (FWriteEnd == TWriteEnd::Stored) return;
+    // Refused, or not stored yet: the grid keeps showing what the database holds, and the
+    // editor the kept value, so that leaving the cell does not offer the same text again.
     ACancel = true;
-    // The editor shows the kept value again, so that leaving the cell does not offer the same
-    // text (and the same message) once more.
-    if (Refused(refusal)) FGrid->InvalidateEditor();
+    if (FWriteEnd == TWriteEnd::Pending && FGridAlive) FGrid->InvalidateEditor();
 }
 
 void TGridBinding::AppendRecord()
 {
     // A read-only source has no records to add: Down on the last row stays there.
     if (!FWritable) return;
-    if (Busy()) {
-        RefuseBusy();
+    const std::weak_ptr<bool> life = FLife;
+    if (!Settle()) {
+        if (!life.expired()) RefuseBusy();
         return;
     }
     TObjectWatch alive(FGrid);
     FGrid->HideEditor();
-    if (!alive) return;
-    std::int64_t row = -1;
-    std::string refusal;
-    try {
-        refusal = FSource.InsertRecord(row);
-    } catch (const ESourceError& E) {
-        refusal = E.what();
-    }
-    ForgetRows();
-    if (!refusal.empty()) {
-        Refused(refusal);
+    if (!alive || life.expired()) return;
+    if (Busy()) {
+        RefuseBusy();
         return;
     }
+    TJob job;
+    job.Kind = TJobKind::Insert;
+    job.Text = "Adding a record";
+    StartWrite(std::move(job));
+    if (life.expired() || !alive || FWriteEnd != TWriteEnd::Stored) return;
     FGrid->UpdateRowCount();
+    const std::int64_t row = FWrittenRow;
     if (!alive || row < 0 || row > INT_MAX - 1 - FGrid->TitleRows()) return;
     FGrid->SetCurrentRow(static_cast<int>(row) + FGrid->TitleRows());
 }
 
 void TGridBinding::DeleteRecord(int ARow)
 {
-    if (Busy()) {
+    const std::weak_ptr<bool> life = FLife;
+    const bool settled = Settle();
+    if (life.expired()) return;
+    const TSourceRow* shown = settled ? RowAt(ARow) : nullptr;
+    if (!settled || Busy()) {
         RefuseBusy();
         return;
     }
-    const TSourceRow* shown = RowAt(ARow);
-    const TSourceRow removed = shown ? *shown : TSourceRow{};
-    std::string refusal;
-    try {
-        refusal = FSource.DeleteRecord(ARow);
-    } catch (const ESourceError& E) {
-        refusal = E.what();
+    TJob job;
+    job.Kind = TJobKind::Delete;
+    job.Row = ARow;
+    job.Known = shown != nullptr;
+    if (shown) job.Old = *shown;
+    job.Text = "Deleting the record";
+    StartWrite(std::move(job));
+}
+
+void TGridBinding::StartWrite(TJob Job)
+{
+    FWriteEnd = TWriteEnd::Pending;
+    FWrittenRow = -1;
+    StartJob(std::move(Job), WriteGrace);
+}
+
+bool TGridBinding::FinishWrite(const TJob& Job, TJobState& State, bool Inline)
+{
+    const std::weak_ptr<bool> life = FLife;
+    const std::string refusal = !State.Refusal.empty() ? State.Refusal : State.Error;
+    const bool stored = refusal.empty();
+    FWriteEnd = stored ? TWriteEnd::Stored : TWriteEnd::Refused;
+    FWrittenRow = State.Row;
+    // What the source holds now is read again, stored or not. A value that could not be read
+    // cannot be taken out of the sums: they are made again.
+    if (Job.Kind == TJobKind::Update) {
+        FPages.clear();
+        FSumResume.reset();
+        if (stored && Job.Known) AdjustSums(Job.Col, Job.Old[0], Job.Value);
+        else if (stored) ForgetSum(Job.Col);
+    } else {
+        ForgetRows();
+        if (stored && Job.Kind == TJobKind::Delete) {
+            if (Job.Known) AdjustSums(Job.Old);
+            else ForgetSum(-1);
+        }
     }
-    ForgetRows();
-    if (!refusal.empty()) {
-        Refused(refusal);
-        return;
+    if (!stored) {
+        if (!FGridAlive) {
+            FLastError = refusal;
+            return true;
+        }
+        if (!Refused(refusal)) return !life.expired();
+        if (Job.Kind == TJobKind::Update) FGrid->InvalidateEditor();
+        return true;
     }
-    AdjustSums(removed);
+    // A write that ended after its caller went on shows its result now.
+    if (Inline || !FGridAlive) return true;
+    TObjectWatch alive(FGrid);
+    if (Job.Kind != TJobKind::Update) FGrid->UpdateRowCount();
+    if (alive && Job.Kind == TJobKind::Insert && FWrittenRow >= 0 && FWrittenRow <= INT_MAX - 1 - FGrid->TitleRows())
+        FGrid->SetCurrentRow(static_cast<int>(FWrittenRow) + FGrid->TitleRows());
+    if (alive) {
+        FGrid->Invalidate();
+        if (FGrid->EditorActive()) FGrid->InvalidateEditor();
+    }
+    return !life.expired();
 }
 
 void TGridBinding::SortByColumn(int DataCol)
@@ -396,52 +540,59 @@ void TGridBinding::SortByColumn(int DataCol)
     const int field = SourceColumnAt(DataCol);
     if (field < 0) return;
     // The order a second click turns round is the one the sorts asked for are heading to.
-    const bool running = Busy() && !FJob.Refresh;
-    const TJob* ahead = FPending && !FPending->Refresh ? &*FPending : running ? &FJob : nullptr;
+    const bool running = Busy() && FJob.Kind == TJobKind::Order;
+    const TJob* ahead = FPending && FPending->Kind == TJobKind::Order ? &*FPending : running ? &FJob : nullptr;
     const int col = ahead ? ahead->Col : FOrderCol;
     const TSortDirection dir = ahead ? ahead->Direction : FOrderDirection;
     TJob job;
+    job.Kind = TJobKind::Order;
     job.Col = field;
     job.Direction = col == field && dir == TSortDirection::Ascending ? TSortDirection::Descending : TSortDirection::Ascending;
     job.Text = "Sorting by " + FFields[static_cast<std::size_t>(field)].Name;
     if (Busy()) {
         // A sort asked for during another one replaces it: the running one stops, this one
-        // follows. A refresh running is left to end first.
-        if (running) FState->Cancel = true;
+        // follows; so does a sum, made again afterwards. A refresh or a read running is left to
+        // end first.
+        if (running || FJob.Kind == TJobKind::Sum) FState->Cancel = true;
         FPending = std::move(job);
         return;
     }
     // Typed text goes to its record before the records change places.
     TObjectWatch alive(FGrid);
     FGrid->HideEditor();
-    if (!alive) return;
+    if (!alive || Busy()) return;
     StartJob(std::move(job));
 }
 
 void TGridBinding::Refresh()
 {
     TJob job;
-    job.Refresh = true;
+    job.Kind = TJobKind::Refresh;
     job.Text = "Reading the table again";
     if (Busy()) {
+        if (FJob.Kind == TJobKind::Sum) FState->Cancel = true;
         if (!FPending) FPending = std::move(job);
         return;
     }
     TObjectWatch alive(FGrid);
     FGrid->HideEditor();
-    if (!alive) return;
+    if (!alive || Busy()) return;
     StartJob(std::move(job));
 }
 
 void TGridBinding::Cancel()
 {
     FPending.reset();
-    if (Busy()) FState->Cancel = true;
+    if (!Busy()) return;
+    FState->Cancel = true;
+    // A sum the user stopped is not begun again at the next paint.
+    if (FJob.Kind == TJobKind::Sum) FSumsStopped = true;
 }
 
-void TGridBinding::StartJob(TJob Job)
+void TGridBinding::StartJob(TJob Job, std::chrono::milliseconds Grace)
 {
     FJob = std::move(Job);
+    FJobShown = false;
     FState = std::make_shared<TJobState>();
     // The row count the grid shows stays while the worker has the source.
     if (FRowCount >= 0) FShownRowCount = FRowCount;
@@ -459,8 +610,26 @@ void TGridBinding::StartJob(TJob Job)
         bool cancelled = false;
         std::string error;
         try {
-            if (Job.Refresh) Source.Refresh(progress);
-            else Source.SetOrder(Job.Col, Job.Direction, progress);
+            switch (Job.Kind) {
+            case TJobKind::Refresh: Source.Refresh(progress); break;
+            case TJobKind::Order: Source.SetOrder(Job.Col, Job.Direction, progress); break;
+            // A count or a page tells no progress of its own: the status line names it from the start.
+            case TJobKind::Count:
+                progress(0);
+                State->Count = Source.RowCount();
+                break;
+            case TJobKind::Page:
+                progress(0);
+                Source.ReadRows(Job.Page * PageRows, PageRows, State->Rows);
+                break;
+            case TJobKind::Sum:
+                State->Sum = Job.Partial;
+                SumColumn(Source, Job.Col, Job.From, State->Sum, State->SumNext, progress);
+                break;
+            case TJobKind::Update: State->Refusal = Source.UpdateCell(Job.Row, Job.Col, Job.Value); break;
+            case TJobKind::Insert: State->Refusal = Source.InsertRecord(State->Row); break;
+            case TJobKind::Delete: State->Refusal = Source.DeleteRecord(Job.Row); break;
+            }
         } catch (const ESourceCancelled&) {
             cancelled = true;
         } catch (const std::exception& E) {
@@ -475,30 +644,46 @@ void TGridBinding::StartJob(TJob Job)
         State->Ended.notify_all();
     });
     {
-        // A quick call is waited for: no progress shown, the new order in the next frame.
+        // A quick call is waited for: no progress shown, the new order in the next frame, the
+        // read's result to the caller at once.
         std::unique_lock lock(FState->Lock);
-        if (FState->Ended.wait_for(lock, BlockingGrace, [this] { return FState->Done; })) {
+        if (FState->Ended.wait_for(lock, Grace, [this] { return FState->Done; })) {
             lock.unlock();
-            FinishJob();
+            FinishJob(!FJob.Changes());
             return;
         }
     }
     try {
         if (!FPump) FPump = std::make_unique<TPump>(*this);
         FPump->Start();
+        FJobShown = true;
+        // This job's end clears the status line now.
+        FEndOwed = false;
     } catch (const std::exception&) {
         // Without a window to hear from the worker, the call is waited for as a short one.
         std::unique_lock lock(FState->Lock);
         FState->Ended.wait(lock, [this] { return FState->Done; });
         lock.unlock();
-        FinishJob();
+        FinishJob(!FJob.Changes());
     }
 }
 
 void TGridBinding::Poll()
 {
     const std::shared_ptr<TJobState> state = FState;
-    if (!state) return;
+    if (!state) {
+        // A job that ended inside a grid's event left the end of its progress and the job after
+        // it to this turn.
+        if (FPump) FPump->Stop();
+        if (FEndOwed) {
+            FEndOwed = false;
+            const std::weak_ptr<bool> life = FLife;
+            if (OnProgress) OnProgress(0.0, std::string());
+            if (life.expired()) return;
+        }
+        StartPending();
+        return;
+    }
     std::vector<double> progress;
     bool done = false;
     {
@@ -518,83 +703,149 @@ void TGridBinding::Poll()
     if (done && FState == state) FinishJob();
 }
 
-void TGridBinding::FinishJob()
+bool TGridBinding::KeepRead(const TJob& Job, TJobState& State)
+{
+    switch (Job.Kind) {
+    case TJobKind::Count:
+        if (Job.Generation != FRowsGeneration) return false;
+        FRowCount = std::max<std::int64_t>(State.Count, 0);
+        FShownRowCount = FRowCount;
+        return true;
+    case TJobKind::Page:
+        if (Job.Generation != FRowsGeneration) return false;
+        KeepPage(Job.Page, std::move(State.Rows));
+        return true;
+    case TJobKind::Sum:
+        if (Job.Generation != FSumsGeneration) return false;
+        ForgetSum(Job.Col);
+        FSums.push_back({Job.Col, State.Sum});
+        return true;
+    default: return false;
+    }
+}
+
+void TGridBinding::FinishJob(bool Inline)
 {
     if (FPump) FPump->Stop();
     FWorker.join();
     const std::shared_ptr<TJobState> state = std::move(FState);
     const TJob job = std::move(FJob);
     FJob = {};
+    const bool shown = FJobShown;
+    FJobShown = false;
     const std::weak_ptr<bool> life = FLife;
     // The source changed only when the call went through; a cancelled or failed one keeps its
     // order, and the rows shown stay right.
     const bool changed = !state->Cancelled && state->Error.empty();
-    if (changed) {
-        ReadFields();
-        if (job.Refresh) DropCache();
-        else ForgetRows();
-        if (FGridAlive) {
-            TObjectWatch alive(FGrid);
-            if (!FCaptionWidths.empty()) WidenFromData();
-            if (alive && job.Refresh) FGrid->UpdateRowCount();
-            if (alive) {
-                FGrid->Invalidate();
-                if (FGrid->EditorActive()) FGrid->InvalidateEditor();
-            }
-        }
-    } else if (state->Cancelled) {
-        FLastError = "Cancelled: " + job.Text;
-    }
-    if (OnProgress) {
-        OnProgress(changed ? 1.0 : 0.0, std::string());
-        if (life.expired()) return;
-    }
-    if (!state->Error.empty()) {
-        if (!FGridAlive) {
-            FLastError = state->Error;
-        } else {
-            Refused(state->Error);
+    if (!job.Reads() && !job.Changes()) {
+        if (!FinishWrite(job, *state, Inline)) return;
+        if (shown && Inline) {
+            FEndOwed = true;
+        } else if (shown && OnProgress) {
+            OnProgress(FWriteEnd == TWriteEnd::Stored ? 1.0 : 0.0, std::string());
             if (life.expired()) return;
         }
+    } else if (job.Reads()) {
+        // A read: kept when it is still for the cache it was asked for; a failed one is kept as
+        // the last error, never shown in a box (it may have been asked for by a paint).
+        const bool kept = changed && KeepRead(job, *state);
+        if (!state->Error.empty()) FLastError = state->Error;
+        // A sum that stepped aside goes on from where it stopped.
+        if (job.Kind == TJobKind::Sum && state->Cancelled && state->SumNext >= 0 && job.Generation == FSumsGeneration)
+            FSumResume = TSumResume{job.Col, state->SumNext, state->Sum, FRowsGeneration};
+        if (kept && !Inline && FGridAlive) {
+            TObjectWatch alive(FGrid);
+            if (job.Kind == TJobKind::Count) FGrid->UpdateRowCount();
+            if (alive && !FCaptionWidths.empty() && !Busy()) WidenFromData();
+            if (alive) {
+                FMissedRows = false;
+                FGrid->Invalidate();
+            }
+        }
+        if (shown && Inline) {
+            FEndOwed = true;
+        } else if (shown && OnProgress) {
+            OnProgress(changed ? 1.0 : 0.0, std::string());
+            if (life.expired()) return;
+        }
+    } else {
+        if (changed) {
+            ReadFields();
+            if (job.Kind == TJobKind::Refresh) DropCache();
+            else ForgetRows();
+            if (FGridAlive) {
+                TObjectWatch alive(FGrid);
+                if (!FCaptionWidths.empty()) WidenFromData();
+                if (alive && job.Kind == TJobKind::Refresh) FGrid->UpdateRowCount();
+                if (alive) {
+                    FGrid->Invalidate();
+                    if (FGrid->EditorActive()) FGrid->InvalidateEditor();
+                }
+            }
+        } else if (state->Cancelled) {
+            FLastError = "Cancelled: " + job.Text;
+        }
+        if (OnProgress) {
+            OnProgress(changed ? 1.0 : 0.0, std::string());
+            if (life.expired()) return;
+        }
+        if (!state->Error.empty()) {
+            if (!FGridAlive) {
+                FLastError = state->Error;
+            } else {
+                Refused(state->Error);
+                if (life.expired()) return;
+            }
+        }
     }
-    if (FPending && !Busy()) {
-        TJob next = std::move(*FPending);
-        FPending.reset();
-        StartJob(std::move(next));
+    if (Inline) {
+        if ((FEndOwed || FPending) && FPump && !Busy()) FPump->Start();
+        return;
     }
+    // Rows the grid asked for while the worker had the source are read now.
+    if (FMissedRows && FGridAlive && !Busy()) {
+        FMissedRows = false;
+        FGrid->Invalidate();
+    }
+    StartPending();
+}
+
+void TGridBinding::StartPending()
+{
+    if (!FPending || Busy()) return;
+    TJob next = std::move(*FPending);
+    FPending.reset();
+    StartJob(std::move(next));
 }
 
 Currency TGridBinding::Summary(int DataCol)
 {
     const int field = SourceColumnAt(DataCol);
     if (field < 0 || !IsNumeric(FFields[static_cast<std::size_t>(field)].Kind)) return {};
-    for (const TSum& sum : FSums)
-        if (sum.Col == field) return sum.Value;
-    // A sum not known yet waits for the worker to be done.
-    if (Busy()) return {};
-    const Currency value = ComputeSum(field);
-    FSums.push_back({field, value});
-    return value;
-}
-
-Currency TGridBinding::ComputeSum(int Col)
-{
-    // Once over every record, in large pages that bypass the cache; kept up to date afterwards.
-    constexpr int Chunk = 4096;
-    Currency sum;
-    std::vector<TSourceRow> rows;
-    const std::int64_t count = RowCount();
-    try {
-        for (std::int64_t first = 0; first < count; first += Chunk) {
-            FSource.ReadRows(first, Chunk, rows);
-            if (rows.empty()) break;
-            for (const TSourceRow& row : rows)
-                if (Col < static_cast<int>(row.size())) sum = SaturatedAdd(sum, ValueOf(row[static_cast<std::size_t>(Col)]));
-        }
-    } catch (const ESourceError& E) {
-        FLastError = E.what();
+    auto kept = [&]() -> const TSum* {
+        for (const TSum& sum : FSums)
+            if (sum.Col == field) return &sum;
+        return nullptr;
+    };
+    if (const TSum* sum = kept()) return sum->Value;
+    // Once over every record, on the worker; kept up to date by the writes afterwards. No total
+    // shows until it is known.
+    if (FSumsStopped) return {};
+    TJob job;
+    job.Kind = TJobKind::Sum;
+    job.Col = field;
+    job.Text = "Summing " + FFields[static_cast<std::size_t>(field)].Name;
+    std::chrono::milliseconds grace = BlockingGrace;
+    if (FSumResume && FSumResume->Col == field && FSumResume->RowsGeneration == FRowsGeneration && !Busy()) {
+        // A sum that went on for longer than the grace once is not waited for again.
+        job.From = FSumResume->Next;
+        job.Partial = FSumResume->Partial;
+        grace = std::chrono::milliseconds(0);
+        FSumResume.reset();
     }
-    return sum;
+    if (!StartRead(std::move(job), grace)) return {};
+    const TSum* sum = kept();
+    return sum ? sum->Value : Currency{};
 }
 
 void TGridBinding::AdjustSums(int Col, const std::string& Removed, const std::string& Added)

@@ -1,17 +1,22 @@
 // Long operations of the binding on its worker thread, driven through the headless back end: the
 // grid keeps taking input, shows the rows it had and refuses edits while a sort runs; progress
 // reaches the GUI thread in order; Escape and a second title click stop a sort; the grid or the
-// binding may go while the worker runs.
+// binding may go while the worker runs; counts, pages and sums of a slow source never hold the
+// GUI thread, and a sum in the making gives way to an edit.
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <condition_variable>
+#include <filesystem>
 #include <mutex>
+#include <sqlite3.h>
 #include <thread>
 
 #include "binding/GridBinding.h"
 #include "binding/MemorySource.h"
+#include "binding/SqliteSource.h"
 #include "host/controls/Application.h"
 #include "host/controls/Forms.h"
 #include "host/windows/Headless.h"
@@ -91,10 +96,77 @@ public:
     std::atomic<bool> Running{false};
     std::atomic<int> Reached{0};
 
+    // Counts and page reads, or writes, held back: each waits for a ticket (Let), or at most
+    // AutoLet.
+    std::int64_t RowCount() override
+    {
+        Gate(FHoldReads);
+        return TMemorySource::RowCount();
+    }
+    void ReadRows(std::int64_t First, int Count, std::vector<TSourceRow>& Rows) override
+    {
+        Gate(FHoldReads);
+        TMemorySource::ReadRows(First, Count, Rows);
+    }
+    std::string UpdateCell(std::int64_t Row, int Col, const std::string& Value) override
+    {
+        Gate(FHoldWrites);
+        return TMemorySource::UpdateCell(Row, Col, Value);
+    }
+    std::string InsertRecord(std::int64_t& Row) override
+    {
+        Gate(FHoldWrites);
+        return TMemorySource::InsertRecord(Row);
+    }
+    std::string DeleteRecord(std::int64_t Row) override
+    {
+        Gate(FHoldWrites);
+        return TMemorySource::DeleteRecord(Row);
+    }
+    void HoldReads(std::chrono::milliseconds AutoLet = 5s) { Hold(FHoldReads, AutoLet); }
+    void HoldWrites() { Hold(FHoldWrites, 5s); }
+    void Let(int Reads)
+    {
+        std::lock_guard lock(FLock);
+        FTickets += Reads;
+        FChanged.notify_all();
+    }
+    void ReleaseReads()
+    {
+        std::lock_guard lock(FLock);
+        FHoldReads = FHoldWrites = false;
+        FChanged.notify_all();
+    }
+    // Calls held back now.
+    std::atomic<int> ReadsWaiting{0};
+
 private:
+    void Hold(bool& What, std::chrono::milliseconds AutoLet)
+    {
+        std::lock_guard lock(FLock);
+        What = true;
+        FAutoLet = AutoLet;
+        FTickets = 0;
+    }
+    void Gate(const bool& Holding)
+    {
+        std::unique_lock lock(FLock);
+        if (!Holding) return;
+        ++ReadsWaiting;
+        const auto began = std::chrono::steady_clock::now();
+        while (Holding && FTickets == 0 && std::chrono::steady_clock::now() < began + FAutoLet)
+            FChanged.wait_for(lock, 1ms);
+        if (FTickets > 0) --FTickets;
+        --ReadsWaiting;
+    }
+
     std::mutex FLock;
     std::condition_variable FChanged;
     int FAllowed = 0;
+    bool FHoldReads = false;
+    bool FHoldWrites = false;
+    int FTickets = 0;
+    std::chrono::milliseconds FAutoLet{5s};
 };
 
 struct TProgressEvent {
@@ -134,6 +206,7 @@ protected:
     ~LongOperationTest() override
     {
         Source.Allow(TSlowSource::Steps);
+        Source.ReleaseReads();
         Binding.reset();
         delete Form;
     }
@@ -160,6 +233,24 @@ protected:
         std::string text;
         Grid->OnGetDataCell(DataCol, DataRow, text);
         return text;
+    }
+    // A new form and grid, the binding over them made by the test.
+    void NewGrid()
+    {
+        Binding.reset();
+        delete Form;
+        Form = new TForm(nullptr);
+        Form->SetBounds(0, 0, 420, 360);
+        Grid = new TZelGrid(Form);
+        Grid->SetAlign(alClient);
+        Grid->SetParent(Form);
+    }
+    // The store's amounts added up, in ten-thousandths.
+    std::int64_t AmountSum() const
+    {
+        std::int64_t sum = 0;
+        for (const TMemoryRecord& record : Store->Records) sum += std::llround(std::stod(record.Cells[Amount]) * 10000);
+        return sum;
     }
 };
 
@@ -298,13 +389,7 @@ TEST_F(LongOperationTest, TheGridOrTheBindingMayGoWhileTheWorkerRuns)
 
 TEST_F(LongOperationTest, APreparedBindingShowsNoRowsUntilItsSourceIsReadyThenWidensTheColumnsLeftAsBuilt)
 {
-    Binding.reset();
-    delete Form;
-    Form = new TForm(nullptr);
-    Form->SetBounds(0, 0, 420, 360);
-    Grid = new TZelGrid(Form);
-    Grid->SetAlign(alClient);
-    Grid->SetParent(Form);
+    NewGrid();
     // An amount wider than its caption, so that the data would widen that column too.
     Store->Records[0].Cells[Amount] = "123456789012345.5";
     Source.Reset();
@@ -325,4 +410,198 @@ TEST_F(LongOperationTest, APreparedBindingShowsNoRowsUntilItsSourceIsReadyThenWi
     EXPECT_EQ(Shown(Amount, 0), "123456789012345.5");
     EXPECT_GT(columns->GeTZelColumn(Name)->GetWidth(), nameWidth) << "as wide as its data now";
     EXPECT_EQ(columns->GeTZelColumn(Amount)->GetWidth(), 77) << "a column resized meanwhile keeps its width";
+}
+
+TEST_F(LongOperationTest, CountPagesAndSumsOfASlowSourceComeFromTheWorkerAndASumGivesWayToAnEdit)
+{
+    // Ten pages of sums' reading, an amount wider than its caption in the first record.
+    for (int i = 500; i < 40000; ++i) Store->Add({std::to_string(i + 1), "Name", std::to_string(i % 977)});
+    Store->Records[0].Cells[Amount] = "1234567890.5";
+    Source.TMemorySource::Refresh();
+    NewGrid();
+
+    // The count: the binding is made and the grid shown while the source still counts.
+    Source.HoldReads();
+    Binding = std::make_unique<TGridBinding>(Grid, Source);
+    Binding->OnProgress = [this](double Fraction, const std::string& Text) {
+        Events.push_back({Fraction, Text, std::this_thread::get_id()});
+    };
+    EXPECT_EQ(Source.ReadsWaiting, 1) << "the count waits on the worker, not on the GUI thread";
+    EXPECT_TRUE(Binding->Busy());
+    Form->SetActiveControl(Grid);
+    Form->Show();
+    ProcessMessages();
+    EXPECT_LE(Grid->RowCount(), Grid->TitleRows() + 1);
+    TZelColumn* amount = Grid->Columns()->GeTZelColumn(Amount);
+    const int captionWidth = amount->GetWidth();
+
+    // The first page: the grid has its rows and takes keys while the page is on its way.
+    Source.Let(1);
+    ASSERT_TRUE(PumpUntil([&] { return Grid->RowCount() == 40000 + Grid->TitleRows() && Source.ReadsWaiting == 1; }));
+    EXPECT_EQ(Shown(Name, 0), "");
+    const int row = Grid->Row();
+    Session.Input.PressKey(VK_DOWN);
+    EXPECT_EQ(Grid->Row(), row + 1);
+    Source.Let(1);
+    ASSERT_TRUE(PumpUntil([&] { return !Binding->Busy(); }));
+    EXPECT_EQ(Shown(Name, 0), "Name 0");
+    EXPECT_GT(amount->GetWidth(), captionWidth) << "widened by the rows when they came";
+    ASSERT_FALSE(Events.empty());
+    EXPECT_EQ(Events.back().Text, "") << "the status line is cleared";
+
+    // The sum: no total while the worker adds up, the progress named.
+    amount->ColumnSumEnable = true;
+    EXPECT_EQ(amount->GetSummary().Value, 0);
+    EXPECT_EQ(Source.ReadsWaiting, 1);
+    Source.Let(2);
+    ASSERT_TRUE(PumpUntil([&] { return !Events.empty() && Events.back().Text == "Summing Amount" && Source.ReadsWaiting == 1; }));
+
+    // A page the view needs comes first: the sum steps aside between two reads, and goes on from
+    // there when asked for again.
+    Source.HoldReads(10ms);
+    EXPECT_EQ(Shown(Id, 30000), "30001");
+    Source.HoldReads();
+    const std::size_t told = Events.size();
+    EXPECT_EQ(amount->GetSummary().Value, 0);
+    Source.Let(1);
+    ASSERT_TRUE(PumpUntil([&] { return Events.size() > told && Source.ReadsWaiting == 1; }));
+    EXPECT_EQ(Events[told].Text, "Summing Amount");
+    EXPECT_GT(Events[told].Fraction, 0.1) << "the sum went on from where it stepped aside";
+
+    // An edit meanwhile is stored, not refused: the sum stops between two reads and is made
+    // again afterwards, exact.
+    Source.HoldReads(10ms);
+    Grid->AMoveColRow(Grid->DataToRawColumn(Amount), 1 + Grid->TitleRows(), true, true);
+    Session.Input.TypeText("7");
+    Session.Input.PressKey(VK_RETURN);
+    Grid->HideEditor();
+    EXPECT_EQ(Dialogs, 0) << Binding->LastError();
+    EXPECT_EQ(Store->Records[1].Cells[Amount], "7");
+    EXPECT_TRUE(PumpUntil([&] { return Events.back().Text.empty(); })) << "the stopped sum clears the status line";
+    Source.ReleaseReads();
+    ASSERT_TRUE(PumpUntil([&] { return amount->GetSummary().Value != 0 && !Binding->Busy(); }));
+    EXPECT_EQ(amount->GetSummary().Value, AmountSum());
+    Grid->AMoveColRow(Grid->DataToRawColumn(Amount), 2 + Grid->TitleRows(), true, true);
+    Session.Input.TypeText("8");
+    Session.Input.PressKey(VK_RETURN);
+    Grid->HideEditor();
+    EXPECT_EQ(amount->GetSummary().Value, AmountSum()) << "a known sum follows the edit";
+
+    // Escape stops a sum, which is not begun again until the cache is dropped.
+    Binding->DropCache();
+    Source.HoldReads();
+    EXPECT_EQ(amount->GetSummary().Value, 0);
+    ASSERT_TRUE(Binding->Busy());
+    Session.Input.PressKey(VK_ESCAPE);
+    Source.ReleaseReads();
+    ASSERT_TRUE(PumpUntil([&] { return !Binding->Busy(); }));
+    Source.HoldReads();
+    EXPECT_EQ(amount->GetSummary().Value, 0);
+    EXPECT_FALSE(Binding->Busy());
+    EXPECT_EQ(Source.ReadsWaiting, 0);
+    EXPECT_EQ(Dialogs, 0);
+}
+
+TEST_F(LongOperationTest, AWriteTheSourceDoesNotAnswerGoesOnOnTheWorkerAndItsResultShowsWhenItComes)
+{
+    TZelColumn* amount = Grid->Columns()->GeTZelColumn(Amount);
+    amount->ColumnSumEnable = true;
+    ASSERT_EQ(amount->GetSummary().Value, AmountSum());
+    auto enter = [&](int DataRow, const std::string& Text) {
+        Grid->HideEditor();
+        Grid->AMoveColRow(Grid->DataToRawColumn(Amount), DataRow + Grid->TitleRows(), true, true);
+        Session.Input.TypeText(Text);
+        Session.Input.PressKey(VK_RETURN);
+        Grid->HideEditor();
+    };
+
+    // An edit: the grid goes on showing what the source holds until the source stored it.
+    Source.HoldWrites();
+    enter(1, "7");
+    EXPECT_EQ(Source.ReadsWaiting, 1) << "the write waits on the worker, not on the GUI thread";
+    EXPECT_EQ(Shown(Amount, 1), "499");
+    EXPECT_EQ(Dialogs, 0);
+    // Another edit meanwhile is refused, saying why.
+    enter(2, "8");
+    EXPECT_EQ(Dialogs, 1);
+    EXPECT_NE(Binding->LastError().find("Storing the edit"), std::string::npos) << Binding->LastError();
+    Source.Let(1);
+    ASSERT_TRUE(PumpUntil([&] { return !Binding->Busy(); }));
+    EXPECT_EQ(Store->Records[1].Cells[Amount], "7");
+    EXPECT_EQ(Store->Records[2].Cells[Amount], "498");
+    EXPECT_EQ(Shown(Amount, 1), "7");
+    EXPECT_EQ(amount->GetSummary().Value, AmountSum());
+    EXPECT_EQ(Events.back().Text, "");
+
+    // A refusal that comes late is shown then, and the value stays.
+    enter(3, "lots");
+    EXPECT_EQ(Dialogs, 1);
+    Source.Let(1);
+    ASSERT_TRUE(PumpUntil([&] { return Dialogs == 2; }));
+    EXPECT_EQ(Shown(Amount, 3), "497");
+
+    // A delete and an append: the row count and the current row follow when they are done.
+    Grid->HideEditor();
+    Grid->DeleteRecord(0);
+    EXPECT_EQ(Grid->RowCount(), 500 + Grid->TitleRows());
+    Source.Let(1);
+    ASSERT_TRUE(PumpUntil([&] { return !Binding->Busy(); }));
+    EXPECT_EQ(Grid->RowCount(), 499 + Grid->TitleRows());
+    EXPECT_EQ(Shown(Id, 0), "2");
+    EXPECT_EQ(amount->GetSummary().Value, AmountSum());
+    Grid->AMoveColRow(Grid->DataToRawColumn(Name), 498 + Grid->TitleRows(), true, true);
+    Session.Input.PressKey(VK_DOWN);
+    Source.Let(1);
+    ASSERT_TRUE(PumpUntil([&] { return !Binding->Busy(); }));
+    EXPECT_EQ(Store->Records.size(), 500u);
+    EXPECT_EQ(Grid->RowCount(), 500 + Grid->TitleRows());
+    EXPECT_EQ(Grid->Row() - Grid->TitleRows(), 499);
+    EXPECT_EQ(Dialogs, 2);
+}
+
+TEST_F(LongOperationTest, AnEditOfALockedSqliteDatabaseLandsWhenTheLockGoesOrIsRefusedWhenItsTimeoutEnds)
+{
+    const std::string file = ::testing::TempDir() + "binding_locked.db";
+    std::filesystem::remove(file);
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(file.c_str(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "CREATE TABLE t (id INTEGER PRIMARY KEY, name TEXT, amount REAL);"
+                                  "INSERT INTO t VALUES (1, 'a', 1.5), (2, 'b', 2.5);", nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    TSqliteOptions options;
+    options.BusyTimeoutMs = 1000;
+    TSqliteSource sqlite(file, "t", options);
+    NewGrid();
+    Binding = std::make_unique<TGridBinding>(Grid, sqlite);
+    Form->SetActiveControl(Grid);
+    Form->Show();
+    ProcessMessages();
+    auto enter = [&](const std::string& Text) {
+        Grid->AMoveColRow(Grid->DataToRawColumn(Name), Grid->TitleRows(), true, true);
+        Session.Input.TypeText(Text);
+        Session.Input.PressKey(VK_RETURN);
+        Grid->HideEditor();
+    };
+
+    // Another program holds the write lock: the edit waits on the worker, the old value shows.
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+    enter("x");
+    EXPECT_TRUE(Binding->Busy());
+    EXPECT_EQ(Shown(Name, 0), "a");
+    ASSERT_EQ(sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr), SQLITE_OK);
+    ASSERT_TRUE(PumpUntil([&] { return !Binding->Busy(); }));
+    EXPECT_EQ(Shown(Name, 0), "x");
+    EXPECT_EQ(Dialogs, 0);
+
+    // A lock held past the busy timeout: the database's refusal in a box, the value kept.
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+    enter("y");
+    ASSERT_TRUE(PumpUntil([&] { return !Binding->Busy(); }));
+    ASSERT_EQ(sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr), SQLITE_OK);
+    EXPECT_EQ(Dialogs, 1);
+    EXPECT_NE(Binding->LastError().find("locked"), std::string::npos) << Binding->LastError();
+    EXPECT_EQ(Shown(Name, 0), "x");
+    Binding.reset();
+    sqlite3_close(other);
+    std::filesystem::remove(file);
 }
