@@ -25,21 +25,21 @@ Currency ValueOf(std::string_view Text)
     return ParseSourceCurrency(Text, value) ? value : Currency{};
 }
 
-// Adds without leaving the Currency range: a sum past it stays at the end it passed.
-Currency SaturatedAdd(Currency A, Currency B)
-{
-    std::int64_t raw = 0;
-    if (!__builtin_add_overflow(A.Value, B.Value, &raw)) return Currency::FromRaw(raw);
-    return Currency::FromRaw(B.Value > 0 ? INT64_MAX : INT64_MIN);
-}
+__extension__ typedef __int128 TWide;
 
-Currency Negated(Currency A) { return Currency::FromRaw(A.Value == INT64_MIN ? INT64_MAX : -A.Value); }
+// A sum as the grid's Currency: past its range it stays at the end it passed.
+Currency Saturated(TWide Sum)
+{
+    if (Sum > INT64_MAX) return Currency::FromRaw(INT64_MAX);
+    if (Sum < INT64_MIN) return Currency::FromRaw(INT64_MIN);
+    return Currency::FromRaw(static_cast<std::int64_t>(Sum));
+}
 
 bool IsNumeric(TSourceColumnKind Kind) { return Kind == TSourceColumnKind::Integer || Kind == TSourceColumnKind::Number; }
 
 // Adds column Col of the records from From on to Sum, in large pages that bypass the cache. When
 // Progress asks it to stop, between two pages, Next is where it stopped; -1 once done.
-void SumColumn(TTableSource& Source, int Col, std::int64_t From, Currency& Sum, std::int64_t& Next,
+void SumColumn(TTableSource& Source, int Col, std::int64_t From, TWide& Sum, std::int64_t& Next,
                const TSourceProgress& Progress)
 {
     constexpr int Chunk = 4096;
@@ -51,7 +51,7 @@ void SumColumn(TTableSource& Source, int Col, std::int64_t From, Currency& Sum, 
         Source.ReadRows(first, Chunk, rows);
         if (rows.empty()) break;
         for (const TSourceRow& row : rows)
-            if (Col < static_cast<int>(row.size())) Sum = SaturatedAdd(Sum, ValueOf(row[static_cast<std::size_t>(Col)]));
+            if (Col < static_cast<int>(row.size())) Sum += ValueOf(row[static_cast<std::size_t>(Col)]).Value;
     }
     Next = -1;
 }
@@ -76,7 +76,7 @@ struct TGridBinding::TJobState {
     // What a read brought, taken by the GUI thread once Done.
     std::int64_t Count = 0;
     std::vector<TSourceRow> Rows;
-    Currency Sum;
+    TWide Sum = 0;
     std::int64_t SumNext = -1;
     // What a write brought: the source's refusal, the appended record's position.
     std::string Refusal;
@@ -827,7 +827,7 @@ Currency TGridBinding::Summary(int DataCol)
             if (sum.Col == field) return &sum;
         return nullptr;
     };
-    if (const TSum* sum = kept()) return sum->Value;
+    if (const TSum* sum = kept()) return Saturated(sum->Value);
     // Once over every record, on the worker; kept up to date by the writes afterwards. No total
     // shows until it is known.
     if (FSumsStopped) return {};
@@ -845,18 +845,18 @@ Currency TGridBinding::Summary(int DataCol)
     }
     if (!StartRead(std::move(job), grace)) return {};
     const TSum* sum = kept();
-    return sum ? sum->Value : Currency{};
+    return sum ? Saturated(sum->Value) : Currency{};
 }
 
 void TGridBinding::AdjustSums(int Col, const std::string& Removed, const std::string& Added)
 {
     for (TSum& sum : FSums)
-        if (sum.Col == Col) sum.Value = SaturatedAdd(SaturatedAdd(sum.Value, Negated(ValueOf(Removed))), ValueOf(Added));
+        if (sum.Col == Col) sum.Value += TWide{ValueOf(Added).Value} - ValueOf(Removed).Value;
 }
 
 void TGridBinding::AdjustSums(const TSourceRow& Removed)
 {
     for (TSum& sum : FSums)
         if (sum.Col < static_cast<int>(Removed.size()))
-            sum.Value = SaturatedAdd(sum.Value, Negated(ValueOf(Removed[static_cast<std::size_t>(sum.Col)])));
+            sum.Value -= ValueOf(Removed[static_cast<std::size_t>(sum.Col)]).Value;
 }

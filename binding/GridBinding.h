@@ -95,9 +95,11 @@ private:
         std::uint64_t LastUse = 0;
         std::vector<TSourceRow> Rows;
     };
+    // A column's sum in ten-thousandths, exact whatever the amounts: it saturates only when shown.
+    __extension__ typedef __int128 TWideSum;
     struct TSum {
         int Col = -1;
-        Currency Value;
+        TWideSum Value = 0;
     };
     // What the worker does: an order by Col, a refresh, a read whose result the GUI thread keeps
     // (the row count, page Page, the sum of column Col), or a write of the user's.
@@ -118,7 +120,7 @@ private:
         TSourceRow Old;
         // A sum goes on from record From with what the records before it added up to.
         std::int64_t From = 0;
-        Currency Partial;
+        TWideSum Partial = 0;
         bool Changes() const { return Kind == TJobKind::Order || Kind == TJobKind::Refresh; }
         bool Reads() const { return Kind == TJobKind::Count || Kind == TJobKind::Page || Kind == TJobKind::Sum; }
     };
@@ -127,7 +129,7 @@ private:
     struct TSumResume {
         int Col = -1;
         std::int64_t Next = 0;
-        Currency Partial;
+        TWideSum Partial = 0;
         std::uint64_t RowsGeneration = 0;
     };
     struct TJobState;
