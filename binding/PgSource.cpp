@@ -684,6 +684,22 @@ const std::vector<TSourceColumn>& TPgSource::Columns() const { return FImpl->Col
 
 std::int64_t TPgSource::RowCount() { return FImpl->RowCount(); }
 
+bool TPgSource::SumColumn(int Col, std::string& Sum)
+{
+    TImpl& I = *FImpl;
+    if (Col < 0 || Col >= static_cast<int>(I.Quoted.size())) return false;
+    try {
+        I.EnsureConnected();
+        TResult result = I.Exec("SELECT sum(round(" + I.Quoted[static_cast<std::size_t>(Col)] + "::numeric * 10000))::text FROM " +
+                                I.Relation);
+        Sum = PQgetisnull(result.get(), 0, 0) ? "0" : PQgetvalue(result.get(), 0, 0);
+        return true;
+    } catch (const ESourceError&) {
+        // A value the server cannot sum exactly (an infinity): the binding adds the records up.
+        return false;
+    }
+}
+
 void TPgSource::ReadRows(std::int64_t First, int Count, std::vector<TSourceRow>& Rows)
 {
     FImpl->ReadPage(First, Count, Rows, nullptr);

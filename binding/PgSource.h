@@ -66,6 +66,8 @@ public:
     TSortDirection OrderDirection() const override;
     // Counts again and rebuilds the index in one snapshot.
     void Refresh(const TSourceProgress& Progress = {}) override;
+    // The server's SUM of the column as an exact numeric; false where it cannot (infinities).
+    bool SumColumn(int Col, std::string& Sum) override;
 
     // The key columns records are addressed by ("ctid" for a table without a primary key; empty
     // for a view without a named key).

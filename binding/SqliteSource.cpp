@@ -909,6 +909,24 @@ std::vector<std::string> TSqliteSource::KeyColumns() const
     return FImpl->KeyNames;
 }
 
+bool TSqliteSource::SumColumn(int Col, std::string& Sum)
+{
+    TImpl& I = *FImpl;
+    if (Col < 0 || Col >= static_cast<int>(I.Columns.size())) return false;
+    const std::string Name = QuoteName(I.Columns[static_cast<std::size_t>(Col)].Name);
+    try {
+        TStatement Stmt(I.Db, "SELECT sum(CASE WHEN typeof(" + Name + ") IN ('integer', 'real') THEN CAST(round(" + Name +
+                                  " * 10000) AS INTEGER) END) FROM " + I.DataTable);
+        if (!Stmt.Step()) return false;
+        const auto* Text = reinterpret_cast<const char*>(sqlite3_column_text(Stmt, 0));
+        Sum = Text ? Text : "0";
+        return true;
+    } catch (const ESourceError&) {
+        // An integer overflow: the binding adds the records up itself, exactly.
+        return false;
+    }
+}
+
 std::int64_t TSqliteSource::RowCount()
 {
     FImpl->EnsureIndex();

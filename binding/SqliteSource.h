@@ -56,6 +56,8 @@ public:
     TSortDirection OrderDirection() const override;
     // Rebuilds the index when another connection committed a change since it was built.
     void Refresh(const TSourceProgress& Progress = {}) override;
+    // SUM over the column's numbers (texts in it count as nothing); false past 64 bits.
+    bool SumColumn(int Col, std::string& Sum) override;
 
     // The key columns records are addressed by ("rowid" for a table's own rowid).
     std::vector<std::string> KeyColumns() const;

@@ -67,4 +67,15 @@ public:
     virtual TSortDirection OrderDirection() const = 0;
     // Reads again what another program may have changed.
     virtual void Refresh(const TSourceProgress& Progress = {}) = 0;
+
+    // Adds up the numbers of column Col over every record when the source can do it faster than
+    // reading every record (a database's SUM): Sum receives the total in ten-thousandths as
+    // decimal digits with an optional sign ("-12345000" for -1234.5). False when it cannot; the
+    // binding then reads the records and adds them up.
+    virtual bool SumColumn(int Col, std::string& Sum)
+    {
+        (void)Col;
+        (void)Sum;
+        return false;
+    }
 };
