@@ -42,6 +42,7 @@ public:
     int OrderColumn() const override { return FDatabase ? FDatabase->OrderColumn() : -1; }
     TSortDirection OrderDirection() const override;
     void Refresh(const TSourceProgress& Progress = {}) override;
+    bool SumColumn(int Col, std::string& Sum) override { return FDatabase && FDatabase->SumColumn(Col, Sum); }
 
     const std::string& Path() const { return FPath; }
     // Whether the file is there (read on the GUI thread while the worker makes it).
