@@ -4,7 +4,8 @@
 # Checks that the prefix holds only the headers, libraries and package files (the programs only
 # with --component apps); that every installed header compiles from the prefix alone; that hello
 # builds through find_package(ZelGrid), and the program the README shows (hello, word for word)
-# through pkg-config; and that both builds render the same non-empty PNG without a display.
+# through pkg-config; that both builds render the same non-empty PNG without a display; and that
+# examples/sqlite-grid builds through find_package against the binding's own target.
 set -euo pipefail
 build=$1 hello=$2 work=$3 libdir=$4 cxx=$5 buildType=$6 flags=$7 readme=$8
 prefix=$work/prefix
@@ -77,4 +78,23 @@ for png in cmake.png pc.png; do
   [ "$(stat -c %s "$work/$png")" -gt 1000 ] || fail "$png is too small to show a grid"
 done
 cmp -s "$work/cmake.png" "$work/pc.png" || fail "the two builds of hello render differently"
-echo "package test: installed, built hello both ways, rendered $(stat -c %s "$work/cmake.png") bytes"
+# The binding is a target of its own: examples/sqlite-grid built through find_package against
+# ZelGrid::zelgrid_binding alone shows a table of a SQLite file.
+mkdir -p "$work/sqlite-grid"
+cat >"$work/sqlite-grid/CMakeLists.txt" <<CMAKE
+cmake_minimum_required(VERSION 3.25)
+project(sqlite_grid LANGUAGES CXX)
+find_package(ZelGrid 1.0 REQUIRED)
+add_executable(sqlite-grid $(dirname "$hello")/sqlite-grid/main.cpp)
+target_link_libraries(sqlite-grid PRIVATE ZelGrid::zelgrid_binding)
+CMAKE
+cmake -S "$work/sqlite-grid" -B "$work/sqlite-grid/build" -G Ninja -DCMAKE_PREFIX_PATH="$prefix" \
+  -DCMAKE_CXX_COMPILER="$cxx" -DCMAKE_BUILD_TYPE="$buildType" -DCMAKE_CXX_FLAGS="$flags" \
+  -DCMAKE_CXX_COMPILER_LAUNCHER="${launcher[*]}" >"$work/sqlite-configure.log" \
+  || { cat "$work/sqlite-configure.log"; fail "sqlite-grid does not configure with find_package"; }
+cmake --build "$work/sqlite-grid/build" || fail "sqlite-grid does not build against ZelGrid::zelgrid_binding"
+sqlite3 "$work/cities.db" "CREATE TABLE cities(name TEXT PRIMARY KEY, people INTEGER); INSERT INTO cities VALUES ('Oslo', 709037);"
+"$work/sqlite-grid/build/sqlite-grid" "$work/cities.db" cities --png "$work/cities.png" >/dev/null \
+  || fail "sqlite-grid built from the package failed to run"
+[ "$(stat -c %s "$work/cities.png")" -gt 1000 ] || fail "sqlite-grid rendered no table"
+echo "package test: installed, built hello both ways and sqlite-grid, rendered $(stat -c %s "$work/cmake.png") bytes"
