@@ -1,8 +1,11 @@
 #include "binding/PgSource.h"
 
 #include <libpq-fe.h>
+#include <poll.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <chrono>
 #include <optional>
 
 namespace {
@@ -42,6 +45,8 @@ struct TPgSource::TImpl {
     std::string Relation; // quoted and schema-qualified
     std::string Oid;
     TPgOptions Options;
+    // The statement timeout in force: what the wait for an answer adds its grace to.
+    int TimeoutMs = 5000;
     std::vector<TSourceColumn> Columns;
     std::vector<std::string> Types;  // format_type of each column, for casts
     std::vector<std::string> Quoted; // quoted column names
@@ -107,6 +112,12 @@ struct TPgSource::TImpl {
     void EnsureConnected()
     {
         if (PQstatus(Conn) == CONNECTION_OK) return;
+        if (!Conn) {
+            // Dropped for not answering: a connection of its own, as at the start.
+            Connect();
+            if (Copy) Indexed = false;
+            return;
+        }
         PQreset(Conn);
         if (PQstatus(Conn) != CONNECTION_OK)
             throw ESourceError("Cannot reach the database server: " + Trimmed(PQerrorMessage(Conn)));
@@ -124,13 +135,45 @@ struct TPgSource::TImpl {
         return message;
     }
 
+    // Waits for the next answer to what was sent, at most the statement's timeout and the grace:
+    // past that the server stopped answering, and its connection is dropped.
+    void AwaitAnswer()
+    {
+        using namespace std::chrono;
+        const auto deadline = steady_clock::now() + milliseconds(TimeoutMs + Options.AnswerGraceMs);
+        while (PQisBusy(Conn)) {
+            const auto left = duration_cast<milliseconds>(deadline - steady_clock::now()).count();
+            if (left <= 0) {
+                PQfinish(Conn);
+                Conn = nullptr;
+                throw ESourceError("The database server did not answer within " +
+                                   std::to_string((TimeoutMs + Options.AnswerGraceMs + 999) / 1000) +
+                                   " s; the connection was closed, and the next request connects again");
+            }
+            pollfd fd{PQsocket(Conn), POLLIN, 0};
+            if (::poll(&fd, 1, static_cast<int>(std::min<long long>(left, 1000))) < 0 && errno != EINTR) break;
+            // A broken connection ends the wait: the answer then says what happened.
+            if (!PQconsumeInput(Conn)) break;
+        }
+    }
+
+    // The next answer to what was sent (nullptr when there are no more), awaited as above.
+    TResult NextResult()
+    {
+        AwaitAnswer();
+        return TResult(PQgetResult(Conn), &PQclear);
+    }
+
     TResult Exec(const std::string& Sql, const TParams& Params = {})
     {
         std::vector<const char*> values;
         for (const auto& value : Params.Values) values.push_back(value ? value->c_str() : nullptr);
-        TResult result(PQexecParams(Conn, Sql.c_str(), static_cast<int>(values.size()), nullptr, values.data(),
-                                    nullptr, nullptr, 0),
-                       &PQclear);
+        if (!PQsendQueryParams(Conn, Sql.c_str(), static_cast<int>(values.size()), nullptr, values.data(), nullptr,
+                               nullptr, 0))
+            throw ESourceError(Failure(nullptr));
+        // The last answer counts; one statement has one.
+        TResult result(nullptr, &PQclear);
+        while (TResult next = NextResult()) result = std::move(next);
         const ExecStatusType status = PQresultStatus(result.get());
         if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) throw ESourceError(Failure(result.get()));
         return result;
@@ -470,6 +513,13 @@ struct TPgSource::TImpl {
         Exec(Copy ? "BEGIN ISOLATION LEVEL REPEATABLE READ" : "BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY");
         try {
             Exec("SET LOCAL statement_timeout = " + std::to_string(Options.IndexTimeoutMs));
+            // The longer timeout lasts as long as the transaction, however it ends.
+            struct TLonger {
+                int& Timeout;
+                int Before;
+                ~TLonger() { Timeout = Before; }
+            } longer{TimeoutMs, TimeoutMs};
+            TimeoutMs = Options.IndexTimeoutMs;
             // The cursor is read to its end: a scan and a sort, not an index that lacks the key
             // (it would read the table once per record, 40 s at 10,000,000); an index that holds
             // the key is still read alone.
@@ -513,8 +563,8 @@ struct TPgSource::TImpl {
         for (bool more = true; more;) {
             if (!PQsendQuery(Conn, batch.c_str())) throw ESourceError(Failure(nullptr));
             std::string error;
-            while (PGresult* raw = PQgetResult(Conn)) {
-                TResult result(raw, &PQclear);
+            while (TResult result = NextResult()) {
+                PGresult* raw = result.get();
                 if (PQresultStatus(raw) != PGRES_TUPLES_OK) {
                     if (error.empty()) error = Failure(raw);
                 } else if (PQntuples(raw) == 0) {
@@ -667,6 +717,7 @@ TPgSource::TPgSource(const std::string& ConnInfo, const std::string& Table, cons
     FImpl->ConnInfo = ConnInfo;
     FImpl->Name = Table;
     FImpl->Options = Options;
+    FImpl->TimeoutMs = Options.StatementTimeoutMs;
     FImpl->Options.IndexStride = std::max(1, Options.IndexStride);
     FImpl->Connect();
     FImpl->Describe();

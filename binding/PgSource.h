@@ -22,7 +22,9 @@
 // collation.
 //
 // A lost connection makes the call that noticed it fail with ESourceError; the next call
-// reconnects. connect_timeout and statement_timeout bound every wait to a few seconds.
+// reconnects. connect_timeout and statement_timeout bound every wait to a few seconds, and a
+// server that stops answering altogether (a frozen machine) is given up on when the statement's
+// timeout and AnswerGraceMs have passed.
 #include <memory>
 #include <string>
 #include <vector>
@@ -40,6 +42,9 @@ struct TPgOptions {
     int LockTimeoutMs = 2000;
     // Building the index sorts the whole table when no index serves the order.
     int IndexTimeoutMs = 120000;
+    // How long past its timeout a statement's answer is awaited before the server is taken for
+    // one that stopped answering: the connection is dropped and the next call connects again.
+    int AnswerGraceMs = 5000;
 };
 
 class TPgSource : public TTableSource {

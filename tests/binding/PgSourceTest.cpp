@@ -2,6 +2,8 @@
 // reads by key is compared with the same page read by plain OFFSET on another connection.
 #include <gtest/gtest.h>
 
+#include <csignal>
+
 #include <chrono>
 #include <functional>
 
@@ -257,6 +259,54 @@ TEST_F(PgSource, LostConnectionGivesAMessageAndTheNextRequestReconnects)
     EXPECT_EQ(after.Value("SELECT count(*) FROM lost WHERE \"Name\" = 'while stopped'"), "0");
     EXPECT_EQ(source->UpdateCell(3, 1, "back"), "");
     EXPECT_EQ(after.Value("SELECT \"Name\" FROM lost WHERE \"Id\" = " + rows[3][0]), "back");
+}
+
+TEST_F(PgSource, AServerThatStopsAnsweringIsGivenUpOnAndTheNextRequestConnectsAgain)
+{
+    TPgStorage storage(*Server, "frozen", MakeRows(50));
+    TPgOptions options;
+    options.StatementTimeoutMs = 300;
+    options.AnswerGraceMs = 300;
+    auto source = storage.Open(options, " application_name=zel_frozen");
+    std::vector<TSourceRow> rows;
+    source->ReadRows(0, 10, rows);
+    ASSERT_EQ(rows.size(), 10u);
+    const std::function<std::string()> requests[] = {
+        [&] { return source->UpdateCell(0, 1, "while frozen"); },
+        [&] {
+            source->SetOrder(1, TSortDirection::Descending);
+            return std::string();
+        },
+        [&] {
+            source->ReadRows(40, 10, rows);
+            return std::string();
+        },
+    };
+    std::vector<int> frozen;
+    for (const auto& request : requests) {
+        // The session's server process stops as a frozen machine does: no answer, no error.
+        frozen.push_back(std::stoi(storage.Client().Value(
+            "SELECT pid FROM pg_stat_activity WHERE application_name = 'zel_frozen' ORDER BY backend_start DESC LIMIT 1")));
+        ASSERT_EQ(::kill(frozen.back(), SIGSTOP), 0);
+        const auto started = std::chrono::steady_clock::now();
+        std::string message;
+        try {
+            message = request();
+        } catch (const ESourceError& error) {
+            message = error.what();
+        }
+        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(3));
+        EXPECT_NE(message.find("did not answer"), std::string::npos) << message;
+        // Given up on, the next request connects anew.
+        source->ReadRows(20, 10, rows);
+        ASSERT_EQ(rows.size(), 10u);
+        EXPECT_EQ(rows[0][0], "21");
+    }
+    for (int pid : frozen) ::kill(pid, SIGCONT);
+    EXPECT_EQ(source->OrderDirection(), TSortDirection::None) << "the order given up on is not taken";
+    EXPECT_EQ(storage.Client().Value("SELECT \"Name\" FROM frozen WHERE \"Id\" = 1"), "alpha");
+    EXPECT_EQ(source->UpdateCell(0, 1, "after"), "");
+    EXPECT_EQ(storage.Client().Value("SELECT \"Name\" FROM frozen WHERE \"Id\" = 1"), "after");
 }
 
 TEST_F(PgSource, BadInputAndWaitsEndInAClearMessage)
