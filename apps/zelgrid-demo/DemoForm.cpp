@@ -586,7 +586,9 @@ void TDemoForm::Refresh()
 void TDemoForm::ShowProgress(double Fraction, const std::string& Text)
 {
     if (Text.empty()) {
-        FProgress = FBinding->LastError().rfind("Cancelled", 0) == 0 ? FBinding->LastError() : std::string();
+        // An operation that ended without its change (stopped with Escape) says so until the next.
+        const std::string& last = FBinding->LastError();
+        FProgress = Fraction < 1 && last.rfind("Cancelled", 0) == 0 ? last : std::string();
         ShowSortArrows();
         FitRowHeight();
     } else {
