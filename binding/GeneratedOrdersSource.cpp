@@ -322,6 +322,35 @@ std::string TGeneratedOrdersSource::UpdateCell(std::int64_t Row, int Col, const 
     return {};
 }
 
+bool TGeneratedOrdersSource::SumColumn(int Col, std::string& Sum)
+{
+    if (Col != colAmount) return false;
+    __extension__ typedef __int128 TWide;
+    const auto value = [](const std::string& Text) {
+        Currency amount;
+        return TWide{ParseSourceCurrency(Text, amount) ? amount.Value : 0};
+    };
+    const auto generated = [](std::uint32_t Record) { return TWide{GeneratedCents(Record - 1)} * 100; };
+    TWide total = 0;
+    for (std::uint32_t record = 1; record <= static_cast<std::uint32_t>(FCount); ++record) total += generated(record);
+    // Then the records the user changed: edits replace, deletes remove, appends add.
+    for (const auto& [record, row] : FEdited) total += value(row[colAmount]) - generated(record);
+    // A deleted appended record keeps no cells, and counts in neither loop.
+    for (std::uint32_t record : FDeleted) {
+        if (record > FCount) continue;
+        if (auto edited = FEdited.find(record); edited != FEdited.end()) total -= value(edited->second[colAmount]);
+        else total -= generated(record);
+    }
+    for (const TSourceRow& row : FAppended)
+        if (!row.empty()) total += value(row[colAmount]);
+    const bool negative = total < 0;
+    std::string digits;
+    for (TWide rest = negative ? -total : total; rest > 0 || digits.empty(); rest /= 10)
+        digits.insert(digits.begin(), static_cast<char>('0' + static_cast<int>(rest % 10)));
+    Sum = negative ? "-" + digits : digits;
+    return true;
+}
+
 std::string TGeneratedOrdersSource::InsertRecord(std::int64_t& Row)
 {
     if (RecordTotal() >= MaxRecords) return "The table is full: it holds " + Grouped(MaxRecords) + " records";

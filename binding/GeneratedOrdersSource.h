@@ -47,6 +47,9 @@ public:
     bool HasChanges() const override { return !FEdited.empty() || !FAppended.empty() || !FDeleted.empty(); }
     std::string ChangesCsv() const override;
 
+    // The amounts add up from the record numbers, without making their texts.
+    bool SumColumn(int Col, std::string& Sum) override;
+
     std::int64_t SortLimit() const { return FSortLimit; }
     void SetSortLimit(std::int64_t Value) { FSortLimit = Value; }
     // The record number (1-based) shown at position Row, or 0 when there is no such row.

@@ -837,6 +837,12 @@ void TGridBinding::StartPending()
     StartJob(std::move(next));
 }
 
+bool TGridBinding::SumKnown(int DataCol) const
+{
+    const int field = SourceColumnAt(DataCol);
+    return std::any_of(FSums.begin(), FSums.end(), [&](const TSum& Sum) { return Sum.Col == field; });
+}
+
 Currency TGridBinding::Summary(int DataCol)
 {
     const int field = SourceColumnAt(DataCol);

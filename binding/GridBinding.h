@@ -86,6 +86,9 @@ public:
     // The cache at work, for tests and the status line.
     int PagesRead() const { return FPagesRead; }
     int CachedPages() const { return static_cast<int>(FPages.size()); }
+    // Whether the total of the field at data column DataCol is known (OnGetSummary answers 0
+    // for one still being added up).
+    bool SumKnown(int DataCol) const;
     // The last refusal or error the binding showed, or kept because the grid was painting.
     const std::string& LastError() const { return FLastError; }
 

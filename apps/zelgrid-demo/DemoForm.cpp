@@ -271,7 +271,10 @@ std::string TDemoForm::StatusText() const
             if (!column->ColumnSumEnable) continue;
             text += "   |   Total amount: ";
             // Past what a Currency holds the summary saturates: no number is shown then.
-            text += !SaturatedSummary(column->GetSummary()) ? FormatTotal(column->GetSummary()) : std::string("out of range");
+            const Currency total = column->GetSummary();
+            text += !FBinding->SumKnown(c)      ? std::string("being added up")
+                    : SaturatedSummary(total) ? std::string("out of range")
+                                              : FormatTotal(total);
             break;
         }
     }

@@ -154,11 +154,15 @@ void RenderToPng(TTableSource& Source, bool Prepare, TDemoLayoutFile* Layouts, c
 {
     THeadlessSession session;
     TDemoForm* form = ShowForm(Source, Prepare, Layouts);
-    // A picture shows the table, not its progress: the source readies itself first.
-    while (form->Binding().Busy()) {
-        // The headless clock moves only when told: the binding's timer hears from the worker.
-        session.Input.Wait(TGridBinding::PollInterval);
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    // A picture shows the table, not its progress: the source readies itself, then the status
+    // line asks for the total, which is added up before the picture is taken.
+    for (int pass = 0; pass < 2; ++pass) {
+        if (pass) form->StatusText();
+        while (form->Binding().Busy()) {
+            // The headless clock moves only when told: the binding's timer hears from the worker.
+            session.Input.Wait(TGridBinding::PollInterval);
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
     }
     ProcessMessages();
     CaptureWindow(form->Handle())->SaveToPNG(File);
