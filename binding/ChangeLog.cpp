@@ -19,3 +19,16 @@ std::string CsvLine(const std::vector<std::string>& Fields)
     }
     return out + "\r\n";
 }
+
+TChangesCsvWriter::TChangesCsvWriter(const std::vector<TSourceColumn>& Columns) : FFields{"change"}
+{
+    for (const TSourceColumn& column : Columns) FFields.push_back(column.Name);
+    FText = CsvLine(FFields);
+}
+
+void TChangesCsvWriter::Add(const char* Change, const std::vector<std::string>& Cells)
+{
+    FFields.assign(1, Change);
+    FFields.insert(FFields.end(), Cells.begin(), Cells.end());
+    FText += CsvLine(FFields);
+}

@@ -697,15 +697,11 @@ std::string TCsvSource::DeleteRecord(std::int64_t Row)
 std::string TCsvSource::ChangesCsv() const
 {
     CheckFileIntact();
-    std::vector<std::string> fields{"change"};
-    for (const TSourceColumn& column : FColumns) fields.push_back(column.Name);
-    std::string out = CsvLine(fields);
+    TChangesCsvWriter out(FColumns);
     TSourceRow row;
     const auto write = [&](const char* Change, std::int64_t Record) {
         DecodeRecord(Record, row);
-        fields.assign(1, Change);
-        fields.insert(fields.end(), row.begin(), row.end());
-        out += CsvLine(fields);
+        out.Add(Change, row);
     };
     const std::int64_t fileRecords = FileRecords();
     for (auto at = FEdits.begin(); at != FEdits.end();) {
@@ -720,7 +716,7 @@ std::string TCsvSource::ChangesCsv() const
         if (record >= fileRecords) break;
         write("deleted", record);
     }
-    return out;
+    return out.Text();
 }
 
 std::size_t TCsvSource::IndexBytes() const

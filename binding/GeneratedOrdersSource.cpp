@@ -436,27 +436,20 @@ void TGeneratedOrdersSource::SetOrder(int Col, TSortDirection Direction, const T
 
 std::string TGeneratedOrdersSource::ChangesCsv() const
 {
-    std::vector<std::string> fields{"change"};
-    for (const TSourceColumn& column : FColumns) fields.push_back(column.Name);
-    std::string out = CsvLine(fields);
-    const auto line = [&](const char* Change, const TSourceRow& Cells) {
-        fields.assign(1, Change);
-        fields.insert(fields.end(), Cells.begin(), Cells.end());
-        out += CsvLine(fields);
-    };
+    TChangesCsvWriter out(FColumns);
     const auto deleted = [&](std::uint32_t Record) { return std::binary_search(FDeleted.begin(), FDeleted.end(), Record); };
     for (const auto& [record, cells] : FEdited)
-        if (!deleted(record)) line("changed", cells);
+        if (!deleted(record)) out.Add("changed", cells);
     for (std::size_t i = 0; i < FAppended.size(); ++i)
-        if (!deleted(static_cast<std::uint32_t>(FCount + 1 + static_cast<std::int64_t>(i)))) line("appended", FAppended[i]);
+        if (!deleted(static_cast<std::uint32_t>(FCount + 1 + static_cast<std::int64_t>(i)))) out.Add("appended", FAppended[i]);
     TSourceRow generated;
     for (const std::uint32_t record : FDeleted) {
         if (record > FCount) continue;
         const auto edited = FEdited.find(record);
         if (edited == FEdited.end()) ReadRecord(record, generated);
-        line("deleted", edited != FEdited.end() ? edited->second : generated);
+        out.Add("deleted", edited != FEdited.end() ? edited->second : generated);
     }
-    return out;
+    return out.Text();
 }
 
 void TGeneratedOrdersSource::Refresh(const TSourceProgress& Progress)
