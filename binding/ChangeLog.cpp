@@ -32,3 +32,16 @@ void TChangesCsvWriter::Add(const char* Change, const std::vector<std::string>& 
     FFields.insert(FFields.end(), Cells.begin(), Cells.end());
     FText += CsvLine(FFields);
 }
+
+std::int64_t UndeletedNumber(const std::vector<std::uint32_t>& Deleted, std::int64_t N)
+{
+    // N plus the deleted numbers before the answer. Deleted[j] - j does not fall with j, so those
+    // are the j where it is at most N.
+    std::size_t low = 0, high = Deleted.size();
+    while (low < high) {
+        const std::size_t mid = low + (high - low) / 2;
+        if (static_cast<std::int64_t>(Deleted[mid]) - static_cast<std::int64_t>(mid) <= N) low = mid + 1;
+        else high = mid;
+    }
+    return N + static_cast<std::int64_t>(low);
+}

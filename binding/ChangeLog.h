@@ -26,6 +26,10 @@ public:
 // doubled; ends with "\r\n".
 std::string CsvLine(const std::vector<std::string>& Fields);
 
+// The N-th number (counting from 0) that Deleted, ascending, does not hold: where a source that
+// keeps its deleted record numbers in such a list finds the record at a position.
+std::int64_t UndeletedNumber(const std::vector<std::uint32_t>& Deleted, std::int64_t N);
+
 // Writes the text of ChangesCsv(): the header line of the columns, then one line a record, added
 // in the order that ChangesCsv() gives.
 class TChangesCsvWriter {

@@ -618,15 +618,7 @@ void TCsvSource::CheckFileIntact() const
 std::int64_t TCsvSource::RecordAt(std::int64_t Row) const
 {
     if (FDirection != TSortDirection::None) return FOrder[static_cast<std::size_t>(Row)];
-    // The Row-th record not deleted: Row plus the deleted numbers before it. FDeleted[j] - j does
-    // not fall with j, so those are the j where it is at most Row.
-    std::size_t low = 0, high = FDeleted.size();
-    while (low < high) {
-        const std::size_t mid = low + (high - low) / 2;
-        if (static_cast<std::int64_t>(FDeleted[mid]) - static_cast<std::int64_t>(mid) <= Row) low = mid + 1;
-        else high = mid;
-    }
-    return Row + static_cast<std::int64_t>(low);
+    return UndeletedNumber(FDeleted, Row);
 }
 
 void TCsvSource::ReadRows(std::int64_t First, int Count, std::vector<TSourceRow>& Rows)

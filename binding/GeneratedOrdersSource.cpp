@@ -236,16 +236,8 @@ std::int64_t TGeneratedOrdersSource::RecordAt(std::int64_t Row) const
 {
     if (Row < 0 || Row >= RecordTotal() - static_cast<std::int64_t>(FDeleted.size())) return 0;
     if (FDirection != TSortDirection::None) return FIndex[static_cast<std::size_t>(Row)];
-    // The Row+1-th record not deleted: Row+1 plus the deleted numbers before it. FDeleted[j] - j
-    // does not fall with j, so those are the j where it is at most Row+1.
-    const std::int64_t target = Row + 1;
-    std::size_t low = 0, high = FDeleted.size();
-    while (low < high) {
-        const std::size_t mid = low + (high - low) / 2;
-        if (static_cast<std::int64_t>(FDeleted[mid]) - static_cast<std::int64_t>(mid) <= target) low = mid + 1;
-        else high = mid;
-    }
-    return target + static_cast<std::int64_t>(low);
+    // Numbers start at 1: 0, never deleted, is the 0th.
+    return UndeletedNumber(FDeleted, Row + 1);
 }
 
 std::int64_t TGeneratedOrdersSource::NaturalPosition(std::uint32_t Record) const
