@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "binding/TableSource.h"
+
 class TChangeLog {
 public:
     virtual ~TChangeLog() = default;
@@ -23,3 +25,21 @@ public:
 // One CSV line (RFC 4180): fields holding a comma, quote or line break are quoted, quotes
 // doubled; ends with "\r\n".
 std::string CsvLine(const std::vector<std::string>& Fields);
+
+// The N-th number (counting from 0) that Deleted, ascending, does not hold: where a source that
+// keeps its deleted record numbers in such a list finds the record at a position.
+std::int64_t UndeletedNumber(const std::vector<std::uint32_t>& Deleted, std::int64_t N);
+
+// Writes the text of ChangesCsv(): the header line of the columns, then one line a record, added
+// in the order that ChangesCsv() gives.
+class TChangesCsvWriter {
+public:
+    explicit TChangesCsvWriter(const std::vector<TSourceColumn>& Columns);
+    // Change is "changed", "appended" or "deleted".
+    void Add(const char* Change, const std::vector<std::string>& Cells);
+    const std::string& Text() const { return FText; }
+
+private:
+    std::string FText;
+    std::vector<std::string> FFields;
+};

@@ -618,15 +618,7 @@ void TCsvSource::CheckFileIntact() const
 std::int64_t TCsvSource::RecordAt(std::int64_t Row) const
 {
     if (FDirection != TSortDirection::None) return FOrder[static_cast<std::size_t>(Row)];
-    // The Row-th record not deleted: Row plus the deleted numbers before it. FDeleted[j] - j does
-    // not fall with j, so those are the j where it is at most Row.
-    std::size_t low = 0, high = FDeleted.size();
-    while (low < high) {
-        const std::size_t mid = low + (high - low) / 2;
-        if (static_cast<std::int64_t>(FDeleted[mid]) - static_cast<std::int64_t>(mid) <= Row) low = mid + 1;
-        else high = mid;
-    }
-    return Row + static_cast<std::int64_t>(low);
+    return UndeletedNumber(FDeleted, Row);
 }
 
 void TCsvSource::ReadRows(std::int64_t First, int Count, std::vector<TSourceRow>& Rows)
@@ -697,15 +689,11 @@ std::string TCsvSource::DeleteRecord(std::int64_t Row)
 std::string TCsvSource::ChangesCsv() const
 {
     CheckFileIntact();
-    std::vector<std::string> fields{"change"};
-    for (const TSourceColumn& column : FColumns) fields.push_back(column.Name);
-    std::string out = CsvLine(fields);
+    TChangesCsvWriter out(FColumns);
     TSourceRow row;
     const auto write = [&](const char* Change, std::int64_t Record) {
         DecodeRecord(Record, row);
-        fields.assign(1, Change);
-        fields.insert(fields.end(), row.begin(), row.end());
-        out += CsvLine(fields);
+        out.Add(Change, row);
     };
     const std::int64_t fileRecords = FileRecords();
     for (auto at = FEdits.begin(); at != FEdits.end();) {
@@ -720,7 +708,7 @@ std::string TCsvSource::ChangesCsv() const
         if (record >= fileRecords) break;
         write("deleted", record);
     }
-    return out;
+    return out.Text();
 }
 
 std::size_t TCsvSource::IndexBytes() const

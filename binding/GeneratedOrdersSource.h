@@ -28,7 +28,7 @@ public:
 
     bool Writable() const override { return true; }
     // The number is fixed, a date must be YYYY-MM-DD and an amount a number of up to four
-    // decimals, as the demo's table checks them.
+    // decimals; a refusal says which and why.
     std::string UpdateCell(std::int64_t Row, int Col, const std::string& Value) override;
     // An appended record has the next number, amount 0.00 and date 2026-01-01, as in the demo.
     std::string InsertRecord(std::int64_t& Row) override;

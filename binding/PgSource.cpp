@@ -579,6 +579,17 @@ struct TPgSource::TImpl {
         }
     }
 
+    // Counts and indexes the current order again; the old count and index stay until it succeeds.
+    void Reindex(const TSourceProgress& Progress)
+    {
+        std::int64_t count = 0;
+        std::vector<TPlace> index;
+        Build(Progress, count, index);
+        Count = count;
+        Index = std::move(index);
+        Indexed = true;
+    }
+
     void EnsureIndex()
     {
         if (Indexed) return;
@@ -850,12 +861,7 @@ void TPgSource::SetOrder(int Col, TSortDirection Direction, const TSourceProgres
     s.Direction = Direction;
     try {
         s.Prepare();
-        std::int64_t count = 0;
-        std::vector<TPlace> index;
-        s.Build(Progress, count, index);
-        s.Count = count;
-        s.Index = std::move(index);
-        s.Indexed = true;
+        s.Reindex(Progress);
     } catch (...) {
         s.OrderCol = oldCol;
         s.Direction = oldDirection;
@@ -872,16 +878,7 @@ int TPgSource::OrderColumn() const { return FImpl->OrderCol; }
 
 TSortDirection TPgSource::OrderDirection() const { return FImpl->Direction; }
 
-void TPgSource::Refresh(const TSourceProgress& Progress)
-{
-    TImpl& s = *FImpl;
-    std::int64_t count = 0;
-    std::vector<TPlace> index;
-    s.Build(Progress, count, index);
-    s.Count = count;
-    s.Index = std::move(index);
-    s.Indexed = true;
-}
+void TPgSource::Refresh(const TSourceProgress& Progress) { FImpl->Reindex(Progress); }
 
 std::vector<std::string> TPgSource::KeyColumns() const
 {

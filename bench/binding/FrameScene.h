@@ -209,4 +209,52 @@ private:
     std::unique_ptr<TGridBinding> FBinding;
 };
 
+// The orders the database benchmarks read in: the stored one, by customer (indexed) and by
+// amount (no index serves it).
+enum { Stored, Indexed, Unindexed };
+constexpr int OrderColumn[] = { -1, 1, 2 };
+inline const char* const OrderName[] = { "stored order", "customer (indexed)", "amount (not indexed)" };
+
+// Puts Source in Order with its key index built (for the stored order, by a refresh).
+inline void ApplyOrder(TTableSource& Source, int Order)
+{
+    if (Order == Stored)
+        Source.Refresh();
+    else
+        Source.SetOrder(OrderColumn[Order], TSortDirection::Ascending);
+}
+
+// The grid's first complete frame over Source (in order range(0)) after a move to the first,
+// middle or last record (range(1)).
+inline void TimeFirstFrame(benchmark::State& State, TTableSource& Source)
+{
+    const int order = static_cast<int>(State.range(0)), where = static_cast<int>(State.range(1));
+    TFrameScene scene(Source);
+    scene.FirstFrame(State, where);
+    State.SetLabel(std::string(OrderName[order]) + ", " + PlaceName(where));
+}
+
+// Page Down in the middle of Source (in order range(0)): the step and its frame.
+inline void TimePageSteps(benchmark::State& State, TTableSource& Source)
+{
+    TFrameScene scene(Source);
+    scene.PageSteps(State);
+    State.SetLabel(OrderName[State.range(0)]);
+}
+
+// A title click's work in a freshly opened source: ordering by column range(0) (1 customer, 2
+// amount) with the order's key index, then back to the stored order (not timed).
+inline void TimeSetOrder(benchmark::State& State, TTableSource& Opened)
+{
+    const int column = static_cast<int>(State.range(0));
+    Opened.RowCount();
+    for (auto _ : State) {
+        Opened.SetOrder(column, TSortDirection::Ascending);
+        State.PauseTiming();
+        Opened.SetOrder(-1, TSortDirection::None);
+        State.ResumeTiming();
+    }
+    State.SetLabel(OrderName[column]);
+}
+
 } // namespace FrameBench

@@ -18,11 +18,6 @@ using namespace FrameBench;
 
 namespace {
 
-enum { Stored, Indexed, Unindexed };
-// customer is indexed, amount is not.
-constexpr int OrderColumn[] = { -1, 1, 2 };
-const char* const OrderName[] = { "stored order", "customer (indexed)", "amount (not indexed)" };
-
 struct TBenchDb {
     TPgServer Server;
     std::unique_ptr<PGconn, decltype(&PQfinish)> Conn { nullptr, &PQfinish };
@@ -56,21 +51,13 @@ struct TBenchDb {
         if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) throw std::runtime_error(Sql + ": " + error);
     }
 
-    static void Order(TPgSource& Source, int Order)
-    {
-        if (Order == Stored)
-            Source.Refresh();
-        else
-            Source.SetOrder(OrderColumn[Order], TSortDirection::Ascending);
-    }
-
     // A source in the order, its key index built, kept for the run.
     TPgSource& Source(int Order)
     {
         auto& source = Sources[Order];
         if (!source) {
             source = std::make_unique<TPgSource>(Server.ConnInfo(), "orders");
-            TBenchDb::Order(*source, Order);
+            ApplyOrder(*source, Order);
         }
         return *source;
     }
@@ -123,14 +110,9 @@ BENCHMARK(BM_OpenAndIndex)->Iterations(3)->Unit(benchmark::kMillisecond);
 // The grid's first complete frame after a move to the first, middle or last record.
 void BM_FirstFrame(benchmark::State& State)
 {
-    const int order = static_cast<int>(State.range(0));
     TBenchDb* db = Db(&State);
     if (!db) return;
-    Guarded(State, [&] {
-        TFrameScene scene(db->Source(order));
-        scene.FirstFrame(State, static_cast<int>(State.range(1)));
-    });
-    State.SetLabel(std::string(OrderName[order]) + ", " + PlaceName(static_cast<int>(State.range(1))));
+    Guarded(State, [&] { TimeFirstFrame(State, db->Source(static_cast<int>(State.range(0)))); });
 }
 BENCHMARK(BM_FirstFrame)
     ->ArgNames({ "order", "where" })
@@ -141,14 +123,9 @@ BENCHMARK(BM_FirstFrame)
 // Page Down in the middle of the table: the step and its frame.
 void BM_PageStep(benchmark::State& State)
 {
-    const int order = static_cast<int>(State.range(0));
     TBenchDb* db = Db(&State);
     if (!db) return;
-    Guarded(State, [&] {
-        TFrameScene scene(db->Source(order));
-        scene.PageSteps(State);
-    });
-    State.SetLabel(OrderName[order]);
+    Guarded(State, [&] { TimePageSteps(State, db->Source(static_cast<int>(State.range(0)))); });
 }
 BENCHMARK(BM_PageStep)->ArgName("order")->DenseRange(Stored, Unindexed)->Unit(benchmark::kMillisecond);
 
@@ -156,20 +133,12 @@ BENCHMARK(BM_PageStep)->ArgName("order")->DenseRange(Stored, Unindexed)->Unit(be
 // copy is made), the key index of the order built, then back to the stored order (not timed).
 void BM_SetOrder(benchmark::State& State)
 {
-    const int column = static_cast<int>(State.range(0));
     TBenchDb* db = Db(&State);
     if (!db) return;
     Guarded(State, [&] {
         TPgSource source(db->Server.ConnInfo(), "orders");
-        source.RowCount();
-        for (auto _ : State) {
-            source.SetOrder(column, TSortDirection::Ascending);
-            State.PauseTiming();
-            source.SetOrder(-1, TSortDirection::None);
-            State.ResumeTiming();
-        }
+        TimeSetOrder(State, source);
     });
-    State.SetLabel(OrderName[column]);
 }
 BENCHMARK(BM_SetOrder)->ArgName("column")->Arg(1)->Arg(2)->Iterations(1)->Unit(benchmark::kMillisecond);
 

@@ -18,10 +18,6 @@ using namespace FrameBench;
 namespace {
 
 constexpr int KPage = 40;
-enum { Stored, Indexed, Unindexed };
-// customer is indexed, amount is not.
-constexpr int KOrderColumn[] = { -1, 1, 2 };
-const char* const KOrderName[] = { "stored order", "customer (indexed)", "amount (not indexed)" };
 
 void Exec(sqlite3* Db, const std::string& Sql)
 {
@@ -67,10 +63,7 @@ TSqliteSource& Source(int Order)
     auto& Made = Sources[Order];
     if (!Made) {
         Made = std::make_unique<TSqliteSource>(Database(), "orders");
-        if (Order == Stored)
-            Made->Refresh();
-        else
-            Made->SetOrder(KOrderColumn[Order], TSortDirection::Ascending);
+        ApplyOrder(*Made, Order);
     }
     return *Made;
 }
@@ -88,13 +81,7 @@ void BM_OpenAndIndex(benchmark::State& State)
 BENCHMARK(BM_OpenAndIndex)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 // The grid's first complete frame after a move to the first, middle or last record.
-void BM_FirstFrame(benchmark::State& State)
-{
-    const int Order = static_cast<int>(State.range(0));
-    TFrameScene Scene(Source(Order));
-    Scene.FirstFrame(State, static_cast<int>(State.range(1)));
-    State.SetLabel(std::string(KOrderName[Order]) + ", " + PlaceName(static_cast<int>(State.range(1))));
-}
+void BM_FirstFrame(benchmark::State& State) { TimeFirstFrame(State, Source(static_cast<int>(State.range(0)))); }
 BENCHMARK(BM_FirstFrame)
     ->ArgNames({ "order", "where" })
     ->ArgsProduct({ { Stored, Indexed, Unindexed }, { 0, 1, 2 } })
@@ -102,13 +89,7 @@ BENCHMARK(BM_FirstFrame)
     ->Iterations(20);
 
 // Page Down in the middle of the table: the step and its frame.
-void BM_PageStep(benchmark::State& State)
-{
-    const int Order = static_cast<int>(State.range(0));
-    TFrameScene Scene(Source(Order));
-    Scene.PageSteps(State);
-    State.SetLabel(KOrderName[Order]);
-}
+void BM_PageStep(benchmark::State& State) { TimePageSteps(State, Source(static_cast<int>(State.range(0)))); }
 BENCHMARK(BM_PageStep)->ArgName("order")->DenseRange(Stored, Unindexed)->Unit(benchmark::kMillisecond);
 
 // A title click's work in the source: ordering by customer (indexed) or amount (not), the key
@@ -116,14 +97,7 @@ BENCHMARK(BM_PageStep)->ArgName("order")->DenseRange(Stored, Unindexed)->Unit(be
 void BM_SetOrder(benchmark::State& State)
 {
     TSqliteSource Opened(Database(), "orders");
-    Opened.RowCount();
-    for (auto _ : State) {
-        Opened.SetOrder(static_cast<int>(State.range(0)), TSortDirection::Ascending);
-        State.PauseTiming();
-        Opened.SetOrder(-1, TSortDirection::None);
-        State.ResumeTiming();
-    }
-    State.SetLabel(KOrderName[State.range(0)]);
+    TimeSetOrder(State, Opened);
 }
 BENCHMARK(BM_SetOrder)->ArgName("column")->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->Iterations(1);
 

@@ -1,15 +1,17 @@
 // What is particular to CSV files: the records a malformed file is refused at, fields decoded as
-// written, a file changed behind the source's back, and changes kept in memory and fields read as
-// Latin-1 as the demo's own CSV table keeps and reports them.
+// written and read back as CsvLine writes them, a file changed behind the source's back, the sort
+// rules of each kind, changes kept in memory, and fields read as Latin-1 with their counts.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
 
-#include "apps/zelgrid-demo/CsvReader.h"
+#include "ChangeModel.h"
+#include "binding/ChangeLog.h"
 #include "binding/CsvSource.h"
 #include "binding/SourceValues.h"
 
@@ -47,10 +49,13 @@ TEST(CsvSource, MalformedFilesAreRefusedAtTheLineOfTheFault)
         {"\xEF\xBB\xBF", "line 1: the file is empty; the first line must name the columns"},
         {"a,b\n1,2\n3\n", "line 3: 1 fields where the header names 2"},
         {"a,b\n\"two\nlines\",2\n4,5,6\n", "line 4: 3 fields where the header names 2"},
+        {"a,b\n1,2\n\"x\ny\",2,3\n", "line 3: 3 fields where the header names 2"}, // the record's first line
+        {"a,b\n1,2\n\n", "line 3: 1 fields where the header names 2"},
         {"a,b\n1,x\"y\n", "line 2: a quote inside an unquoted field"},
         {"a,b\n\"x\"y,2\n", "line 2: text after the closing quote of a field"},
         {"a,b\n1,2\r3,4\n", "line 2: a carriage return without a line feed"},
         {"a,b\n1,2\n3,\"open\n4,5\n", "line 3: a quoted field is never closed"},
+        {"a,b\n1,\"open\n\n", "line 2: a quoted field is never closed"},
         {"a,,c\n", "line 1: a column without a name in the header"},
         {"a,\n1,2,3\n", "line 1: a column without a name in the header"}, // the first fault counts
         {"a\n\n", ""}, // no fault: one column, one record of an empty field
@@ -68,7 +73,18 @@ TEST(CsvSource, MalformedFilesAreRefusedAtTheLineOfTheFault)
         }
     }
     EXPECT_THROW(TCsvSource{::testing::TempDir() + "csvsource_missing.csv"}, ESourceError);
-    EXPECT_THROW(TCsvSource{::testing::TempDir()}, ESourceError) << "a folder";
+    // A fifo or a device is refused at once rather than waited on or read without end.
+    const std::string fifo = ::testing::TempDir() + "csvsource_fifo_" + std::to_string(::getpid());
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& special : {::testing::TempDir(), fifo, std::string("/dev/zero")}) {
+        try {
+            TCsvSource source(special);
+            ADD_FAILURE() << "read " << special;
+        } catch (const ESourceError& E) {
+            EXPECT_EQ(std::string(E.what()), special + " is not a regular file");
+        }
+    }
+    std::remove(fifo.c_str());
 }
 
 TEST(CsvSource, FieldsReadAsWrittenAndBytesThatAreNotUtf8AsLatin1)
@@ -99,6 +115,17 @@ TEST(CsvSource, FieldsReadAsWrittenAndBytesThatAreNotUtf8AsLatin1)
     TCsvSource headerOnly(TempFile("header.csv", "only,names"));
     EXPECT_EQ(headerOnly.RowCount(), 0);
     EXPECT_EQ(headerOnly.Columns().size(), 2u);
+
+    // Fields written with CsvLine read back as they were, however they are quoted.
+    const TSourceRow awkward[] = {
+        {"plain", "", " spaced ", "a,b", "\"", "\"\"", "say \"hi\", then", "\r\n", "one\ntwo", "cr\ronly", ",", "\xC3\xA9t\xC3\xA9"},
+        {"", "", "", "", "", "", "", "", "", "", "", ""},
+        {"\"quoted\"", "x\r\n\"y\",z", "trailing,", ",leading", "\n", "last\r\n", "tab\there", "'", "a\"\"b", "\\", "#", "=1+2"},
+    };
+    std::string text = CsvLine({"c0", "c1", "c2", "c3", "c4", "c5", "c6", "c7", "c8", "c9", "c10", "c11"});
+    for (const TSourceRow& row : awkward) text += CsvLine(row);
+    TCsvSource written(TempFile("written.csv", text));
+    EXPECT_EQ(ReadAll(written), std::vector<TSourceRow>(std::begin(awkward), std::end(awkward)));
 }
 
 TEST(CsvSource, AFileChangedBehindTheSourceIsReportedAndRefreshKeepsTheOldOneWhenTheNewIsBad)
@@ -186,10 +213,9 @@ TEST(CsvSource, AnOperationAskedToStopLeavesTheSourceAsItWas)
     EXPECT_EQ(ReadAll(source), (std::vector<TSourceRow>{{"1"}, {"2"}, {"3"}}));
 }
 
-TEST(CsvSource, KeptChangesShowSortAndAreWrittenAsTheDemosTableWritesThem)
+TEST(CsvSource, KeptChangesShowSortAndAreWrittenToTheChangeLog)
 {
-    // Columns the source guesses Integer, Text, Number, Date and Text; the names give the demo's
-    // table no kinds of its own, so that both take the same values.
+    // Columns the source guesses Integer, Text, Number, Date and Text.
     const std::string text = "Id,Name,Qty,Day,Note\r\n"
                              "1,alpha,5,2024-01-02,plain\r\n"
                              "2,Beta,3,2024-01-03,\"two\r\nlines\"\r\n"
@@ -201,49 +227,25 @@ TEST(CsvSource, KeptChangesShowSortAndAreWrittenAsTheDemosTableWritesThem)
     TCsvSource source(path);
     source.KeepChanges(true);
     ASSERT_TRUE(source.Writable());
-    TDemoTable demo = ReadCsv(text);
     enum { Id, Name, Qty, Day, Note };
     ASSERT_EQ(source.Columns()[Qty].Kind, TSourceColumnKind::Number);
     ASSERT_EQ(source.Columns()[Day].Kind, TSourceColumnKind::Date);
 
-    // One session on both, in file order: a row is the same record in each.
-    struct TStep {
-        char Op; // 'e' edit, 'a' append, 'd' delete
-        int Row, Col;
-        std::string Value;
-    };
-    const TStep session[] = {
-        {'e', 2, Name, "edited, with \"quotes\""}, {'e', 4, Qty, "17"},      {'a', 0, 0, ""},
-        {'e', 6, Name, "new one"},                 {'e', 6, Qty, "-4"},      {'a', 0, 0, ""},
-        {'d', 7, 0, ""},                           {'d', 1, 0, ""},          {'e', 0, Note, "was edited"},
-        {'d', 0, 0, ""},                           {'a', 0, 0, ""},          {'e', 5, Note, "line\nbreak"},
-        {'e', 2, Day, "2025-12-31"},               {'e', 2, Day, ""},        {'e', 1, Qty, "9"},
-    };
-    for (const TStep& step : session) {
-        SCOPED_TRACE(std::string(1, step.Op) + " row " + std::to_string(step.Row));
-        std::int64_t row = -1;
-        switch (step.Op) {
-        case 'e':
-            ASSERT_EQ(source.UpdateCell(step.Row, step.Col, step.Value), "");
-            ASSERT_EQ(demo.SetCell(step.Col, step.Row, step.Value), "");
-            break;
-        case 'a':
-            ASSERT_EQ(source.InsertRecord(row), "");
-            EXPECT_EQ(row, demo.AppendRow());
-            break;
-        default:
-            ASSERT_EQ(source.DeleteRecord(step.Row), "");
-            demo.DeleteRow(step.Row);
-        }
-        ASSERT_EQ(source.RowCount(), demo.RowCount());
-        const std::vector<TSourceRow> rows = ReadAll(source);
-        for (int r = 0; r < demo.RowCount(); ++r)
-            for (int c = 0; c < demo.ColCount(); ++c)
-                ASSERT_EQ(rows[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)], demo.Cell(c, r)) << r << "," << c;
-        EXPECT_EQ(source.Revision(), demo.Revision());
-        EXPECT_EQ(source.HasChanges(), demo.HasChanges());
-        EXPECT_EQ(source.ChangesCsv(), demo.ChangesCsv());
-    }
+    // One session on the source and the model, in file order; an appended record is empty.
+    TChangeModel model({"Id", "Name", "Qty", "Day", "Note"}, {{"1", "alpha", "5", "2024-01-02", "plain"},
+                                                              {"2", "Beta", "3", "2024-01-03", "two\r\nlines"},
+                                                              {"3", "caf\xC3\xA9", "5", "", "a, b"},
+                                                              {"4", "delta", "", "2024-02-01", "x"},
+                                                              {"5", "echo", "1.5", "2024-03-01", "y"},
+                                                              {"6", "foxtrot", "2", "2024-03-02", "z"}});
+    ASSERT_EQ(ReadAll(source), model.Rows());
+    RunChangeSession(source, source, model,
+                     {{'e', 2, Name, "edited, with \"quotes\""}, {'e', 4, Qty, "17"},      {'a', 0, 0, ""},
+                      {'e', 6, Name, "new one"},                 {'e', 6, Qty, "-4"},      {'a', 0, 0, ""},
+                      {'d', 7, 0, ""},                           {'d', 1, 0, ""},          {'e', 0, Note, "was edited"},
+                      {'d', 0, 0, ""},                           {'a', 0, 0, ""},          {'e', 5, Note, "line\nbreak"},
+                      {'e', 2, Day, "2025-12-31"},               {'e', 2, Day, ""},        {'e', 1, Qty, "9"}},
+                     [](std::size_t) { return TSourceRow(5); });
 
     // Refusals change nothing: values not of the column's kind, cells that are not there.
     const std::string before = source.ChangesCsv();
@@ -261,7 +263,7 @@ TEST(CsvSource, KeptChangesShowSortAndAreWrittenAsTheDemosTableWritesThem)
     };
     for (const auto& c : refused) EXPECT_EQ(source.UpdateCell(c.Row, c.Col, c.Value), c.Reason) << c.Value;
     EXPECT_EQ(source.DeleteRecord(7), "There is no row 7");
-    EXPECT_EQ(source.Revision(), demo.Revision());
+    EXPECT_EQ(source.Revision(), model.Revision());
     EXPECT_EQ(source.ChangesCsv(), before);
 
     // Sorted with the changes: edited values by their new value, appended records by theirs, the
@@ -350,7 +352,7 @@ TEST(CsvSource, RefreshKeepsTheChangesOnTheirRecordsOrRefusesAFileTheyNoLongerFi
     EXPECT_EQ(source.RecordAt(4), 5) << "the appended record follows the file's five";
 }
 
-TEST(CsvSource, FieldsReadAsLatin1AreCountedAsTheDemosReaderCountsThem)
+TEST(CsvSource, FieldsThatAreNotUtf8AreReadAsLatin1AndCountedFromTheFirstLine)
 {
     // Bytes that are not UTF-8 at every place a 64-byte block of the index can put them: records
     // of growing length, each with an e-acute in Latin-1 at a place that moves along, others
@@ -366,25 +368,70 @@ TEST(CsvSource, FieldsReadAsLatin1AreCountedAsTheDemosReaderCountsThem)
     }
     const struct {
         std::string Name, Text;
-        std::int64_t Records;
+        std::vector<std::string> Column1; // the second column's cells; not checked when empty
+        std::int64_t Fields, Records, FirstLine;
     } cases[] = {
-        {"ascii", "a,b\n1,2\n", 0},
-        {"utf8", "a,b\n\xC3\xA9t\xC3\xA9,\xE2\x82\xAC\n", 0},
-        {"header", "caf\xE9,b\n1,2\n", 1},
-        {"split by a comma", "a,b\n\xC3,\xA9\n", 1},
-        {"line of the bad byte", "a,b\n1,\"one\r\ntwo\r\nthr\xE9\xE9\"\n\xFF,\xFE", 2},
-        {"many", many, manyRecords},
+        {"ascii", "a,b\n1,2\n", {"2"}, 0, 0, 0},
+        {"utf8", "a,b\n\xC3\xA9t\xC3\xA9,\xE2\x82\xAC\n", {"\xE2\x82\xAC"}, 0, 0, 0},
+        {"4-byte UTF-8", "Number,Name\n1,M\xC3\xBCller\n2,\xF0\x9F\x98\x80\n", {"M\xC3\xBCller", "\xF0\x9F\x98\x80"}, 0, 0, 0},
+        // Only the field that is no UTF-8 is converted; its neighbour in UTF-8 stays as it is.
+        {"Latin-1 beside UTF-8", "Number,Name\n1,M\xC3\xBCller\n2,M\xFCller\n3,Stra\xDF" "e\n",
+         {"M\xC3\xBCller", "M\xC3\xBCller", "Stra\xC3\x9F" "e"}, 2, 2, 3},
+        {"split by a comma", "a,b\n\xC3,\xA9\n", {"\xC2\xA9"}, 2, 1, 2},
+        // The line is that of the byte, inside a quoted field over several lines.
+        {"inside a quoted field", "Number,Name\n1,\"one\ntwo \xE9t\xE9\"\n", {"one\ntwo \xC3\xA9t\xC3\xA9"}, 1, 1, 3},
+        {"line of the bad byte", "a,b\n1,\"one\r\ntwo\r\nthr\xE9\xE9\"\n\xFF,\xFE", {"one\r\ntwo\r\nthr\xC3\xA9\xC3\xA9", "\xC3\xBE"}, 3, 2, 4},
+        {"an overlong form", "Number,Name\n1,\xC0\xAF\n", {"\xC3\x80\xC2\xAF"}, 1, 1, 2},
+        {"a surrogate", "Number,Name\n1,\xED\xA0\x80\n", {"\xC3\xAD\xC2\xA0\xC2\x80"}, 1, 1, 2},
+        {"a sequence cut off at the end", "Number,Name\n1,ab\xE2\x82", {"ab\xC3\xA2\xC2\x82"}, 1, 1, 2},
+        {"in the header", "Number,Nom d\xE9pos\xE9\n1,x\n", {"x"}, 1, 1, 1},
+        {"many", many, {}, 143, manyRecords, 3},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);
-        TCsvNotes notes;
-        (void)ReadCsv(c.Text, &notes);
-        const std::string path = TempFile("latin1.csv", c.Text);
-        const TCsvLatin1Notes latin1 = TCsvSource(path).Latin1();
-        EXPECT_EQ(latin1.Fields, notes.Latin1Fields);
-        EXPECT_EQ(latin1.FirstLine, notes.FirstLatin1Line);
+        TCsvSource source(TempFile("latin1.csv", c.Text));
+        const TCsvLatin1Notes latin1 = source.Latin1();
+        EXPECT_EQ(latin1.Fields, c.Fields);
         EXPECT_EQ(latin1.Records, c.Records);
-        const TCsvNotes fromSource{static_cast<int>(latin1.Fields), static_cast<int>(latin1.FirstLine)};
-        EXPECT_EQ(fromSource.Warning(path), notes.Warning(path));
+        EXPECT_EQ(latin1.FirstLine, c.FirstLine);
+        if (c.Column1.empty()) continue;
+        std::vector<std::string> column1;
+        for (const TSourceRow& row : ReadAll(source)) column1.push_back(row.at(1));
+        EXPECT_EQ(column1, c.Column1);
+    }
+    EXPECT_EQ(TCsvSource(TempFile("latin1.csv", "Number,Nom d\xE9pos\xE9\n")).Columns().at(1).Name, "Nom d\xC3\xA9pos\xC3\xA9");
+}
+
+// Each kind sorts by its values, empty ones first; text without regard to case; ties by record
+// number; descending is the exact reverse, ties included.
+TEST(CsvSource, EachKindSortsByValueWithEmptiesFirstAndTiesByRecord)
+{
+    // Numbers, dates and amounts that sort differently as text, ties in two cases and in two
+    // spellings of one amount. Rows are named by their N.
+    TCsvSource source(TempFile("kinds.csv", "N,Date,Amount,Name\n"
+                                            "1,2024-10-01,10,beta\n"
+                                            "2,2024-09-01,9.5,Alpha\n"
+                                            "3,2024-02-29,-1,alpha\n"
+                                            "9,,10.00,\n"
+                                            "10,2023-12-31,,Beta\n"
+                                            "11,2024-10-01,0.5,gamma\n"));
+    const TSourceColumnKind kinds[] = {TSourceColumnKind::Integer, TSourceColumnKind::Date, TSourceColumnKind::Number,
+                                       TSourceColumnKind::Text};
+    const std::vector<std::string> ascending[] = {
+        {"1", "2", "3", "9", "10", "11"},
+        {"9", "10", "3", "2", "1", "11"},
+        {"10", "3", "11", "2", "1", "9"},
+        {"9", "2", "3", "1", "10", "11"},
+    };
+    for (int col = 0; col < 4; ++col) {
+        SCOPED_TRACE(col);
+        EXPECT_EQ(source.Columns()[static_cast<std::size_t>(col)].Kind, kinds[col]);
+        for (const TSortDirection direction : {TSortDirection::Ascending, TSortDirection::Descending}) {
+            source.SetOrder(col, direction);
+            std::vector<std::string> order;
+            for (const TSourceRow& row : ReadAll(source)) order.push_back(row[0]);
+            const std::vector<std::string>& up = ascending[col];
+            EXPECT_EQ(order, direction == TSortDirection::Ascending ? up : std::vector<std::string>(up.rbegin(), up.rend()));
+        }
     }
 }
