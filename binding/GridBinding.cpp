@@ -295,7 +295,7 @@ void TGridBinding::YieldSum()
     FState->Cancel = true;
     {
         std::unique_lock lock(FState->Lock);
-        if (!FState->Ended.wait_for(lock, BlockingGrace, [this] { return FState->Done; })) return;
+        if (!FState->Ended.wait_for(lock, FReadGrace, [this] { return FState->Done; })) return;
     }
     FinishJob(true);
 }
@@ -404,7 +404,7 @@ bool TGridBinding::Settle()
     if (FJob.Kind == TJobKind::Sum) FState->Cancel = true;
     {
         std::unique_lock lock(FState->Lock);
-        if (!FState->Ended.wait_for(lock, BlockingGrace, [this] { return FState->Done; })) return false;
+        if (!FState->Ended.wait_for(lock, FReadGrace, [this] { return FState->Done; })) return false;
     }
     const std::weak_ptr<bool> life = FLife;
     FinishJob(true);
@@ -508,7 +508,7 @@ void TGridBinding::StartWrite(TJob Job)
 {
     FWriteEnd = TWriteEnd::Pending;
     FWrittenRow = -1;
-    StartJob(std::move(Job), WriteGrace);
+    StartJob(std::move(Job), FWriteGrace);
 }
 
 bool TGridBinding::FinishWrite(const TJob& Job, TJobState& State, bool Inline)
@@ -610,6 +610,7 @@ void TGridBinding::Cancel()
 
 void TGridBinding::StartJob(TJob Job, std::chrono::milliseconds Grace)
 {
+    if (Grace.count() < 0) Grace = FReadGrace;
     FJob = std::move(Job);
     FJobShown = false;
     FState = std::make_shared<TJobState>();
@@ -860,7 +861,7 @@ Currency TGridBinding::Summary(int DataCol)
     job.Kind = TJobKind::Sum;
     job.Col = field;
     job.Text = "Summing " + FFields[static_cast<std::size_t>(field)].Name;
-    std::chrono::milliseconds grace = BlockingGrace;
+    std::chrono::milliseconds grace = FReadGrace;
     if (FSumResume && FSumResume->Col == field && FSumResume->RowsGeneration == FRowsGeneration && !Busy()) {
         // A sum that went on for longer than the grace once is not waited for again.
         job.From = FSumResume->Next;

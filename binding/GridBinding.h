@@ -77,6 +77,18 @@ public:
     static constexpr std::chrono::milliseconds BlockingGrace{50};
     // How long an edit, an append or a delete waits for the source before going on without it.
     static constexpr std::chrono::milliseconds WriteGrace{80};
+    // Sets how long the GUI thread waits for a call (a read, an order, a refresh) and for a
+    // write before leaving it to the worker. A test or a batch program that wants every call done
+    // when it returns, however busy the machine, waits longer.
+    // The graces a new binding starts with: BlockingGrace and WriteGrace unless a program sets
+    // them before it makes its bindings.
+    static inline std::chrono::milliseconds DefaultReadGrace = BlockingGrace;
+    static inline std::chrono::milliseconds DefaultWriteGrace = WriteGrace;
+    void SetGraces(std::chrono::milliseconds Read, std::chrono::milliseconds Write)
+    {
+        FReadGrace = Read;
+        FWriteGrace = Write;
+    }
     // How often the GUI thread looks at the worker's progress.
     static constexpr unsigned PollInterval = 15;
     // Forgets every cached row and summary (after a change the grid did not make through the
@@ -139,7 +151,8 @@ private:
     class TPump;
 
     // Starts Job on the worker and waits up to Grace for it; with none running.
-    void StartJob(TJob Job, std::chrono::milliseconds Grace = BlockingGrace);
+    // A negative Grace is the read grace (SetGraces).
+    void StartJob(TJob Job, std::chrono::milliseconds Grace = std::chrono::milliseconds(-1));
     // Runs a write on the worker, waiting up to WriteGrace; how it ended is in FWriteEnd.
     void StartWrite(TJob Job);
     // A write has ended: keeps the cache and the sums right and shows a refusal; false when a
@@ -180,7 +193,7 @@ private:
     // Takes what a read brought; false when the cache it was for is gone.
     bool KeepRead(const TJob& Job, TJobState& State);
     // Starts a read on the worker when none runs; false while another job has the source.
-    bool StartRead(TJob Job, std::chrono::milliseconds Grace = BlockingGrace);
+    bool StartRead(TJob Job, std::chrono::milliseconds Grace = std::chrono::milliseconds(-1));
     std::int64_t RowCount();
     const TSourceRow* RowAt(std::int64_t Row);
     void ValidateData(int ACol, int ARow, const std::string& NewVal, bool& ACancel);
@@ -194,6 +207,8 @@ private:
     void AdjustSums(const TSourceRow& Removed);
 
     TCustomZelGrid* FGrid;
+    std::chrono::milliseconds FReadGrace = DefaultReadGrace;
+    std::chrono::milliseconds FWriteGrace = DefaultWriteGrace;
     TObjectWatch FGridAlive;
     TTableSource& FSource;
     // The source's columns and writability, kept so that painting never asks a busy source.

@@ -14,6 +14,7 @@
 #include "ChangeModel.h"
 #include "binding/GeneratedOrdersSource.h"
 #include "binding/GridBinding.h"
+#include "tests/binding/PatientBindings.h"
 #include "binding/SourceValues.h"
 #include "host/controls/Application.h"
 #include "host/controls/Forms.h"
@@ -355,6 +356,7 @@ TEST(GeneratedSource, AGridShowsAHundredMillionRecordsAndTheRefusals)
     grid->SetAlign(alClient);
     grid->SetParent(form);
     {
+        TPatientBindings patience;
         TGridBinding binding(grid, source);
         form->SetActiveControl(grid);
         form->Show();

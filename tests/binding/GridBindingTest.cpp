@@ -7,6 +7,7 @@
 
 #include "binding/CsvSource.h"
 #include "binding/GridBinding.h"
+#include "tests/binding/PatientBindings.h"
 #include "binding/MemorySource.h"
 #include "host/controls/Application.h"
 #include "host/controls/Forms.h"
@@ -32,6 +33,7 @@ std::shared_ptr<TMemoryStore> MakeStore(int Rows)
 
 class GridBindingTest : public ::testing::Test {
 protected:
+    TPatientBindings Patience;
     THeadlessSession Session;
     std::shared_ptr<TMemoryStore> Store = MakeStore(1000);
     TMemorySource Source{Store};
@@ -204,6 +206,7 @@ TEST(GridBindingReadOnly, ACsvFileShowsReadOnlyAppendsNothingAndRefusesDeletesWi
     grid->SetAlign(alClient);
     grid->SetParent(&form);
     {
+        TPatientBindings patience;
         TGridBinding binding(grid, source);
         form.SetActiveControl(grid);
         form.Show();
