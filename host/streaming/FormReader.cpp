@@ -39,14 +39,18 @@ void TReader::Need(std::size_t Count) const
     if (Count > FData.size() - FPos) Error("Unexpected end of the form file" + InProperty());
 }
 
-void TReader::NeedLength(std::size_t Length, const char* What, std::size_t Start) const
+std::string TReader::ReadBytes(std::size_t Length, const char* What, std::size_t Start)
 {
     const std::size_t left = FData.size() - FPos;
-    if (Length <= left) return;
-    FValuePos = Start;
-    const std::size_t over = Length - left;
-    Error(std::string(What) + " of " + std::to_string(Length) + " bytes" + InProperty() + " runs " + std::to_string(over) +
-          (over == 1 ? " byte" : " bytes") + " past the end of the form file");
+    if (Length > left) {
+        FValuePos = Start;
+        const std::size_t over = Length - left;
+        Error(std::string(What) + " of " + std::to_string(Length) + " bytes" + InProperty() + " runs " +
+              std::to_string(over) + (over == 1 ? " byte" : " bytes") + " past the end of the form file");
+    }
+    std::string bytes(FData.substr(FPos, Length));
+    FPos += Length;
+    return bytes;
 }
 
 bool TReader::EndOfList(std::size_t Items) const
@@ -106,10 +110,7 @@ std::string TReader::ReadStr(const char* What)
     FValuePos = FPos;
     unsigned char length = 0;
     Read(&length, 1);
-    NeedLength(length, What, FValuePos);
-    std::string s(FData.substr(FPos, length));
-    FPos += length;
-    return s;
+    return ReadBytes(length, What, FValuePos);
 }
 
 std::int64_t TReader::ReadInteger()
@@ -170,10 +171,7 @@ std::string TReader::ReadString()
         Error("String expected, found value tag " + std::to_string(value));
     }
     FValuePos = tagPos;
-    NeedLength(length, "String", tagPos);
-    std::string s(FData.substr(FPos, length));
-    FPos += length;
-    return s;
+    return ReadBytes(length, "String", tagPos);
 }
 
 std::string TReader::ReadIdent()
@@ -232,10 +230,7 @@ std::string TReader::ReadBinary()
     const auto n = LoadLE<std::int32_t>(bytes);
     FValuePos = tagPos;
     if (n < 0) Error("Negative binary length " + std::to_string(n));
-    NeedLength(static_cast<std::size_t>(n), "Binary value", tagPos);
-    std::string data(FData.substr(FPos, static_cast<std::size_t>(n)));
-    FPos += static_cast<std::size_t>(n);
-    return data;
+    return ReadBytes(static_cast<std::size_t>(n), "Binary value", tagPos);
 }
 
 std::vector<std::string> TReader::ReadSetNames()

@@ -137,14 +137,17 @@ private:
     void ReadPropValue(TPersistent* Instance, const TPropInfo& Prop);
     void ReadEvent(TPersistent* Instance, const TPropInfo& Prop);
     void Need(std::size_t Count) const;
-    // Need for the Length bytes of a What ("string", "name", "binary value") whose value began
-    // at Start: the error names the property and the length.
-    void NeedLength(std::size_t Length, const char* What, std::size_t Start) const;
+    // The next Length bytes, of a What ("String", "Name", "Binary value") whose value began at
+    // Start: when they run past the end, the error names the property and the length.
+    std::string ReadBytes(std::size_t Length, const char* What, std::size_t Start);
     // " in property X" while a property's value is read, else empty.
     std::string InProperty() const;
     void Rollback();
     // Binds the component references read by name to the components of Root's form.
     void ResolveFixups(TComponent* Root);
+    // Whether Name is the defined property that ReadProperty looks for; it is then found, and
+    // an error when it has no reader (Readable false).
+    bool TakeDefined(const std::string& Name, bool Readable);
 
     std::string_view FData;
     std::size_t FPos = 0;

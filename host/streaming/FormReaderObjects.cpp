@@ -203,22 +203,23 @@ void TReader::ReadProperty(TPersistent* Instance)
     }
 }
 
-void TReader::DefineProperty(const std::string& Name, TReaderProc ReadData, TWriterProc, bool)
+bool TReader::TakeDefined(const std::string& Name, bool Readable)
 {
-    if (FDefineFound || FDefineName.empty() || !SameText(Name, FDefineName)) return;
+    if (FDefineFound || FDefineName.empty() || !SameText(Name, FDefineName)) return false;
     FDefineFound = true;
     FDefineName.clear();
-    if (!ReadData) Error("Property " + Name + " cannot be read");
-    ReadData(*this);
+    if (!Readable) Error("Property " + Name + " cannot be read");
+    return true;
+}
+
+void TReader::DefineProperty(const std::string& Name, TReaderProc ReadData, TWriterProc, bool)
+{
+    if (TakeDefined(Name, static_cast<bool>(ReadData))) ReadData(*this);
 }
 
 void TReader::DefineBinaryProperty(const std::string& Name, TBinaryReadProc ReadData, TBinaryWriteProc, bool)
 {
-    if (FDefineFound || FDefineName.empty() || !SameText(Name, FDefineName)) return;
-    FDefineFound = true;
-    FDefineName.clear();
-    if (!ReadData) Error("Property " + Name + " cannot be read");
-    ReadData(ReadBinary());
+    if (TakeDefined(Name, static_cast<bool>(ReadData))) ReadData(ReadBinary());
 }
 
 TComponent* TReader::ReadComponent(TComponent* Parent, TComponent* Existing, TComponent* Owner)
