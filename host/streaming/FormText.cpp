@@ -694,6 +694,19 @@ std::string ObjectTextToBinary(std::string_view Text, std::vector<TTextPosition>
     return TTextToBinary(Text, Positions).Convert();
 }
 
+bool IsTextForm(std::string_view Data)
+{
+    if (Data.substr(0, 3) == "\xEF\xBB\xBF") Data.remove_prefix(3);
+    std::size_t i = 0;
+    while (i < Data.size() && (Data[i] == ' ' || Data[i] == '\t' || Data[i] == '\r' || Data[i] == '\n')) ++i;
+    Data.remove_prefix(i);
+    for (std::string_view word : {"object", "inherited", "inline"})
+        if (Data.size() > word.size() && SameText(Data.substr(0, word.size()), word) &&
+            (Data[word.size()] == ' ' || Data[word.size()] == '\t'))
+            return true;
+    return false;
+}
+
 TComponent* ReadForm(std::string_view Data, TComponent* Root, const THandlerTable* Handlers, TComponent* Owner,
                      TPropertyRegistry& Registry)
 {

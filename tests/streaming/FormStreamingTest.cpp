@@ -70,6 +70,9 @@ public:
             Big != 0);
         Filer->DefineBinaryProperty(
             "Blob", [this](const std::string& Data) { Blob = Data; }, [this](std::string& Data) { Data = Blob; }, !Blob.empty());
+        // Data an older version stored and this one no longer reads.
+        Filer->DefineProperty("Legacy", nullptr, nullptr, false);
+        Filer->DefineBinaryProperty("Thumb", nullptr, nullptr, false);
     }
 
     bool Flag = false;
@@ -335,6 +338,8 @@ TEST(FormStreaming, HostileFormsAreReadErrorsThatSayWhatAndWhere)
         {"object A: TProbe\n  Count 1\nend", "Line 2, column 9: '=' expected"},
         {"object A: TProbe\n  Shade = 5\nend", "for property Shade of type TShade (at line 2, column 3)"},
         {"object A: TProbe\n  Nope = 5\nend", "Property Nope does not exist (at line 2, column 3)"},
+        {"object A: TProbe\n  Legacy = 5\nend", "Property Legacy cannot be read (at line 2, column 3)"},
+        {"object A: TProbe\n  Thumb = {00}\nend", "Property Thumb cannot be read (at line 2, column 3)"},
         {"object end: TProbe\nend", "Line 1, column 11: Name or class expected, found the keyword end"},
         // A class name's length byte of 0xF0 or more would read back as the component's prefix byte.
         {"object A: T" + std::string(239, 'x') + "\nend", "Class name longer than 239 characters"},
