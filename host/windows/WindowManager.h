@@ -242,8 +242,9 @@ private:
     // when it can, and only what it showed stale is presented again.
     void MarkMoved(TWindowRec* TopW, const TRect& Dest, int DX, int DY);
     // Scrolls the band Moved of a back buffer vertically by turning its rows, when that is
-    // cheaper than moving the band's pixels; false when it is not (nothing is done then).
-    bool TurnRows(TBitmap& Buffer, const TRect& Moved, int DY);
+    // cheaper than moving the band's pixels; false when it is not (nothing is done then). The
+    // pixels of Repainted (buffer coordinates; may be empty) are left as they come.
+    bool TurnRows(TBitmap& Buffer, const TRect& Moved, int DY, const TRect& Repainted);
     void ShowChanged(TWindowRec* W, bool Visible);
     void TopShown(TWindowRec* W, bool Visible, bool Activate);
     void CollectTabStops(TWindowRec* W, std::vector<HWND>& Out, bool TabStopsOnly) const;
@@ -306,6 +307,8 @@ private:
     std::vector<std::unique_ptr<TWindowRec>> FGraveyard;
     int FDestroyDepth = 0;
     std::vector<TDeviceContext*> FLiveDCs;
+    // TurnRows' copy of the kept pixels whose rows wrap round the buffer, kept between scrolls.
+    std::vector<TPixel> FTurnAside;
     // SetFocus activating the window's top-level window: WM_ACTIVATE leaves the focus alone.
     HWND FFocusAfterActivate = nullptr;
     // A resize reported by the back end is not sent back to it.
