@@ -162,15 +162,15 @@ void TWindowManager::MarkMoved(TWindowRec* TopW, const TRect& Dest, int DX, int 
         MarkDirty(TopW, TRegion(Dest));
         return;
     }
+    FUnsent = true;
     TRegion stale = TopW->Dirty;
     stale.Offset(DX, DY);
     stale.Intersect(Dest);
     MarkDirty(TopW, stale);
 }
 
-void TWindowManager::Present()
+void TWindowManager::Present(bool Send)
 {
-    bool any = false;
     for (HWND t : FTopLevels) {
         TWindowRec* top = Find(t);
         if (!top || top->Dirty.IsEmpty()) continue;
@@ -181,9 +181,12 @@ void TWindowManager::Present()
         // Many small rectangles cost more to send than their bounds.
         if (dirty.RectCount() > 16) dirty = TRegion(dirty.Bounds());
         for (const TRect& r : dirty) FBackend.Present(top->Surface, *top->Buffer, r);
-        any = true;
+        FUnsent = true;
     }
-    if (any) FBackend.Flush();
+    if (Send && FUnsent) {
+        FUnsent = false;
+        FBackend.Flush();
+    }
 }
 
 HDC TWindowManager::MakeDC(HWND Wnd, bool WholeWindow)

@@ -159,7 +159,10 @@ public:
     void UpdateTree(HWND Wnd);
     // The first window (tree order) matching the filter that waits for painting.
     HWND FindPaintable(HWND Filter) const;
-    void Present();
+    // Shows the dirty parts of every top-level buffer. Send false leaves them queued in the back
+    // end: the message loop sends after a message only when it runs out of messages, so that a
+    // frame painted over several messages goes to the display at once.
+    void Present(bool Send = true);
     int ScrollWindowEx(HWND Wnd, int DX, int DY, const TRect* Scroll, const TRect* Clip,
                        TRegion* UpdateRegion, TRect* UpdateRect, UINT Flags);
     std::unique_ptr<TBitmap> Capture(HWND Wnd);
@@ -307,6 +310,8 @@ private:
     std::vector<std::unique_ptr<TWindowRec>> FGraveyard;
     int FDestroyDepth = 0;
     std::vector<TDeviceContext*> FLiveDCs;
+    // Rectangles were presented and not yet sent (see Present).
+    bool FUnsent = false;
     // TurnRows' copy of the kept pixels whose rows wrap round the buffer, kept between scrolls.
     std::vector<TPixel> FTurnAside;
     // SetFocus activating the window's top-level window: WM_ACTIVATE leaves the focus alone.
