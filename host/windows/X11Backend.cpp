@@ -445,15 +445,6 @@ public:
 
     TSize ScreenSize() override { return {DisplayWidth(FDisplay, FScreen), DisplayHeight(FDisplay, FScreen)}; }
 
-    // Puts of MIT-SHM images the server has not reported done, over all surfaces.
-    int ShmPending() const
-    {
-        int n = 0;
-        for (const auto& [id, s] : FSurfaces)
-            if (s.Shm) n += s.Shm->Pending();
-        return n;
-    }
-
 private:
     // False when no shared image can be made for this buffer.
     bool PresentShared(TX11Surface& S, const TBitmap& Buffer, const TRect& Area)
