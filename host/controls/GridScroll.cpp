@@ -102,7 +102,8 @@ void TCustomGrid::TopLeftMoved(const TGridCoord& OldTopLeft)
 }
 
 // Moves the pixels already painted by the distance the grid scrolled, so that only the cells
-// that come into view are painted; a jump further than a screen repaints everything.
+// that come into view are painted; a jump further than a screen repaints what scrolled (the
+// fixed rows stay where they are in a vertical jump, the fixed columns in a horizontal one).
 void TCustomGrid::ScrollData(const TGridCoord& OldTopLeft)
 {
     if (!HandleAllocated()) return;
@@ -111,10 +112,14 @@ void TCustomGrid::ScrollData(const TGridCoord& OldTopLeft)
     const std::int64_t dx = FCols.Position(FTopLeft.X) - FCols.Position(OldTopLeft.X);
     const std::int64_t dy = FRows.Position(FTopLeft.Y) - FRows.Position(OldTopLeft.Y);
     const int roomX = client.Width() - h.FixedBoundary(), roomY = client.Height() - v.FixedBoundary();
-    const bool both = dx != 0 && dy != 0;
-    if (both || std::llabs(dx) >= roomX || std::llabs(dy) >= roomY || FGridState == gsColSizing ||
-        FGridState == gsColMoving) {
+    if ((dx != 0 && dy != 0) || FGridState == gsColSizing || FGridState == gsColMoving) {
         Invalidate();
+        return;
+    }
+    if (std::llabs(dx) >= roomX || std::llabs(dy) >= roomY) {
+        const TRect scrolled = dy != 0 ? TRect{client.Left, v.FixedBoundary(), client.Right, client.Bottom}
+                                       : TRect{h.FixedBoundary(), client.Top, client.Right, client.Bottom};
+        InvalidateRect(WindowHandle(), &scrolled, !ControlStyle.Contains(csOpaque));
         return;
     }
     if (dy != 0) {

@@ -260,7 +260,7 @@ bool TWindowManager::ProcessOne()
         Translate(msg);
         DispatchMsg(msg);
     }
-    Present();
+    Present(false);
     return true;
 }
 
@@ -295,7 +295,7 @@ void TWindowManager::HandleOne()
         Translate(msg);
         DispatchMsg(msg);
     }
-    Present();
+    Present(false);
 }
 
 UINT_PTR TWindowManager::SetTimer(HWND Wnd, UINT_PTR Id, UINT Elapse)

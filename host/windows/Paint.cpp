@@ -162,15 +162,15 @@ void TWindowManager::MarkMoved(TWindowRec* TopW, const TRect& Dest, int DX, int 
         MarkDirty(TopW, TRegion(Dest));
         return;
     }
+    FUnsent = true;
     TRegion stale = TopW->Dirty;
     stale.Offset(DX, DY);
     stale.Intersect(Dest);
     MarkDirty(TopW, stale);
 }
 
-void TWindowManager::Present()
+void TWindowManager::Present(bool Send)
 {
-    bool any = false;
     for (HWND t : FTopLevels) {
         TWindowRec* top = Find(t);
         if (!top || top->Dirty.IsEmpty()) continue;
@@ -181,9 +181,12 @@ void TWindowManager::Present()
         // Many small rectangles cost more to send than their bounds.
         if (dirty.RectCount() > 16) dirty = TRegion(dirty.Bounds());
         for (const TRect& r : dirty) FBackend.Present(top->Surface, *top->Buffer, r);
-        any = true;
+        FUnsent = true;
     }
-    if (any) FBackend.Flush();
+    if (Send && FUnsent) {
+        FUnsent = false;
+        FBackend.Flush();
+    }
 }
 
 HDC TWindowManager::MakeDC(HWND Wnd, bool WholeWindow)
@@ -278,34 +281,54 @@ void TWindowManager::ResizeBuffer(TWindowRec* TopW)
     if (TopW->SurfaceShown) TopW->Dirty = TRegion(TRect{0, 0, TopW->Width(), TopW->Height()});
 }
 
-bool TWindowManager::TurnRows(TBitmap& Buffer, const TRect& Moved, int DY)
+bool TWindowManager::TurnRows(TBitmap& Buffer, const TRect& Moved, int DY, const TRect& Repainted)
 {
     // Turning moves every row of the buffer at once; what has to stay where it is (the rows
-    // above and below the band, the columns beside it) is put back from a copy. That pays when
-    // the band is most of the buffer, as a scrolled page is.
-    const int w = Buffer.Width();
-    const long long kept = static_cast<long long>(Buffer.Height() - Moved.Height()) * w +
+    // above and below the band, the columns beside it) is then moved back, each pixel once. That
+    // pays when the band is most of the buffer, as a scrolled page is. Repainted (the uncovered
+    // strip, about to be painted) is not worth moving back.
+    const int w = Buffer.Width(), h = Buffer.Height();
+    const long long kept = static_cast<long long>(h - Moved.Height()) * w +
                            static_cast<long long>(Moved.Height()) * (w - Moved.Width());
     if (kept * 4 > static_cast<long long>(Moved.Height()) * Moved.Width()) return false;
-    std::vector<TPixel> keep;
-    keep.reserve(static_cast<std::size_t>(kept));
-    const auto eachKeptRun = [&](auto&& Run) {
-        for (int y = 0; y < Buffer.Height(); ++y) {
-            if (y < Moved.Top || y >= Moved.Bottom) {
-                Run(Buffer.ScanLine(y), w);
-                continue;
-            }
-            Run(Buffer.ScanLine(y), Moved.Left);
-            Run(Buffer.ScanLine(y) + Moved.Right, w - Moved.Right);
-        }
+    const int d = DY < 0 ? -DY : DY;
+    if (d >= h) return false;
+    // The kept runs of row Y: the whole row outside the band and the repainted strip, the two
+    // sides of them inside.
+    const auto eachKeptRun = [&](int Y, auto&& Run) {
+        const TRect* skip = Y >= Moved.Top && Y < Moved.Bottom ? &Moved
+                            : Y >= Repainted.Top && Y < Repainted.Bottom ? &Repainted
+                                                                         : nullptr;
+        if (!skip) return Run(0, w);
+        if (skip->Left > 0) Run(0, skip->Left);
+        if (skip->Right < w) Run(skip->Right, w - skip->Right);
     };
-    eachKeptRun([&](const TPixel* Row, int Count) { keep.insert(keep.end(), Row, Row + Count); });
     Buffer.TurnRows(DY);
-    const TPixel* from = keep.data();
-    eachKeptRun([&](TPixel* Row, int Count) {
-        std::copy_n(from, Count, Row);
-        from += Count;
-    });
+    // After the turn row Y shows what row Y - DY showed, so a kept row Y takes its pixels back
+    // from row Y + DY. Rows are walked so that each source is read before it is written; the d
+    // rows whose source wraps round the buffer's edge read a copy made first.
+    const bool up = DY < 0;
+    const int firstWrapped = up ? 0 : h - d;
+    std::vector<TPixel>& aside = FTurnAside;
+    aside.clear();
+    for (int y = firstWrapped; y < firstWrapped + d; ++y) {
+        const TPixel* from = Buffer.ScanLine((y + DY + h) % h);
+        eachKeptRun(y, [&](int X, int Count) { aside.insert(aside.end(), from + X, from + X + Count); });
+    }
+    for (int i = 0; i < h - d; ++i) {
+        const int y = up ? h - 1 - i : i;
+        TPixel* row = Buffer.ScanLine(y);
+        const TPixel* from = Buffer.ScanLine(y + DY);
+        eachKeptRun(y, [&](int X, int Count) { std::memcpy(row + X, from + X, sizeof(TPixel) * static_cast<std::size_t>(Count)); });
+    }
+    const TPixel* wrapped = aside.data();
+    for (int y = firstWrapped; y < firstWrapped + d; ++y) {
+        TPixel* row = Buffer.ScanLine(y);
+        eachKeptRun(y, [&](int X, int Count) {
+            std::memcpy(row + X, wrapped, sizeof(TPixel) * static_cast<std::size_t>(Count));
+            wrapped += Count;
+        });
+    }
     for (TDeviceContext* dc : FLiveDCs)
         if (dc->Canvas().Bits() == Buffer.Bits()) dc->Canvas().SetRowShift(Buffer.RowShift());
     return true;
@@ -340,7 +363,14 @@ int TWindowManager::ScrollWindowEx(HWND Wnd, int DX, int DY, const TRect* Scroll
     TWindowRec* top = Top(w);
     // The moved pixels in buffer coordinates, when they are one rectangle.
     const TRect d = moved.Bounds().Offset(co.X, co.Y);
-    if (moved.RectCount() == 1 && DX == 0 && DY && top->Buffer && TurnRows(*top->Buffer, d, DY)) {
+    // With SW_INVALIDATE the window paints what was uncovered before it is shown again.
+    TRect repainted;
+    if (Flags & SW_INVALIDATE) {
+        TRegion own = uncovered;
+        own.Intersect(visible);
+        if (own.RectCount() == 1) repainted = own.Bounds().Offset(co.X, co.Y);
+    }
+    if (moved.RectCount() == 1 && DX == 0 && DY && top->Buffer && TurnRows(*top->Buffer, d, DY, repainted)) {
         MarkMoved(top, d, DX, DY);
     } else if (moved.RectCount() == 1 && (DX || DY) && top->Buffer) {
         // One rectangle: rows move in place, in the order that reads each row before it is

@@ -159,7 +159,10 @@ public:
     void UpdateTree(HWND Wnd);
     // The first window (tree order) matching the filter that waits for painting.
     HWND FindPaintable(HWND Filter) const;
-    void Present();
+    // Shows the dirty parts of every top-level buffer. Send false leaves them queued in the back
+    // end: the message loop sends after a message only when it runs out of messages, so that a
+    // frame painted over several messages goes to the display at once.
+    void Present(bool Send = true);
     int ScrollWindowEx(HWND Wnd, int DX, int DY, const TRect* Scroll, const TRect* Clip,
                        TRegion* UpdateRegion, TRect* UpdateRect, UINT Flags);
     std::unique_ptr<TBitmap> Capture(HWND Wnd);
@@ -242,8 +245,9 @@ private:
     // when it can, and only what it showed stale is presented again.
     void MarkMoved(TWindowRec* TopW, const TRect& Dest, int DX, int DY);
     // Scrolls the band Moved of a back buffer vertically by turning its rows, when that is
-    // cheaper than moving the band's pixels; false when it is not (nothing is done then).
-    bool TurnRows(TBitmap& Buffer, const TRect& Moved, int DY);
+    // cheaper than moving the band's pixels; false when it is not (nothing is done then). The
+    // pixels of Repainted (buffer coordinates; may be empty) are left as they come.
+    bool TurnRows(TBitmap& Buffer, const TRect& Moved, int DY, const TRect& Repainted);
     void ShowChanged(TWindowRec* W, bool Visible);
     void TopShown(TWindowRec* W, bool Visible, bool Activate);
     void CollectTabStops(TWindowRec* W, std::vector<HWND>& Out, bool TabStopsOnly) const;
@@ -306,6 +310,10 @@ private:
     std::vector<std::unique_ptr<TWindowRec>> FGraveyard;
     int FDestroyDepth = 0;
     std::vector<TDeviceContext*> FLiveDCs;
+    // Rectangles were presented and not yet sent (see Present).
+    bool FUnsent = false;
+    // TurnRows' copy of the kept pixels whose rows wrap round the buffer, kept between scrolls.
+    std::vector<TPixel> FTurnAside;
     // SetFocus activating the window's top-level window: WM_ACTIVATE leaves the focus alone.
     HWND FFocusAfterActivate = nullptr;
     // A resize reported by the back end is not sent back to it.

@@ -408,18 +408,21 @@ public:
     void Flush() override
     {
         XFlush(FDisplay);
-        FFrameOpen = false;
+        for (auto& [id, s] : FSurfaces)
+            if (s.Shm) s.Shm->EndFrame();
     }
 
-    void Sync() override
-    {
-        XSync(FDisplay, False);
-        FShmInFlight = false;
-    }
+    void Sync() override { XSync(FDisplay, False); }
 
     bool PollInput(TInputEvent& Event) override
     {
-        while (FPending.empty() && XPending(FDisplay) > 0) {
+        // Reading input sends nothing: what was presented goes out when the window system
+        // flushes, once per frame. The connection is read only when it has something.
+        if (FPending.empty() && XEventsQueued(FDisplay, QueuedAlready) == 0) {
+            pollfd p{ConnectionNumber(FDisplay), POLLIN, 0};
+            if (::poll(&p, 1, 0) <= 0) return false;
+        }
+        while (FPending.empty() && XEventsQueued(FDisplay, QueuedAfterReading) > 0) {
             XEvent e;
             XNextEvent(FDisplay, &e);
             // The input method takes the keys of a sequence it composes.
@@ -443,17 +446,12 @@ public:
     TSize ScreenSize() override { return {DisplayWidth(FDisplay, FScreen), DisplayHeight(FDisplay, FScreen)}; }
 
 private:
-    // The rectangles of one frame are disjoint, so they go out one after the other; a new frame
-    // may overwrite pixels the server has not read yet, so it waits for the server first. False
-    // when no shared image can be made for this buffer.
+    // False when no shared image can be made for this buffer.
     bool PresentShared(TX11Surface& S, const TBitmap& Buffer, const TRect& Area)
     {
         if (!S.Shm) S.Shm = std::make_unique<TX11ShmImage>(FDisplay);
-        if (!FFrameOpen && FShmInFlight) Sync();
         if (!S.Shm->Ensure(FVisual, FDepth, Buffer.Width(), Buffer.Height())) return false;
         S.Shm->Put(S.Win, S.Gc, Buffer, Area);
-        FFrameOpen = true;
-        FShmInFlight = true;
         return true;
     }
 
@@ -594,6 +592,8 @@ private:
             XRefreshKeyboardMapping(&E.xmapping);
             return;
         }
+        for (auto& [id, s] : FSurfaces)
+            if (s.Shm && s.Shm->Completed(E)) return;
         // Events come in the order the server made them: moves it had done before this event
         // need no more care.
         while (!FMoves.empty() && FMoves.front().Serial <= E.xany.serial) FMoves.pop_front();
@@ -739,11 +739,8 @@ private:
     std::string FClipText;
     Atom FDeleteWindow = 0;
     XIM FIm = nullptr;
-    // MIT-SHM in use; a frame is being presented; shared images were sent that the server may
-    // not have read yet.
+    // MIT-SHM in use.
     bool FShm = false;
-    bool FFrameOpen = false;
-    bool FShmInFlight = false;
     std::map<TSurfaceId, TX11Surface> FSurfaces;
     std::map<Window, TSurfaceId> FByWindow;
     std::deque<TInputEvent> FPending;

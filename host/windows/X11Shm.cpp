@@ -1,5 +1,6 @@
 #include "host/windows/X11Shm.h"
 
+#include <poll.h>
 #include <sys/ipc.h>
 #include <sys/shm.h>
 
@@ -72,45 +73,137 @@ bool X11ShmUsable(Display* D)
     return attached;
 }
 
+TX11ShmImage::TX11ShmImage(Display* D) : FDisplay(D), FCompletionType(XShmGetEventBase(D) + ShmCompletion) {}
+
 bool TX11ShmImage::Ensure(Visual* V, int Depth, int Width, int Height)
 {
-    if (FImage && FImage->width == Width && FImage->height == Height) return true;
+    if (FSegments[0].Image && FWidth == Width && FHeight == Height) return true;
     Release();
-    FImage = XShmCreateImage(FDisplay, V, static_cast<unsigned>(Depth), ZPixmap, nullptr, &FInfo,
-                             static_cast<unsigned>(Width), static_cast<unsigned>(Height));
-    if (!FImage) return false;
-    if (FImage->bits_per_pixel != 32 ||
-        !MakeSegment(FInfo, static_cast<std::size_t>(FImage->bytes_per_line) * static_cast<std::size_t>(Height))) {
-        XDestroyImage(FImage);
-        FImage = nullptr;
+    FVisual = V;
+    FDepth = Depth;
+    FWidth = Width;
+    FHeight = Height;
+    FCurrent = 0;
+    return Make(FSegments[0]);
+}
+
+bool TX11ShmImage::Make(TSegment& S)
+{
+    S.Pending = 0;
+    S.Image = XShmCreateImage(FDisplay, FVisual, static_cast<unsigned>(FDepth), ZPixmap, nullptr, &S.Info,
+                              static_cast<unsigned>(FWidth), static_cast<unsigned>(FHeight));
+    if (!S.Image) return false;
+    if (S.Image->bits_per_pixel != 32 ||
+        !MakeSegment(S.Info, static_cast<std::size_t>(S.Image->bytes_per_line) * static_cast<std::size_t>(FHeight))) {
+        XDestroyImage(S.Image);
+        S.Image = nullptr;
         return false;
     }
-    FImage->data = FInfo.shmaddr;
-    if (!AttachSegment(FDisplay, FInfo)) {
-        shmdt(FInfo.shmaddr);
-        XDestroyImage(FImage);
-        FImage = nullptr;
+    S.Image->data = S.Info.shmaddr;
+    if (!AttachSegment(FDisplay, S.Info)) {
+        shmdt(S.Info.shmaddr);
+        XDestroyImage(S.Image);
+        S.Image = nullptr;
         return false;
     }
     return true;
 }
 
+bool TX11ShmImage::Completed(const XEvent& E)
+{
+    if (E.type != FCompletionType) return false;
+    const auto& done = reinterpret_cast<const XShmCompletionEvent&>(E);
+    for (TSegment& s : FSegments)
+        if (s.Image && s.Info.shmseg == done.shmseg) {
+            if (s.Pending > 0) --s.Pending;
+            return true;
+        }
+    return false;
+}
+
+void TX11ShmImage::TakeCompletions()
+{
+    // Completion events of this image only; other events stay queued in their order.
+    const auto ours = [](Display*, XEvent* E, XPointer Self) -> Bool {
+        const auto* image = reinterpret_cast<const TX11ShmImage*>(Self);
+        if (E->type != image->FCompletionType) return False;
+        const auto* done = reinterpret_cast<const XShmCompletionEvent*>(E);
+        for (const TSegment& s : image->FSegments)
+            if (s.Image && s.Info.shmseg == done->shmseg) return True;
+        return False;
+    };
+    XEvent e;
+    while (Pending() > 0 && XCheckIfEvent(FDisplay, &e, ours, reinterpret_cast<XPointer>(this))) Completed(e);
+}
+
+void TX11ShmImage::WaitFor(TSegment& S)
+{
+    // A put whose window another client destroyed meanwhile fails without a completion event:
+    // after a quiet while a round trip settles it, since every put sent before it is done then.
+    for (int quiet = 0; S.Pending > 0;) {
+        TakeCompletions();
+        if (S.Pending == 0) return;
+        pollfd fd{ConnectionNumber(FDisplay), POLLIN, 0};
+        if (poll(&fd, 1, 20) > 0) continue;
+        if (++quiet < 5) continue;
+        XSync(FDisplay, False);
+        TakeCompletions();
+        S.Pending = 0;
+    }
+}
+
+void TX11ShmImage::BeginFrame()
+{
+    FFrame.clear();
+    TakeCompletions();
+    if (FSegments[FCurrent].Pending == 0) return;
+    TSegment& other = FSegments[1 - FCurrent];
+    if (!other.Image && !Make(other)) {
+        WaitFor(FSegments[FCurrent]);
+        return;
+    }
+    // Both are being read: the other one was sent first.
+    WaitFor(other);
+    FCurrent = 1 - FCurrent;
+}
+
 void TX11ShmImage::Put(Drawable Target, GC Gc, const TBitmap& Buffer, const TRect& Area)
 {
+    // Pixels of the image already put in this frame may not have been read yet.
+    bool overlaps = FFrame.empty();
+    for (const TRect& r : FFrame) overlaps = overlaps || !IntersectRect(r, Area).IsEmpty();
+    if (overlaps) BeginFrame();
+    FFrame.push_back(Area);
+    TSegment& s = FSegments[FCurrent];
     const auto bytes = sizeof(TPixel) * static_cast<std::size_t>(Area.Width());
     for (int y = Area.Top; y < Area.Bottom; ++y)
-        std::memcpy(FImage->data + static_cast<std::ptrdiff_t>(y) * FImage->bytes_per_line + Area.Left * 4,
+        std::memcpy(s.Image->data + static_cast<std::ptrdiff_t>(y) * s.Image->bytes_per_line + Area.Left * 4,
                     Buffer.ScanLine(y) + Area.Left, bytes);
-    XShmPutImage(FDisplay, Target, Gc, FImage, Area.Left, Area.Top, Area.Left, Area.Top,
-                 static_cast<unsigned>(Area.Width()), static_cast<unsigned>(Area.Height()), False);
+    XShmPutImage(FDisplay, Target, Gc, s.Image, Area.Left, Area.Top, Area.Left, Area.Top,
+                 static_cast<unsigned>(Area.Width()), static_cast<unsigned>(Area.Height()), True);
+    ++s.Pending;
+}
+
+void TX11ShmImage::Free(TSegment& S)
+{
+    if (!S.Image) return;
+    XShmDetach(FDisplay, &S.Info);
+    // The image's own destructor frees the structure only; the pixels are the segment's.
+    XDestroyImage(S.Image);
+    shmdt(S.Info.shmaddr);
+    S.Image = nullptr;
+    S.Pending = 0;
 }
 
 void TX11ShmImage::Release()
 {
-    if (!FImage) return;
-    XShmDetach(FDisplay, &FInfo);
-    // The image's own destructor frees the structure only; the pixels are the segment's.
-    XDestroyImage(FImage);
-    shmdt(FInfo.shmaddr);
-    FImage = nullptr;
+    // The server reads a detached segment no more: puts still queued before the detach are
+    // done first, in request order.
+    for (TSegment& s : FSegments) Free(s);
+    FFrame.clear();
+}
+
+void TX11ShmImage::Abandon()
+{
+    for (TSegment& s : FSegments) s.Image = nullptr;
 }

@@ -72,6 +72,32 @@ TEST_F(GridTest, ScrollingByARowMovesThePixelsAndRepaintsOnlyTheNewRow)
     EXPECT_TRUE(Grid->Drew(1, 8));
 }
 
+TEST_F(GridTest, AJumpRepaintsWhatScrolledButNotTheFixedCellsThatStayed)
+{
+    // Further than a screen: every scrolled cell is painted again, and so are the fixed cells
+    // that scroll with them (the fixed column's rows in a vertical jump), but the fixed row
+    // stays put in a vertical jump, the fixed column in a horizontal one.
+    Grid->SetColCount(40);
+    Repaint();
+    struct TCase {
+        const char* Name;
+        int Col, Row;
+        bool FixedRowDrawn, FixedColDrawn;
+    };
+    for (const TCase c : {TCase{"down", 1, 60, false, true}, TCase{"right", 30, 60, true, false},
+                          TCase{"both back", 1, 1, true, true}}) {
+        Grid->Draws.clear();
+        Grid->MoveColRow(c.Col, c.Row, true, true);
+        Grid->Update();
+        for (int col = Grid->LeftCol(); col < Grid->LeftCol() + 4; ++col)
+            for (int row = Grid->TopRow(); row < Grid->TopRow() + 6; ++row)
+                EXPECT_TRUE(Grid->Drew(col, row)) << c.Name << ": cell " << col << "," << row;
+        EXPECT_EQ(Grid->Drew(Grid->LeftCol(), 0), c.FixedRowDrawn) << c.Name;
+        EXPECT_EQ(Grid->Drew(0, Grid->TopRow()), c.FixedColDrawn) << c.Name;
+        EXPECT_EQ(Grid->Drew(0, 0), c.FixedRowDrawn && c.FixedColDrawn) << c.Name << ": the corner";
+    }
+}
+
 TEST_F(GridTest, HorizontalScrollBarScrollsTheColumns)
 {
     Grid->SetColCount(12);

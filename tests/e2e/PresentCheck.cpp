@@ -17,6 +17,7 @@
 #include "apps/zelgrid-demo/DemoForm.h"
 #include "binding/GeneratedOrdersSource.h"
 #include "host/graphics/Bitmap.h"
+#include "host/windows/MessageQueue.h"
 #include "host/windows/Paint.h"
 #include "host/windows/ScriptedBackend.h"
 #include "host/windows/WindowSystem.h"
@@ -112,6 +113,14 @@ bool CheckMode(bool Shm, TTableSource& Table, const std::string& Out)
         script.Settle();
     }
     if (!ShowsBuffer(title, *form, "rows scrolled", Out)) return false;
+    // Frames sent back to back, as fast as they are painted, without waiting for the display:
+    // each is put while the server may still be reading the one before.
+    for (int i = 0; i < 40; ++i) {
+        script.PressKey(i % 3 == 2 ? VK_UP : VK_DOWN);
+        ProcessMessages();
+    }
+    script.Settle();
+    if (!ShowsBuffer(title, *form, "frames sent back to back", Out)) return false;
     // Scrolls under another window: what the display cannot move comes back as an exposure.
     {
         TForm cover(nullptr);

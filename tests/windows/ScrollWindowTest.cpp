@@ -158,6 +158,8 @@ TEST_F(ScrollWindowTest, APageScrollTurnsTheBufferAndKeepsWhatIsAroundThePage)
 {
     // A page that fills most of its window scrolls by turning the buffer's rows: the window's
     // own pixels around it must stay, and a DC held across the scroll must draw where it points.
+    // Pages with pixels around them on every side, at the top edge and at the bottom edge, by
+    // steps that leave rows wrapped round the buffer's edge either way.
     DestroyWindow(DocWnd);
     Top.OnPaint = [](TCanvas& C, const TRect& R) {
         for (int y = R.Top; y < R.Bottom; ++y)
@@ -168,26 +170,36 @@ TEST_F(ScrollWindowTest, APageScrollTurnsTheBufferAndKeepsWhatIsAroundThePage)
         for (int y = R.Top; y < R.Bottom; ++y)
             for (int x = R.Left; x < R.Right; ++x) C.SetPixel(x, y, RGB(x, y, 99));
     };
-    HWND pageWnd = page.Create(TopWnd, {3, 4, 297, 295});
-    InvalidateRect(TopWnd, nullptr);
-    Settle();
-    HDC dc = GetDC(pageWnd);
-    for (const int dy : {-7, 12, -1, 290, -400}) {
-        const auto before = CaptureWindow(TopWnd);
-        ScrollWindowEx(pageWnd, 0, dy, nullptr, nullptr, nullptr, nullptr, 0);
-        const auto after = CaptureWindow(TopWnd);
-        int wrong = 0;
-        for (int y = 0; y < before->Height(); ++y)
-            for (int x = 0; x < before->Width(); ++x) {
-                const bool inPage = x >= 3 && x < 297 && y >= 4 && y < 295;
-                const bool moved = inPage && y - dy >= 4 && y - dy < 295;
-                if (after->Pixel(x, y) != before->Pixel(x, moved ? y - dy : y)) ++wrong;
+    for (const TRect area : {TRect{3, 4, 297, 295}, TRect{0, 0, 300, 281}, TRect{0, 19, 300, 300}, TRect{5, 0, 290, 300}}) {
+        HWND pageWnd = page.Create(TopWnd, area);
+        InvalidateRect(TopWnd, nullptr);
+        Settle();
+        HDC dc = GetDC(pageWnd);
+        // Invalidated, the uncovered strip is painted again, and the pixels beside it must
+        // still stay.
+        for (const UINT flags : {0u, static_cast<UINT>(SW_INVALIDATE)})
+            for (const int dy : {-7, 12, -1, -18, 18, 290, -400}) {
+                const auto before = CaptureWindow(TopWnd);
+                ScrollWindowEx(pageWnd, 0, dy, nullptr, nullptr, nullptr, nullptr, flags);
+                const auto after = CaptureWindow(TopWnd);
+                int wrong = 0;
+                for (int y = 0; y < before->Height(); ++y)
+                    for (int x = 0; x < before->Width(); ++x) {
+                        const bool inPage = x >= area.Left && x < area.Right && y >= area.Top && y < area.Bottom;
+                        const bool moved = inPage && y - dy >= area.Top && y - dy < area.Bottom;
+                        const TPixel repainted = ColorToPixel(RGB(x - area.Left, y - area.Top, 99));
+                        const TPixel expected = moved                             ? before->Pixel(x, y - dy)
+                                                : inPage && flags == SW_INVALIDATE ? repainted
+                                                                                   : before->Pixel(x, y);
+                        if (after->Pixel(x, y) != expected) ++wrong;
+                    }
+                EXPECT_EQ(wrong, 0) << "page " << area.Left << "," << area.Top << " scrolled by " << dy << " flags " << flags;
             }
-        EXPECT_EQ(wrong, 0) << "scrolled by " << dy;
+        dc->Canvas().SetPixel(0, 0, clRed);
+        ReleaseDC(pageWnd, dc);
+        EXPECT_EQ(CaptureWindow(pageWnd)->Pixel(0, 0), ColorToPixel(clRed));
+        DestroyWindow(pageWnd);
     }
-    dc->Canvas().SetPixel(0, 0, clRed);
-    ReleaseDC(pageWnd, dc);
-    EXPECT_EQ(CaptureWindow(pageWnd)->Pixel(0, 0), ColorToPixel(clRed));
 }
 
 TEST_F(ScrollWindowTest, ScrollChildrenMovesThemToo)
