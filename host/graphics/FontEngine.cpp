@@ -7,10 +7,10 @@
 #include <fontconfig/fontconfig.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <cmath>
 #include <cstdint>
-#include <atomic>
 #include <map>
 #include <mutex>
 #include <system_error>
@@ -232,7 +232,12 @@ private:
         std::lock_guard lock(FLock);
         if (!FEngine) {
             auto engine = std::make_unique<TFontEngine>();
-            if (Warm) engine->Warm(*Warm);
+            try {
+                if (Warm) engine->Warm(*Warm);
+            } catch (const Exception&) {
+                // The default font without a face is reported when it is first used; the engine
+                // serves every other font meanwhile.
+            }
             FEngine = std::move(engine);
             FReady.store(FEngine.get(), std::memory_order_release);
         }
