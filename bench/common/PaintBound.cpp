@@ -3,6 +3,7 @@
 #include <malloc.h>
 
 #include <algorithm>
+#include <atomic>
 #include <charconv>
 #include <cstdlib>
 #include <ctime>
@@ -17,20 +18,24 @@
 // sees the malloc inside the replaced operator new and warns about the matching free; the pair
 // is the replacement itself.)
 #pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-static std::size_t GLiveBytes = 0;
-static std::size_t GPeakBytes = 0;
+// Atomic: the font engine starts on a worker thread, which allocates beside the GUI thread.
+static std::atomic<std::size_t> GLiveBytes = 0;
+static std::atomic<std::size_t> GPeakBytes = 0;
 
 void* operator new(std::size_t Size)
 {
     void* p = std::malloc(Size ? Size : 1);
     if (!p) throw std::bad_alloc();
-    GLiveBytes += malloc_usable_size(p);
-    GPeakBytes = std::max(GPeakBytes, GLiveBytes);
+    const std::size_t size = malloc_usable_size(p);
+    const std::size_t live = GLiveBytes.fetch_add(size, std::memory_order_relaxed) + size;
+    std::size_t peak = GPeakBytes.load(std::memory_order_relaxed);
+    while (live > peak && !GPeakBytes.compare_exchange_weak(peak, live, std::memory_order_relaxed)) {
+    }
     return p;
 }
 void operator delete(void* P) noexcept
 {
-    if (P) GLiveBytes -= malloc_usable_size(P);
+    if (P) GLiveBytes.fetch_sub(malloc_usable_size(P), std::memory_order_relaxed);
     std::free(P);
 }
 void operator delete(void* P, std::size_t) noexcept { operator delete(P); }
@@ -48,8 +53,8 @@ std::size_t LiveHeapBytes() { return GLiveBytes; }
 
 std::size_t TakeHeapPeak()
 {
-    const std::size_t peak = GPeakBytes;
-    GPeakBytes = GLiveBytes;
+    const std::size_t peak = GPeakBytes.load();
+    GPeakBytes = GLiveBytes.load();
     return peak;
 }
 

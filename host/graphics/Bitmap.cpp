@@ -34,7 +34,7 @@ void TBitmap::SetSize(int AWidth, int AHeight)
         throw EInvalidGraphic("Invalid bitmap size " + std::to_string(AWidth) + " x " + std::to_string(AHeight));
     if (AWidth == FWidth && AHeight == FHeight) return;
     Unturn();
-    std::vector<TPixel> pixels;
+    std::vector<TPixel, TPixelAllocator<TPixel>> pixels;
     try {
         pixels.assign(static_cast<std::size_t>(AWidth) * AHeight, White);
     } catch (const std::bad_alloc&) {
@@ -109,7 +109,7 @@ void TBitmap::Assign(const TBitmap& Source)
 void TBitmap::LoadFromBMP(const std::uint8_t* Data, std::size_t Size)
 {
     TDecodedBitmap decoded = DecodeBMP(Data, Size);
-    FPixels = std::move(decoded.Pixels);
+    FPixels.assign(decoded.Pixels.begin(), decoded.Pixels.end());
     FRowShift = 0;
     FWidth = decoded.Width;
     FHeight = decoded.Height;

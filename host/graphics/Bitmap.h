@@ -8,6 +8,7 @@
 
 #include "host/core/Exceptions.h"
 #include "host/graphics/Color.h"
+#include "host/graphics/PixelStore.h"
 
 class TCanvas;
 
@@ -88,7 +89,7 @@ private:
     int FWidth = 0;
     int FHeight = 0;
     int FRowShift = 0;
-    std::vector<TPixel> FPixels;
+    std::vector<TPixel, TPixelAllocator<TPixel>> FPixels;
     std::unique_ptr<TCanvas> FCanvas;
     bool FTransparent = false;
     TColor FTransparentColor = clDefault;

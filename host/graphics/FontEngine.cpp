@@ -7,10 +7,14 @@
 #include <fontconfig/fontconfig.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <cmath>
 #include <cstdint>
 #include <map>
+#include <mutex>
+#include <system_error>
+#include <thread>
 
 #include "host/core/Exceptions.h"
 
@@ -69,6 +73,13 @@ FcPattern* MatchPattern(const std::string& Family, bool Bold, bool Italic)
     return FcFontMatch(nullptr, pattern.Pattern, &result);
 }
 
+// What a face is resolved from: a font's name, height and style.
+struct TFontKey {
+    std::string Name;
+    int Height;
+    bool Bold, Italic, Fixed;
+};
+
 class TFontEngine {
 public:
     TFontEngine()
@@ -89,35 +100,52 @@ public:
     {
         const HFONT handle = Font.Handle();
         if (auto it = FByHandle.find(handle); it != FByHandle.end()) return *it->second;
-        const TMatch& match = Match(Font);
-        TFaceSize::TKey key{match.File, match.Index, 0, match.Embolden, match.Oblique};
-        key.PixelSize = PixelSize(match, Font.Height());
-        TFaceSize* face = nullptr;
-        for (auto& f : FFaces)
-            if (f->Key() == key) face = f.get();
-        if (!face) face = FFaces.emplace_back(std::make_unique<TFaceSize>(FLibrary, key)).get();
-        FByHandle.emplace(handle, face);
-        return *face;
+        TFaceSize& face = FaceOf(Match(Font), Font.Height());
+        FByHandle.emplace(handle, &face);
+        return face;
     }
 
     const TMatch& Match(const TFont& Font)
     {
-        const bool bold = Font.Style().Contains(fsBold), italic = Font.Style().Contains(fsItalic);
-        const std::string name = Lower(Font.Name());
-        const std::string cacheKey = name + (bold ? "|b" : "|") + (italic ? "i" : "") + (Font.Pitch() == fpFixed ? "f" : "");
+        return Match(Font.Name(), Font.Style().Contains(fsBold), Font.Style().Contains(fsItalic), Font.Pitch() == fpFixed);
+    }
+
+    // Resolves a font, opens its face and renders its printable ASCII glyphs ahead of use (the
+    // first glyph of a face sets up its hinting, the dearest part), from the font's attributes
+    // alone (no font object or handle), so that it can run on the thread that starts the engine.
+    void Warm(const TFontKey& Font)
+    {
+        TFaceSize& face = FaceOf(Match(Font.Name, Font.Bold, Font.Italic, Font.Fixed), Font.Height);
+        for (char32_t c = U' '; c <= U'~'; ++c) face.Glyph(c);
+    }
+
+private:
+    TFaceSize& FaceOf(const TMatch& Match, int Height)
+    {
+        TFaceSize::TKey key{Match.File, Match.Index, 0, Match.Embolden, Match.Oblique};
+        key.PixelSize = PixelSize(Match, Height);
+        for (auto& f : FFaces)
+            if (f->Key() == key) return *f;
+        return *FFaces.emplace_back(std::make_unique<TFaceSize>(FLibrary, key));
+    }
+
+    const TMatch& Match(const std::string& Name, bool bold, bool italic, bool fixed)
+    {
+        const std::string name = Lower(Name);
+        const std::string cacheKey = name + (bold ? "|b" : "|") + (italic ? "i" : "") + (fixed ? "f" : "");
         if (auto it = FMatches.find(cacheKey); it != FMatches.end()) return it->second;
 
-        TPatternGuard match{MatchPattern(Font.Name(), bold, italic)};
+        TPatternGuard match{MatchPattern(Name, bold, italic)};
         std::string fallbackKey;
         if (!match.Pattern || !HasFamily(match.Pattern, name)) {
             if (match.Pattern) FcPatternDestroy(match.Pattern);
-            const char* fallback = FallbackFamily(name, Font.Pitch() == fpFixed);
+            const char* fallback = FallbackFamily(name, fixed);
             match.Pattern = MatchPattern(fallback, bold, italic);
             fallbackKey = Lower(fallback) + cacheKey.substr(name.size());
         }
         FcChar8* file = nullptr;
         if (!match.Pattern || FcPatternGetString(match.Pattern, FC_FILE, 0, &file) != FcResultMatch)
-            throw EOutOfResources("No font face is installed for \"" + Font.Name() + "\"");
+            throw EOutOfResources("No font face is installed for \"" + Name + "\"");
         TMatch m;
         m.File = reinterpret_cast<const char*>(file);
         FcPatternGetInteger(match.Pattern, FC_INDEX, 0, &m.Index);
@@ -134,7 +162,6 @@ public:
         return FMatches.emplace(cacheKey, std::move(m)).first->second;
     }
 
-private:
     // A negative height is the character (em) height; a positive one the cell height,
     // ascent plus descent, converted through the face's design metrics.
     // Glyphs are rasterised at most this large (a glyph of it takes about 4 MiB), whatever height
@@ -163,10 +190,76 @@ private:
     std::map<HFONT, TFaceSize*> FByHandle;
 };
 
+// The engine is made once per process: on a worker thread when StartFontEngine asks for it
+// ahead of use, otherwise by its first caller. A caller that comes while the worker is still
+// making it waits; an error the worker met is met again, and thrown, by the next caller.
+class TEngineStart {
+public:
+    ~TEngineStart()
+    {
+        if (FWorker.joinable()) FWorker.join();
+    }
+
+    TFontEngine& Get()
+    {
+        if (TFontEngine* engine = FReady.load(std::memory_order_acquire)) return *engine;
+        return Make(nullptr);
+    }
+
+    // Starts making the engine on a worker thread, which then resolves the default font.
+    void Ahead()
+    {
+        if (FAsked.exchange(true) || FReady.load(std::memory_order_acquire)) return;
+        const TFont defaults;
+        TFontKey warm{defaults.Name(), defaults.Height(), defaults.Style().Contains(fsBold), defaults.Style().Contains(fsItalic),
+                      defaults.Pitch() == fpFixed};
+        try {
+            FWorker = std::thread([this, warm = std::move(warm)] {
+                try {
+                    Make(&warm);
+                } catch (...) {
+                    // Reported to the first caller, who tries again.
+                }
+            });
+        } catch (const std::system_error&) {
+            // No thread to spare: the first caller makes the engine.
+        }
+    }
+
+private:
+    TFontEngine& Make(const TFontKey* Warm)
+    {
+        std::lock_guard lock(FLock);
+        if (!FEngine) {
+            auto engine = std::make_unique<TFontEngine>();
+            try {
+                if (Warm) engine->Warm(*Warm);
+            } catch (const Exception&) {
+                // The default font without a face is reported when it is first used; the engine
+                // serves every other font meanwhile.
+            }
+            FEngine = std::move(engine);
+            FReady.store(FEngine.get(), std::memory_order_release);
+        }
+        return *FEngine;
+    }
+
+    std::mutex FLock;
+    std::unique_ptr<TFontEngine> FEngine;
+    std::atomic<TFontEngine*> FReady{nullptr};
+    std::atomic<bool> FAsked{false};
+    std::thread FWorker;
+};
+
+TEngineStart& Starter()
+{
+    static TEngineStart start;
+    return start;
+}
+
 TFontEngine& Engine()
 {
-    static TFontEngine engine;
-    return engine;
+    return Starter().Get();
 }
 
 int Round26(FT_Pos Value) { return static_cast<int>((Value + 32) >> 6); }
@@ -269,11 +362,7 @@ TFaceSize& FaceForFont(const TFont& Font)
 
 void StartFontEngine()
 {
-    static const bool started = [] {
-        FaceForFont(TFont());
-        return true;
-    }();
-    (void)started;
+    Starter().Ahead();
 }
 
 std::string ResolvedFamily(const TFont& Font)
@@ -284,6 +373,7 @@ std::string ResolvedFamily(const TFont& Font)
 const std::vector<std::string>& FontFamilies()
 {
     static const std::vector<std::string> families = [] {
+        Engine(); // fontconfig's configuration, made once by the engine
         std::vector<std::string> names;
         TPatternGuard pattern{FcPatternCreate()};
         if (!pattern.Pattern) return names;

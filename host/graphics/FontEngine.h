@@ -1,6 +1,7 @@
 #pragma once
 // Text faces: fonts resolved through fontconfig to FreeType faces of a pixel size, and the
-// glyph cache. One engine serves the process (the GUI thread); faces and glyphs live until exit.
+// glyph cache. One engine serves the process (the GUI thread; it may be made on a worker, see
+// StartFontEngine); faces and glyphs live until exit.
 #include <array>
 #include <memory>
 #include <string>
@@ -103,9 +104,11 @@ private:
 // installed face carries map to DejaVu Sans (Sans Mono for fixed-pitch and typewriter names,
 // Serif for the classic serif names) at the same size. EOutOfResources when no face is found.
 TFaceSize& FaceForFont(const TFont& Font);
-// Starts the engine (fontconfig's configuration, the rasteriser) and resolves the default font,
-// once per process. The window system calls it as it starts, so that the first form does not
-// pay for it.
+// Starts the engine (fontconfig's configuration, the rasteriser, the default font's face) on a
+// worker thread, once per process, and returns at once; the first text waits only for what is
+// left of it. The window system calls it as it starts, so that a process that never makes one
+// never starts fontconfig, and one that does pays for it on a spare core while it builds its
+// forms. Without it the engine starts on the first text drawn.
 void StartFontEngine();
 // The family name a font name is looked up under (the mapping above), for tests and reports.
 std::string ResolvedFamily(const TFont& Font);

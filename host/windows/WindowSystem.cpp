@@ -47,6 +47,8 @@ TWindowSystem* TWindowSystem::CurrentOrNull()
 
 std::unique_ptr<TWindowBackend> CreateBackend(const std::string& Name)
 {
+    // The font engine starts beside the connection to the display, which waits on the server.
+    StartFontEngine();
     std::string name = Name;
     if (name.empty()) {
         const char* env = std::getenv("ZEL_BACKEND");

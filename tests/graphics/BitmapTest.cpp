@@ -1,7 +1,9 @@
 // Bitmaps: sizes, reading the Windows bitmap format (and refusing bad data), named resources.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "host/streaming/Resources.h"
@@ -70,6 +72,42 @@ TEST(BitmapTest, ResizingKeepsTheOverlapAndWhitensTheRest)
     EXPECT_TRUE(AllPixels(bmp, clWhite, Rect(4, 0, 6, 2)));
     EXPECT_THROW(bmp.SetSize(-1, 5), EInvalidGraphic);
     EXPECT_EQ(bmp.Width(), 6);
+}
+
+// Stores of a megabyte or more come from their own memory blocks, smaller ones from the heap:
+// resizing, copying and reading across that line (at it and one row either side) keeps the
+// pixels, and each store goes back where it came from (the sanitizer build checks the frees).
+TEST(BitmapTest, PixelsSurviveMovesBetweenSmallAndLargeStores)
+{
+    struct TStep {
+        int Width, Height;
+    };
+    const TStep steps[] = {{4, 3}, {512, 512}, {512, 511}, {512, 513}, {1281, 801}, {7, 5}, {1024, 1024}, {3, 3}};
+    TBitmap bmp;
+    Fill(bmp, 4, 3, clRed);
+    int redW = 4, redH = 3;
+    for (const TStep& step : steps) {
+        SCOPED_TRACE(std::to_string(step.Width) + " x " + std::to_string(step.Height));
+        bmp.SetSize(step.Width, step.Height);
+        redW = std::min(redW, step.Width);
+        redH = std::min(redH, step.Height);
+        EXPECT_TRUE(AllPixels(bmp, clRed, Rect(0, 0, redW, redH)));
+        TBitmap copy;
+        copy.Assign(bmp);
+        EXPECT_TRUE(AllPixels(copy, clRed, Rect(0, 0, redW, redH)));
+        EXPECT_TRUE(AllPixels(copy, clWhite, Rect(redW, 0, step.Width, step.Height)));
+        const TPixel corner = bmp.Pixel(step.Width - 1, step.Height - 1);
+        bmp.SetPixel(step.Width - 1, step.Height - 1, 0xFF00FF00u);
+        copy.Assign(bmp);
+        EXPECT_EQ(copy.Pixel(step.Width - 1, step.Height - 1), 0xFF00FF00u);
+        bmp.SetPixel(step.Width - 1, step.Height - 1, corner);
+    }
+    const std::vector<std::uint8_t> large = MakeBmp(700, -400, 32, [](int X, int Y) { return static_cast<std::uint32_t>(X * 1000 + Y); });
+    bmp.LoadFromBMP(large.data(), large.size());
+    ASSERT_EQ(bmp.Width(), 700);
+    EXPECT_EQ(bmp.Pixel(699, 399) & 0xFFFFFFu, 699u * 1000 + 399);
+    bmp.SetSize(2, 2);
+    EXPECT_EQ(bmp.Pixel(1, 1) & 0xFFFFFFu, 1001u);
 }
 
 TEST(BitmapTest, ReadsPalettedBitmapsOfOneFourAndEightBits)
