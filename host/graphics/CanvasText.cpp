@@ -432,13 +432,17 @@ void ComposeRow(TPixel* Out, int Y, int From, int To, const TPlacedGlyph* Placed
             left += shared;
             if (left >= right) continue;
         }
-        for (int x = heldEnd; x < left; x += 8) StoreEight(held + (x - From), 0);
+        // The gap since the last glyph, mostly a pixel or two.
+        if (left - heldEnd <= 8)
+            StoreEight(held + (heldEnd - From), 0);
+        else
+            std::memset(held + (heldEnd - From), 0, static_cast<std::size_t>(left - heldEnd));
         for (int x = left; x < right; x += 8)
             StoreEight(held + (x - From), LoadPart(line + (x - p.X), std::min(8, right - x), lineEnd));
         heldEnd = right;
     }
-    for (int x = heldEnd; x < To; x += 8) StoreEight(held + (x - From), 0);
-    MapCoverageRow(Out + written, held + (written - From), To - written, Table);
+    MapCoverageRow(Out + written, held + (written - From), heldEnd - written, Table);
+    FillRow(Out + heldEnd, To - heldEnd, Table[0]);
 }
 
 } // namespace
