@@ -199,6 +199,8 @@ TZelLayoutItem* TZelColLayout::GetItem(int Index) const
 {
     if (Index > Count() - 1) return nullptr;
     TCollectionItem* item = TCollection::GetItem(Index);
+    // The plain class first: the grid reads its shown layout for every cell it paints.
+    if (typeid(*item) == typeid(TZelLayoutItem)) return static_cast<TZelLayoutItem*>(item);
     auto* layout = dynamic_cast<TZelLayoutItem*>(item);
     if (!layout) throw EInvalidCast("Item " + std::to_string(Index) + " of a layout collection is a " + item->ClassName());
     return layout;

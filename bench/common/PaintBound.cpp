@@ -67,6 +67,13 @@ void CellText(int ACol, int ARow, std::string& AValue)
     AValue.assign(buffer, end);
 }
 
+void LongCellText(int ACol, int ARow, std::string& AValue)
+{
+    CellText(ACol, ARow, AValue);
+    AValue += " the quick brown fox jumps over the lazy dog";
+    AValue.resize(LongTextLength);
+}
+
 void SetTextFont(TFont* Font)
 {
     Font->SetName("DejaVu Sans");
@@ -75,8 +82,10 @@ void SetTextFont(TFont* Font)
 
 namespace {
 
+using TCellText = void (*)(int, int, std::string&);
+
 // One frame of the bound on Surface: fill, cell lines, 880 texts blended pixel by pixel.
-void PaintBound(std::vector<TPixel>& Surface, TFaceSize& Face)
+void PaintBound(std::vector<TPixel>& Surface, TFaceSize& Face, TCellText Text = CellText)
 {
     const TPixel window = ColorToPixel(clWindow), line = ColorToPixel(clSilver), ink = ColorToPixel(clBlack);
     std::fill(Surface.begin(), Surface.end(), window);
@@ -90,7 +99,7 @@ void PaintBound(std::vector<TPixel>& Surface, TFaceSize& Face)
         const int col = i % perRow, row = i / perRow;
         const int left = col * (ColumnWidth + 1), top = row * (RowHeight + 1);
         const int right = std::min(left + ColumnWidth, Width), bottom = std::min(top + RowHeight, Height);
-        CellText(col, 123456 + row, text);
+        Text(col, 123456 + row, text);
         int penX = left + 2;
         const int baseline = top + 2 + Face.Ascent();
         for (char c : text) {
@@ -124,44 +133,66 @@ TFaceSize& BoundFace()
     return FaceForFont(font);
 }
 
-} // namespace
-
-double BoundSeconds()
+double BestFrameSeconds(TCellText Text)
 {
-    static const double seconds = [] {
-        std::vector<TPixel> surface(static_cast<std::size_t>(Width) * Height);
-        TFaceSize& face = BoundFace();
-        PaintBound(surface, face);
-        double best = 1e9;
-        for (int i = 0; i < 300; ++i) {
-            const double start = ThreadSeconds();
-            PaintBound(surface, face);
-            benchmark::DoNotOptimize(surface.data());
-            best = std::min(best, ThreadSeconds() - start);
-        }
-        return best;
-    }();
-    return seconds;
+    std::vector<TPixel> surface(static_cast<std::size_t>(Width) * Height);
+    TFaceSize& face = BoundFace();
+    PaintBound(surface, face, Text);
+    double best = 1e9;
+    for (int i = 0; i < 300; ++i) {
+        const double start = ThreadSeconds();
+        PaintBound(surface, face, Text);
+        benchmark::DoNotOptimize(surface.data());
+        best = std::min(best, ThreadSeconds() - start);
+    }
+    return best;
 }
 
-void ScalarBound(benchmark::State& State)
+void RunBound(benchmark::State& State, TCellText Text)
 {
     std::vector<TPixel> surface(static_cast<std::size_t>(Width) * Height);
     TFaceSize& face = BoundFace();
     for (auto _ : State) {
-        PaintBound(surface, face);
+        PaintBound(surface, face, Text);
         benchmark::DoNotOptimize(surface.data());
     }
     State.counters["texts"] = BoundTexts;
 }
 
-TAgainstBound::TAgainstBound(benchmark::State& State) : FState(State), FStart(ThreadSeconds()) {}
+} // namespace
+
+double BoundSeconds()
+{
+    static const double seconds = BestFrameSeconds(CellText);
+    return seconds;
+}
+
+void ScalarBound(benchmark::State& State)
+{
+    RunBound(State, CellText);
+}
+
+double LongTextBoundSeconds()
+{
+    static const double seconds = BestFrameSeconds(LongCellText);
+    return seconds;
+}
+
+void LongTextScalarBound(benchmark::State& State)
+{
+    RunBound(State, LongCellText);
+}
+
+TAgainstBound::TAgainstBound(benchmark::State& State, double Bound)
+    : FState(State), FBound(Bound > 0 ? Bound : BoundSeconds()), FStart(ThreadSeconds())
+{
+}
 
 TAgainstBound::~TAgainstBound()
 {
     const double seconds = ThreadSeconds() - FStart;
     if (FState.iterations() > 0)
-        FState.counters["x_bound"] = seconds / static_cast<double>(FState.iterations()) / BoundSeconds();
+        FState.counters["x_bound"] = seconds / static_cast<double>(FState.iterations()) / FBound;
 }
 
 } // namespace PaintBench

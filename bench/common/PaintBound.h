@@ -25,6 +25,10 @@ std::size_t TakeHeapPeak();
 
 // "R123456C7": the record and the column, as the application answers.
 void CellText(int ACol, int ARow, std::string& AValue);
+// The same followed by words, 40 characters in all: a text-heavy cell, most of it past the
+// cell's right edge.
+constexpr int LongTextLength = 40;
+void LongCellText(int ACol, int ARow, std::string& AValue);
 // DejaVu Sans 12 px.
 void SetTextFont(TFont* Font);
 
@@ -32,17 +36,21 @@ void SetTextFont(TFont* Font);
 double BoundSeconds();
 // One benchmark of the bound itself.
 void ScalarBound(benchmark::State& State);
+// The bound with the texts of LongCellText, and its benchmark.
+double LongTextBoundSeconds();
+void LongTextScalarBound(benchmark::State& State);
 
-// Times the loop of a benchmark and reports it against the bound.
+// Times the loop of a benchmark and reports it against the bound (BoundSeconds unless given).
 class TAgainstBound {
 public:
-    explicit TAgainstBound(benchmark::State& State);
+    explicit TAgainstBound(benchmark::State& State, double Bound = 0);
     ~TAgainstBound();
     TAgainstBound(const TAgainstBound&) = delete;
     TAgainstBound& operator=(const TAgainstBound&) = delete;
 
 private:
     benchmark::State& FState;
+    double FBound;
     double FStart;
 };
 

@@ -1,10 +1,12 @@
-// The grid on screen at scale (bench/zelgrid/PaintScene.h) beside the bound: full paint, one-row
-// scroll, the Row property to the last record and back, the first frame (in this process and in
-// a fresh one) and the heap the grid holds.
+// The grid on screen at scale (bench/zelgrid/PaintScene.h) beside the bound: full paint (short
+// and 40-character texts, beside a memset of the frame), one-row scroll, the Row property to the
+// last record and back, the first frame (in this process and in a fresh one) and the heap the
+// grid holds.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -37,6 +39,54 @@ void FullPaint(benchmark::State& State)
     State.counters["data_cells"] = static_cast<double>(cells) / static_cast<double>(State.iterations());
 }
 BENCHMARK(FullPaint)->Unit(benchmark::kMicrosecond);
+
+// The floor of any frame: one memset of the frame's bytes.
+void FrameMemset(benchmark::State& State)
+{
+    std::vector<TPixel> surface(static_cast<std::size_t>(Width) * Height);
+    BoundSeconds();
+    int value = 0;
+    {
+        TAgainstBound bound(State);
+        for (auto _ : State) {
+            std::memset(surface.data(), ++value & 0xFF, surface.size() * sizeof(TPixel));
+            benchmark::DoNotOptimize(surface.data());
+            benchmark::ClobberMemory();
+        }
+    }
+}
+BENCHMARK(FrameMemset)->Unit(benchmark::kMicrosecond);
+
+BENCHMARK(LongTextScalarBound)->Unit(benchmark::kMicrosecond);
+
+// The same frame with texts of 40 characters (LongCellText), against the bound over the same
+// texts; x_short is that ratio over the short-text frame's ratio, painted just before.
+void FullPaintLongText(benchmark::State& State)
+{
+    THeadlessSession session;
+    TScene scene;
+    const auto meanFrame = [&](int Frames) {
+        const double start = ThreadSeconds();
+        for (int i = 0; i < Frames; ++i) {
+            scene.Grid->Invalidate();
+            UpdateWindow(scene.Grid->Handle());
+        }
+        return (ThreadSeconds() - start) / Frames;
+    };
+    const double shortRatio = meanFrame(300) / BoundSeconds();
+    scene.Grid->OnGetDataCell = LongCellText;
+    meanFrame(1);
+    {
+        TAgainstBound bound(State, LongTextBoundSeconds());
+        for (auto _ : State) {
+            scene.Grid->Invalidate();
+            UpdateWindow(scene.Grid->Handle());
+        }
+    }
+    State.counters["short_x_bound"] = shortRatio;
+    State.counters["x_short"] = State.counters["x_bound"].value / shortRatio;
+}
+BENCHMARK(FullPaintLongText)->Unit(benchmark::kMicrosecond);
 
 // Down on the last visible row: the pixels move up one row and the row uncovered is painted.
 void OneRowScroll(benchmark::State& State)

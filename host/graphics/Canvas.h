@@ -198,6 +198,10 @@ private:
     std::int64_t DrawChars(std::int64_t X, int Y, TTextRun& Run, const TRect& SurfaceBound, int TabWidth,
                            std::int64_t LineLeft);
     void BlendGlyph(int SX, int SY, const TGlyph& Glyph, TPixel Color, const TRect& Bound);
+    // DrawChars on SurfaceBound filled with the background colour first, in one pass: each
+    // pixel of the rectangle is written once, from the glyphs' coverage through the colour
+    // pair's blend table.
+    std::int64_t DrawOpaqueChars(std::int64_t X, int Y, TTextRun& Run, const TRect& SurfaceBound, std::int64_t LineLeft);
 
     // The pixels of surface row Y.
     TPixel* Row(int Y) const

@@ -9,11 +9,13 @@
 #include "host/graphics/Canvas.h"
 #include "host/graphics/FontEngine.h"
 #include "host/graphics/GlyphBlend.h"
+#include "host/graphics/PixelRow.h"
 #include "host/graphics/TextCodec.h"
 
 #include <algorithm>
 #include <array>
 #include <climits>
+#include <cstring>
 
 namespace {
 
@@ -344,15 +346,186 @@ std::int64_t TCanvas::DrawChars(
     return x;
 }
 
+namespace {
+
+// A glyph of an opaque run and where its mask's top-left lies on the surface.
+struct TPlacedGlyph {
+    const TGlyph* Glyph;
+    int X;
+    int Y;
+};
+
+// Glyphs gathered for one pass; a run with more goes on glyph by glyph.
+constexpr int PlacedCapacity = 256;
+// Pixels of a row composed at a time.
+constexpr int ComposeChunk = 512;
+
+inline std::uint64_t LoadEight(const unsigned char* P)
+{
+    std::uint64_t v;
+    std::memcpy(&v, P, sizeof v);
+    return v;
+}
+
+// Count (1 to 8) bytes at P as the low bytes of a word, the others 0; End is where the bytes
+// that may be read end. Built in a register: bytes stored one by one and read back as a word
+// would stall the load.
+inline std::uint64_t LoadPart(const unsigned char* P, int Count, const unsigned char* End)
+{
+    if (End - P >= 8) {
+        const std::uint64_t v = LoadEight(P);
+        return Count >= 8 ? v : v & ((std::uint64_t { 1 } << (8 * Count)) - 1);
+    }
+    std::uint64_t v = 0;
+    for (int i = 0; i < Count; ++i) v |= std::uint64_t { P[i] } << (8 * i);
+    return v;
+}
+
+inline void StoreEight(unsigned char* P, std::uint64_t V)
+{
+    std::memcpy(P, &V, sizeof V);
+}
+
+// Surface pixels From..To of row Y (at Out, indexed by surface x): the background with the
+// glyphs over it, in their order, as filling and then blending each would leave them. The
+// coverage of glyphs that share no inked pixel is gathered into one row, left to right, and
+// written through the blend table; a glyph inked over another's ink is blended onto the pixels
+// written so far.
+void ComposeRow(TPixel* Out, int Y, int From, int To, const TPlacedGlyph* Placed, int Count, const TPixel* Table,
+                TPixel Color)
+{
+    // Coverage from written up to heldEnd; bytes are written eight at a time, so up to seven
+    // past heldEnd may hold anything until they are reached.
+    unsigned char held[ComposeChunk + 8];
+    int written = From; // pixels left of this are on the surface
+    int heldEnd = From;
+    for (int i = 0; i < Count; ++i) {
+        const TPlacedGlyph& p = Placed[i];
+        const TGlyph& glyph = *p.Glyph;
+        if (Y < p.Y || Y >= p.Y + glyph.Height) continue;
+        int left = std::max(p.X, From);
+        const int right = std::min(p.X + glyph.Width, To);
+        if (left >= right) continue;
+        const unsigned char* line = glyph.Coverage.data() + static_cast<std::size_t>(Y - p.Y) * glyph.Width;
+        const unsigned char* lineEnd = glyph.Coverage.data() + glyph.Coverage.size();
+        if (left < written) {
+            const int end = std::min(right, written);
+            BlendRow(Out + left, line + (left - p.X), end - left, Color);
+            left = end;
+            if (left >= right) continue;
+        }
+        // Where it meets coverage held already: merged, unless a pixel has ink from both; then
+        // what is held goes to the surface and this part of the glyph is blended onto it.
+        if (left < heldEnd) {
+            const int shared = std::min(right, heldEnd) - left;
+            unsigned char* into = held + (left - From);
+            const unsigned char* coverage = line + (left - p.X);
+            bool inkedTwice = false;
+            for (int k = 0; k < shared; ++k) inkedTwice |= (into[k] != 0) & (coverage[k] != 0);
+            if (inkedTwice) {
+                MapCoverageRow(Out + written, held + (written - From), heldEnd - written, Table);
+                written = heldEnd;
+                BlendRow(Out + left, coverage, shared, Color);
+            } else {
+                for (int k = 0; k < shared; ++k) into[k] |= coverage[k];
+            }
+            left += shared;
+            if (left >= right) continue;
+        }
+        // The gap since the last glyph, mostly a pixel or two.
+        if (left - heldEnd <= 8)
+            StoreEight(held + (heldEnd - From), 0);
+        else
+            std::memset(held + (heldEnd - From), 0, static_cast<std::size_t>(left - heldEnd));
+        for (int x = left; x < right; x += 8)
+            StoreEight(held + (x - From), LoadPart(line + (x - p.X), std::min(8, right - x), lineEnd));
+        heldEnd = right;
+    }
+    MapCoverageRow(Out + written, held + (written - From), heldEnd - written, Table);
+    FillRow(Out + heldEnd, To - heldEnd, Table[0]);
+}
+
+} // namespace
+
+std::int64_t TCanvas::DrawOpaqueChars(
+    std::int64_t X, int Y, TTextRun& Run, const TRect& SurfaceBound, std::int64_t LineLeft)
+{
+    if (!FBits || SurfaceBound.IsEmpty()) return X;
+    TFaceSize& face = Face();
+    const TPixel background = ColorToPixel(FBkColor), color = ColorToPixel(FTextColor);
+    const int baseline = Y + face.Ascent();
+    const TFaceSize::TInkBox& ink = face.InkBox();
+    const TRect visible = IntersectRect(SurfaceBound, FClip.Bounds());
+    const std::int64_t from = std::int64_t { visible.Left } - FOrigin.X - ink.Right;
+    const std::int64_t to = std::int64_t { visible.Right } - FOrigin.X - ink.Left;
+
+    // The glyphs first, while the cache keeps every one of them (a glyph rendered on the way
+    // may make it start over: the run is then drawn as fill and blends).
+    const TTextRun start = Run;
+    const unsigned generation = face.Generation();
+    TPlacedGlyph placed[PlacedCapacity];
+    int count = 0;
+    int bandTop = INT_MAX, bandBottom = INT_MIN;
+    std::int64_t x = X;
+    char32_t c;
+    std::size_t at;
+    while (count < PlacedCapacity && x < to && Run.Next(c, at)) {
+        const std::int64_t next = AdvanceOver(face, c, x, 0);
+        if (c > U' ' && x > from) {
+            const TGlyph& glyph = face.Glyph(c);
+            if (glyph.Width > 0 && glyph.Height > 0) {
+                const TPlacedGlyph p { &glyph, static_cast<int>(x) + glyph.Left + FOrigin.X, baseline - glyph.Top + FOrigin.Y };
+                placed[count++] = p;
+                bandTop = std::min(bandTop, p.Y);
+                bandBottom = std::max(bandBottom, p.Y + glyph.Height);
+            }
+        }
+        x = next;
+    }
+    if (face.Generation() != generation) {
+        Run = start;
+        FillSurfaceRect(SurfaceBound, background);
+        return DrawChars(X, Y, Run, SurfaceBound, 0, LineLeft);
+    }
+
+    NoteDrawn(SurfaceBound);
+    const TPixel* table = BlendTableFor(background, color);
+    for (const TRect& clip : FClip) {
+        if (clip.Top >= SurfaceBound.Bottom) break;
+        const TRect r = IntersectRect(clip, SurfaceBound);
+        if (r.IsEmpty()) continue;
+        for (int y = r.Top; y < r.Bottom; ++y) {
+            TPixel* row = Row(y);
+            if (y < bandTop || y >= bandBottom) {
+                FillRow(row + r.Left, r.Width(), background);
+                continue;
+            }
+            for (int left = r.Left; left < r.Right; left += ComposeChunk)
+                ComposeRow(row, y, left, std::min(r.Right, left + ComposeChunk), placed, count, table, color);
+        }
+    }
+    // Characters past the glyphs gathered, and the underline and strike-out.
+    return DrawChars(x, Y, Run, SurfaceBound, 0, LineLeft);
+}
+
 bool TCanvas::ExtTextOut(int X, int Y, unsigned Options, const TRect* Rect, std::string_view Text)
 {
     const bool clipped = Rect && (Options & ETO_CLIPPED);
     const TRect bound = clipped ? ToSurface(*Rect) : Unbounded;
-    if (Rect && (Options & ETO_OPAQUE)) FillLogicalRect(*Rect, FBkColor);
+    // Clipped to a rectangle filled with the background: the fill and the text are one pass.
+    const bool filled = Rect && (Options & ETO_OPAQUE) && (Options & ETO_CLIPPED);
+    const bool onePass = filled && FBits && !Text.empty();
+    if (Rect && (Options & ETO_OPAQUE) && !onePass) FillLogicalRect(*Rect, FBkColor);
     // A cell repainted for a pixel of its frame only: no glyph would land in the clip.
-    if (Text.empty() || (clipped && !FClip.Intersects(bound))) return true;
+    if (Text.empty() || (clipped && !FClip.Intersects(bound))) {
+        if (onePass) FillLogicalRect(*Rect, FBkColor);
+        return true;
+    }
     const TRect visible = IntersectRect(bound, FClip.Bounds());
-    if (!FBits || visible.IsEmpty()) return true;
+    if (!FBits || visible.IsEmpty()) {
+        if (onePass) FillLogicalRect(*Rect, FBkColor);
+        return true;
+    }
     TFaceSize& face = Face();
     const bool breaksAsSpaces = Options & ETO_BREAKSASSPACES;
     TTextRun run = RunOf(Text);
@@ -380,9 +553,12 @@ bool TCanvas::ExtTextOut(int X, int Y, unsigned Options, const TRect* Rect, std:
     // Where the text's background and lines start: left of the visible part, or its true start.
     const std::int64_t left = x;
     if (FTextAlign != TA_RIGHT) x = AdvanceUtf8(face, Text, run.Pos, x, reach, breaksAsSpaces);
-    // Clipped to a rectangle just filled with the background, the text's own background
-    // would fill the same pixels again.
-    const bool filled = Rect && (Options & ETO_OPAQUE) && (Options & ETO_CLIPPED);
+    if (onePass) {
+        DrawOpaqueChars(x, Y, run, bound, left);
+        return true;
+    }
+    // Clipped to a rectangle filled with the background, the text's own background would fill
+    // the same pixels again.
     if (FBkMode == OPAQUE && !filled) {
         const std::int64_t end = Measure(face, run, x, 0, std::int64_t { visible.Right } - FOrigin.X);
         FillSurfaceRect(IntersectRect(bound, ToSurface({ ToCoord(left), Y, ToCoord(end), Y + face.Height() })),

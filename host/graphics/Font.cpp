@@ -5,6 +5,7 @@
 #include <cmath>
 #include <map>
 #include <tuple>
+#include <typeinfo>
 
 namespace {
 
@@ -89,7 +90,8 @@ HFONT TFont::Handle() const
 
 void TFont::Assign(TPersistent* Source)
 {
-    auto* source = dynamic_cast<TFont*>(Source);
+    // The plain class first: painters assign a column's font cell after cell.
+    auto* source = Source && typeid(*Source) == typeid(TFont) ? static_cast<TFont*>(Source) : dynamic_cast<TFont*>(Source);
     if (!source) {
         TPersistent::Assign(Source);
         return;

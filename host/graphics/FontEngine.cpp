@@ -350,6 +350,7 @@ std::unique_ptr<TGlyph> TFaceSize::Cached(std::unique_ptr<TGlyph> Glyph)
         for (auto& glyph : FAscii) glyph.reset();
         FOthers.clear();
         FCachedBytes = 0;
+        ++FGeneration;
     }
     FCachedBytes += bytes;
     return Glyph;

@@ -77,6 +77,9 @@ public:
     const TInkBox& InkBox() const { return FInk; }
     int GlyphCount() const;
     std::size_t CachedBytes() const { return FCachedBytes; }
+    // Counts the times the cache started over: glyph references taken while it stays the same
+    // are all still valid.
+    unsigned Generation() const { return FGeneration; }
 
 private:
     std::unique_ptr<TGlyph> Render(char32_t C);
@@ -98,6 +101,7 @@ private:
     TInkBox FInk{};
     std::unordered_map<char32_t, std::unique_ptr<TGlyph>> FOthers;
     std::size_t FCachedBytes = 0;
+    unsigned FGeneration = 0;
 };
 
 // The face of a font (name, height, style, pitch). "MS Sans Serif" and other names that no
