@@ -156,3 +156,34 @@ TEST_F(OrdersDatabaseTest, AReadOnlyDatabaseRefusesEditsAndDeletesWithItsMessage
     EXPECT_EQ(Query(Path, "SELECT count(*) FROM orders"), "100");
     EXPECT_EQ(grid->RowCount(), 100 + grid->TitleRows());
 }
+
+TEST_F(OrdersDatabaseTest, AnotherProgramsChangesShowAfterF5)
+{
+    CreateOrdersDatabase(Path, 100);
+    THeadlessSession session;
+    TSqliteSource source(Path, "orders");
+    auto form = std::make_unique<TDemoForm>(nullptr, source);
+    form->Show();
+    ProcessMessages();
+    TZelGrid* grid = form->Grid();
+    const auto shown = [&](int DataCol, int DataRow) {
+        std::string text;
+        grid->OnGetDataCell(DataCol, DataRow, text);
+        return text;
+    };
+    ASSERT_EQ(shown(2, 1), Query(Path, "SELECT Customer FROM orders WHERE Number = 2"));
+    // Another program renames a customer and adds a record; the grid keeps what it read until F5.
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(Path.c_str(), &other, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other,
+                           "UPDATE orders SET Customer = 'Outside Ltd' WHERE Number = 2;"
+                           "INSERT INTO orders (Number, Date, Customer, Amount) VALUES (101, '2026-12-08', 'New', 5)",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close_v2(other);
+    EXPECT_NE(shown(2, 1), "Outside Ltd");
+    session.Input.PressKey(VK_F5);
+    EXPECT_EQ(shown(2, 1), "Outside Ltd");
+    EXPECT_EQ(grid->RowCount() - grid->TitleRows(), 101);
+    EXPECT_NE(form->StatusText().find("of 101"), std::string::npos) << form->StatusText();
+}
