@@ -2,7 +2,6 @@
 
 #include <cctype>
 #include <climits>
-#include <cstring>
 
 #include "apps/zelgrid-demo/DemoFormat.h"
 #include "apps/zelgrid-demo/OrdersDatabase.h"
@@ -13,6 +12,7 @@
 #include "host/controls/Memo.h"
 #include "host/controls/StdCtrls.h"
 #include "host/core/Exceptions.h"
+#include "host/core/TextCompare.h"
 #include "host/core/ObjectWatch.h"
 #include "host/streaming/Filer.h"
 #include "host/streaming/FormText.h"
@@ -159,18 +159,12 @@ namespace {
 // stays quick to lay out.
 constexpr int MaxShownColumns = 127;
 
-bool SameName(const std::string& A, const char* B)
-{
-    return std::equal(A.begin(), A.end(), B, B + std::strlen(B),
-                      [](char X, char Y) { return std::tolower(static_cast<unsigned char>(X)) == std::tolower(static_cast<unsigned char>(Y)); });
-}
-
 } // namespace
 
 bool TDemoForm::IsField(int Field, const char* Name) const
 {
     const std::vector<TSourceColumn>& fields = FSource.Columns();
-    return Field >= 0 && Field < static_cast<int>(fields.size()) && SameName(fields[static_cast<std::size_t>(Field)].Name, Name);
+    return Field >= 0 && Field < static_cast<int>(fields.size()) && SameText(fields[static_cast<std::size_t>(Field)].Name, Name);
 }
 
 const std::string& TDemoForm::FieldText(int Field, int ARow) const { return FBinding->CellText(ARow, Field); }
@@ -185,10 +179,11 @@ void TDemoForm::BuildLayouts()
     const std::vector<TSourceColumn>& sourceFields = FSource.Columns();
     const auto find = [&](const std::string& Name) {
         for (std::size_t f = 0; f < sourceFields.size(); ++f)
-            if (SameName(sourceFields[f].Name, Name.c_str())) return static_cast<int>(f);
+            if (SameText(sourceFields[f].Name, Name.c_str())) return static_cast<int>(f);
         return -1;
     };
     const bool orders = find("Note") >= 0 && find("Tags") >= 0;
+    FAmountField = find("Amount");
 
     for (int index = 0; index < 2; ++index) {
         FGrid->SetLayoutIndex(index);
@@ -229,10 +224,10 @@ void TDemoForm::BuildLayouts()
             }
             if (orders) {
                 const std::string& name = source.Name;
-                if (SameName(name, "Customer")) column->SetButtonStyle(cbsEllipsis);
-                if (SameName(name, "Status")) column->GetPickList()->SetText("New\nConfirmed\nShipped\nDelivered\nCancelled");
-                if (SameName(name, "Paid")) column->GetPickList()->SetText("Yes\nNo");
-                if (SameName(name, "Tags")) column->GetPickList()->SetText("urgent\ngift\nexport\nfragile");
+                if (SameText(name, "Customer")) column->SetButtonStyle(cbsEllipsis);
+                if (SameText(name, "Status")) column->GetPickList()->SetText("New\nConfirmed\nShipped\nDelivered\nCancelled");
+                if (SameText(name, "Paid")) column->GetPickList()->SetText("Yes\nNo");
+                if (SameText(name, "Tags")) column->GetPickList()->SetText("urgent\ngift\nexport\nfragile");
             }
             if (index == 1 && source.Kind == TSourceColumnKind::Text) column->SetWordWrap(true);
         }
@@ -248,7 +243,7 @@ std::string TDemoForm::ShownCell(int ACol, int ARow) const
     const int field = FieldAt(ACol);
     const std::string& text = FieldText(field, ARow);
     Currency amount;
-    if (!IsField(field, "Amount") || !ParseSourceCurrency(text, amount)) return text;
+    if (field < 0 || field != FAmountField || !ParseSourceCurrency(text, amount)) return text;
     const std::string& format = FGrid->Columns()->GeTZelColumn(ACol)->Format();
     return FormatDemoAmount(amount, format.empty() ? AmountFormat : format);
 }

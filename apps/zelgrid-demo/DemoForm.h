@@ -131,4 +131,5 @@ private:
     std::uint64_t FSavedRevision = 0;
     bool FDiscarding = false;       // the commit under way is Escape's: refused
     int FPlainRowHeight = 0;        // the row height of a layout without word wrap
+    int FAmountField = -1;          // the source column named Amount, whose cells show formatted
 };
