@@ -25,6 +25,12 @@
 // reconnects. connect_timeout and statement_timeout bound every wait to a few seconds, and a
 // server that stops answering altogether (a frozen machine) is given up on when the statement's
 // timeout and AnswerGraceMs have passed.
+//
+// The implementation (TImpl, declared in PgSourceImpl.h) is split by concern:
+//   PgSource.cpp      this interface: reads, writes with their index bookkeeping, the order
+//   PgConnection.cpp  the connection, its timeouts, statements and answers, the table's description
+//   PgOrder.cpp       the order's segments, the keyset predicates, the private sorted copy, Walk
+//   PgIndex.cpp       the sparse index, page reads, positions kept through our own writes
 #include <memory>
 #include <string>
 #include <vector>
@@ -78,7 +84,7 @@ public:
     // for a view without a named key).
     std::vector<std::string> KeyColumns() const;
 
-    struct TImpl; // the connection and the index, in PgSource.cpp
+    struct TImpl; // the connection and the index, in PgSourceImpl.h
 
 private:
     std::unique_ptr<TImpl> FImpl;
