@@ -7,6 +7,13 @@
 // The file is never written. With KeepChanges(true) the source takes edits, appended and deleted
 // records into memory beside the file (memory grows only with them) and shows them as if they
 // were in it; ChangesCsv() writes them out for the application to save elsewhere.
+//
+// The class is split by concern:
+//   CsvSource.cpp      the mapping and its load, kind guessing, reading rows, the kept changes,
+//                      refreshing
+//   CsvIndex.cpp       the one-pass index of the records, UTF-8 checks, CsvFieldText
+//   CsvSort.cpp        SetOrder and the sort, placing one record in the order
+//   CsvSourceImpl.h    the field walker and the index's result, shared by the three (internal)
 #include <cstdint>
 #include <map>
 #include <string>
