@@ -18,6 +18,14 @@
 // worker's progress and end reach the GUI thread through a timer of a hidden window the binding
 // owns. The source must outlive the binding; the grid may be freed first (even while the worker
 // runs), and a binding freed first stops and joins its worker and takes its handlers back.
+//
+// The class is split by concern:
+//   GridBinding.cpp        construction, the grid's events, the columns, the page cache, orders
+//                          and refreshes asked for
+//   GridBindingWorker.cpp  the worker: starting a job, polling its progress, taking its result
+//   GridBindingWrites.cpp  edits, appends and deletes, readying the source for them, refusals
+//   GridBindingSums.cpp    the column totals, made on the worker and kept up to date by writes
+//   GridBindingImpl.h      what those files share: the worker's state, the polling window
 #include <chrono>
 #include <cstdint>
 #include <functional>
