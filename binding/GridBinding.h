@@ -208,6 +208,8 @@ private:
     void AppendRecord();
     void DeleteRecord(int ARow);
     Currency Summary(int DataCol);
+    // The kept sum of source column Field, or nullptr while it is not known.
+    const TSum* KeptSum(int Field) const;
     // Shows a source's refusal; false when the grid was freed meanwhile.
     bool Refused(const std::string& Reason);
     // Changes a kept sum by the value a write removed and the one it stored.

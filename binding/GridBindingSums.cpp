@@ -68,22 +68,20 @@ void TGridBinding::ForgetSum(int Col)
                 FSums.end());
 }
 
-bool TGridBinding::SumKnown(int DataCol) const
+const TGridBinding::TSum* TGridBinding::KeptSum(int Field) const
 {
-    const int field = SourceColumnAt(DataCol);
-    return std::any_of(FSums.begin(), FSums.end(), [&](const TSum& Sum) { return Sum.Col == field; });
+    for (const TSum& sum : FSums)
+        if (sum.Col == Field) return &sum;
+    return nullptr;
 }
+
+bool TGridBinding::SumKnown(int DataCol) const { return KeptSum(SourceColumnAt(DataCol)) != nullptr; }
 
 Currency TGridBinding::Summary(int DataCol)
 {
     const int field = SourceColumnAt(DataCol);
     if (field < 0 || !IsNumeric(FFields[static_cast<std::size_t>(field)].Kind)) return {};
-    auto kept = [&]() -> const TSum* {
-        for (const TSum& sum : FSums)
-            if (sum.Col == field) return &sum;
-        return nullptr;
-    };
-    if (const TSum* sum = kept()) return Saturated(sum->Value);
+    if (const TSum* sum = KeptSum(field)) return Saturated(sum->Value);
     // Once over every record, on the worker; kept up to date by the writes afterwards. No total
     // shows until it is known.
     if (FSumsStopped) return {};
@@ -100,7 +98,7 @@ Currency TGridBinding::Summary(int DataCol)
         FSumResume.reset();
     }
     if (!StartRead(std::move(job), grace)) return {};
-    const TSum* sum = kept();
+    const TSum* sum = KeptSum(field);
     return sum ? Saturated(sum->Value) : Currency{};
 }
 
