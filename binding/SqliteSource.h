@@ -15,6 +15,13 @@
 // A file the user may not write opens read-only (Writable() false); one in a folder the user may
 // not write turns read-only at the first write, which is refused. A WAL database that is
 // read-only in a read-only folder is read as a file that never changes (no locks, no refresh).
+//
+// The class is split by concern:
+//   SqliteSourceImpl.h       the inside (TImpl) and the helpers its files share
+//   SqliteSource.cpp         the public calls: reads, writes, order and refresh
+//   SqliteSourceOpen.cpp     opening the file, the table or view and its key; value helpers
+//   SqliteSourceIndex.cpp    the keyset Walk, the sparse index, the private copies for orders
+//   SqliteSourceWrites.cpp   a write in its own transaction and its refusal; update and delete
 #include "binding/TableSource.h"
 
 #include <memory>
@@ -62,7 +69,7 @@ public:
     // The key columns records are addressed by ("rowid" for a table's own rowid).
     std::vector<std::string> KeyColumns() const;
 
-    struct TImpl; // the connection and the index, in SqliteSource.cpp
+    struct TImpl; // the connection and the index, in SqliteSourceImpl.h
 
 private:
     std::unique_ptr<TImpl> FImpl;
